@@ -1,0 +1,12 @@
+# GoogleTest from Debian's sources (/usr/src/googletest), built in every tree, so that the
+# same framework runs natively and under Wine.
+set(OVD_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT EXISTS ${OVD_GOOGLETEST_DIR}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found in ${OVD_GOOGLETEST_DIR}: run scripts/setup-deps.sh")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(${OVD_GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+add_library(ovd_gtest_main INTERFACE)
+target_link_libraries(ovd_gtest_main INTERFACE gmock gtest_main)
