@@ -29,13 +29,16 @@ std::string EnvOr(const char* name, const std::string& fallback)
 REGSAM ViewFlag(RegView view)
 {
     switch (view) {
-    case RegView::View32: return KEY_WOW64_32KEY;
-    case RegView::View64: return KEY_WOW64_64KEY;
-    default: return 0;
+    case RegView::View32:
+        return KEY_WOW64_32KEY;
+    case RegView::View64:
+        return KEY_WOW64_64KEY;
+    default:
+        return 0;
     }
 }
 
-}  // namespace
+} // namespace
 
 ProcessResult RunProgram(const std::string& commandLine, DWORD timeoutMs,
                          const std::string& workDir)
@@ -125,8 +128,8 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& key,
     if (RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)) {
         std::string buf(size, '\0');
-        if (RegQueryValueExA(k, name.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(buf.data()), &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
+                             &size) == ERROR_SUCCESS) {
             buf.resize(size);
             while (!buf.empty() && buf.back() == '\0')
                 buf.pop_back();
@@ -144,8 +147,8 @@ std::optional<DWORD> ReadRegistryDword(HKEY root, const std::string& key, const 
     HKEY k = nullptr;
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | ViewFlag(view), &k) != ERROR_SUCCESS)
         return std::nullopt;
-    LONG rc = RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                               &size);
+    LONG rc =
+        RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(k);
     if (rc != ERROR_SUCCESS || type != REG_DWORD)
         return std::nullopt;
@@ -164,8 +167,8 @@ bool RegistryKeyExists(HKEY root, const std::string& key, RegView view)
 std::string LinuxToWinePath(const std::string& linuxPath)
 {
     using Fn = WCHAR*(CDECL*)(const char*);
-    static auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+    static auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
     if (fn) {
         if (WCHAR* w = fn(linuxPath.c_str())) {
             char buf[MAX_PATH * 4];
@@ -185,8 +188,8 @@ std::string LinuxToWinePath(const std::string& linuxPath)
 std::string WineToLinuxPath(const std::string& winePath)
 {
     using Fn = char*(CDECL*)(const WCHAR*);
-    static auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    static auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (fn) {
         WCHAR w[MAX_PATH * 2];
         if (MultiByteToWideChar(CP_ACP, 0, winePath.c_str(), -1, w, MAX_PATH * 2) > 0) {
@@ -217,9 +220,18 @@ static std::string DirFromEnv(const char* name)
     return v[0] == '/' ? LinuxToWinePath(v) : v;
 }
 
-std::string BuildDir() { return DirFromEnv("OVD_BUILD_DIR"); }
-std::string SourceDir() { return DirFromEnv("OVD_SOURCE_DIR"); }
-std::string TestOutDir() { return DirFromEnv("OVD_TEST_OUT"); }
+std::string BuildDir()
+{
+    return DirFromEnv("OVD_BUILD_DIR");
+}
+std::string SourceDir()
+{
+    return DirFromEnv("OVD_SOURCE_DIR");
+}
+std::string TestOutDir()
+{
+    return DirFromEnv("OVD_TEST_OUT");
+}
 
 std::optional<std::string> ReadFileBytes(const std::string& path)
 {
@@ -298,4 +310,4 @@ std::string SaveScreenshot(const std::string& name)
     return FileExists(path) ? path : std::string{};
 }
 
-}  // namespace ovdtest
+} // namespace ovdtest

@@ -10,7 +10,7 @@ namespace ovdtest {
 
 struct ProcessResult {
     DWORD exitCode = 0;
-    std::string output;  // standard output and standard error, interleaved
+    std::string output; // standard output and standard error, interleaved
     bool timedOut = false;
 };
 
@@ -55,4 +55,4 @@ void PumpMessagesFor(DWORD ms);
 // TestOutDir()\screenshots\<name>.png and returns its Windows path, empty on failure.
 std::string SaveScreenshot(const std::string& name);
 
-}  // namespace ovdtest
+} // namespace ovdtest

@@ -56,10 +56,11 @@ TEST(Platform, ReadsRegistryInBothViews)
     DWORD one = 1;
     RegSetValueExA(k, "Only32", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
     RegCloseKey(k);
-    EXPECT_EQ(ovdtest::ReadRegistryDword(HKEY_LOCAL_MACHINE, sub, "Only32", ovdtest::RegView::View32),
-              1u);
-    EXPECT_FALSE(ovdtest::ReadRegistryDword(HKEY_LOCAL_MACHINE, sub, "Only32",
-                                            ovdtest::RegView::View64)
-                     .has_value());
+    EXPECT_EQ(
+        ovdtest::ReadRegistryDword(HKEY_LOCAL_MACHINE, sub, "Only32", ovdtest::RegView::View32),
+        1u);
+    EXPECT_FALSE(
+        ovdtest::ReadRegistryDword(HKEY_LOCAL_MACHINE, sub, "Only32", ovdtest::RegView::View64)
+            .has_value());
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, sub, KEY_WOW64_32KEY, 0);
 }
