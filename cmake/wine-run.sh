@@ -54,6 +54,10 @@ mkdir -p "$(dirname "$prefix")" || die "cannot create $(dirname "$prefix")"
   if [ ! -f "$prefix/.ovd-ready" ]; then
     rm -rf "$prefix"
     "$loader64" wineboot --init >/dev/null 2>&1
+    # One virtual desktop: Wine draws window frames and captions itself, so screenshots
+    # show what a user would see without a window manager on the display.
+    "$loader64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$loader64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
     wineserver -w
     [ -f "$prefix/system.reg" ] || exit 1
     touch "$prefix/.ovd-ready"

@@ -297,15 +297,24 @@ std::string SaveScreenshot(const std::string& name)
     DeleteFileA(path.c_str());
     std::string tmp = path + ".part.png";
     DeleteFileA(tmp.c_str());
-    // Wine starts Linux programs given by their Unix path; import writes to a temporary
-    // name that is renamed when complete, since the Unix process cannot be waited for.
+    // import writes to a temporary name that is renamed when complete.
     std::string cmd = "/bin/sh -c \"import -window root '" + WineToLinuxPath(tmp) + "' && mv '" +
                       WineToLinuxPath(tmp) + "' '" + WineToLinuxPath(path) + "'\"";
-    HANDLE h = StartProgram(cmd);
-    if (!h)
+    // Wine starts a Linux program given by its Unix path but hands back no process handle
+    // to wait for; success of CreateProcess is all there is, so wait for the file.
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
         return {};
-    CloseHandle(h);
-    for (int i = 0; i < 200 && !FileExists(path); ++i)
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    for (int i = 0; i < 400 && !FileExists(path); ++i)
         PumpMessagesFor(50);
     return FileExists(path) ? path : std::string{};
 }
