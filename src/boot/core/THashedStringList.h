@@ -1,0 +1,55 @@
+// An ordered list of texts whose position lookup compares without regard to case
+// (AnsiSameText) through a hash index, so that the runner's per-line lookups stay cheap
+// however long the script is.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "AnsiText.h"
+
+namespace ovd {
+
+class THashedStringList {
+public:
+    THashedStringList() = default;
+    THashedStringList(std::initializer_list<std::string> items);
+
+    void Add(std::string text);
+    // Replaces one entry; the index is rebuilt on the next lookup.
+    void Set(std::size_t index, std::string text);
+    void Clear();
+
+    std::size_t Count() const { return items_.size(); }
+    bool Empty() const { return items_.empty(); }
+    const std::string& operator[](std::size_t index) const { return items_[index]; }
+    // Entry at index, or empty text outside the list.
+    const std::string& At(std::size_t index) const;
+    const std::vector<std::string>& Items() const { return items_; }
+
+    // Position of the first entry equal to text without regard to case; -1 when none.
+    long IndexOf(std::string_view text) const;
+
+    bool operator==(const THashedStringList& other) const { return items_ == other.items_; }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return AnsiTextHash(s); }
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const { return AnsiSameText(a, b); }
+    };
+    void Rebuild() const;
+
+    std::vector<std::string> items_;
+    // First position of every distinct text (case folded).
+    mutable std::unordered_map<std::string, long, Hash, Equal> index_;
+    mutable bool stale_ = false;
+};
+
+} // namespace ovd

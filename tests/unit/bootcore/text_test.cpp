@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "AnsiText.h"
+#include "PeImage.h"
+#include "THashedStringList.h"
+
+using namespace ovd;
+
+TEST(AnsiText, FoldsAsciiAndLatin1LettersOnly)
+{
+    struct Case {
+        std::string a, b;
+        bool same;
+    } cases[] = {
+        {"Display Dialog", "DISPLAY dialog", true},
+        {"\xC4pfel", "\xE4PFEL", true}, // A/a with diaeresis
+        {"\x8A", "\x9A", true},         // S/s with caron
+        {"\xD7", "\xF7", false},        // multiplication and division signs
+        {"a", "a ", false},
+        {"[", "{", false},
+        {"", "", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AnsiSameText(c.a, c.b), c.same) << c.a << " / " << c.b;
+        if (c.same) {
+            EXPECT_EQ(AnsiTextHash(c.a), AnsiTextHash(c.b));
+        }
+    }
+    EXPECT_EQ(AnsiUpperCase("abc\xE9z"), "ABC\xC9Z");
+    EXPECT_EQ(AnsiLowerCase("ABC\xC9Z"), "abc\xE9z");
+}
+
+TEST(AnsiText, ReplaceAllIgnoresCaseAndDoesNotRescan)
+{
+    EXPECT_EQ(AnsiReplaceAllText("#a#-#A#", "#a#", "x"), "x-x");
+    EXPECT_EQ(AnsiReplaceAllText("#a#", "#a#", "#a##a#"), "#a##a#");
+    EXPECT_EQ(AnsiReplaceAllText("aaa", "aa", "b"), "ba");
+    EXPECT_EQ(AnsiReplaceAllText("abc", "", "x"), "abc");
+}
+
+TEST(AnsiText, LineReaderSplitsOnEveryLineEnd)
+{
+    TLineReader reader("a\r\nb\nc\rd\r\n\r\ne");
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.Next(line)) {
+        lines.emplace_back(line);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+    TLineReader empty("");
+    EXPECT_FALSE(empty.Next(line));
+}
+
+TEST(HashedStringList, FindsFirstEntryWithoutRegardToCase)
+{
+    THashedStringList list{"Alpha", "beta", "ALPHA", ""};
+    EXPECT_EQ(list.IndexOf("alpha"), 0);
+    EXPECT_EQ(list.IndexOf("BETA"), 1);
+    EXPECT_EQ(list.IndexOf(""), 3);
+    EXPECT_EQ(list.IndexOf("gamma"), -1);
+    list.Set(0, "gamma");
+    EXPECT_EQ(list.IndexOf("alpha"), 2);
+    EXPECT_EQ(list.IndexOf("Gamma"), 0);
+    list.Add("delta");
+    EXPECT_EQ(list.IndexOf("DELTA"), 4);
+    EXPECT_EQ(list.At(99), "");
+}
+
+namespace {
+
+// A minimal PE header with the given (raw offset, raw size) sections.
+std::string MakePe(const std::vector<std::pair<uint32_t, uint32_t>>& sections)
+{
+    std::string b(0x200, '\0');
+    b[0] = 'M';
+    b[1] = 'Z';
+    b[0x3C] = char(0x80);
+    b.replace(0x80, 4, std::string("PE\0\0", 4));
+    b[0x86] = char(sections.size());
+    b[0x94] = char(0xE0); // optional header size
+    std::size_t h = 0x80 + 24 + 0xE0;
+    for (auto [ptr, size] : sections) {
+        for (int i = 0; i < 4; ++i) {
+            b[h + 16 + i] = char((size >> (8 * i)) & 0xFF);
+            b[h + 20 + i] = char((ptr >> (8 * i)) & 0xFF);
+        }
+        h += 40;
+    }
+    return b;
+}
+
+} // namespace
+
+TEST(PeImage, StubEndsAtTheFurthestSectionData)
+{
+    EXPECT_EQ(PeStubSize(MakePe({{0x400, 0x200}, {0x1000, 0x600}, {0x600, 0x100}})), 0x1600u);
+    EXPECT_EQ(PeStubSize(MakePe({})), 0u);
+    std::string error;
+    EXPECT_FALSE(PeStubSize("MZ", &error));
+    EXPECT_FALSE(PeStubSize(std::string(0x40, 'x'), &error));
+    auto cut = MakePe({{0x400, 0x200}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}});
+    cut[0x86] = char(200); // more sections than the headers hold
+    EXPECT_FALSE(PeStubSize(cut, &error));
+    EXPECT_NE(error.find("cut short"), std::string::npos);
+}
