@@ -1,7 +1,9 @@
 // Program entry of the setup engine.
+#include "Startup.h"
+
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    return 0;
+    return ovd::RunStartup();
 }

@@ -1,0 +1,30 @@
+// The engine's command line: the tail, the switches, the options and the NAME=value
+// properties. Free of Windows headers so that it builds and tests natively.
+#pragma once
+
+#include "uGlobals.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ovd {
+
+// The raw command line without the program name, cut the way the engine always has:
+// a leading quote drops everything up to the closing quote and the character after it,
+// otherwise everything up to the first blank goes.
+std::string CommandLineTailOf(std::string_view rawCommandLine);
+
+// Splits a raw command line into its arguments by the Windows rules (quotes group blanks,
+// backslashes escape quotes only when they precede one, "" inside quotes is a quote).
+// The program name is not among the results.
+std::vector<std::string> SplitArguments(std::string_view rawCommandLine);
+
+// True when an argument is "/name" or "-name", name compared without regard to case.
+bool IsSwitch(std::string_view argument, std::string_view name);
+
+// Fills the command-line facts of `facts` (tail, switches, options, properties) from the
+// raw command line of the process. Letter case follows the engine's ANSI rules.
+void ParseCommandLine(std::string_view rawCommandLine, ProcessFacts& facts);
+
+} // namespace ovd

@@ -1,0 +1,80 @@
+// The engine's folders: where it runs from, its temporary folder and its support directory.
+#include "StartupPhases.h"
+
+#include "FileUtil.h"
+#include "WinHandles.h"
+#include "uGlobals.h"
+
+#include <stdexcept>
+
+namespace ovd {
+
+void ComputeFolders()
+{
+    ProcessFacts& facts = Process();
+    facts.SupportDir.clear();
+
+    char module[MAX_PATH * 2] = {};
+    DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
+    const std::string path(module, n < sizeof module ? n : 0);
+    const size_t slash = path.find_last_of('\\');
+    facts.ExeDir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = file.find_last_of('.');
+    facts.ExeBaseName = dot == std::string::npos ? file : file.substr(0, dot);
+
+    char temp[MAX_PATH] = {};
+    DWORD t = GetTempPathA(MAX_PATH, temp);
+    facts.TempDir = WithBackslash(std::string(temp, t < MAX_PATH ? t : 0));
+    // A folder that cannot be made shows up as a clear error when the first file is written.
+    ForceDirectories(facts.TempDir);
+}
+
+void ComputeSetupArchive()
+{
+    ProcessFacts& facts = Process();
+    facts.SetupArchive = facts.ExeDir + facts.ExeBaseName + ".res";
+}
+
+std::string CreateFirstFreeSupportDir(const std::string& tempDir)
+{
+    if (!ForceDirectories(tempDir))
+        throw std::runtime_error("Cannot create the folder " + tempDir + ": " +
+                                 SystemErrorText(GetLastError()));
+    constexpr int kMaxNumber = 100000;
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        const std::string folder = tempDir + "ovd" + std::to_string(n);
+        if (DirectoryExists(folder))
+            continue;
+        if (CreateDirectoryA(folder.c_str(), nullptr))
+            return folder + "\\";
+        DWORD error = GetLastError();
+        // Taken meanwhile by another engine, or a file of that name: try the next number.
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            throw std::runtime_error("Cannot create the support directory " + folder + ": " +
+                                     SystemErrorText(error));
+    }
+    throw std::runtime_error("No free support directory name in " + tempDir);
+}
+
+void CreateSupportDir()
+{
+    Process().SupportDir = CreateFirstFreeSupportDir(Process().TempDir);
+}
+
+void RemoveCachedSupportDir() noexcept
+{
+    try {
+        const std::string& dir = Process().SupportDir;
+        if (dir.empty() || !DirectoryExists(dir))
+            return;
+        // Files still held by a closing process may refuse the first passes.
+        for (int pass = 0; pass < 3; ++pass)
+            DeleteFolderContents(dir);
+        RemoveDirectoryA(dir.c_str());
+    } catch (...) {
+        // Leaving a folder in %TEMP% behind is the worst that can happen here.
+    }
+}
+
+} // namespace ovd

@@ -1,0 +1,42 @@
+// The engine's message texts in the user's language, from the language file that ovd.lib
+// carries behind its image.
+#include "StartupPhases.h"
+
+#include "EngineMessages.h"
+#include "FileUtil.h"
+#include "OverlayFile.h"
+#include "WinHandles.h"
+#include "uGlobals.h"
+
+namespace ovd {
+namespace {
+
+std::string UserLanguage()
+{
+    char hex[16] = {};
+    if (!GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE, hex, sizeof hex))
+        return {};
+    return UserLanguageName(hex);
+}
+
+} // namespace
+
+void LoadMessageLanguage() noexcept
+{
+    try {
+        const ProcessFacts& facts = Process();
+        UniqueModule library(LoadLibraryA((facts.ExeDir + "ovd.lib").c_str()));
+        if (!library)
+            return;
+        const std::string languageFile = facts.TempDir + "lang.loc";
+        TempFileLock lock("lang.loc");
+        if (CopyModuleOverlay(library.get(), languageFile)) {
+            LoadEngineMessages(languageFile, UserLanguage());
+            DeleteFileA(languageFile.c_str());
+        }
+    } catch (...) {
+        // The English texts stay in effect.
+    }
+}
+
+} // namespace ovd

@@ -1,0 +1,156 @@
+#include "uSevenZipAPI.h"
+
+#include "WinHandles.h"
+#include "uGlobals.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
+
+namespace ovd {
+namespace {
+
+// Per thread: an extraction runs its callbacks on the thread that called it.
+thread_local std::string storedPassword;
+thread_local bool overwriteAllRequested = false;
+
+int32_t OVD_STDCALL PasswordCallback(char* buffer)
+{
+    if (!buffer || storedPassword.empty())
+        return 0;
+    size_t n = std::min(storedPassword.size(), size_t{OVD_PASSWORD_BUFFER - 1});
+    std::memcpy(buffer, storedPassword.data(), n);
+    buffer[n] = '\0';
+    storedPassword.clear();
+    return 1;
+}
+
+int32_t OVD_STDCALL FileCallback(const char*, uint32_t, uint32_t, uint64_t, uint64_t)
+{
+    return 1;
+}
+
+int32_t OVD_STDCALL ContinueCallback(uint64_t, uint64_t)
+{
+    return 1;
+}
+
+int32_t OVD_STDCALL OverwriteCallback(const char*, uint64_t, uint32_t, uint32_t, const char*,
+                                      uint64_t, uint32_t, uint32_t, uint32_t, uint32_t)
+{
+    return overwriteAllRequested ? OVD_OVERWRITE_YES_ALL : OVD_OVERWRITE_NO;
+}
+
+std::string ListingErrorText(int32_t code)
+{
+    switch (code) {
+    case OVD_E_NOT_FOUND:
+        return "The archive file was not found";
+    case OVD_E_ILLEGAL_PATH:
+        return "Illegal path used in a wildcard expression";
+    case OVD_E_CANNOT_OPEN:
+        return "The archive cannot be opened: unsupported archive or incorrect password";
+    default:
+        return "General failure opening archive";
+    }
+}
+
+template <class Fn> Fn Bind(HMODULE module, const char* name, const std::string& path)
+{
+    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    if (!fn)
+        throw std::runtime_error("The archive library " + path + " has no entry point " + name);
+    return fn;
+}
+
+// Closes a listing on every path out.
+struct ListingGuard {
+    const TSevenZipAPI& api;
+    OVD_HANDLE handle;
+    ~ListingGuard() { api.CloseListArchive(handle); }
+};
+
+} // namespace
+
+const TSevenZipAPI& SevenZipAPI()
+{
+    static std::mutex lock;
+    static UniqueModule module;
+    static TSevenZipAPI api;
+    std::lock_guard<std::mutex> guard(lock);
+    if (module)
+        return api;
+    const std::string path = Process().ExeDir + OVD_LIBRARY_NAME;
+    UniqueModule loaded(LoadLibraryA(path.c_str()));
+    if (!loaded)
+        throw std::runtime_error("The archive library " + path + " cannot be loaded");
+    TSevenZipAPI bound;
+    bound.OpenListArchive =
+        Bind<OVD_PFN_OpenListArchive>(loaded.get(), OVD_NAME_OpenListArchive, path);
+    bound.CloseListArchive =
+        Bind<OVD_PFN_CloseListArchive>(loaded.get(), OVD_NAME_CloseListArchive, path);
+    bound.ExtractArchive =
+        Bind<OVD_PFN_ExtractArchive>(loaded.get(), OVD_NAME_ExtractArchive, path);
+    bound.GetLastArchiveError =
+        Bind<OVD_PFN_GetLastArchiveError>(loaded.get(), OVD_NAME_GetLastArchiveError, path);
+    api = bound;
+    module = std::move(loaded);
+    return api;
+}
+
+bool ExtractSetupArchive(const std::string& archive, const std::string& password,
+                         const std::string& targetFolder, bool overwriteAll,
+                         std::string& errorText) noexcept
+{
+    try {
+        const TSevenZipAPI& api = SevenZipAPI();
+        overwriteAllRequested = overwriteAll;
+
+        storedPassword = password;
+        OVD_LISTENTRY* entries = nullptr;
+        uint32_t count = 0;
+        OVD_HANDLE handle =
+            api.OpenListArchive(archive.c_str(), 0, PasswordCallback, nullptr, nullptr, nullptr,
+                                password.c_str(), &entries, &count);
+        if (!handle) {
+            errorText = ListingErrorText(api.GetLastArchiveError(nullptr));
+            return false;
+        }
+        std::vector<std::string> names;
+        {
+            ListingGuard guard{api, handle};
+            names.reserve(count);
+            for (uint32_t k = 0; k < count; ++k)
+                names.emplace_back(entries[k].u.Name ? entries[k].u.Name : "");
+        }
+
+        std::vector<char*> pointers;
+        pointers.reserve(names.size());
+        for (std::string& name : names)
+            pointers.push_back(name.data());
+        TSZW_TARGETFILES targets{pointers.data(), static_cast<uint32_t>(pointers.size())};
+
+        storedPassword = password;
+        int32_t ok = api.ExtractArchive(archive.c_str(), OVD_OP_EXTRACT, targetFolder.c_str(),
+                                        &targets, 0, password.c_str(), PasswordCallback,
+                                        FileCallback, ContinueCallback, OverwriteCallback);
+        storedPassword.clear();
+        if (!ok) {
+            errorText = "#" + std::to_string(api.GetLastArchiveError(nullptr));
+            return false;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        storedPassword.clear();
+        errorText = e.what();
+        return false;
+    } catch (...) {
+        storedPassword.clear();
+        errorText = "Unexpected failure while extracting " + archive;
+        return false;
+    }
+}
+
+} // namespace ovd
