@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64
-  wine wine64 wine32:i386 winbind
+  wine wine64 wine32:i386 winbind fonts-wine
   xvfb xauth x11-utils imagemagick
   msitools wixl 7zip lzma-dev libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
