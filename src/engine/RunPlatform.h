@@ -1,0 +1,66 @@
+// What run preparation, the bootstrap and the predefined variables need from the machine.
+// The Win32 implementation is the real one (RunPlatformWin32.cpp); native tests use a
+// recording one, so that the order of the preparation steps is tested without Windows.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ovd {
+
+class IRunPlatform {
+public:
+    virtual ~IRunPlatform() = default;
+
+    // Files.
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual bool DirectoryExists(const std::string& path) = 0;
+    // Creates an empty file; false when it cannot be created.
+    virtual bool CreateEmptyFile(const std::string& path) = 0;
+    virtual std::optional<std::string> ReadTextFile(const std::string& path) = 0;
+    virtual void RemoveFile(const std::string& path) = 0;
+
+    // System tick count in milliseconds.
+    virtual std::uint64_t TickCount() = 0;
+
+    // Machine facts.
+    virtual bool IsNtFamily() = 0;
+    // Administrators member and, on Vista and later, an elevated token.
+    virtual bool IsAdministrator() = 0;
+    // Program Files for administrators (or non-NT systems), else the parent of the user's
+    // documents folder; trailing backslash.
+    virtual std::string DefaultInstallFolder() = 0;
+    virtual std::string RegisteredOwner() = 0;
+    virtual std::string RegisteredOrganization() = 0;
+    // Today in the user's short date format, now in the user's long time format.
+    virtual std::string CurrentDate() = 0;
+    virtual std::string CurrentTime() = 0;
+    // Full path of the running program.
+    virtual std::string ExeFile() = 0;
+
+    // Engine cache and installer.
+    // Default value of the engine identification key of the product, HKLM first, then HKCU.
+    virtual std::optional<std::string> IdentCacheFolder(const std::string& productCode) = 0;
+    // Common application data (all users) or the user's local / roaming application data,
+    // falling back as the cache rules say; trailing backslash.
+    virtual std::string ApplicationDataFolder(bool allUsers) = 0;
+    // The installer's product state (5: installed); -1 when it cannot be asked.
+    virtual int QueryProductState(const std::string& productCode) = 0;
+    virtual bool ProductPackageCodeMatches(const std::string& productCode,
+                                           const std::string& revisionCode) = 0;
+    // Removes the "Reboot and Resume" entry of this product under RunOnce (HKCU and HKLM).
+    virtual void DeleteResumeEntry(const std::string& valueName) = 0;
+
+    // The setup language chosen for this run; empty when the package has no translations.
+    virtual std::string ChooseSetupLanguage() = 0;
+
+    // Ends the process at once with this exit code (validation failure). Returns only in
+    // tests.
+    virtual void EndProcess(int exitCode) = 0;
+};
+
+// The Win32 implementation (Windows trees only).
+IRunPlatform& Win32RunPlatform();
+
+} // namespace ovd

@@ -1,0 +1,369 @@
+#include "VariableManager.h"
+
+#include "CommaText.h"
+#include "uGlobals.h"
+
+#include <cstring>
+
+namespace ovd {
+namespace {
+
+inline char FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+inline char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+
+// A value inserted by an expansion, and where it ends in the text being expanded.
+// References found inside it that name it (or any value it lies in) stay as they are.
+struct ExpansionFrame {
+    std::string name;
+    std::size_t end;
+};
+
+} // namespace
+
+std::size_t VariableNameHash::operator()(std::string_view name) const noexcept
+{
+    std::size_t h = 1469598103934665603ull;
+    for (char c : name) {
+        h ^= static_cast<unsigned char>(FoldAscii(c));
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+bool VariableNameEqual::operator()(std::string_view a, std::string_view b) const noexcept
+{
+    return SameTextAscii(a, b);
+}
+
+std::string UpperCaseAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = UpperAscii(c);
+    return out;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+TVariableManager::TVariableManager(bool lockReads) : lockReads_(lockReads)
+{
+    table_.max_load_factor(2.0f);
+}
+
+void TVariableManager::SetVariableValue(std::string_view name, std::string_view value)
+{
+    if (name.empty())
+        return;
+    std::lock_guard guard(lock_);
+    auto it = table_.find(name);
+    if (it != table_.end())
+        it->second.assign(value);
+    else
+        table_.emplace(std::string(name), std::string(value));
+}
+
+bool TVariableManager::Lookup(std::string_view name, std::string& value) const
+{
+    if (name.empty())
+        return false;
+    std::unique_lock guard(lock_, std::defer_lock);
+    if (lockReads_)
+        guard.lock();
+    auto it = table_.find(name);
+    if (it == table_.end())
+        return false;
+    value = it->second;
+    return true;
+}
+
+std::string TVariableManager::GetVariableValue(std::string_view name) const
+{
+    std::string value;
+    Lookup(name, value);
+    return value;
+}
+
+bool TVariableManager::VariableExists(std::string_view name) const
+{
+    if (name.empty())
+        return false;
+    std::unique_lock guard(lock_, std::defer_lock);
+    if (lockReads_)
+        guard.lock();
+    return table_.find(name) != table_.end();
+}
+
+void TVariableManager::ClearVariables()
+{
+    std::lock_guard guard(lock_);
+    table_.clear();
+}
+
+std::size_t TVariableManager::ExportVariables(std::vector<std::string>& list) const
+{
+    list.clear();
+    std::lock_guard guard(lock_);
+    list.reserve(table_.size() * 2);
+    for (const auto& [name, value] : table_) {
+        list.push_back(name);
+        list.push_back(value);
+    }
+    return list.size();
+}
+
+std::size_t TVariableManager::Count() const
+{
+    std::lock_guard guard(lock_);
+    return table_.size();
+}
+
+std::string TVariableManager::ExpandVariables(std::string_view text) const
+{
+    return Expand(text, false);
+}
+
+std::string TVariableManager::ExpandVariablesQuoted(std::string_view text) const
+{
+    return Expand(text, true);
+}
+
+// Scans for "$NAME$" left to right. A known name is replaced by its value and the scan
+// resumes at the start of the inserted value, so references inside values expand too.
+// An unknown candidate is left, and its closing "$" may open the next candidate.
+// A reference inside an inserted value that names that value, or any value around it,
+// is left as it stands: this is what ends self-referring expansions.
+std::string TVariableManager::Expand(std::string_view text, bool quoted) const
+{
+    if (text.find('$') == std::string_view::npos)
+        return std::string(text);
+
+    std::string result(text);
+    std::vector<ExpansionFrame> frames;
+    std::string value;
+    std::size_t substitutions = 0;
+    std::size_t p = 0;
+    for (;;) {
+        const std::size_t a = result.find('$', p);
+        if (a == std::string::npos)
+            break;
+        const std::size_t b = result.find('$', a + 1);
+        if (b == std::string::npos)
+            break; // a lone "$" ends the scan
+        const std::string_view name = std::string_view(result).substr(a + 1, b - a - 1);
+
+        while (!frames.empty() && frames.back().end <= a)
+            frames.pop_back();
+        bool blocked = false;
+        for (const ExpansionFrame& f : frames) {
+            if (SameTextAscii(f.name, name)) {
+                blocked = true;
+                break;
+            }
+        }
+
+        const std::size_t refLen = b - a + 1;
+        if (!blocked && substitutions < kMaxExpansionSubstitutions && Lookup(name, value)) {
+            const std::size_t insertLen = value.size() + (quoted ? 2 : 0);
+            if (result.size() - refLen + insertLen <= kMaxExpansionLength) {
+                std::string nameCopy(name);
+                if (quoted)
+                    result.replace(a, refLen, "\"" + value + "\"");
+                else
+                    result.replace(a, refLen, value);
+                for (ExpansionFrame& f : frames)
+                    f.end = f.end > b ? f.end - refLen + insertLen : a + insertLen;
+                if (insertLen > 0)
+                    frames.push_back({std::move(nameCopy), a + insertLen});
+                ++substitutions;
+                p = a;
+                continue;
+            }
+        }
+        p = b;
+    }
+    return result;
+}
+
+TVariableManager& Variables()
+{
+    static TVariableManager store(true);
+    return store;
+}
+
+std::string GetVariable(std::string_view name)
+{
+    return Variables().GetVariableValue(name);
+}
+
+void DefineVariable(std::string_view name, std::string_view value, std::string_view origin)
+{
+    if (name.empty())
+        return;
+    if (Variables().VariableExists(name))
+        SetVariable(name, value, origin);
+    else
+        Variables().SetVariableValue(name, value);
+}
+
+void SetVariable(std::string_view name, std::string_view value, std::string_view origin)
+{
+    if (name.empty())
+        return;
+    const ProcessFacts& facts = Process();
+    std::string upper;
+    if (facts.SilentMode) {
+        upper = UpperCaseAscii(name);
+        if (origin != kOriginInjectOverride) {
+            const auto& props = facts.CommandLineProperties;
+            for (std::size_t i = 0; i < props.size(); i += 2) {
+                if (SameTextAscii(props[i], upper))
+                    return;
+            }
+        }
+        name = upper;
+    }
+    // Existing or not, the value ends up stored under the name.
+    Variables().SetVariableValue(name, value);
+}
+
+void InjectCommandLineProperties()
+{
+    const auto& props = Process().CommandLineProperties;
+    for (std::size_t i = 0; i + 1 < props.size(); i += 2) {
+        const std::string name = UpperCaseAscii(props[i]);
+        if (Variables().VariableExists(name))
+            SetVariable(name, props[i + 1], kOriginInjectOverride);
+        else
+            DefineVariable(name, props[i + 1], kOriginInjectOverride);
+    }
+}
+
+std::string ExpandVariables(std::string_view text)
+{
+    return Variables().ExpandVariables(text);
+}
+
+std::string ExpandVariablesQuoted(std::string_view text)
+{
+    return Variables().ExpandVariablesQuoted(text);
+}
+
+std::string StripVariableMarkers(std::string_view text)
+{
+    if (text.size() < 2 || text.front() != '$')
+        return {};
+    const std::size_t next = text.find('$', 1);
+    if (next != text.size() - 1)
+        return {};
+    return std::string(text.substr(1, next - 1));
+}
+
+namespace {
+
+std::string ReferencedName(std::string_view text)
+{
+    std::string name = StripVariableMarkers(text);
+    return name.empty() ? std::string(text) : name;
+}
+
+} // namespace
+
+std::string ResolveVariable(std::string_view text)
+{
+    const std::string name = ReferencedName(text);
+    if (!Variables().VariableExists(name))
+        return std::string(kUndefinedMarker);
+    return ExpandVariables(Variables().GetVariableValue(name));
+}
+
+std::string ResolveVariableOrEmpty(std::string_view text)
+{
+    const std::string name = ReferencedName(text);
+    if (!Variables().VariableExists(name))
+        return {};
+    return ExpandVariables(Variables().GetVariableValue(name));
+}
+
+bool IsDefinedReference(std::string_view text, bool allowPlainText)
+{
+    const std::string name = StripVariableMarkers(text);
+    if (allowPlainText)
+        return name.empty() || Variables().VariableExists(name);
+    return Variables().VariableExists(name.empty() ? std::string(text) : name);
+}
+
+std::string TextToNewlines(std::string_view text)
+{
+    static constexpr std::string_view marker = "$NEWLINE$";
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == '$' && text.size() - i >= marker.size() &&
+            SameTextAscii(text.substr(i, marker.size()), marker)) {
+            out += "\r\n";
+            i += marker.size();
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+std::string NewlinesToText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            out += "$NEWLINE$";
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string BooleanText(bool flag)
+{
+    return flag ? "TRUE" : "FALSE";
+}
+
+bool IsTrue(std::string_view text)
+{
+    return SameTextAscii(text, "TRUE") || text == "-1";
+}
+
+std::string SaveVariablesToText()
+{
+    std::vector<std::string> lines;
+    Variables().ExportVariables(lines);
+    return ToCommaText(lines);
+}
+
+void LoadVariablesFromText(std::string_view text)
+{
+    const std::vector<std::string> lines = FromCommaText(text);
+    Variables().ClearVariables();
+    // A trailing name without its value line gets an empty value.
+    for (std::size_t i = 0; i < lines.size(); i += 2)
+        Variables().SetVariableValue(lines[i], i + 1 < lines.size() ? lines[i + 1] : "");
+}
+
+} // namespace ovd

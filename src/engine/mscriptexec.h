@@ -1,0 +1,115 @@
+// The script runner: run preparation, then the hand-over to the execution loop.
+// OS-free; the machine is reached through IRunPlatform and the trace through a sink.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CompiledScript.h"
+#include "RunPlatform.h"
+#include "ScriptValidation.h"
+
+namespace ovd {
+
+// Called before every executed line with its 1-based number; false ends the run.
+using LineCallback = std::function<bool(long lineNumber)>;
+// Receives the runner's trace tags (the start-up trace in the program).
+using TraceSink = std::function<void(std::string_view)>;
+
+// Installer properties recorded for "Apply Changes": parallel names and values, values
+// stored with CR LF as "$NEWLINE$". Duplicates stay; the later entry wins when written.
+struct TPendingProperties {
+    std::vector<std::string> Names;
+    std::vector<std::string> Values;
+    void Clear()
+    {
+        Names.clear();
+        Values.clear();
+    }
+};
+
+// Block state of the execution loop; reset before the first line and by "GoTo Label".
+struct TControlFlowState {
+    long LineCounter = 0;
+    bool SkipToBranch = false;
+    bool SkipToEnd = false;
+    bool EndRecheck = false;
+    long OpenIfCount = 0;
+    long ScanDepth = 0;
+    bool WizardNavigating = false;
+    int WizardStep = 0;
+    bool WizardJumped = false;
+    std::vector<long> WizardDialogLines;
+    long WizardPosition = 0;
+};
+
+// Everything one run keeps besides the variable store; handed to the execution loop.
+struct TScriptRun {
+    // Inputs.
+    TCompiledScript* Script = nullptr;
+    std::string DatabasePath; // MSIFILE
+    LineCallback OnLine;
+    IRunPlatform* Platform = nullptr;
+    TraceSink Trace;
+
+    // Run state.
+    std::vector<std::string> WebMediaBlockNames;
+    std::string WebMediaArchive;
+    std::string OfflineFolder;
+    std::string LastProgressText;
+    long long LastProgressValue = 0;
+    bool ProgressChanged = true;
+    std::string LastCacheOverride;
+    std::string SingleInstanceMarker; // empty when no marker was created
+    std::string RegistryView = "Win32";
+    std::string ProgramFolder;
+    std::string RememberedLanguage;
+    bool NoCache = false;
+    std::uint64_t InstalledSizeBaseline = 0;
+
+    TLabelTable Labels;
+    TControlFlowState Flow;
+    TPendingProperties PendingProperties;
+    // Alternating names and values handed to the installer thread by "Apply Changes".
+    std::vector<std::string> HandOverProperties;
+
+    void TraceTag(std::string_view tag) const
+    {
+        if (Trace)
+            Trace(tag);
+    }
+};
+
+// Records name := value into the pending properties and the hand-over list.
+void RecordPendingProperty(TScriptRun& run, const std::string& name, const std::string& value);
+
+enum class PrepareOutcome {
+    Ready,            // run the lines
+    ValidationFailed, // exit code 314 (the platform has ended the process)
+    NoDatabase,       // neither the database nor its patch file: run nothing
+    AlreadyRunning,   // single-instance marker present: run nothing
+};
+
+// Steps 1-12 of run preparation, in order, with their trace tags.
+PrepareOutcome PrepareRun(TScriptRun& run);
+
+// The execution loop (the runner's next stage). Until one is installed, the default runs
+// no line and only the exit step.
+using ExecutionLoopFn = std::function<void(TScriptRun&)>;
+void SetExecutionLoop(ExecutionLoopFn loop);
+// The exit step shared by every way a run ends: removes the single-instance marker.
+void RunExitStep(TScriptRun& run);
+
+// Prepares and, when ready, executes the run.
+void ScriptRunner(TScriptRun& run);
+
+// The runner as the start-up sequence calls it (Windows trees): the process-wide
+// script, the Win32 platform and the trace installed with SetRunnerTrace.
+void ScriptRunner(const std::string& databasePath, LineCallback onLine = {});
+void SetRunnerTrace(TraceSink trace);
+const TraceSink& RunnerTrace();
+
+} // namespace ovd
