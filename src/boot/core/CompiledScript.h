@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ScriptError.h"
 #include "THashedStringList.h"
 
 namespace ovd {
@@ -100,10 +101,11 @@ inline constexpr std::size_t kMaxCompilerVariableLength = 1 << 20;
 std::string GetCompilerVariable(const TCompiledScript& script, std::string_view text);
 std::string GetCompilerVariable(std::string_view text);
 
-// Raised when a line has no command header and the caller asked for the check.
-class ECommandHeaderMissing : public std::runtime_error {
+// Raised when a line has no command header and the caller asked for the check; a
+// ScriptError, so the runner reports it like any failing command.
+class ECommandHeaderMissing : public ScriptError {
 public:
-    ECommandHeaderMissing() : std::runtime_error(std::string(kCommandHeaderError)) {}
+    ECommandHeaderMissing() : ScriptError(std::string(kCommandHeaderError)) {}
 };
 
 // Header id of script line `line` (zero-based), empty when it has none; with `required`

@@ -1,0 +1,277 @@
+#include "PackageBuilder.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <vector>
+
+#include "CompiledScript.h"
+#include "CompiledScriptWriter.h"
+#include "EngineMessages.h"
+#include "PeImage.h"
+#include "ScriptSource.h"
+
+namespace fs = std::filesystem;
+
+namespace ovd::pack {
+
+namespace {
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw EPackError("cannot read " + path.string());
+    }
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const fs::path& path, std::string_view bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        throw EPackError("cannot write " + path.string());
+    }
+}
+
+// The program image without whatever lies behind it (an earlier script or language file).
+std::string ImageStub(const fs::path& path)
+{
+    std::string bytes = ReadAll(path);
+    std::string why;
+    auto stub = PeStubSize(bytes, &why);
+    if (!stub) {
+        throw EPackError(path.string() + ": " + why);
+    }
+    if (*stub > bytes.size()) {
+        throw EPackError(path.string() + ": the file is shorter than its sections");
+    }
+    bytes.resize(static_cast<std::size_t>(*stub));
+    return bytes;
+}
+
+// Runs a tool in `dir`; its standard output goes away unless verbose.
+void Run(const std::vector<std::string>& argv, const fs::path& dir, bool verbose)
+{
+    pid_t pid = fork();
+    if (pid < 0) {
+        throw EPackError("cannot start " + argv[0]);
+    }
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) {
+            _exit(126);
+        }
+        if (!verbose) {
+            int null = open("/dev/null", O_WRONLY);
+            if (null >= 0) {
+                dup2(null, 1);
+            }
+        }
+        std::vector<char*> args;
+        for (const auto& arg : argv) {
+            args.push_back(const_cast<char*>(arg.c_str()));
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            throw EPackError("lost " + argv[0]);
+        }
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        throw EPackError(argv[0] + " failed (exit " + std::to_string(code) + ")" +
+                         (code == 127 ? ": not installed? (scripts/setup-deps.sh)" : ""));
+    }
+}
+
+std::uint32_t Crc32(std::string_view bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// A 7z archive without entries: the signature header with an empty next header (7zz
+// refuses to create one).
+std::string EmptyArchive()
+{
+    std::string start(20, '\0'); // next header offset, size, CRC: all zero
+    std::uint32_t crc = Crc32(start);
+    std::string out("7z\xBC\xAF\x27\x1C\x00\x04", 8);
+    for (int i = 0; i < 4; ++i) {
+        out += static_cast<char>((crc >> (8 * i)) & 0xFF);
+    }
+    return out + start;
+}
+
+bool HasFiles(const fs::path& dir)
+{
+    if (!fs::is_directory(dir)) {
+        return false;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The one file in `dir` with this extension; empty when none; two are an error.
+fs::path OnlyFile(const fs::path& dir, const std::string& ext)
+{
+    fs::path found;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.is_regular_file() && entry.path().extension() == ext) {
+            if (!found.empty()) {
+                throw EPackError(dir.string() + " holds more than one " + ext + " file");
+            }
+            found = entry.path();
+        }
+    }
+    return found;
+}
+
+void BuildArchive(const TPackOptions& o, const fs::path& res)
+{
+    const fs::path support = o.sourceDir / "support";
+    if (o.badRes) {
+        WriteAll(res, "This is not an archive.\r\n");
+        return;
+    }
+    if (!HasFiles(support)) {
+        WriteAll(res, EmptyArchive());
+        return;
+    }
+    // 7zz adds to an existing archive: start from nothing. "*" would skip dot files.
+    Run({"7zz", "a", "-t7z", "-bd", "-y", "-r", fs::absolute(res).string(), "."},
+        fs::absolute(support), o.verbose);
+}
+
+void BuildDatabase(const TPackOptions& o, const std::string& name)
+{
+    const fs::path msi = OnlyFile(o.sourceDir, ".msi");
+    const fs::path msp = OnlyFile(o.sourceDir, ".msp");
+    const fs::path wxs = OnlyFile(o.sourceDir, ".wxs");
+    if (!msi.empty() && !wxs.empty()) {
+        throw EPackError(o.sourceDir.string() + " holds both a .msi and a .wxs");
+    }
+    if (msi.empty() && msp.empty() && wxs.empty()) {
+        throw EPackError(o.sourceDir.string() +
+                         " holds no .msi, .msp or .wxs (use --no-msi to build without one)");
+    }
+    if (!msi.empty()) {
+        fs::copy_file(msi, o.outDir / (name + ".msi"), fs::copy_options::overwrite_existing);
+    }
+    if (!msp.empty()) {
+        fs::copy_file(msp, o.outDir / (name + ".msp"), fs::copy_options::overwrite_existing);
+    }
+    if (!wxs.empty()) {
+        const fs::path out = fs::absolute(o.outDir / (name + ".msi"));
+        Run({"wixl", "-o", out.string(), wxs.filename().string()}, fs::absolute(o.sourceDir),
+            o.verbose);
+    }
+}
+
+} // namespace
+
+TPackResult BuildPackage(const TPackOptions& o)
+{
+    if (!fs::is_directory(o.sourceDir)) {
+        throw EPackError(o.sourceDir.string() + " is not a folder");
+    }
+    if (fs::exists(o.outDir) && fs::equivalent(o.outDir, o.sourceDir)) {
+        throw EPackError("the output folder must not be the source folder");
+    }
+    const fs::path scriptFile = o.script.empty() ? o.sourceDir / "setup.ovds" : o.script;
+    TCompiledScript script;
+    TScriptSource source = ParseScriptSource(scriptFile, o.sourceDir, script);
+    std::string name = !o.name.empty() ? o.name : !source.Name.empty() ? source.Name : "setup";
+    if (name.find_first_of("/\\") != std::string::npos || name == "." || name == "..") {
+        throw EPackError("the setup name \"" + name + "\" is not a plain file name");
+    }
+
+    std::string compiled = WriteCompiledScript(script);
+    {
+        // What we write must load back the same.
+        TCompiledScript check;
+        auto loaded = LoadCompiledScript(compiled, check);
+        if (!loaded.ok || !check.SameContent(script)) {
+            throw EPackError("the compiled script does not load back: " + loaded.error);
+        }
+    }
+    if (o.truncateScript) {
+        if (*o.truncateScript >= compiled.size()) {
+            throw EPackError("--truncate-script " + std::to_string(*o.truncateScript) +
+                             " is not shorter than the script (" + std::to_string(compiled.size()) +
+                             " bytes)");
+        }
+        compiled.resize(static_cast<std::size_t>(*o.truncateScript));
+    }
+    if (!o.dumpScript.empty()) {
+        WriteAll(o.dumpScript, compiled);
+    }
+
+    fs::create_directories(o.outDir);
+    TPackResult result;
+    result.exe = o.outDir / (name + ".exe");
+    result.scriptBytes = o.noScript ? 0 : compiled.size();
+    result.scriptLines = script.LineCount();
+
+    // Outputs left from an earlier build must not stand in for skipped ones.
+    for (const char* ext : {".exe", ".res", ".msi", ".msp"}) {
+        fs::remove(o.outDir / (name + ext));
+    }
+    fs::remove(o.outDir / "ovd.lib");
+    fs::remove(o.outDir / "setup.bmp");
+    fs::remove_all(o.outDir / "data");
+
+    std::string exe = ImageStub(o.engine);
+    if (!o.noScript) {
+        exe += compiled;
+    }
+    WriteAll(result.exe, exe);
+    fs::permissions(result.exe,
+                    fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add);
+
+    if (!o.noRes) {
+        BuildArchive(o, o.outDir / (name + ".res"));
+    }
+    if (!o.noMsi) {
+        BuildDatabase(o, name);
+    }
+    if (!o.lib.empty()) {
+        std::string lib = ImageStub(o.lib);
+        if (!o.noLang) {
+            const fs::path lang = o.sourceDir / "lang.loc";
+            lib += fs::exists(lang) ? ReadAll(lang) : DefaultLanguageFileText();
+        }
+        WriteAll(o.outDir / "ovd.lib", lib);
+    }
+    if (fs::exists(o.sourceDir / "setup.bmp")) {
+        fs::copy_file(o.sourceDir / "setup.bmp", o.outDir / "setup.bmp");
+    }
+    if (fs::is_directory(o.sourceDir / "data")) {
+        fs::copy(o.sourceDir / "data", o.outDir / "data", fs::copy_options::recursive);
+    }
+    return result;
+}
+
+} // namespace ovd::pack

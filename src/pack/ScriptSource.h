@@ -1,0 +1,31 @@
+// Reads a package's script source (docs/script-source.md) into a compiled script.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "CompiledScript.h"
+
+namespace ovd::pack {
+
+// A mistake in a source file; the text starts with "file:line: ".
+class ESourceError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TScriptSource {
+    std::string Name; // setup name from "name"; empty when not given
+};
+
+// Parses `mainFile` (and what it includes) into `script`. Source positions name files
+// relative to `root` (the package source folder). Throws ESourceError.
+TScriptSource ParseScriptSource(const std::filesystem::path& mainFile,
+                                const std::filesystem::path& root, TCompiledScript& script);
+
+// Commands whose lines carry installer rows and get a command header unless told
+// otherwise.
+bool CarriesCommandHeader(std::string_view commandName);
+
+} // namespace ovd::pack

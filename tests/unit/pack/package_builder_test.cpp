@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "CompiledScript.h"
+#include "EngineMessages.h"
+#include "PackTestFiles.h"
+#include "PackageBuilder.h"
+#include "PeImage.h"
+
+using namespace ovd;
+using namespace ovd::pack;
+using namespace packtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Package {
+    fs::path root, source, out;
+    TPackOptions options;
+};
+
+// A package source with a script, support files, a picture, data and a database source.
+Package MakePackage(const std::string& name, bool withWxs)
+{
+    Package p;
+    p.root = Scratch(name);
+    p.source = p.root / "src";
+    p.out = p.root / "out";
+    Write(p.source / "setup.ovds",
+          "name demo\ntitle Demo\nline Display Dialog | Welcome\nline Comment | \"$\"\n");
+    Write(p.source / "support/Welcome.dfm", "object Welcome: TForm\nend\n");
+    Write(p.source / "support/plugins/.hidden", "dot files are carried too");
+    Write(p.source / "setup.bmp", "BM");
+    Write(p.source / "data/block.7z", "x");
+    if (withWxs) {
+        Write(p.source / "payload.txt", "payload\n");
+        Write(p.source / "demo.wxs", R"(<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="{6E4C2A10-0D55-4A58-9C7B-1F2A3B4C5D71}" Name="Pack Test" Language="1033"
+           Version="1.0.0" Manufacturer="Veldmark" UpgradeCode="{6E4C2A10-0D55-4A58-9C7B-1F2A3B4C5D72}">
+    <Package InstallerVersion="200" Compressed="yes"/>
+    <Media Id="1" Cabinet="p.cab" EmbedCab="yes"/>
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="ProgramFilesFolder">
+        <Directory Id="INSTALLDIR" Name="PackTest">
+          <Component Id="Main" Guid="{6E4C2A10-0D55-4A58-9C7B-1F2A3B4C5D73}">
+            <File Id="Payload" Name="payload.txt" Source="payload.txt" KeyPath="yes"/>
+          </Component>
+        </Directory>
+      </Directory>
+    </Directory>
+    <Feature Id="Complete" Level="1"><ComponentRef Id="Main"/></Feature>
+  </Product>
+</Wix>
+)");
+    } else {
+        Write(p.source / "product.msi", "not really a database");
+    }
+    // Engine and library each carry an old overlay that must not survive.
+    Write(p.root / "ordovan.exe", TinyImage() + "OLD SCRIPT");
+    Write(p.root / "ovd.lib", TinyImage() + "OLD LANGUAGE");
+    p.options.engine = p.root / "ordovan.exe";
+    p.options.lib = p.root / "ovd.lib";
+    p.options.sourceDir = p.source;
+    p.options.outDir = p.out;
+    return p;
+}
+
+std::string Overlay(const fs::path& image)
+{
+    std::string bytes = Read(image);
+    auto stub = PeStubSize(bytes);
+    return stub ? bytes.substr(*stub) : "not an image";
+}
+
+int Shell(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+} // namespace
+
+TEST(PackageBuilder, WritesEveryPartOfASetup)
+{
+    Package p = MakePackage("full", true);
+    BuildPackage(p.options);
+
+    TCompiledScript s;
+    auto loaded = LoadCompiledScript(Overlay(p.out / "demo.exe"), s);
+    ASSERT_TRUE(loaded.ok) << loaded.error;
+    EXPECT_EQ(s.ProductTitle, "Demo");
+    EXPECT_EQ(GetScriptParameter(s.ParameterLists, s.CommandIds[0], 1), "Welcome");
+    EXPECT_EQ(GetScriptParameter(s.ParameterLists, s.CommandIds[1], 1), "$");
+    EXPECT_EQ(Read(p.out / "demo.exe").substr(0, 0x400), TinyImage());
+
+    // The archive is a real 7z holding the support folder with its relative paths.
+    EXPECT_EQ(Shell("7zz t " + (p.out / "demo.res").string()), 0);
+    EXPECT_EQ(Shell("7zz l -slt " + (p.out / "demo.res").string() +
+                    " | grep -x 'Path = plugins/.hidden'"),
+              0);
+    EXPECT_EQ(
+        Shell("msiinfo export " + (p.out / "demo.msi").string() + " File | grep -q payload.txt"),
+        0);
+
+    EXPECT_EQ(Overlay(p.out / "ovd.lib"), DefaultLanguageFileText());
+    ResetEngineMessages();
+    EXPECT_EQ(LoadEngineMessagesFromText(Overlay(p.out / "ovd.lib"), "German"), 1);
+    EXPECT_EQ(Read(p.out / "setup.bmp"), "BM");
+    EXPECT_EQ(Read(p.out / "data/block.7z"), "x");
+}
+
+TEST(PackageBuilder, BrokenPackagesForFailureTests)
+{
+    Package p = MakePackage("broken", false);
+    Write(p.source / "lang.loc", "custom language file\r\n");
+    Write(p.source / "support/x.txt", "");
+    BuildPackage(p.options); // a complete build first: its leftovers must go
+    EXPECT_EQ(Read(p.out / "demo.msi"), "not really a database");
+    EXPECT_EQ(Overlay(p.out / "ovd.lib"), "custom language file\r\n");
+
+    p.options.noRes = true;
+    p.options.noMsi = true;
+    p.options.noLang = true;
+    p.options.truncateScript = 30;
+    BuildPackage(p.options);
+    EXPECT_FALSE(fs::exists(p.out / "demo.res"));
+    EXPECT_FALSE(fs::exists(p.out / "demo.msi"));
+    EXPECT_EQ(Overlay(p.out / "ovd.lib"), "");
+    const std::string script = Overlay(p.out / "demo.exe");
+    EXPECT_EQ(script.size(), 30u);
+    TCompiledScript s;
+    EXPECT_FALSE(LoadCompiledScript(script, s).ok);
+
+    p.options = MakePackage("broken2", false).options;
+    p.options.noScript = true;
+    p.options.badRes = true;
+    p.options.lib.clear();
+    BuildPackage(p.options);
+    EXPECT_EQ(Read(p.options.outDir / "demo.exe"), TinyImage());
+    EXPECT_NE(Shell("7zz t " + (p.options.outDir / "demo.res").string()), 0);
+    EXPECT_FALSE(fs::exists(p.options.outDir / "ovd.lib"));
+
+    p.options.badRes = false;
+    p.options.truncateScript = 1u << 20;
+    EXPECT_THROW(BuildPackage(p.options), EPackError);
+}
+
+TEST(PackageBuilder, EmptySupportFolderGivesAnEmptyArchive)
+{
+    Package p = MakePackage("empty", false);
+    fs::remove_all(p.source / "support");
+    BuildPackage(p.options);
+    EXPECT_EQ(Shell("7zz t " + (p.out / "demo.res").string()), 0);
+    EXPECT_EQ(Read(p.out / "demo.res").size(), 32u);
+}
+
+TEST(PackageBuilder, RefusesWhatWouldBuildAWrongPackage)
+{
+    Package p = MakePackage("refuse", false);
+    TPackOptions o = p.options;
+    o.outDir = o.sourceDir;
+    EXPECT_THROW(BuildPackage(o), EPackError);
+
+    o = p.options;
+    Write(p.root / "notpe.exe", "MZ but nothing else");
+    o.engine = p.root / "notpe.exe";
+    EXPECT_THROW(BuildPackage(o), EPackError);
+
+    o = p.options;
+    o.name = "../escape";
+    EXPECT_THROW(BuildPackage(o), EPackError);
+
+    o = p.options;
+    Write(p.source / "second.msi", "");
+    EXPECT_THROW(BuildPackage(o), EPackError);
+    fs::remove(p.source / "second.msi");
+    fs::remove(p.source / "product.msi");
+    EXPECT_THROW(BuildPackage(o), EPackError); // no database source at all
+    o.noMsi = true;
+    EXPECT_NO_THROW(BuildPackage(o));
+}
