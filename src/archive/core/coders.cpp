@@ -27,12 +27,19 @@ namespace {
 
 uint64_t gMemoryLimit = sizeof(void*) == 8 ? (uint64_t(3) << 29) : (uint64_t(1) << 29);
 
-void* SzAlloc(void*, size_t size) { return size ? std::malloc(size) : nullptr; }
-void SzFree(void*, void* address) { std::free(address); }
+void* SzAlloc(void*, size_t size)
+{
+    return size ? std::malloc(size) : nullptr;
+}
+void SzFree(void*, void* address)
+{
+    std::free(address);
+}
 ISzAlloc gAlloc = {SzAlloc, SzFree};
 
 // Allocates an LZMA dictionary of the size the stream can actually use.
-uint8_t* AllocateDictionary(uint64_t dictSize, uint64_t outSize, size_t& allocated) {
+uint8_t* AllocateDictionary(uint64_t dictSize, uint64_t outSize, size_t& allocated)
+{
     uint64_t size = std::max<uint64_t>(std::min(dictSize, outSize), 1);
     if (size > MemoryLimit() || size > SIZE_MAX)
         Fail(Status::NoMemory);
@@ -45,9 +52,11 @@ uint8_t* AllocateDictionary(uint64_t dictSize, uint64_t outSize, size_t& allocat
 
 class CopyDecoder final : public InStream {
 public:
-    CopyDecoder(std::unique_ptr<InStream> in, uint64_t outSize)
-        : in_(std::move(in)), left_(outSize) {}
-    size_t Read(uint8_t* buffer, size_t size) override {
+    CopyDecoder(std::unique_ptr<InStream> in, uint64_t outSize) : in_(std::move(in)), left_(outSize)
+    {
+    }
+    size_t Read(uint8_t* buffer, size_t size) override
+    {
         size_t n = size_t(std::min<uint64_t>(size, left_));
         if (n == 0)
             return 0;
@@ -68,14 +77,17 @@ private:
 class LzmaBase : public InStream {
 protected:
     LzmaBase(std::unique_ptr<InStream> in, uint64_t outSize)
-        : in_(std::move(in), 1 << 18), left_(outSize) {
+        : in_(std::move(in), 1 << 18), left_(outSize)
+    {
         LzmaDec_Construct(&dec_);
     }
-    ~LzmaBase() override {
+    ~LzmaBase() override
+    {
         LzmaDec_FreeProbs(&dec_, &gAlloc);
         std::free(dic_);
     }
-    void SetDictionary(uint64_t dictSize, uint64_t outSize) {
+    void SetDictionary(uint64_t dictSize, uint64_t outSize)
+    {
         size_t allocated = 0;
         dic_ = AllocateDictionary(dictSize, outSize, allocated);
         dec_.dic = dic_;
@@ -84,7 +96,8 @@ protected:
     }
     // Decodes up to `limit` more bytes of output into the dictionary using at most `inLimit`
     // input bytes; returns the bytes produced and adds the input used to *used.
-    size_t DecodeStep(uint8_t* out, size_t want, uint64_t inLimit, bool finishHere, uint64_t* used) {
+    size_t DecodeStep(uint8_t* out, size_t want, uint64_t inLimit, bool finishHere, uint64_t* used)
+    {
         for (;;) {
             if (dec_.dicPos == dec_.dicBufSize)
                 dec_.dicPos = 0;
@@ -122,7 +135,8 @@ protected:
 class LzmaDecoder final : public LzmaBase {
 public:
     LzmaDecoder(std::unique_ptr<InStream> in, const std::vector<uint8_t>& props, uint64_t outSize)
-        : LzmaBase(std::move(in), outSize) {
+        : LzmaBase(std::move(in), outSize)
+    {
         if (props.size() != LZMA_PROPS_SIZE)
             Fail(Status::Unsupported);
         SRes res = LzmaDec_AllocateProbs(&dec_, props.data(), LZMA_PROPS_SIZE, &gAlloc);
@@ -131,7 +145,8 @@ public:
         SetDictionary(dec_.prop.dicSize, outSize);
         LzmaDec_Init(&dec_);
     }
-    size_t Read(uint8_t* buffer, size_t size) override {
+    size_t Read(uint8_t* buffer, size_t size) override
+    {
         size_t want = size_t(std::min<uint64_t>(size, left_));
         if (want == 0)
             return 0;
@@ -144,7 +159,8 @@ public:
 class Lzma2Decoder final : public LzmaBase {
 public:
     Lzma2Decoder(std::unique_ptr<InStream> in, const std::vector<uint8_t>& props, uint64_t outSize)
-        : LzmaBase(std::move(in), outSize) {
+        : LzmaBase(std::move(in), outSize)
+    {
         if (props.size() != 1 || props[0] > 40)
             Fail(Status::Unsupported);
         uint32_t p = props[0];
@@ -154,7 +170,8 @@ public:
         dec_.prop.lc = dec_.prop.lp = dec_.prop.pb = 0;
     }
 
-    size_t Read(uint8_t* buffer, size_t size) override {
+    size_t Read(uint8_t* buffer, size_t size) override
+    {
         size_t done = 0;
         while (done < size && left_ > 0) {
             if (chunkLeft_ == 0) {
@@ -182,7 +199,8 @@ public:
 
 private:
     // Reads a chunk header; false at the end mark (which must not come early).
-    bool NextChunk() {
+    bool NextChunk()
+    {
         uint8_t control = in_.Byte();
         if (control == 0x00) {
             Fail(Status::Corrupt); // the end mark before the folder's size was reached
@@ -227,7 +245,8 @@ private:
         return true;
     }
 
-    size_t StoredStep(uint8_t* out, size_t want) {
+    size_t StoredStep(uint8_t* out, size_t want)
+    {
         if (dec_.dicPos == dec_.dicBufSize)
             dec_.dicPos = 0;
         if (!in_.Fill())
@@ -243,7 +262,8 @@ private:
         return n;
     }
 
-    uint32_t ReadBe16() {
+    uint32_t ReadBe16()
+    {
         uint32_t hi = in_.Byte();
         return hi << 8 | in_.Byte();
     }
@@ -259,7 +279,8 @@ private:
 class BcjDecoder final : public InStream {
 public:
     explicit BcjDecoder(std::unique_ptr<InStream> in) : in_(std::move(in)), buf_(1 << 16) {}
-    size_t Read(uint8_t* buffer, size_t size) override {
+    size_t Read(uint8_t* buffer, size_t size) override
+    {
         for (;;) {
             if (pos_ < converted_) {
                 size_t n = std::min(size, converted_ - pos_);
@@ -296,12 +317,14 @@ class Bcj2Decoder final : public InStream {
 public:
     Bcj2Decoder(std::vector<std::unique_ptr<InStream>> inputs, uint64_t outSize)
         : main_(std::move(inputs[0]), 1 << 18), call_(std::move(inputs[1])),
-          jump_(std::move(inputs[2])), rc_(std::move(inputs[3])), left_(outSize) {
+          jump_(std::move(inputs[2])), rc_(std::move(inputs[3])), left_(outSize)
+    {
         for (auto& p : probs_)
             p = 1024;
     }
 
-    size_t Read(uint8_t* buffer, size_t size) override {
+    size_t Read(uint8_t* buffer, size_t size) override
+    {
         size_t done = 0;
         if (!rcReady_ && left_ > 0) {
             for (int i = 0; i < 5; ++i)
@@ -319,7 +342,8 @@ public:
             if (!main_.Fill())
                 Fail(Status::Corrupt);
             const uint8_t* src = main_.Data();
-            size_t n = std::min<uint64_t>({uint64_t(main_.Available()), left_, uint64_t(size - done)});
+            size_t n =
+                std::min<uint64_t>({uint64_t(main_.Available()), left_, uint64_t(size - done)});
             size_t i = 0;
             uint8_t prev = prev_;
             bool branch = false;
@@ -364,7 +388,8 @@ public:
     }
 
 private:
-    bool DecodeBit(uint16_t& prob) {
+    bool DecodeBit(uint16_t& prob)
+    {
         uint32_t bound = (range_ >> 11) * prob;
         bool bit;
         if (code_ < bound) {
@@ -398,13 +423,15 @@ private:
 class AesDecoder final : public InStream {
 public:
     AesDecoder(std::unique_ptr<InStream> in, const std::vector<uint8_t>& props, KeySource& keys)
-        : in_(std::move(in)), buf_(1 << 16) {
+        : in_(std::move(in)), buf_(1 << 16)
+    {
         std::array<uint8_t, 16> iv{};
         ParseProps(props, nullptr, nullptr, iv.data());
         auto key = keys.Key(props);
         aes_ = Aes256CbcDecryptor::Create(key.data(), iv.data());
     }
-    size_t Read(uint8_t* buffer, size_t size) override {
+    size_t Read(uint8_t* buffer, size_t size) override
+    {
         if (pos_ == len_) {
             pos_ = len_ = 0;
             // Whole blocks only; a stream whose size is not a multiple of 16 is corrupt.
@@ -430,7 +457,8 @@ public:
     // Properties: first byte = cycles power (bits 0..5), salt/iv present (bits 7/6); second
     // byte = extra salt size (high nibble), extra iv size (low nibble); then salt, then iv.
     static void ParseProps(const std::vector<uint8_t>& props, unsigned* cycles,
-                           std::vector<uint8_t>* salt, uint8_t iv[16]) {
+                           std::vector<uint8_t>* salt, uint8_t iv[16])
+    {
         if (props.empty())
             Fail(Status::Unsupported);
         uint8_t b0 = props[0];
@@ -463,10 +491,17 @@ private:
 
 } // namespace
 
-uint64_t MemoryLimit() { return gMemoryLimit; }
-void SetMemoryLimit(uint64_t bytes) { gMemoryLimit = bytes; }
+uint64_t MemoryLimit()
+{
+    return gMemoryLimit;
+}
+void SetMemoryLimit(uint64_t bytes)
+{
+    gMemoryLimit = bytes;
+}
 
-size_t X86Convert(uint8_t* data, size_t size, uint32_t ip, uint32_t& state) {
+size_t X86Convert(uint8_t* data, size_t size, uint32_t ip, uint32_t& state)
+{
     auto msByte = [](uint8_t b) { return ((b + 1) & 0xFE) == 0; };
     size_t pos = 0;
     uint32_t mask = state & 7;
@@ -520,7 +555,8 @@ size_t X86Convert(uint8_t* data, size_t size, uint32_t ip, uint32_t& state) {
 }
 
 std::array<uint8_t, 32> Derive7zAesKey(const std::vector<uint8_t>& props,
-                                       const std::u16string& password) {
+                                       const std::u16string& password)
+{
     unsigned cycles = 0;
     std::vector<uint8_t> salt;
     AesDecoder::ParseProps(props, &cycles, &salt, nullptr);
@@ -560,28 +596,34 @@ std::array<uint8_t, 32> Derive7zAesKey(const std::vector<uint8_t>& props,
     return key;
 }
 
-std::unique_ptr<InStream> MakeCopyDecoder(std::unique_ptr<InStream> in, uint64_t outSize) {
+std::unique_ptr<InStream> MakeCopyDecoder(std::unique_ptr<InStream> in, uint64_t outSize)
+{
     return std::make_unique<CopyDecoder>(std::move(in), outSize);
 }
 std::unique_ptr<InStream> MakeLzmaDecoder(std::unique_ptr<InStream> in,
-                                          const std::vector<uint8_t>& props, uint64_t outSize) {
+                                          const std::vector<uint8_t>& props, uint64_t outSize)
+{
     return std::make_unique<LzmaDecoder>(std::move(in), props, outSize);
 }
 std::unique_ptr<InStream> MakeLzma2Decoder(std::unique_ptr<InStream> in,
-                                           const std::vector<uint8_t>& props, uint64_t outSize) {
+                                           const std::vector<uint8_t>& props, uint64_t outSize)
+{
     return std::make_unique<Lzma2Decoder>(std::move(in), props, outSize);
 }
-std::unique_ptr<InStream> MakeBcjDecoder(std::unique_ptr<InStream> in) {
+std::unique_ptr<InStream> MakeBcjDecoder(std::unique_ptr<InStream> in)
+{
     return std::make_unique<BcjDecoder>(std::move(in));
 }
 std::unique_ptr<InStream> MakeBcj2Decoder(std::vector<std::unique_ptr<InStream>> inputs,
-                                          uint64_t outSize) {
+                                          uint64_t outSize)
+{
     if (inputs.size() != 4)
         Fail(Status::Corrupt);
     return std::make_unique<Bcj2Decoder>(std::move(inputs), outSize);
 }
 std::unique_ptr<InStream> MakeAesDecoder(std::unique_ptr<InStream> in,
-                                         const std::vector<uint8_t>& props, KeySource& keys) {
+                                         const std::vector<uint8_t>& props, KeySource& keys)
+{
     return std::make_unique<AesDecoder>(std::move(in), props, keys);
 }
 

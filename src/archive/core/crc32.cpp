@@ -11,7 +11,8 @@ namespace {
 // decoding the data it checks.
 struct Tables {
     std::array<std::array<uint32_t, 256>, 8> t{};
-    constexpr Tables() {
+    constexpr Tables()
+    {
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t r = i;
             for (int k = 0; k < 8; ++k)
@@ -26,13 +27,15 @@ struct Tables {
 
 constexpr Tables kTables;
 
-inline uint32_t Load32(const uint8_t* p) {
+inline uint32_t Load32(const uint8_t* p)
+{
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 } // namespace
 
-uint32_t Crc32Update(uint32_t crc, const void* data, size_t size) {
+uint32_t Crc32Update(uint32_t crc, const void* data, size_t size)
+{
     const auto& t = kTables.t;
     auto p = static_cast<const uint8_t*>(data);
     crc = ~crc;

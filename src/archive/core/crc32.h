@@ -9,6 +9,9 @@ namespace ovd::archive {
 // Continues a CRC: start with crc = 0, feed the pieces in order.
 uint32_t Crc32Update(uint32_t crc, const void* data, size_t size);
 
-inline uint32_t Crc32(const void* data, size_t size) { return Crc32Update(0, data, size); }
+inline uint32_t Crc32(const void* data, size_t size)
+{
+    return Crc32Update(0, data, size);
+}
 
 } // namespace ovd::archive

@@ -47,7 +47,8 @@ constexpr uint32_t kMaxStreams = 64;
 constexpr uint64_t kMaxFiles = 1u << 21;
 constexpr size_t kChunk = 1 << 18;
 
-std::vector<bool> ReadBits(ByteCursor& c, uint64_t n) {
+std::vector<bool> ReadBits(ByteCursor& c, uint64_t n)
+{
     std::vector<bool> v(static_cast<size_t>(n));
     const uint8_t* b = c.Take((n + 7) / 8);
     for (uint64_t i = 0; i < n; ++i)
@@ -56,13 +57,15 @@ std::vector<bool> ReadBits(ByteCursor& c, uint64_t n) {
 }
 
 // A bit vector preceded by an "all defined" byte.
-std::vector<bool> ReadOptionalBits(ByteCursor& c, uint64_t n) {
+std::vector<bool> ReadOptionalBits(ByteCursor& c, uint64_t n)
+{
     if (c.Byte() != 0)
         return std::vector<bool>(size_t(n), true);
     return ReadBits(c, n);
 }
 
-void ReadDigests(ByteCursor& c, uint64_t n, std::vector<bool>& defined, std::vector<uint32_t>& crcs) {
+void ReadDigests(ByteCursor& c, uint64_t n, std::vector<bool>& defined, std::vector<uint32_t>& crcs)
+{
     defined = ReadOptionalBits(c, n);
     crcs.assign(size_t(n), 0);
     for (uint64_t i = 0; i < n; ++i)
@@ -70,7 +73,8 @@ void ReadDigests(ByteCursor& c, uint64_t n, std::vector<bool>& defined, std::vec
             crcs[size_t(i)] = c.UInt32();
 }
 
-void Expect(ByteCursor& c, uint64_t id) {
+void Expect(ByteCursor& c, uint64_t id)
+{
     if (c.Number() != id)
         Fail(Status::Corrupt);
 }
@@ -78,8 +82,12 @@ void Expect(ByteCursor& c, uint64_t id) {
 // Reads one packed stream of the archive file.
 class PackStream final : public InStream {
 public:
-    PackStream(ByteSource& source, uint64_t pos, uint64_t size) : source_(source), pos_(pos), left_(size) {}
-    size_t Read(uint8_t* buffer, size_t size) override {
+    PackStream(ByteSource& source, uint64_t pos, uint64_t size)
+        : source_(source), pos_(pos), left_(size)
+    {
+    }
+    size_t Read(uint8_t* buffer, size_t size) override
+    {
         size_t n = size_t(std::min<uint64_t>(size, left_));
         if (n == 0)
             return 0;
@@ -94,11 +102,13 @@ private:
     uint64_t pos_, left_;
 };
 
-bool IsDots(const std::u16string& s) {
+bool IsDots(const std::u16string& s)
+{
     return std::all_of(s.begin(), s.end(), [](char16_t c) { return c == u'.' || c == u' '; });
 }
 
-bool IsDeviceName(const std::u16string& comp) {
+bool IsDeviceName(const std::u16string& comp)
+{
     std::u16string base = comp.substr(0, comp.find(u'.'));
     while (!base.empty() && base.back() == u' ')
         base.pop_back();
@@ -108,7 +118,8 @@ bool IsDeviceName(const std::u16string& comp) {
             return false;
         up += char(c >= u'a' && c <= u'z' ? c - 32 : c);
     }
-    if (up == "CON" || up == "PRN" || up == "AUX" || up == "NUL" || up == "CONIN$" || up == "CONOUT$")
+    if (up == "CON" || up == "PRN" || up == "AUX" || up == "NUL" || up == "CONIN$" ||
+        up == "CONOUT$")
         return true;
     return up.size() == 4 && (up.starts_with("COM") || up.starts_with("LPT")) && up[3] >= '1' &&
            up[3] <= '9';
@@ -116,15 +127,18 @@ bool IsDeviceName(const std::u16string& comp) {
 
 } // namespace
 
-bool Folder::Encrypted() const {
-    return std::any_of(coders.begin(), coders.end(), [](const Coder& c) { return c.method == kMethodAes; });
+bool Folder::Encrypted() const
+{
+    return std::any_of(coders.begin(), coders.end(),
+                       [](const Coder& c) { return c.method == kMethodAes; });
 }
 
 // The key cache: one password (asked for once), one derived key per property set.
 class SevenZipArchive::Keys final : public KeySource {
 public:
     explicit Keys(PasswordProvider provider) : provider_(std::move(provider)) {}
-    std::array<uint8_t, 32> Key(const std::vector<uint8_t>& props) override {
+    std::array<uint8_t, 32> Key(const std::vector<uint8_t>& props) override
+    {
         auto it = cache_.find(props);
         if (it != cache_.end())
             return it->second;
@@ -155,10 +169,14 @@ struct Substreams {
 
 class HeaderReader {
 public:
-    HeaderReader(ByteCursor& c, std::vector<uint64_t>& packSizes, std::vector<Folder>& folders, uint64_t& packPos)
-        : c_(c), packSizes_(packSizes), folders_(folders), packPos_(packPos) {}
+    HeaderReader(ByteCursor& c, std::vector<uint64_t>& packSizes, std::vector<Folder>& folders,
+                 uint64_t& packPos)
+        : c_(c), packSizes_(packSizes), folders_(folders), packPos_(packPos)
+    {
+    }
 
-    void StreamsInfo(Substreams& ss) {
+    void StreamsInfo(Substreams& ss)
+    {
         uint64_t type = c_.Number();
         if (type == kPackInfo) {
             PackInfo();
@@ -186,7 +204,8 @@ public:
     }
 
 private:
-    void PackInfo() {
+    void PackInfo()
+    {
         packPos_ = c_.Number();
         uint32_t n = c_.Count(c_.Remaining());
         packSizes_.assign(n, 0);
@@ -205,7 +224,8 @@ private:
         }
     }
 
-    void UnpackInfo() {
+    void UnpackInfo()
+    {
         Expect(c_, kFolder);
         uint32_t n = c_.Count(c_.Remaining());
         if (c_.Byte() != 0)
@@ -239,7 +259,8 @@ private:
         }
     }
 
-    void ReadFolder(Folder& f) {
+    void ReadFolder(Folder& f)
+    {
         uint32_t numCoders = c_.Count(kMaxCoders);
         if (numCoders == 0)
             Fail(Status::Corrupt);
@@ -304,7 +325,8 @@ private:
         f.unpackSizes.assign(totalOut, 0);
     }
 
-    void SubStreamsInfo(Substreams& ss) {
+    void SubStreamsInfo(Substreams& ss)
+    {
         uint64_t type = c_.Number();
         if (type == kNumUnPackStream) {
             uint64_t extra = 0;
@@ -376,7 +398,8 @@ private:
 } // namespace
 
 SevenZipArchive::SevenZipArchive(ByteSource& source, PasswordProvider passwords)
-    : source_(source), keys_(std::make_unique<Keys>(std::move(passwords))) {
+    : source_(source), keys_(std::make_unique<Keys>(std::move(passwords)))
+{
     uint8_t sh[32];
     if (source.Size() < 32)
         Fail(Status::NotArchive);
@@ -407,7 +430,8 @@ SevenZipArchive::SevenZipArchive(ByteSource& source, PasswordProvider passwords)
 
 SevenZipArchive::~SevenZipArchive() = default;
 
-void SevenZipArchive::ReadDatabase(const std::vector<uint8_t>& header, bool fromEncrypted) {
+void SevenZipArchive::ReadDatabase(const std::vector<uint8_t>& header, bool fromEncrypted)
+{
     std::vector<uint8_t> current = header;
     for (int depth = 0;; ++depth) {
         ByteCursor c(current.data(), current.size());
@@ -564,7 +588,8 @@ void SevenZipArchive::ReadDatabase(const std::vector<uint8_t>& header, bool from
     }
 }
 
-std::vector<uint8_t> SevenZipArchive::DecodeHeaderFolder(uint32_t folder) {
+std::vector<uint8_t> SevenZipArchive::DecodeHeaderFolder(uint32_t folder)
+{
     const Folder& f = folders_[folder];
     uint64_t size = f.UnpackSize();
     if (size > MemoryLimit() || size > SIZE_MAX)
@@ -575,7 +600,8 @@ std::vector<uint8_t> SevenZipArchive::DecodeHeaderFolder(uint32_t folder) {
     out.reserve(size_t(std::min<uint64_t>(size, 1 << 20)));
     std::vector<uint8_t> buf(kChunk);
     while (out.size() < size) {
-        size_t n = stream->Read(buf.data(), size_t(std::min<uint64_t>(buf.size(), size - out.size())));
+        size_t n =
+            stream->Read(buf.data(), size_t(std::min<uint64_t>(buf.size(), size - out.size())));
         if (n == 0)
             Fail(Status::Corrupt);
         out.insert(out.end(), buf.begin(), buf.begin() + long(n));
@@ -585,7 +611,8 @@ std::vector<uint8_t> SevenZipArchive::DecodeHeaderFolder(uint32_t folder) {
     return out;
 }
 
-uint64_t SevenZipArchive::PackSizeOfFolder(uint32_t folder) const {
+uint64_t SevenZipArchive::PackSizeOfFolder(uint32_t folder) const
+{
     const Folder& f = folders_[folder];
     uint64_t sum = 0;
     for (size_t i = 0; i < f.packedIn.size(); ++i)
@@ -593,7 +620,8 @@ uint64_t SevenZipArchive::PackSizeOfFolder(uint32_t folder) const {
     return sum;
 }
 
-std::unique_ptr<InStream> SevenZipArchive::OpenFolder(uint32_t folderIndex) {
+std::unique_ptr<InStream> SevenZipArchive::OpenFolder(uint32_t folderIndex)
+{
     const Folder& f = folders_[folderIndex];
     std::vector<uint32_t> firstIn, firstOut;
     uint32_t in = 0, out = 0;
@@ -608,7 +636,8 @@ std::unique_ptr<InStream> SevenZipArchive::OpenFolder(uint32_t folderIndex) {
         if (depth > f.coders.size())
             Fail(Status::Corrupt);
         size_t ci = 0;
-        while (ci < f.coders.size() && !(outIndex >= firstOut[ci] && outIndex < firstOut[ci] + f.coders[ci].numOut))
+        while (ci < f.coders.size() &&
+               !(outIndex >= firstOut[ci] && outIndex < firstOut[ci] + f.coders[ci].numOut))
             ++ci;
         if (ci == f.coders.size())
             Fail(Status::Corrupt);
@@ -618,7 +647,8 @@ std::unique_ptr<InStream> SevenZipArchive::OpenFolder(uint32_t folderIndex) {
         std::vector<std::unique_ptr<InStream>> inputs;
         for (uint32_t k = 0; k < coder.numIn; ++k) {
             uint32_t inIndex = firstIn[ci] + k;
-            auto bp = std::find_if(f.binds.begin(), f.binds.end(), [&](const BindPair& b) { return b.in == inIndex; });
+            auto bp = std::find_if(f.binds.begin(), f.binds.end(),
+                                   [&](const BindPair& b) { return b.in == inIndex; });
             if (bp != f.binds.end()) {
                 inputs.push_back(build(bp->out, depth + 1));
                 continue;
@@ -627,7 +657,8 @@ std::unique_ptr<InStream> SevenZipArchive::OpenFolder(uint32_t folderIndex) {
             if (pk == f.packedIn.end())
                 Fail(Status::Corrupt);
             size_t ps = f.firstPackStream + size_t(pk - f.packedIn.begin());
-            inputs.push_back(std::make_unique<PackStream>(source_, packOffsets_[ps], packSizes_[ps]));
+            inputs.push_back(
+                std::make_unique<PackStream>(source_, packOffsets_[ps], packSizes_[ps]));
         }
         uint64_t size = f.unpackSizes[outIndex];
         auto single = [&]() {
@@ -655,7 +686,8 @@ std::unique_ptr<InStream> SevenZipArchive::OpenFolder(uint32_t folderIndex) {
     return build(f.mainOut, 0);
 }
 
-void ExtractEntries(SevenZipArchive& archive, const std::vector<bool>& wanted, ExtractSink& sink) {
+void ExtractEntries(SevenZipArchive& archive, const std::vector<bool>& wanted, ExtractSink& sink)
+{
     const auto& entries = archive.Entries();
     const auto& folders = archive.Folders();
     auto want = [&](size_t i) { return wanted.empty() || (i < wanted.size() && wanted[i]); };
@@ -667,7 +699,8 @@ void ExtractEntries(SevenZipArchive& archive, const std::vector<bool>& wanted, E
             continue;
         total += entries[i].size;
         if (entries[i].hasStream)
-            lastWanted[entries[i].folder] = std::max<int64_t>(lastWanted[entries[i].folder], entries[i].indexInFolder);
+            lastWanted[entries[i].folder] =
+                std::max<int64_t>(lastWanted[entries[i].folder], entries[i].indexInFolder);
     }
     uint64_t done = 0;
     uint32_t openFolder = kNoFolder;
@@ -699,7 +732,8 @@ void ExtractEntries(SevenZipArchive& archive, const std::vector<bool>& wanted, E
                 stream = archive.OpenFolder(e.folder);
                 openFolder = e.folder;
             }
-            std::unique_ptr<EntryWriter> writer = wantThis ? sink.BeginFile(uint32_t(i), e) : nullptr;
+            std::unique_ptr<EntryWriter> writer =
+                wantThis ? sink.BeginFile(uint32_t(i), e) : nullptr;
             uint64_t left = e.size;
             uint32_t crc = 0;
             while (left > 0) {
@@ -730,7 +764,8 @@ void ExtractEntries(SevenZipArchive& archive, const std::vector<bool>& wanted, E
         Fail(Status::Cancelled);
 }
 
-bool SafeRelativePath(const std::u16string& name, std::vector<std::u16string>& parts) {
+bool SafeRelativePath(const std::u16string& name, std::vector<std::u16string>& parts)
+{
     parts.clear();
     if (name.empty() || name[0] == u'/' || name[0] == u'\\')
         return false;

@@ -30,7 +30,7 @@ struct BindPair {
 struct Folder {
     std::vector<Coder> coders;
     std::vector<BindPair> binds;
-    std::vector<uint32_t> packedIn; // input streams fed by pack streams, in pack order
+    std::vector<uint32_t> packedIn;    // input streams fed by pack streams, in pack order
     std::vector<uint64_t> unpackSizes; // one per output stream
     uint32_t firstPackStream = 0;
     uint32_t mainOut = 0;

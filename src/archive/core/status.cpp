@@ -32,18 +32,26 @@ constexpr CodeInfo kCodes[] = {
 
 } // namespace
 
-const char* ArchiveError::what() const noexcept { return ErrorText(ErrorCode(status)); }
+const char* ArchiveError::what() const noexcept
+{
+    return ErrorText(ErrorCode(status));
+}
 
-void Fail(Status s) { throw ArchiveError(s); }
+void Fail(Status s)
+{
+    throw ArchiveError(s);
+}
 
-int32_t ErrorCode(Status s) {
+int32_t ErrorCode(Status s)
+{
     for (const auto& c : kCodes)
         if (c.status == s)
             return c.code;
     return OVD_E_CORRUPT;
 }
 
-const char* ErrorText(int32_t code) {
+const char* ErrorText(int32_t code)
+{
     for (const auto& c : kCodes)
         if (c.code == code)
             return c.text;

@@ -23,9 +23,12 @@ public:
 class MemorySource final : public ByteSource {
 public:
     MemorySource(const void* data, size_t size)
-        : data_(static_cast<const uint8_t*>(data)), size_(size) {}
+        : data_(static_cast<const uint8_t*>(data)), size_(size)
+    {
+    }
     uint64_t Size() const override { return size_; }
-    void ReadAt(uint64_t pos, void* buffer, size_t size) override {
+    void ReadAt(uint64_t pos, void* buffer, size_t size) override
+    {
         if (pos > size_ || size > size_ - pos)
             Fail(Status::Corrupt);
         std::memcpy(buffer, data_ + pos, size);
@@ -47,9 +50,12 @@ public:
 class InputBuffer {
 public:
     explicit InputBuffer(std::unique_ptr<InStream> in, size_t capacity = 1 << 16)
-        : in_(std::move(in)), buf_(capacity) {}
+        : in_(std::move(in)), buf_(capacity)
+    {
+    }
     // Makes bytes available; false at the end of the stream.
-    bool Fill() {
+    bool Fill()
+    {
         if (pos_ < len_)
             return true;
         pos_ = 0;
@@ -60,7 +66,8 @@ public:
     size_t Available() const { return len_ - pos_; }
     void Consume(size_t n) { pos_ += n; }
     // One byte; a stream that ends here is truncated.
-    uint8_t Byte() {
+    uint8_t Byte()
+    {
         if (pos_ == len_ && !Fill())
             Fail(Status::Corrupt);
         return buf_[pos_++];

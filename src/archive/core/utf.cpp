@@ -2,11 +2,13 @@
 
 namespace ovd::archive {
 
-std::string Utf16ToUtf8(const std::u16string& s) {
+std::string Utf16ToUtf8(const std::u16string& s)
+{
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
         uint32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00u);
         else if (c >= 0xD800 && c < 0xE000)
             c = 0xFFFD;
@@ -29,7 +31,8 @@ std::string Utf16ToUtf8(const std::u16string& s) {
     return out;
 }
 
-std::u16string Utf8ToUtf16(const std::string& s) {
+std::u16string Utf8ToUtf16(const std::string& s)
+{
     std::u16string out;
     for (size_t i = 0; i < s.size();) {
         unsigned char b = static_cast<unsigned char>(s[i]);

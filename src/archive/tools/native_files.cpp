@@ -11,7 +11,8 @@
 
 namespace ovd::archive {
 
-FileSource::FileSource(const std::string& path) {
+FileSource::FileSource(const std::string& path)
+{
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         Fail(errno == ENOENT ? Status::NotFound : Status::Read);
@@ -23,9 +24,13 @@ FileSource::FileSource(const std::string& path) {
     size_ = uint64_t(st.st_size);
 }
 
-FileSource::~FileSource() { ::close(fd_); }
+FileSource::~FileSource()
+{
+    ::close(fd_);
+}
 
-void FileSource::ReadAt(uint64_t pos, void* buffer, size_t size) {
+void FileSource::ReadAt(uint64_t pos, void* buffer, size_t size)
+{
     if (pos > size_ || size > size_ - pos)
         Fail(Status::Corrupt);
     auto p = static_cast<uint8_t*>(buffer);
@@ -46,22 +51,27 @@ namespace {
 
 class TempFileWriter final : public EntryWriter {
 public:
-    TempFileWriter(std::string path, uint64_t mtime) : path_(std::move(path)), temp_(path_ + ".ovdtmp"), mtime_(mtime) {
+    TempFileWriter(std::string path, uint64_t mtime)
+        : path_(std::move(path)), temp_(path_ + ".ovdtmp"), mtime_(mtime)
+    {
         f_ = std::fopen(temp_.c_str(), "wb");
         if (!f_)
             Fail(Status::Write);
     }
-    ~TempFileWriter() override {
+    ~TempFileWriter() override
+    {
         if (f_) {
             std::fclose(f_);
             std::remove(temp_.c_str());
         }
     }
-    void Write(const uint8_t* data, size_t size) override {
+    void Write(const uint8_t* data, size_t size) override
+    {
         if (std::fwrite(data, 1, size, f_) != size)
             Fail(Status::Write);
     }
-    void Commit() override {
+    void Commit() override
+    {
         int rc = std::fclose(f_);
         f_ = nullptr;
         if (rc != 0 || std::rename(temp_.c_str(), path_.c_str()) != 0) {
@@ -93,7 +103,8 @@ public:
 
 } // namespace
 
-bool FolderSink::Target(const Entry& entry, std::string& path) {
+bool FolderSink::Target(const Entry& entry, std::string& path)
+{
     std::vector<std::u16string> parts;
     if (!SafeRelativePath(entry.name, parts)) {
         skippedUnsafe_ = true;
@@ -105,7 +116,8 @@ bool FolderSink::Target(const Entry& entry, std::string& path) {
     return true;
 }
 
-std::unique_ptr<EntryWriter> FolderSink::BeginFile(uint32_t, const Entry& entry) {
+std::unique_ptr<EntryWriter> FolderSink::BeginFile(uint32_t, const Entry& entry)
+{
     std::string path;
     if (!Target(entry, path))
         return nullptr;
@@ -116,7 +128,8 @@ std::unique_ptr<EntryWriter> FolderSink::BeginFile(uint32_t, const Entry& entry)
     return std::make_unique<TempFileWriter>(path, entry.hasTime ? entry.mtime : 0);
 }
 
-void FolderSink::Directory(uint32_t, const Entry& entry) {
+void FolderSink::Directory(uint32_t, const Entry& entry)
+{
     std::string path;
     if (!Target(entry, path) || !write_)
         return;

@@ -26,7 +26,10 @@ private:
 // Entries whose names are unsafe are skipped and remembered (IllegalPath once done).
 class FolderSink final : public ExtractSink {
 public:
-    explicit FolderSink(std::string folder, bool write = true) : folder_(std::move(folder)), write_(write) {}
+    explicit FolderSink(std::string folder, bool write = true)
+        : folder_(std::move(folder)), write_(write)
+    {
+    }
     std::unique_ptr<EntryWriter> BeginFile(uint32_t index, const Entry& entry) override;
     void Directory(uint32_t index, const Entry& entry) override;
     bool Continue(uint64_t, uint64_t) override { return true; }

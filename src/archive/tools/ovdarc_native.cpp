@@ -15,12 +15,16 @@ using namespace ovd::archive;
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr, "usage: ovdarc l ARCHIVE [PASSWORD]\n       ovdarc x ARCHIVE TARGETFOLDER [PASSWORD]\n");
+int Usage()
+{
+    std::fprintf(
+        stderr,
+        "usage: ovdarc l ARCHIVE [PASSWORD]\n       ovdarc x ARCHIVE TARGETFOLDER [PASSWORD]\n");
     return 2;
 }
 
-int Run(int argc, char** argv) {
+int Run(int argc, char** argv)
+{
     if (argc < 3)
         return Usage();
     std::string cmd = argv[1];
@@ -58,7 +62,8 @@ int Run(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     try {
         return Run(argc, argv);
     } catch (const ArchiveError& e) {

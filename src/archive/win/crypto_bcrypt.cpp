@@ -1,0 +1,100 @@
+// The system's bcrypt behind the crypto seam (the Windows library).
+#include <windows.h>
+
+#include <bcrypt.h>
+
+#include <cstring>
+
+#include "core/crypto.h"
+#include "core/status.h"
+
+namespace ovd::archive {
+
+namespace {
+
+struct AlgHandle {
+    BCRYPT_ALG_HANDLE h = nullptr;
+    ~AlgHandle()
+    {
+        if (h)
+            BCryptCloseAlgorithmProvider(h, 0);
+    }
+};
+
+void Check(NTSTATUS s)
+{
+    if (s < 0)
+        Fail(Status::NoMemory);
+}
+
+class BcryptSha256 final : public Sha256 {
+public:
+    BcryptSha256()
+    {
+        Check(BCryptOpenAlgorithmProvider(&alg_.h, BCRYPT_SHA256_ALGORITHM, nullptr, 0));
+        Check(BCryptCreateHash(alg_.h, &hash_, nullptr, 0, nullptr, 0, 0));
+    }
+    ~BcryptSha256() override
+    {
+        if (hash_)
+            BCryptDestroyHash(hash_);
+    }
+    void Update(const void* data, size_t size) override
+    {
+        Check(BCryptHashData(hash_, static_cast<PUCHAR>(const_cast<void*>(data)), ULONG(size), 0));
+    }
+    void Final(uint8_t digest[32]) override { Check(BCryptFinishHash(hash_, digest, 32, 0)); }
+
+private:
+    AlgHandle alg_;
+    BCRYPT_HASH_HANDLE hash_ = nullptr;
+};
+
+class BcryptAes final : public Aes256CbcDecryptor {
+public:
+    BcryptAes(const uint8_t key[32], const uint8_t iv[16])
+    {
+        Check(BCryptOpenAlgorithmProvider(&alg_.h, BCRYPT_AES_ALGORITHM, nullptr, 0));
+        Check(
+            BCryptSetProperty(alg_.h, BCRYPT_CHAINING_MODE,
+                              reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(BCRYPT_CHAIN_MODE_CBC)),
+                              sizeof(BCRYPT_CHAIN_MODE_CBC), 0));
+        Check(
+            BCryptGenerateSymmetricKey(alg_.h, &key_, nullptr, 0, const_cast<PUCHAR>(key), 32, 0));
+        std::memcpy(iv_, iv, 16);
+    }
+    ~BcryptAes() override
+    {
+        if (key_)
+            BCryptDestroyKey(key_);
+    }
+    void Decrypt(uint8_t* data, size_t size) override
+    {
+        // bcrypt carries the chaining value forward in iv_ between calls.
+        ULONG out = 0;
+        if (BCryptDecrypt(key_, data, ULONG(size), nullptr, iv_, 16, data, ULONG(size), &out, 0) <
+                0 ||
+            out != size)
+            Fail(Status::Corrupt);
+    }
+
+private:
+    AlgHandle alg_;
+    BCRYPT_KEY_HANDLE key_ = nullptr;
+    UCHAR iv_[16];
+};
+
+} // namespace
+
+std::unique_ptr<Sha256> Sha256::Create()
+{
+    return std::make_unique<BcryptSha256>();
+}
+
+std::unique_ptr<Aes256CbcDecryptor> Aes256CbcDecryptor::Create(const uint8_t key[32],
+                                                               const uint8_t iv[16])
+{
+    return std::make_unique<BcryptAes>(key, iv);
+}
+
+} // namespace ovd::archive
