@@ -38,6 +38,21 @@ REGSAM ViewFlag(RegView view)
     }
 }
 
+struct Drain {
+    HANDLE pipe;
+    std::string text;
+};
+
+DWORD WINAPI DrainPipe(void* param)
+{
+    auto* d = static_cast<Drain*>(param);
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(d->pipe, buf, sizeof buf, &got, nullptr) && got)
+        d->text.append(buf, got);
+    return 0;
+}
+
 } // namespace
 
 ProcessResult RunProgram(const std::string& commandLine, DWORD timeoutMs,
@@ -72,21 +87,8 @@ ProcessResult RunProgram(const std::string& commandLine, DWORD timeoutMs,
     CloseHandle(writer.h);
     writer.h = nullptr;
 
-    struct Drain {
-        HANDLE pipe;
-        std::string text;
-    } drain{reader.h, {}};
-    Handle drainThread(CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            auto* d = static_cast<Drain*>(p);
-            char buf[4096];
-            DWORD got = 0;
-            while (ReadFile(d->pipe, buf, sizeof buf, &got, nullptr) && got)
-                d->text.append(buf, got);
-            return 0;
-        },
-        &drain, 0, nullptr));
+    Drain drain{reader.h, {}};
+    Handle drainThread(CreateThread(nullptr, 0, DrainPipe, &drain, 0, nullptr));
     if (WaitForSingleObject(process.h, timeoutMs) == WAIT_TIMEOUT) {
         result.timedOut = true;
         TerminateProcess(process.h, 0xDEAD);
