@@ -18,8 +18,9 @@ std::int32_t VersionComponent(std::string_view part, std::string_view version, b
         return *value;
     }
     if (strict) {
-        throw ScriptError("Invalid version " + evaltext::Quoted(version) + ": component " +
-                          evaltext::Quoted(part) + " is not a number");
+        throw ScriptError(
+            evaltext::Message({"Invalid version ", evaltext::Quoted(version), ": component ",
+                               evaltext::Quoted(part), " is not a number"}));
     }
     return 0;
 }
@@ -124,11 +125,15 @@ bool CompareCondition(std::int32_t op, std::string_view left, std::string_view r
 bool EvaluateCondition(const TConditionLine& line, const IEvalVariables& variables,
                        const TranslateFieldFn& translate)
 {
-    std::string leftParam(line.Left);
-    std::string rightParam(line.Right);
+    std::string_view leftParam = line.Left;
+    std::string_view rightParam = line.Right;
+    std::string leftTranslated;
+    std::string rightTranslated;
     if (translate) {
-        leftParam = translate(leftParam, line.LineId, 1);
-        rightParam = translate(rightParam, line.LineId, 2);
+        leftTranslated = translate(leftParam, line.LineId, 1);
+        rightTranslated = translate(rightParam, line.LineId, 2);
+        leftParam = leftTranslated;
+        rightParam = rightTranslated;
     }
     const bool negate = evaltext::IsTrue(line.Negate);
     // A code that is not a number matches no operator: the comparison is false.

@@ -1,6 +1,7 @@
 // Small text rules the evaluator applies to parameters (internal to this module).
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -45,14 +46,30 @@ inline std::string_view OutputVariableName(std::string_view param)
     return param;
 }
 
-// Keeps error messages readable when a parameter holds a long text.
+// Keeps error messages readable when a parameter holds a long text. Built by appending:
+// GCC 12 at -O3 warns falsely (-Wrestrict) on chains of string operator+.
 inline std::string Quoted(std::string_view text)
 {
     constexpr std::size_t kMax = 64;
-    if (text.size() <= kMax) {
-        return "\"" + std::string(text) + "\"";
+    std::string result;
+    result.reserve(kMax + 5);
+    result += '"';
+    result.append(text.substr(0, kMax));
+    if (text.size() > kMax) {
+        result += "...";
     }
-    return "\"" + std::string(text.substr(0, kMax)) + "...\"";
+    result += '"';
+    return result;
+}
+
+// Joins message pieces without operator+ chains (see Quoted).
+inline std::string Message(std::initializer_list<std::string_view> parts)
+{
+    std::string result;
+    for (const std::string_view part : parts) {
+        result.append(part);
+    }
+    return result;
 }
 
 } // namespace ovd::evaltext

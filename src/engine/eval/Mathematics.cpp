@@ -28,8 +28,8 @@ std::int64_t Operand(std::string_view text, const char* which)
     if (const auto value = TryStrToInt64(text)) {
         return *value;
     }
-    throw ScriptError(std::string("Mathematics: operand ") + which + " " + evaltext::Quoted(text) +
-                      " is not a valid integer");
+    throw ScriptError(evaltext::Message(
+        {"Mathematics: operand ", which, " ", evaltext::Quoted(text), " is not a valid integer"}));
 }
 
 std::uint64_t ShiftCount(std::int64_t b)
@@ -141,8 +141,9 @@ void RunMathematics(const TMathematicsLine& line, TRandomState& random, IEvalVar
     }
     const auto op = TryStrToInt64(line.Operation);
     if (!op) {
-        throw ScriptError("Mathematics: operation code " + evaltext::Quoted(line.Operation) +
-                          " is not a valid integer");
+        throw ScriptError(
+            evaltext::Message({"Mathematics: operation code ", evaltext::Quoted(line.Operation),
+                               " is not a valid integer"}));
     }
     const std::string a = variables.ExpandVariables(line.A);
     const std::string b = MathUsesNumberB(*op) ? variables.ExpandVariables(line.B) : std::string();
