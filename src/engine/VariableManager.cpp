@@ -3,7 +3,7 @@
 #include "CommaText.h"
 #include "uGlobals.h"
 
-#include <cstring>
+#include <cstdint>
 
 namespace ovd {
 namespace {
@@ -28,12 +28,12 @@ struct ExpansionFrame {
 
 std::size_t VariableNameHash::operator()(std::string_view name) const noexcept
 {
-    std::size_t h = 1469598103934665603ull;
+    std::uint64_t h = 1469598103934665603ull;  // FNV-1a
     for (char c : name) {
         h ^= static_cast<unsigned char>(FoldAscii(c));
         h *= 1099511628211ull;
     }
-    return h;
+    return static_cast<std::size_t>(h ^ (h >> 32));
 }
 
 bool VariableNameEqual::operator()(std::string_view a, std::string_view b) const noexcept
