@@ -6,11 +6,15 @@
 #include "EvalText.h"
 #include "IntegerText.h"
 #include "ScriptError.h"
+#include "VariableManager.h"
 
 namespace ovd {
 namespace {
 
-using evaltext::UpperAscii;
+char UpperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::int32_t VersionComponent(std::string_view part, std::string_view version, bool strict)
 {
@@ -59,19 +63,6 @@ bool ContainsNoCase(std::string_view text, std::string_view part)
     return false;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 bool VersionGreater(std::string_view left, std::string_view right)
@@ -116,7 +107,7 @@ bool CompareCondition(std::int32_t op, std::string_view left, std::string_view r
     case Op::ContainsNoCase:
         return ContainsNoCase(left, right);
     case Op::EqualNoCase:
-        return EqualNoCase(left, right);
+        return SameTextAscii(left, right);
     default:
         return false;
     }
@@ -135,7 +126,7 @@ bool EvaluateCondition(const TConditionLine& line, const IEvalVariables& variabl
         leftParam = leftTranslated;
         rightParam = rightTranslated;
     }
-    const bool negate = evaltext::IsTrue(line.Negate);
+    const bool negate = IsTrue(line.Negate);
     // A code that is not a number matches no operator: the comparison is false.
     const std::int32_t op = TryStrToInt32(line.Operator).value_or(-1);
 

@@ -135,9 +135,9 @@ std::string ComputeMathematics(std::int64_t op, std::string_view a, std::string_
 void RunMathematics(const TMathematicsLine& line, TRandomState& random, IEvalVariables& variables)
 {
     static constexpr std::string_view kOrigin = "Mathematics Action";
-    const std::string_view name = evaltext::OutputVariableName(line.Output);
+    const std::string name = evaltext::OutputVariableName(line.Output);
     if (!name.empty() && !variables.VariableExists(name)) {
-        variables.DefineVariable(evaltext::UpperCaseAscii(name), "", kOrigin);
+        variables.DefineVariable(UpperCaseAscii(name), "", kOrigin);
     }
     const auto op = TryStrToInt64(line.Operation);
     if (!op) {

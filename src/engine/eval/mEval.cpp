@@ -304,9 +304,9 @@ void RunEvaluateExpression(std::string_view expression, std::string_view output,
                            IEvalVariables& variables)
 {
     static constexpr std::string_view kOrigin = "Evaluate Expression Action";
-    const std::string_view name = evaltext::OutputVariableName(output);
+    const std::string name = evaltext::OutputVariableName(output);
     if (!name.empty() && !variables.VariableExists(name)) {
-        variables.DefineVariable(evaltext::UpperCaseAscii(name), "", kOrigin);
+        variables.DefineVariable(UpperCaseAscii(name), "", kOrigin);
     }
     const ExpressionResult result = EvaluateExpression(variables.ExpandVariablesQuoted(expression));
     const std::string text = result == ExpressionResult::Undetermined
