@@ -42,7 +42,10 @@ void BM_ExpandFiveReferences(benchmark::State& state)
 {
     Expand(state, "$TARGETDIR$$PRODUCTNAME$ $VERSION$ from $SUPPORTDIR$$EXEFILE$");
 }
-void BM_ExpandNested(benchmark::State& state) { Expand(state, "$TOOLS$run.exe"); }
+void BM_ExpandNested(benchmark::State& state)
+{
+    Expand(state, "$TOOLS$run.exe");
+}
 
 BENCHMARK(BM_ExpandNoDollar);
 BENCHMARK(BM_ExpandFiveReferences);
@@ -71,6 +74,6 @@ void BM_GetScriptParameter(benchmark::State& state)
 }
 BENCHMARK(BM_GetScriptParameter);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -28,7 +28,7 @@ struct ExpansionFrame {
 
 std::size_t VariableNameHash::operator()(std::string_view name) const noexcept
 {
-    std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+    std::uint64_t h = 1469598103934665603ull; // FNV-1a
     for (char c : name) {
         h ^= static_cast<unsigned char>(FoldAscii(c));
         h *= 1099511628211ull;
@@ -147,26 +147,37 @@ std::string TVariableManager::ExpandVariablesQuoted(std::string_view text) const
 // An unknown candidate is left, and its closing "$" may open the next candidate.
 // A reference inside an inserted value that names that value, or any value around it,
 // is left as it stands: this is what ends self-referring expansions.
+//
+// The text still to scan is kept reversed, so that inserting a value in front of it is
+// an append: the work grows with the size of the result, not with its square.
 std::string TVariableManager::Expand(std::string_view text, bool quoted) const
 {
     if (text.find('$') == std::string_view::npos)
         return std::string(text);
 
-    std::string result(text);
+    std::string out;
+    std::string rest(text.rbegin(), text.rend());
+    // A frame's inserted value lies at rest indices >= end; frames nest, innermost last.
     std::vector<ExpansionFrame> frames;
-    std::string value;
-    std::size_t substitutions = 0;
-    std::size_t p = 0;
+    std::string value, name;
+    std::size_t substitutions = 0, inserted = 0;
+    auto moveToOut = [&](std::size_t from) { // rest[from..] goes to out, in text order
+        out.append(rest.rbegin(), rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - from));
+        rest.resize(from);
+    };
     for (;;) {
-        const std::size_t a = result.find('$', p);
-        if (a == std::string::npos)
+        const std::size_t ia = rest.rfind('$');
+        if (ia == std::string::npos)
             break;
-        const std::size_t b = result.find('$', a + 1);
-        if (b == std::string::npos)
+        moveToOut(ia + 1); // rest now ends with the opening "$"
+        if (ia == 0)
+            break;
+        const std::size_t ib = rest.rfind('$', ia - 1);
+        if (ib == std::string::npos)
             break; // a lone "$" ends the scan
-        const std::string_view name = std::string_view(result).substr(a + 1, b - a - 1);
+        name.assign(rest.rbegin() + 1, rest.rbegin() + static_cast<std::ptrdiff_t>(ia - ib));
 
-        while (!frames.empty() && frames.back().end <= a)
+        while (!frames.empty() && frames.back().end >= rest.size())
             frames.pop_back();
         bool blocked = false;
         for (const ExpansionFrame& f : frames) {
@@ -176,27 +187,32 @@ std::string TVariableManager::Expand(std::string_view text, bool quoted) const
             }
         }
 
-        const std::size_t refLen = b - a + 1;
-        if (!blocked && substitutions < kMaxExpansionSubstitutions && Lookup(name, value)) {
-            const std::size_t insertLen = value.size() + (quoted ? 2 : 0);
-            if (result.size() - refLen + insertLen <= kMaxExpansionLength) {
-                std::string nameCopy(name);
-                if (quoted)
-                    result.replace(a, refLen, "\"" + value + "\"");
-                else
-                    result.replace(a, refLen, value);
-                for (ExpansionFrame& f : frames)
-                    f.end = f.end > b ? f.end - refLen + insertLen : a + insertLen;
-                if (insertLen > 0)
-                    frames.push_back({std::move(nameCopy), a + insertLen});
-                ++substitutions;
-                p = a;
-                continue;
+        const std::size_t refLen = ia - ib + 1;
+        const std::size_t insertLen = (quoted ? 2 : 0);
+        if (!blocked && substitutions < kMaxExpansionSubstitutions && Lookup(name, value) &&
+            inserted + value.size() <= kMaxExpansionWork &&
+            out.size() + rest.size() - refLen + insertLen + value.size() <= kMaxExpansionLength) {
+            rest.resize(ib);
+            // Values that the reference reached the end of now end with the new value.
+            for (ExpansionFrame& f : frames) {
+                if (f.end >= ib)
+                    f.end = ib;
             }
+            if (quoted)
+                rest += '"';
+            rest.append(value.rbegin(), value.rend());
+            if (quoted)
+                rest += '"';
+            if (rest.size() > ib)
+                frames.push_back({name, ib});
+            inserted += value.size();
+            ++substitutions;
+            continue;
         }
-        p = b;
+        moveToOut(ib + 1); // the closing "$" may open the next candidate
     }
-    return result;
+    out.append(rest.rbegin(), rest.rend());
+    return out;
 }
 
 TVariableManager& Variables()

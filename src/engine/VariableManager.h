@@ -57,8 +57,10 @@ private:
 };
 
 // Safety net for pathological expansions (values that multiply one another): past these
-// limits the remaining references are left as they stand.
-inline constexpr std::size_t kMaxExpansionSubstitutions = 100000;
+// limits (substitutions, bytes inserted, length of the result) the remaining references
+// are left as they stand.
+inline constexpr std::size_t kMaxExpansionSubstitutions = 1000000;
+inline constexpr std::size_t kMaxExpansionWork = 64u * 1024u * 1024u;
 inline constexpr std::size_t kMaxExpansionLength = 16u * 1024u * 1024u;
 
 // The engine's one store (locking reads), created on first use.

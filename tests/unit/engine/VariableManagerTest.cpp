@@ -117,6 +117,17 @@ TEST_F(VariablesTest, ExponentialValuesAreCapped)
     EXPECT_GT(out.size(), 1000u);
 }
 
+TEST_F(VariablesTest, ManyReferencesInALongText)
+{
+    Set("X", "ab");
+    std::string text;
+    for (int i = 0; i < 200000; ++i)
+        text += "$X$;";
+    const std::string out = ExpandVariables(text);
+    ASSERT_EQ(out.size(), 200000u * 3);
+    EXPECT_EQ(out.substr(0, 6), "ab;ab;");
+}
+
 TEST_F(VariablesTest, DeepChainDoesNotUseTheStack)
 {
     for (int i = 0; i < 5000; ++i)
