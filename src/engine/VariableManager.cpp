@@ -1,5 +1,6 @@
 #include "VariableManager.h"
 
+#include "AnsiText.h"
 #include "CommaText.h"
 #include "uGlobals.h"
 
@@ -243,11 +244,12 @@ void SetVariable(std::string_view name, std::string_view value, std::string_view
     const ProcessFacts& facts = Process();
     std::string upper;
     if (facts.SilentMode) {
-        upper = UpperCaseAscii(name);
+        // The command line upper-cases its names the same way.
+        upper = AnsiUpperCase(name);
         if (origin != kOriginInjectOverride) {
             const auto& props = facts.CommandLineProperties;
             for (std::size_t i = 0; i < props.size(); i += 2) {
-                if (SameTextAscii(props[i], upper))
+                if (AnsiSameText(props[i], upper))
                     return;
             }
         }
@@ -261,7 +263,7 @@ void InjectCommandLineProperties()
 {
     const auto& props = Process().CommandLineProperties;
     for (std::size_t i = 0; i + 1 < props.size(); i += 2) {
-        const std::string name = UpperCaseAscii(props[i]);
+        const std::string name = AnsiUpperCase(props[i]);
         if (Variables().VariableExists(name))
             SetVariable(name, props[i + 1], kOriginInjectOverride);
         else
