@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "FakeVariables.h"
+#include "StoreFixture.h"
 #include "mEval.h"
 
 using namespace ovd;
-using ovd::test::FakeVariables;
+using ovd::test::StoreFixture;
 
 TEST(ExpressionEvaluator, GrammarTable)
 {
@@ -74,20 +74,27 @@ TEST(ExpressionEvaluator, DeepNestingIsMalformedNotAStackOverflow)
     EXPECT_EQ(ExpressionEvaluator(deep), "ERROR");
 }
 
-TEST(RunEvaluateExpression, ExpandsQuotedCreatesOutputAndAssigns)
+using RunEvaluateExpression_ = StoreFixture;
+
+TEST_F(RunEvaluateExpression_, ExpandsQuotedCreatesOutputAndAssigns)
 {
-    FakeVariables vars{{"COUNT", "5"}, {"NAME", "ovd"}};
+    Set({{"COUNT", "5"}, {"NAME", "ovd"}, {"Existing", "x"}});
     RunEvaluateExpression(R"($COUNT$ < "10" and $NAME$ = "ovd")", "result", vars);
-    RunEvaluateExpression(R"($COUNT$ AND "1")", "$Other$", vars);
-    RunEvaluateExpression(R"($MISSING$ = "1")", "RESULT", vars);
-    RunEvaluateExpression(R"("a" = "a")", "", vars); // no output: nothing written
-    using A = FakeVariables::Assignment;
-    const std::string origin = "Evaluate Expression Action";
-    EXPECT_EQ(vars.log, (std::vector<A>{
-                            {"define", "RESULT", "", origin},
-                            {"set", "result", "TRUE", origin},
-                            {"define", "OTHER", "", origin},
-                            {"set", "Other", "ERROR", origin},  // undetermined is ERROR
-                            {"set", "RESULT", "ERROR", origin}, // an unknown name stays $..$
-                        }));
+    RunEvaluateExpression(R"($COUNT$ AND "1")", "$Other$", vars);  // undetermined
+    RunEvaluateExpression(R"($MISSING$ = "1")", "existing", vars); // unknown name stays $..$
+    RunEvaluateExpression(R"("a" = "a")", "", vars);
+    EXPECT_EQ(GetVariable("RESULT"), "TRUE");
+    EXPECT_EQ(GetVariable("OTHER"), "ERROR");
+    EXPECT_EQ(GetVariable("EXISTING"), "ERROR");
+    EXPECT_EQ(StoredNames(),
+              (std::vector<std::string>{"COUNT", "Existing", "NAME", "OTHER", "RESULT"}));
+}
+
+TEST_F(RunEvaluateExpression_, SilentModeKeepsACommandLineOutput)
+{
+    Process().SilentMode = true;
+    Process().CommandLineProperties = {"RESULT", "fixed"};
+    InjectCommandLineProperties();
+    RunEvaluateExpression(R"("a" = "a")", "result", vars);
+    EXPECT_EQ(GetVariable("RESULT"), "fixed");
 }

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "FakeVariables.h"
 #include "Mathematics.h"
 #include "ScriptError.h"
+#include "StoreFixture.h"
 
 using namespace ovd;
-using ovd::test::FakeVariables;
+using ovd::test::StoreFixture;
 
 namespace {
 
@@ -103,22 +103,30 @@ TEST(Mathematics, RandomGeneratorKeepsItsStateAcrossCalls)
     EXPECT_EQ(random.Increment, 12345);
 }
 
-TEST(RunMathematics, ExpandsCreatesOutputFirstAndAssigns)
+using RunMathematics_ = StoreFixture;
+
+TEST_F(RunMathematics_, ExpandsCreatesOutputFirstAndAssigns)
 {
-    FakeVariables vars{{"A", "40"}, {"B", "2"}};
+    Set({{"A", "40"}, {"B", "2"}});
     TRandomState random;
     RunMathematics({"$A$", "$B$", "0", "sum"}, random, vars);
+    EXPECT_EQ(GetVariable("SUM"), "42");
     RunMathematics({"$A$", "$B$", "3", "$SUM$"}, random, vars);
+    EXPECT_EQ(GetVariable("SUM"), "20");
     RunMathematics({"$A$", "$B$", "0", ""}, random, vars); // computed, not assigned
     EXPECT_THROW(RunMathematics({"$A$", "0", "3", "quotient"}, random, vars), ScriptError);
     EXPECT_THROW(RunMathematics({"1", "2", "$B$", "code"}, random, vars), ScriptError);
-    using A = FakeVariables::Assignment;
-    const std::string origin = "Mathematics Action";
-    EXPECT_EQ(vars.log, (std::vector<A>{
-                            {"define", "SUM", "", origin},
-                            {"set", "sum", "42", origin},
-                            {"set", "SUM", "20", origin},
-                            {"define", "QUOTIENT", "", origin}, // created before the failure
-                            {"define", "CODE", "", origin},     // the code is not expanded
-                        }));
+    // Outputs are created upper-case, before a failure; the code is not expanded.
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"A", "B", "CODE", "QUOTIENT", "SUM"}));
+    EXPECT_EQ(GetVariable("QUOTIENT"), "");
+}
+
+TEST_F(RunMathematics_, SilentModeKeepsACommandLineOutput)
+{
+    Process().SilentMode = true;
+    Process().CommandLineProperties = {"RESULT", "fixed"};
+    InjectCommandLineProperties();
+    TRandomState random;
+    RunMathematics({"1", "2", "0", "result"}, random, vars);
+    EXPECT_EQ(GetVariable("RESULT"), "fixed");
 }
