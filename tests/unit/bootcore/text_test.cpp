@@ -74,7 +74,7 @@ namespace {
 // A minimal PE header with the given (raw offset, raw size) sections.
 std::string MakePe(const std::vector<std::pair<uint32_t, uint32_t>>& sections)
 {
-    std::string b(0x200, '\0');
+    std::string b(0x400, '\0');
     b[0] = 'M';
     b[1] = 'Z';
     b[0x3C] = char(0x80);
