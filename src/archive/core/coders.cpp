@@ -77,7 +77,7 @@ private:
 class LzmaBase : public InStream {
 protected:
     LzmaBase(std::unique_ptr<InStream> in, uint64_t outSize)
-        : in_(std::move(in), 1 << 18), left_(outSize)
+        : in_(std::move(in), 1 << 16), left_(outSize)
     {
         LzmaDec_Construct(&dec_);
     }
@@ -552,6 +552,15 @@ size_t X86Convert(uint8_t* data, size_t size, uint32_t ip, uint32_t& state)
             ++pos;
         }
     }
+}
+
+std::vector<uint8_t> AesKeyIdentity(const std::vector<uint8_t>& props)
+{
+    unsigned cycles = 0;
+    std::vector<uint8_t> salt;
+    AesDecoder::ParseProps(props, &cycles, &salt, nullptr);
+    salt.insert(salt.begin(), uint8_t(cycles));
+    return salt;
 }
 
 std::array<uint8_t, 32> Derive7zAesKey(const std::vector<uint8_t>& props,

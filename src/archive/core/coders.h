@@ -45,6 +45,10 @@ std::unique_ptr<InStream> MakeAesDecoder(std::unique_ptr<InStream> in,
 // leading bytes are final; ip is the stream position of data[0].
 size_t X86Convert(uint8_t* data, size_t size, uint32_t ip, uint32_t& state);
 
+// What the 7zAES key depends on (the rounds and the salt, not the IV): folders that share
+// it share one derivation.
+std::vector<uint8_t> AesKeyIdentity(const std::vector<uint8_t>& props);
+
 // 7zAES key derivation: SHA-256 over 2^cycles rounds of salt + password (UTF-16LE) + counter.
 std::array<uint8_t, 32> Derive7zAesKey(const std::vector<uint8_t>& props,
                                        const std::u16string& password);

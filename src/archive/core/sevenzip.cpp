@@ -139,7 +139,8 @@ public:
     explicit Keys(PasswordProvider provider) : provider_(std::move(provider)) {}
     std::array<uint8_t, 32> Key(const std::vector<uint8_t>& props) override
     {
-        auto it = cache_.find(props);
+        std::vector<uint8_t> id = AesKeyIdentity(props);
+        auto it = cache_.find(id);
         if (it != cache_.end())
             return it->second;
         if (!password_) {
@@ -149,7 +150,7 @@ public:
             password_ = *pw;
         }
         auto key = Derive7zAesKey(props, *password_);
-        cache_.emplace(props, key);
+        cache_.emplace(id, key);
         return key;
     }
 

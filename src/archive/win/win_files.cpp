@@ -121,8 +121,8 @@ namespace {
 
 class TempFileWriter final : public EntryWriter {
 public:
-    TempFileWriter(std::wstring path, const Entry& entry)
-        : path_(std::move(path)), temp_(path_ + L".ovd~tmp"), entry_(entry)
+    TempFileWriter(std::wstring path, const Entry& entry, bool replaces)
+        : path_(std::move(path)), temp_(path_ + L".ovd~tmp"), entry_(entry), replaces_(replaces)
     {
         h_ = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -152,22 +152,24 @@ public:
         }
         BOOL closed = CloseHandle(h_);
         h_ = INVALID_HANDLE_VALUE;
-        DWORD old = GetFileAttributesW(path_.c_str());
+        // Lookups of names that do not exist are slow in large folders: only ask when replacing.
+        DWORD old = replaces_ ? GetFileAttributesW(path_.c_str()) : INVALID_FILE_ATTRIBUTES;
         if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
             SetFileAttributesW(path_.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
         if (!closed || !MoveFileExW(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
             DeleteFileW(temp_.c_str());
             Fail(Status::Write);
         }
-        const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                           FILE_ATTRIBUTE_ARCHIVE;
+        // New files carry the archive bit already; only the others cost a call.
+        const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
         if (entry_.hasAttributes && (entry_.attributes & kept))
-            SetFileAttributesW(path_.c_str(), entry_.attributes & kept);
+            SetFileAttributesW(path_.c_str(), entry_.attributes & (kept | FILE_ATTRIBUTE_ARCHIVE));
     }
 
 private:
     std::wstring path_, temp_;
     Entry entry_;
+    bool replaces_;
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
@@ -237,7 +239,8 @@ std::unique_ptr<EntryWriter> WinFolderSink::BeginFile(uint32_t index, const Entr
     if (!CreateFolders(path.substr(0, cut)))
         Fail(Status::Write);
     WIN32_FILE_ATTRIBUTE_DATA existing;
-    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &existing)) {
+    bool exists = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &existing);
+    if (exists) {
         if (existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             Fail(Status::Write);
         int answer = overwriteAll_;
@@ -258,7 +261,7 @@ std::unique_ptr<EntryWriter> WinFolderSink::BeginFile(uint32_t index, const Entr
         if (answer != OVD_OVERWRITE_YES && answer != OVD_OVERWRITE_YES_ALL)
             Fail(Status::Cancelled);
     }
-    return std::make_unique<TempFileWriter>(path, entry);
+    return std::make_unique<TempFileWriter>(path, entry, exists);
 }
 
 void WinFolderSink::Directory(uint32_t, const Entry& entry)
