@@ -132,8 +132,8 @@ TEST_F(EngineOnWine, PredefinedVariablesFromTheSystem)
 
     const bool admin = IsUserAnAdmin() != FALSE;
     EXPECT_EQ(GetVariable("ALLUSERS"), BooleanText(admin));
-    const std::string programs = admin ? Slash(ShellFolder(CSIDL_PROGRAM_FILES))
-                                       : Slash(ShellFolder(CSIDL_PROFILE));
+    const std::string programs =
+        admin ? Slash(ShellFolder(CSIDL_PROGRAM_FILES)) : Slash(ShellFolder(CSIDL_PROFILE));
     EXPECT_EQ(GetVariable("TARGETDIR"), programs + "Wine Demo\\");
     const std::string cache =
         Slash(ShellFolder(admin ? CSIDL_COMMON_APPDATA : CSIDL_LOCAL_APPDATA)) + kRevisionCode +
@@ -215,6 +215,32 @@ TEST_F(EngineOnWine, SingleInstanceMarkerAndResumeEntry)
     EXPECT_EQ(run.HandOverProperties, (std::vector<std::string>{"A00C0FFEE", "FALSE"}));
 }
 
+// The entry the start-up sequence calls: the process-wide script, the installed trace.
+TEST_F(EngineOnWine, StartupEntryRunsOnTheProcessScript)
+{
+    Script().Clear();
+    Script().ProductCode = kProductCode;
+    Script().RevisionCode = kRevisionCode;
+    Script().ProductTitle = "Global Demo";
+    Script().CommandNames.Add("Comment");
+    Script().CommandIds.Add("{00000000-0000-0000-0000-000000000009}");
+    std::vector<std::string> seen;
+    SetRunnerTrace([&](std::string_view tag) { seen.emplace_back(tag); });
+    bool looped = false;
+    SetExecutionLoop([&](TScriptRun& r) {
+        looped = true;
+        EXPECT_EQ(r.Script, &Script());
+        RunExitStep(r);
+    });
+    ScriptRunner(run.DatabasePath);
+    SetRunnerTrace(nullptr);
+    ResetScript();
+    EXPECT_TRUE(looped);
+    EXPECT_EQ(seen.size(), 7u);
+    EXPECT_EQ(GetVariable("TITLE"), "Global Demo");
+    EXPECT_EQ(GetVariable("MSIFILE"), run.DatabasePath);
+}
+
 TEST_F(EngineOnWine, MissingDatabaseFallsBackToPatch)
 {
     DeleteFileA(run.DatabasePath.c_str());
@@ -249,5 +275,5 @@ TEST_F(EngineOnWine, ValidationFailureExitsWith314)
         << "support folder left behind";
 }
 
-}  // namespace
-}  // namespace ovd
+} // namespace
+} // namespace ovd
