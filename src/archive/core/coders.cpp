@@ -491,6 +491,16 @@ private:
 
 } // namespace
 
+unsigned gMaxAesCycles = 24;
+
+unsigned MaxAesCycles()
+{
+    return gMaxAesCycles;
+}
+void SetMaxAesCycles(unsigned cycles)
+{
+    gMaxAesCycles = cycles;
+}
 uint64_t MemoryLimit()
 {
     return gMemoryLimit;
@@ -581,7 +591,7 @@ std::array<uint8_t, 32> Derive7zAesKey(const std::vector<uint8_t>& props,
         std::copy_n(raw.begin(), std::min<size_t>(raw.size(), 32), key.begin());
         return key;
     }
-    if (cycles > 24)
+    if (cycles > MaxAesCycles())
         Fail(Status::Unsupported); // more than 16 million rounds: refuse rather than hang
     // Rounds are hashed in batches so that the hash sees few, large updates.
     std::vector<uint8_t> unit = salt;

@@ -84,5 +84,8 @@ private:
 // Largest dictionary or decoded header the reader allocates; lowered by the fuzzer.
 uint64_t MemoryLimit();
 void SetMemoryLimit(uint64_t bytes);
+// Largest 7zAES rounds exponent the reader computes (2^24 by default); lowered by the fuzzer.
+unsigned MaxAesCycles();
+void SetMaxAesCycles(unsigned cycles);
 
 } // namespace ovd::archive
