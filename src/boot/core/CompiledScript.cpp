@@ -97,6 +97,7 @@ bool LoadSections(TSectionReader& in, TCompiledScript& s, std::string& e)
             }
         }
     }
+    s.ParameterRecords.Reindex();
     return in.Single(s.ProductCode, 5, "ProductCode", e) &&
            in.Single(s.ProductTitle, 6, "ProductTitle", e) &&
            in.List(s.PluginCommandNames, 7, "PluginCommandNames", e) &&

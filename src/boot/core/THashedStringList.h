@@ -31,7 +31,16 @@ public:
     const std::vector<std::string>& Items() const { return items_; }
 
     // Position of the first entry equal to text without regard to case; -1 when none.
+    // Lookups only read the list once it is indexed (see Reindex).
     long IndexOf(std::string_view text) const;
+    // Brings the index up to date after Set, so that later lookups never write (lists
+    // handed to other threads are indexed first).
+    void Reindex() const
+    {
+        if (stale_) {
+            Rebuild();
+        }
+    }
 
     bool operator==(const THashedStringList& other) const { return items_ == other.items_; }
 
