@@ -157,6 +157,7 @@ std::string TVariableManager::Expand(std::string_view text, bool quoted) const
         return std::string(text);
 
     std::string out;
+    out.reserve(text.size() + 64);
     std::string rest(text.rbegin(), text.rend());
     // A frame's inserted value lies at rest indices >= end; frames nest, innermost last.
     std::vector<ExpansionFrame> frames;
@@ -204,7 +205,8 @@ std::string TVariableManager::Expand(std::string_view text, bool quoted) const
             rest.append(value.rbegin(), value.rend());
             if (quoted)
                 rest += '"';
-            if (rest.size() > ib)
+            // A value without "$" can hold no reference: nothing to remember.
+            if (value.find('$') != std::string::npos)
                 frames.push_back({name, ib});
             inserted += value.size();
             ++substitutions;
