@@ -1,6 +1,7 @@
 #include "PackageBuilder.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <vector>
 
 #include "CompiledScript.h"
@@ -57,8 +60,10 @@ std::string ImageStub(const fs::path& path)
     return bytes;
 }
 
-// Runs a tool in `dir`; its standard output goes away unless verbose.
-void Run(const std::vector<std::string>& argv, const fs::path& dir, bool verbose)
+// Runs a tool in `dir`; its standard output goes to `output` when given, else away unless
+// verbose.
+void Run(const std::vector<std::string>& argv, const fs::path& dir, bool verbose,
+         const fs::path& output = {})
 {
     pid_t pid = fork();
     if (pid < 0) {
@@ -68,7 +73,13 @@ void Run(const std::vector<std::string>& argv, const fs::path& dir, bool verbose
         if (chdir(dir.c_str()) != 0) {
             _exit(126);
         }
-        if (!verbose) {
+        if (!output.empty()) {
+            int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (out < 0) {
+                _exit(126);
+            }
+            dup2(out, 1);
+        } else if (!verbose) {
             int null = open("/dev/null", O_WRONLY);
             if (null >= 0) {
                 dup2(null, 1);
@@ -189,6 +200,88 @@ void BuildDatabase(const TPackOptions& o, const std::string& name)
     }
 }
 
+// A scratch folder removed with its content.
+class TTempDir {
+public:
+    TTempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "ovdpack.XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            throw EPackError("cannot create a temporary folder");
+        }
+        path_ = pattern;
+    }
+    ~TTempDir()
+    {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::vector<std::string> SplitTabs(const std::string& row)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t tab = row.find('\t', start);
+        fields.push_back(
+            row.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) {
+            return fields;
+        }
+        start = tab + 1;
+    }
+}
+
+// Conditions the named components on the switch properties of their script lines, so
+// that a change command's rows install only when the script ran it.
+void ApplySwitches(const std::vector<TComponentSwitch>& switches, const fs::path& msi, bool verbose)
+{
+    std::map<std::string, std::string> conditions;
+    for (const auto& sw : switches) {
+        for (const auto& component : sw.Components) {
+            std::string& condition = conditions[component];
+            condition += (condition.empty() ? "" : " OR ") + ("A" + sw.Header + "=\"TRUE\"");
+        }
+    }
+    TTempDir temp;
+    const fs::path db = fs::absolute(msi);
+    const fs::path idt = temp.Path() / "Component.idt";
+    Run({"msiinfo", "export", db.string(), "Component"}, temp.Path(), verbose, idt);
+    std::istringstream rows(ReadAll(idt));
+    std::string out, row;
+    for (int n = 0; std::getline(rows, row); ++n) {
+        if (!row.empty() && row.back() == '\r') {
+            row.pop_back();
+        }
+        std::vector<std::string> f = SplitTabs(row);
+        // Three header lines: names, types, table and keys.
+        if (n >= 3 && f.size() >= 5) {
+            auto it = conditions.find(f[0]);
+            if (it != conditions.end()) {
+                f[4] = f[4].empty() ? it->second : "(" + f[4] + ") AND (" + it->second + ")";
+                conditions.erase(it);
+            }
+        }
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            out += (i ? "\t" : "") + f[i];
+        }
+        out += "\r\n";
+    }
+    if (!conditions.empty()) {
+        throw EPackError("the installer database has no component \"" + conditions.begin()->first +
+                         "\" (named by \".components\")");
+    }
+    WriteAll(idt, out);
+    Run({"msibuild", db.string(), "-i", "Component.idt"}, temp.Path(), verbose);
+}
+
 } // namespace
 
 TPackResult BuildPackage(const TPackOptions& o)
@@ -256,6 +349,13 @@ TPackResult BuildPackage(const TPackOptions& o)
     }
     if (!o.noMsi) {
         BuildDatabase(o, name);
+        if (!source.Switches.empty()) {
+            const fs::path msi = o.outDir / (name + ".msi");
+            if (!fs::exists(msi)) {
+                throw EPackError("\".components\" needs a .msi or .wxs in the source");
+            }
+            ApplySwitches(source.Switches, msi, o.verbose);
+        }
     }
     if (!o.lib.empty()) {
         std::string lib = ImageStub(o.lib);

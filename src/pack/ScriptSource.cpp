@@ -24,7 +24,8 @@ struct TSourceLine {
     std::string command;
     std::vector<std::string> params;
     std::optional<std::string> id, flag, webMedia, header, source;
-    std::string defaultSource; // "path*n"
+    std::vector<std::string> components; // .components
+    std::string defaultSource;           // "path*n"
 };
 
 struct TState {
@@ -315,6 +316,15 @@ void LineOption(TState& st, const std::string& option, std::vector<std::string> 
         line.flag = "C";
         return;
     }
+    if (option == "components") {
+        for (auto& name : f) {
+            if (name.empty()) {
+                p.Fail("\".components\" needs component names separated by \"|\"");
+            }
+            line.components.push_back(std::move(name));
+        }
+        return;
+    }
     Expect(f, 1, "." + option, p);
     std::optional<std::string>* slot = option == "flag"        ? &line.flag
                                        : option == "id"        ? &line.id
@@ -422,6 +432,13 @@ void Fill(TState& st)
             }
             s.CommandHeaders.Add(header);
             s.CommandHeaders.Add(std::to_string(i));
+        }
+        if (!line.components.empty()) {
+            if (header.empty()) {
+                throw ESourceError("line " + std::to_string(i) + " (" + line.defaultSource +
+                                   "): \".components\" needs a command header");
+            }
+            st.result.Switches.push_back({header, line.components});
         }
     }
     for (auto& [header, line] : st.extraHeaders) {

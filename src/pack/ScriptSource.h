@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "CompiledScript.h"
 
@@ -15,8 +16,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Installer components switched on by a script line: their rows carry the condition
+// A<header>="TRUE", which the line's command sets when it runs.
+struct TComponentSwitch {
+    std::string Header;
+    std::vector<std::string> Components;
+};
+
 struct TScriptSource {
     std::string Name; // setup name from "name"; empty when not given
+    std::vector<TComponentSwitch> Switches;
 };
 
 // Parses `mainFile` (and what it includes) into `script`. Source positions name files

@@ -27,8 +27,12 @@ Package MakePackage(const std::string& name, bool withWxs)
     p.root = Scratch(name);
     p.source = p.root / "src";
     p.out = p.root / "out";
-    Write(p.source / "setup.ovds",
-          "name demo\ntitle Demo\nline Display Dialog | Welcome\nline Comment | \"$\"\n");
+    std::string script =
+        "name demo\ntitle Demo\nline Display Dialog | Welcome\nline Comment | \"$\"\n";
+    if (withWxs) {
+        script += "line Install Files | *.*\n  .header 0000AB01\n  .components Main\n";
+    }
+    Write(p.source / "setup.ovds", script);
     Write(p.source / "support/Welcome.dfm", "object Welcome: TForm\nend\n");
     Write(p.source / "support/plugins/.hidden", "dot files are carried too");
     Write(p.source / "setup.bmp", "BM");
@@ -102,12 +106,20 @@ TEST(PackageBuilder, WritesEveryPartOfASetup)
     EXPECT_EQ(
         Shell("msiinfo export " + (p.out / "demo.msi").string() + " File | grep -q payload.txt"),
         0);
+    // The line's component installs only once the line has run.
+    EXPECT_EQ(Shell("msiinfo export " + (p.out / "demo.msi").string() +
+                    " Component | grep -q 'A0000AB01=\"TRUE\"'"),
+              0);
 
     EXPECT_EQ(Overlay(p.out / "ovd.lib"), DefaultLanguageFileText());
     ResetEngineMessages();
     EXPECT_EQ(LoadEngineMessagesFromText(Overlay(p.out / "ovd.lib"), "German"), 1);
     EXPECT_EQ(Read(p.out / "setup.bmp"), "BM");
     EXPECT_EQ(Read(p.out / "data/block.7z"), "x");
+
+    // A component the database does not hold is an error.
+    Write(p.source / "setup.ovds", "line Install Files | a\n.components Nowhere\n");
+    EXPECT_THROW(BuildPackage(p.options), EPackError);
 }
 
 TEST(PackageBuilder, BrokenPackagesForFailureTests)

@@ -194,6 +194,7 @@ TEST(ScriptSource, MistakesAreReportedWithFileAndLine)
         {"line A\n.id {X}\nline B\n.id {x}\n", "identifier {x} is used twice"},
         {"line Install Files | a\n.header 00000001\nline Delete Files | b\n.header 00000001\n",
          "command header 00000001 is used twice"},
+        {"line Comment | a\n.components Main\n", "\".components\" needs a command header"},
     };
     for (const auto& c : cases) {
         std::string error = ParseError(c.source);
