@@ -215,6 +215,50 @@ TEST_F(EngineOnWine, SingleInstanceMarkerAndResumeEntry)
     EXPECT_EQ(run.HandOverProperties, (std::vector<std::string>{"A00C0FFEE", "FALSE"}));
 }
 
+// A thread impersonating a token without the Administrators group is no administrator:
+// ALLUSERS "FALSE" and a target folder under the user's profile.
+TEST_F(EngineOnWine, NonAdministratorToken)
+{
+    HANDLE process = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &process));
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins));
+    SID_AND_ATTRIBUTES disable{admins, 0};
+    HANDLE restricted = nullptr;
+    const BOOL made =
+        CreateRestrictedToken(process, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted);
+    HANDLE impersonation = nullptr;
+    const BOOL duplicated =
+        made && DuplicateTokenEx(restricted, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
+                                 TokenImpersonation, &impersonation);
+    FreeSid(admins);
+    CloseHandle(process);
+    if (restricted)
+        CloseHandle(restricted);
+    if (!duplicated || !SetThreadToken(nullptr, impersonation)) {
+        if (impersonation)
+            CloseHandle(impersonation);
+        GTEST_SKIP() << "this Wine cannot impersonate a restricted token";
+    }
+    const bool adminSeen = Win32RunPlatform().IsAdministrator();
+    const std::string folder = Win32RunPlatform().DefaultInstallFolder();
+    const PrepareOutcome outcome = PrepareRun(run);
+    RevertToSelf();
+    CloseHandle(impersonation);
+    if (adminSeen)
+        GTEST_SKIP() << "this Wine keeps the Administrators group in a restricted token";
+    std::string documents = ShellFolder(CSIDL_PERSONAL);
+    documents = documents.substr(0, documents.find_last_of('\\') + 1);
+    EXPECT_EQ(folder, documents);
+    ASSERT_EQ(outcome, PrepareOutcome::Ready);
+    EXPECT_EQ(GetVariable("ALLUSERS"), "FALSE");
+    EXPECT_EQ(GetVariable("TARGETDIR"), documents + "Wine Demo\\");
+    EXPECT_EQ(GetVariable("ENGINECACHE"),
+              Slash(ShellFolder(CSIDL_LOCAL_APPDATA)) + kRevisionCode + "\\");
+}
+
 // The entry the start-up sequence calls: the process-wide script, the installed trace.
 TEST_F(EngineOnWine, StartupEntryRunsOnTheProcessScript)
 {
