@@ -300,6 +300,17 @@ TPackResult BuildPackage(const TPackOptions& o)
         throw EPackError("the setup name \"" + name + "\" is not a plain file name");
     }
 
+    // The engine loads one form per enabled "Display Dialog" line at start-up.
+    for (std::size_t i = 0; i < script.LineCount(); ++i) {
+        if (script.CommandNames[i] == "Display Dialog" && !script.LineDisabled(i)) {
+            const std::string& dialog =
+                GetScriptParameter(script.ParameterLists, script.CommandIds[i], 1);
+            if (!fs::exists(o.sourceDir / "support" / (dialog + ".dfm"))) {
+                std::cerr << "ovdpack: warning: script line " << i << " shows dialog \"" << dialog
+                          << "\" but support/" << dialog << ".dfm is missing\n";
+            }
+        }
+    }
     std::string compiled = WriteCompiledScript(script);
     {
         // What we write must load back the same.
