@@ -107,6 +107,10 @@ TEST(CompiledScript, EveryEarlyEndIsRejectedWithTheSectionNamed)
               "Invalid compiled script: section 2 (CommandIds) is cut short: the script ends "
               "before its closing \"$\"");
     EXPECT_TRUE(LoadCompiledScript(bytes.substr(0, complete), s).ok);
+
+    result = LoadCompiledScriptFile("/nonexistent/ovd.tmp", s);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "Cannot open the compiled script /nonexistent/ovd.tmp");
 }
 
 TEST(CompiledScript, IntegerLinesSkipTheRestAndRejectNonNumbers)

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -85,6 +88,15 @@ TEST_F(EngineMessagesTest, LanguageChoice)
     ResetEngineMessages();
     EXPECT_EQ(LoadEngineMessagesFromText(Block("only"), "German"), 1);
     EXPECT_EQ(EngineMessage(65), "only65");
+
+    // The same from a file, as start-up reads "lang.loc".
+    const char* out = std::getenv("OVD_TEST_OUT");
+    const std::string path = std::string(out ? out : "/tmp") + "/bootcore-lang.loc";
+    std::ofstream(path, std::ios::binary) << file;
+    ResetEngineMessages();
+    EXPECT_EQ(LoadEngineMessages(path, "german"), 2);
+    EXPECT_EQ(EngineMessage(23), "de23");
+    std::remove(path.c_str());
 }
 
 TEST_F(EngineMessagesTest, ShortBlocksAreNotApplied)
