@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const int runs = std::max(1, std::atoi(argv[1]));
+    // The programs' temporary folder (a tmpfs one, given as a Windows path).
+    if (const char* temp = std::getenv("OVD_BENCH_TEMP")) {
+        SetEnvironmentVariableA("TMP", temp);
+        SetEnvironmentVariableA("TEMP", temp);
+    }
     const bool traced = std::string(argv[2]) != "-";
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);

@@ -146,24 +146,25 @@ struct FoundWindow {
     const char* cls = nullptr;
 };
 
+BOOL CALLBACK MatchProcessWindow(HWND h, LPARAM p)
+{
+    auto* f = reinterpret_cast<FoundWindow*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    char name[64] = {};
+    GetClassNameA(h, name, sizeof name);
+    if (owner == f->pid && std::string(name) == f->cls) {
+        f->hwnd = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A top-level window of process `pid` with window class `cls`.
 HWND ProcessWindow(DWORD pid, const char* cls)
 {
     FoundWindow f{nullptr, pid, cls};
-    EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<FoundWindow*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            char name[64] = {};
-            GetClassNameA(h, name, sizeof name);
-            if (owner == f->pid && std::string(name) == f->cls) {
-                f->hwnd = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&f));
+    EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&f));
     return f.hwnd;
 }
 
@@ -182,6 +183,26 @@ std::string WindowText(HWND h)
     char text[512] = {};
     GetWindowTextA(h, text, sizeof text);
     return text;
+}
+
+struct PreparationChildren {
+    int visibleIcons = 0, bars = 0;
+    std::string label;
+};
+
+BOOL CALLBACK CountPreparationChild(HWND h, LPARAM p)
+{
+    auto* c = reinterpret_cast<PreparationChildren*>(p);
+    char cls[64] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    LONG style = GetWindowLongA(h, GWL_STYLE);
+    if (std::string(cls) == "msctls_progress32")
+        c->bars++;
+    else if ((style & SS_TYPEMASK) == SS_ICON)
+        c->visibleIcons += IsWindowVisible(h) ? 1 : 0;
+    else
+        c->label = WindowText(h);
+    return TRUE;
 }
 
 class StartupE2E : public ::testing::Test {
@@ -344,26 +365,8 @@ TEST_F(StartupE2E, SplashAndPreparationFormAreShown)
     EXPECT_EQ(WindowText(init), "Ordovan Wizard");
 
     // Label1 shows message 67; one of the two pictures is shown; a progress bar.
-    struct Children {
-        int visibleIcons = 0, bars = 0;
-        std::string label;
-    } children;
-    EnumChildWindows(
-        init,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* c = reinterpret_cast<Children*>(p);
-            char cls[64] = {};
-            GetClassNameA(h, cls, sizeof cls);
-            LONG style = GetWindowLongA(h, GWL_STYLE);
-            if (std::string(cls) == "msctls_progress32")
-                c->bars++;
-            else if ((style & SS_TYPEMASK) == SS_ICON)
-                c->visibleIcons += IsWindowVisible(h) ? 1 : 0;
-            else
-                c->label = WindowText(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    PreparationChildren children;
+    EnumChildWindows(init, CountPreparationChild, reinterpret_cast<LPARAM>(&children));
     EXPECT_EQ(children.visibleIcons, 1);
     EXPECT_EQ(children.bars, 1);
     EXPECT_EQ(children.label, "Ordovan is preparing the Ordovan Wizard which will install this "
@@ -439,6 +442,8 @@ TEST_F(StartupE2E, FailureBoxesCarryTheMessageCaptionAndOwner)
         // Without forms the box stands alone; an unexpected error never has an owner.
         {"nomsi", "/update", 16, "Setup database not found", false},
         {"truncated", "", 11, "Runtime error in install: The setup script cannot be read", false},
+        // Texts come from the language file behind ovd.lib: the user's language's entry.
+        {"lang", "/update", 16, "English message 4", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.package) + " " + c.args);

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The demo: builds the x86-64 tree (when needed), builds the sample setup of examples/demo
+# with ovdpack, runs it under Wine silently with a log file and prints the start-up trace
+# and the exit code, then runs it again with its splash on an Xvfb display and saves a
+# screenshot of the start-up windows.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+bash scripts/setup-deps.sh
+
+tree=${OVD_DEMO_TREE:-$top/build/win64}
+out=$top/build/demo
+jobs=${OVD_JOBS:-2}
+if [ ! -f "$tree/build.ninja" ]; then
+  echo "== configuring $tree"
+  cmake -S . -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-x86_64.cmake" >/dev/null
+fi
+echo "== building the engine, ovd.lib and ovdpack ($tree)"
+cmake --build "$tree" -j "$jobs" --target ordovan ovd_archive_dll ovd_host_tools startup_shot >/dev/null
+
+echo "== building the demo setup from examples/demo"
+rm -rf "$out"
+mkdir -p "$out"
+"$tree/host-tools/bin/ovdpack" --engine "$tree/bin/ordovan.exe" --lib "$tree/bin/ovd.lib" \
+  examples/demo "$out/package"
+ls -l "$out/package"
+
+prefix=$tree/wine/prefix
+run=$top/cmake/wine-run.sh
+winpath() { echo "Z:${1//\//\\}"; }
+
+echo
+echo "== running it under Wine, silently: setup.exe /s /l=<log>"
+log=$out/Demo-Trace.log
+set +e
+"$run" "$prefix" "$out/package/setup.exe" /s "/l=$(winpath "$log")"
+code=$?
+set -e
+# The engine lower-cases the log path; the trace is UTF-16LE without byte-order mark.
+trace=$out/demo-trace.log
+if [ -f "$trace" ]; then
+  echo "-- start-up trace ($trace):"
+  iconv -f UTF-16LE -t UTF-8 "$trace"
+else
+  echo "-- no trace was written"
+fi
+echo "-- exit code: $code"
+
+echo
+echo "== running it with its splash on Xvfb (screenshot of the start-up windows)"
+set +e
+OVD_TEST_OUT=$out "$run" "$prefix" "$tree/bin/startup_shot.exe" demo-splash \
+  "$(winpath "$out/package/setup.exe")"
+code=$?
+set -e
+echo "-- exit code: $code"
+if [ -f "$out/screenshots/demo-splash.png" ]; then
+  echo "-- screenshot: $out/screenshots/demo-splash.png"
+fi
