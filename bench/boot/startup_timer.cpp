@@ -18,22 +18,33 @@ double Ms(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER freq)
            static_cast<double>(freq.QuadPart);
 }
 
-bool TraceHasRunScript(const char* path)
+// The trace's lines so far (ASCII text of the UTF-16LE file).
+std::vector<std::string> TraceLines(const char* path)
 {
     HANDLE f =
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE)
-        return false;
-    std::string bytes(1 << 12, '\0');
+        return {};
+    std::string bytes(1 << 13, '\0');
     DWORD got = 0;
     ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
     CloseHandle(f);
     bytes.resize(got);
-    std::string ascii;
-    for (size_t i = 0; i < bytes.size(); i += 2)
-        ascii += bytes[i];
-    return ascii.find("  <RunScript>") != std::string::npos;
+    std::vector<std::string> lines(1);
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        if (bytes[i] == '\n')
+            lines.emplace_back();
+        else if (bytes[i] != '\r')
+            lines.back() += bytes[i];
+    }
+    lines.pop_back(); // the unfinished rest
+    return lines;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 double Median(std::vector<double> v)
@@ -77,10 +88,20 @@ int main(int argc, char** argv)
             return 1;
         }
         bool found = false;
+        size_t seenLines = 0;
+        std::string phases; // when each trace line first showed up
         while (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            if (traced && !found && TraceHasRunScript(argv[2])) {
-                QueryPerformanceCounter(&seen);
-                found = true;
+            if (traced && !found) {
+                std::vector<std::string> lines = TraceLines(argv[2]);
+                LARGE_INTEGER now;
+                QueryPerformanceCounter(&now);
+                for (; seenLines < lines.size(); ++seenLines)
+                    phases += "  " + std::to_string(static_cast<int>(Ms(start, now, freq))) +
+                              " ms " + lines[seenLines] + "\n";
+                if (Has(lines, "  <RunScript>")) {
+                    seen = now;
+                    found = true;
+                }
             }
             Sleep(1);
         }
@@ -89,7 +110,7 @@ int main(int argc, char** argv)
         GetExitCodeProcess(pi.hProcess, &code);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
-        if (traced && !found && TraceHasRunScript(argv[2])) {
+        if (traced && !found && Has(TraceLines(argv[2]), "  <RunScript>")) {
             seen = end; // finished between two looks
             found = true;
         }
@@ -98,6 +119,8 @@ int main(int argc, char** argv)
             toRunScript.push_back(Ms(start, seen, freq));
         std::printf("run %d: exit %lu, to RunScript %.1f ms, to exit %.1f ms\n", r + 1, code,
                     found ? Ms(start, seen, freq) : -1.0, Ms(start, end, freq));
+        if (r + 1 == runs && !phases.empty())
+            std::printf("trace lines of the last run, by first sight:\n%s", phases.c_str());
     }
     if (traced)
         std::printf("median to RunScript: %.1f ms\n", Median(toRunScript));
