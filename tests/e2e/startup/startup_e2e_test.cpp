@@ -279,8 +279,11 @@ TEST_F(StartupE2E, FailuresStopWithTheirExitCodeAndTrace)
         {"badres", 15, TraceUpTo("    <ExtractArchive>"), true, false},
         {"nomsi", 16, TraceUpTo("    <ExtractResource>"), true, true},
         {"truncated", 11, TraceUpTo("    <GlobalLists>"), false, false},
+        // Unexpected errors end with the support folder removed, whatever came before.
+        {"nodialog", 11, TraceUpTo("    <Dialogs>"), false, false},
     };
-    cases[4].trace.insert(cases[4].trace.end(), afterEleven.begin(), afterEleven.end());
+    for (int k : {4, 5})
+        cases[k].trace.insert(cases[k].trace.end(), afterEleven.begin(), afterEleven.end());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.package);
         RemoveTree(temp_);
@@ -442,6 +445,7 @@ TEST_F(StartupE2E, FailureBoxesCarryTheMessageCaptionAndOwner)
         // Without forms the box stands alone; an unexpected error never has an owner.
         {"nomsi", "/update", 16, "Setup database not found", false},
         {"truncated", "", 11, "Runtime error in install: The setup script cannot be read", false},
+        {"nodialog", "", 11, "Runtime error in install: Dialog file not found: ", false},
         // Texts come from the language file behind ovd.lib: the user's language's entry.
         {"lang", "/update", 16, "English message 4", false},
     };

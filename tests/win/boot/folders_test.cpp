@@ -82,6 +82,28 @@ TEST_F(FoldersTest, CachedSupportDirWithoutFolderDoesNothing)
     EXPECT_TRUE(ovd::DirectoryExists(temp_));
 }
 
+TEST_F(FoldersTest, DatabaseCopyGetsNormalAttributesAndMissingOnesAreSkipped)
+{
+    ovd::ProcessFacts& facts = ovd::Process();
+    facts.ExeDir = temp_ + "package\\";
+    facts.ExeBaseName = "My Setup";
+    facts.SupportDir = temp_ + "ovd1\\";
+    ASSERT_TRUE(ovd::ForceDirectories(facts.ExeDir));
+    ASSERT_TRUE(ovd::ForceDirectories(facts.SupportDir));
+    const std::string msi = facts.ExeDir + "My Setup.msi";
+    ASSERT_TRUE(ovdtest::WriteFileBytes(msi, "database"));
+    SetFileAttributesA(msi.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+
+    ovd::CopySetupDatabase();
+    const std::string copy = facts.SupportDir + "My Setup.msi";
+    EXPECT_EQ(ovdtest::ReadFileBytes(copy), "database");
+    DWORD a = GetFileAttributesA(copy.c_str());
+    EXPECT_EQ(a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+    EXPECT_FALSE(ovdtest::FileExists(facts.SupportDir + "My Setup.msp"));
+    EXPECT_EQ(facts.DataFolder, facts.ExeDir + "data\\");
+    SetFileAttributesA(msi.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST(PreparationFormPosition, BelowTheSplashAndKeptOnScreen)
 {
     const SIZE screen{1280, 1024}, form{446, 150};
