@@ -8,9 +8,9 @@ namespace ovd {
 
 TSetupSplash::TSetupSplash()
 {
-    window_.reset(CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
-                                  StartupWindowClass("TSetupSplash"), "", WS_POPUP, 0, 0, 1, 1,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+    window_.reset(CreateWindowExA(WS_EX_TOOLWINDOW, StartupWindowClass("TSetupSplash"), "",
+                                  WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                  nullptr));
     if (!window_)
         throw std::runtime_error("The splash window cannot be created");
     image_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BITMAP, 0, 0, 1, 1,
