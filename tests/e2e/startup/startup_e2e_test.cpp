@@ -263,6 +263,9 @@ TEST_F(StartupE2E, NormalRunTracesEveryPhaseAndLeavesNothingBehind)
     EXPECT_EQ(ReadTrace(log_), kNormalTrace);
     // No support folder, no script copy, no language file.
     EXPECT_EQ(TempEntries(), Lines{});
+    // The program is marked as a host application (the shell keeps it out of its lists).
+    EXPECT_EQ(
+        ovdtest::ReadRegistryString(HKEY_CLASSES_ROOT, "Applications\\setup.exe", "IsHostApp"), "");
 }
 
 TEST_F(StartupE2E, FailuresStopWithTheirExitCodeAndTrace)
@@ -360,6 +363,9 @@ TEST_F(StartupE2E, SplashAndPreparationFormAreShown)
     ASSERT_TRUE(engine);
     WaitForTraceLine("    <StubData>", log_);
     const DWORD pid = GetProcessId(engine);
+    DWORD_PTR processMask = 0, systemMask = 0;
+    ASSERT_TRUE(GetProcessAffinityMask(engine, &processMask, &systemMask));
+    EXPECT_EQ(processMask, 1u); // bound to the first processor
     HWND splash = WaitForProcessWindow(pid, "TSetupSplash", 5000);
     HWND init = WaitForProcessWindow(pid, "TSetupInit", 5000);
     ASSERT_TRUE(splash && init);
