@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "AnsiText.h"
@@ -45,19 +45,16 @@ public:
     bool operator==(const THashedStringList& other) const { return items_ == other.items_; }
 
 private:
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return AnsiTextHash(s); }
-    };
-    struct Equal {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const { return AnsiSameText(a, b); }
-    };
+    static std::uint32_t HashOf(std::string_view text);
+    void Insert(std::size_t index) const;
     void Rebuild() const;
 
     std::vector<std::string> items_;
-    // First position of every distinct text (case folded).
-    mutable std::unordered_map<std::string, long, Hash, Equal> index_;
+    std::vector<std::uint32_t> hashes_; // per entry
+    // Open addressing over the first entry of every distinct text (case folded): entry
+    // index + 1, 0 for a free slot; a power of two, at most half full.
+    mutable std::vector<std::uint32_t> slots_;
+    mutable std::size_t distinct_ = 0;
     mutable bool stale_ = false;
 };
 

@@ -69,6 +69,26 @@ TEST(HashedStringList, FindsFirstEntryWithoutRegardToCase)
     EXPECT_EQ(list.At(99), "");
 }
 
+TEST(HashedStringList, GrowsAndKeepsFirstPositions)
+{
+    // Every text twice, the second time in other case: lookups find the first one.
+    THashedStringList list;
+    for (int i = 0; i < 3000; ++i) {
+        list.Add(i % 2 ? "Entry" + std::to_string(i / 2) : "ENTRY" + std::to_string(i / 2));
+    }
+    for (int i = 0; i < 1500; ++i) {
+        EXPECT_EQ(list.IndexOf("entry" + std::to_string(i)), 2 * i) << i;
+    }
+    EXPECT_EQ(list.IndexOf("entry1500"), -1);
+    list.Set(0, "moved");
+    EXPECT_EQ(list.IndexOf("ENTRY0"), 1);
+    EXPECT_EQ(list.IndexOf("MOVED"), 0);
+    list.Clear();
+    EXPECT_EQ(list.IndexOf("moved"), -1);
+    list.Add("again");
+    EXPECT_EQ(list.IndexOf("AGAIN"), 0);
+}
+
 namespace {
 
 // A minimal PE header with the given (raw offset, raw size) sections.
