@@ -311,7 +311,15 @@ TPackResult BuildPackage(const TPackOptions& o)
             }
         }
     }
-    std::string compiled = WriteCompiledScript(script);
+    std::string compiled;
+    try {
+        compiled = WriteCompiledScript(script);
+    } catch (const EScriptWriteError& e) {
+        const std::string why = e.what();
+        throw EPackError(why + (why.find("line break") != std::string::npos
+                                    ? " (the engine expands $NEWLINE$ to one)"
+                                    : ""));
+    }
     {
         // What we write must load back the same.
         TCompiledScript check;
