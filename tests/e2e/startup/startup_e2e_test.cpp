@@ -454,6 +454,7 @@ TEST_F(StartupE2E, FailureBoxesCarryTheMessageCaptionAndOwner)
         {"nodialog", "", 11, "Runtime error in install: Dialog file not found: ", false},
         // Texts come from the language file behind ovd.lib: the user's language's entry.
         {"lang", "/update", 16, "English message 4", false},
+        {"lang", "", 16, "English message 4", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.package) + " " + c.args);
@@ -469,9 +470,12 @@ TEST_F(StartupE2E, FailureBoxesCarryTheMessageCaptionAndOwner)
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
         EXPECT_EQ(std::string(text).substr(0, c.text.size()), c.text);
         HWND owner = GetWindow(box, GW_OWNER);
-        if (c.ownedByForm)
+        if (c.ownedByForm) {
             EXPECT_EQ(owner, ProcessWindow(pid, "TSetupInit"));
-        else
+            // The form's caption is message 66, from the language file when there is one.
+            EXPECT_EQ(WindowText(owner),
+                      std::string(c.package) == "lang" ? "English message 66" : "Ordovan Wizard");
+        } else
             EXPECT_EQ(owner, nullptr);
         if (std::string(c.package) == "nomsi" && *c.args == 0)
             ovdtest::SaveScreenshot("startup-failure-16");
