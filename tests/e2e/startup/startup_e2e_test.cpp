@@ -125,7 +125,10 @@ void ExpectUnpacked(const std::string& supportDir)
 // windows are up), so that the windows can be looked at.
 class HoldScriptCopy {
 public:
-    HoldScriptCopy() : mutex_(CreateMutexA(nullptr, TRUE, "Local\\Ordovan.ovd.tmp")) {}
+    HoldScriptCopy() : mutex_(CreateMutexA(nullptr, FALSE, "Local\\Ordovan.ovd.tmp"))
+    {
+        EXPECT_EQ(WaitForSingleObject(mutex_, 30000), WAIT_OBJECT_0);
+    }
     ~HoldScriptCopy() { Release(); }
     void Release()
     {

@@ -12,7 +12,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: startup_shot NAME COMMANDLINE\n");
         return 2;
     }
-    HANDLE hold = CreateMutexA(nullptr, TRUE, "Local\\Ordovan.ovd.tmp");
+    HANDLE hold = CreateMutexA(nullptr, FALSE, "Local\\Ordovan.ovd.tmp");
+    if (hold && WaitForSingleObject(hold, 30000) != WAIT_OBJECT_0) {
+        CloseHandle(hold);
+        hold = nullptr;
+    }
     HANDLE engine = ovdtest::StartProgram(argv[2]);
     if (!engine) {
         std::fprintf(stderr, "startup_shot: cannot start %s\n", argv[2]);
