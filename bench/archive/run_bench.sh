@@ -22,8 +22,15 @@ best() { # best of three runs of a command: CPU seconds (user + system), then wa
   local cpu="" wall=""
   for _ in 1 2 3; do
     local t
-    /usr/bin/time -o "$work/.time" -f "%U %S %e" "$@" >/dev/null 2>&1 || true
-    t=$(tail -1 "$work/.time")
+    t=$(python3 - "$@" <<'PY'
+import resource, subprocess, sys, time
+start = time.monotonic()
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+wall = time.monotonic() - start
+r = resource.getrusage(resource.RUSAGE_CHILDREN)
+print(r.ru_utime, r.ru_stime, wall)
+PY
+)
     cpu=$(python3 -c "u,s,e='$t'.split(); c=float(u)+float(s); print(min(c, float('$cpu')) if '$cpu' else c)")
     wall=$(python3 -c "u,s,e='$t'.split(); print(min(float(e), float('$wall')) if '$wall' else float(e))")
   done
