@@ -150,10 +150,15 @@ void ScriptRunner(TScriptRun& run)
 {
     if (PrepareRun(run) != PrepareOutcome::Ready)
         return;
-    if (ExecutionLoop())
+    if (ExecutionLoop()) {
         ExecutionLoop()(run);
-    else
-        RunExitStep(run);
+        return;
+    }
+    // No loop installed: the run ends normally without executing a line.
+    run.TraceTag("    </zovr>");
+    run.TraceTag("    <ExitScript>");
+    RunExitStep(run);
+    run.TraceTag("    </ExitScript>");
 }
 
 void SetRunnerTrace(TraceSink trace)
