@@ -14,10 +14,15 @@
 #include <cstring>
 #include <new>
 
+// The SDK's Types.h pulls in <windows.h> on Windows only for a type this file does not use;
+// the reader stays free of it. The structures are the same either way.
+#pragma push_macro("_WIN32")
+#undef _WIN32
 extern "C" {
 #include <LzmaDec.h>
 void LzmaDec_InitDicAndState(CLzmaDec* p, Bool initDic, Bool initState);
 }
+#pragma pop_macro("_WIN32")
 
 #include "crypto.h"
 
