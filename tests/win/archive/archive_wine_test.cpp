@@ -492,3 +492,34 @@ TEST(Ovdarc, ListsAndExtractsThroughTheLibrary)
 }
 
 } // namespace
+
+namespace {
+
+TEST(OvdLib, TestOperationChecksWithoutWriting)
+{
+    struct Case {
+        const char* archive;
+        const char* password;
+        int32_t error;
+    } cases[] = {
+        {"lzma2_solid.7z", "", 0},
+        {"aes.7z", "Secret pass", 0},
+        {"aes.7z", "wrong", OVD_E_CANNOT_OPEN},
+        {"bad\\ppmd.7z", "", OVD_E_UNSUPPORTED},
+    };
+    for (const auto& c : cases) {
+        ResetCallbacks();
+        int32_t ok = Lib().extract((Matrix() + c.archive).c_str(), OVD_OP_TEST, nullptr, nullptr, 0,
+                                   c.password, nullptr, FileCallback, ContinueCallback, nullptr);
+        EXPECT_EQ(ok ? 0 : Lib().lastError(nullptr), c.error) << c.archive;
+        if (c.error == 0) {
+            EXPECT_GT(gFileCalls, 0) << c.archive;
+        }
+    }
+    EXPECT_EQ(Lib().extract((Matrix() + "copy.7z").c_str(), 7, nullptr, nullptr, 0, nullptr,
+                            nullptr, nullptr, nullptr, nullptr),
+              0);
+    EXPECT_EQ(Lib().lastError(nullptr), OVD_E_BAD_ARGUMENT);
+}
+
+} // namespace
