@@ -41,7 +41,8 @@ run_tree() {
   fi
 }
 
-run_tree native -j "$jobs"
+run_tree native -j "$jobs" -LE fuzz
+run_tree fuzz -j "$jobs" -L fuzz
 run_tree win64
 
 # The 32-bit tree runs under Wine only where the kernel can execute 32-bit programs.
