@@ -75,7 +75,7 @@ if [ -z "${DISPLAY:-}" ]; then
   command -v Xvfb >/dev/null || die "Xvfb is not installed: run scripts/setup-deps.sh"
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp 7>"$fifo" >/dev/null 2>&1 &
   xvfb_pid=$!
   read -r -t 20 display_number <"$fifo"
   rm -f "$fifo"
