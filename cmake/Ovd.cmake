@@ -70,3 +70,30 @@ if(OVD_WINDOWS)
   set(OVD_WINE_RUN ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${OVD_WINE_RUN} ${OVD_WINE_PREFIX})
 endif()
+
+# ovd_fuzz(NAME n SOURCES ... [INCLUDES ...] [LIBS ...] [ARGS ...] [SEEDS dir] [NO_TEST])
+# A libFuzzer target (fuzz tree: clang and OVD_FUZZ=ON; nothing elsewhere). The code under
+# test is compiled into the target itself so that it carries coverage instrumentation.
+# Unless NO_TEST, CTest runs it for about ten seconds (label fuzz) with new inputs kept in
+# the build tree and the seeds in the source tree only read.
+function(ovd_fuzz)
+  cmake_parse_arguments(F "NO_TEST" "NAME;SEEDS" "SOURCES;INCLUDES;LIBS;ARGS" ${ARGN})
+  if(NOT OVD_FUZZ OR OVD_WINDOWS OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    return()
+  endif()
+  add_executable(${F_NAME} ${F_SOURCES})
+  target_include_directories(${F_NAME} PRIVATE ${F_INCLUDES})
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_compile_options(${F_NAME} PRIVATE -g -O1 -fsanitize=fuzzer,address,undefined
+    -fno-sanitize-recover=undefined)
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+  ovd_warnings(${F_NAME})
+  if(F_NO_TEST)
+    return()
+  endif()
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/corpus-${F_NAME})
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME ${F_NAME}
+    COMMAND ${F_NAME} -max_total_time=10 -rss_limit_mb=1024 ${F_ARGS} ${corpus} ${F_SEEDS})
+  set_tests_properties(${F_NAME} PROPERTIES TIMEOUT 60 LABELS "native;fuzz")
+endfunction()
