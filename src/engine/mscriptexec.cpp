@@ -138,6 +138,15 @@ void SetExecutionLoop(ExecutionLoopFn loop)
     ExecutionLoop() = std::move(loop);
 }
 
+void ShowOwnedError(TScriptRun& run, const std::string& text)
+{
+    if (run.UI == nullptr)
+        return;
+    run.UI->SetProgressAttention(true);
+    run.UI->ShowMessage(text, MessageIcon::Error, true);
+    run.UI->SetProgressAttention(false);
+}
+
 void RunExitStep(TScriptRun& run)
 {
     if (!run.SingleInstanceMarker.empty() && run.Platform != nullptr) {

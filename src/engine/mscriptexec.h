@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "CompiledScript.h"
+#include "Mathematics.h"
 #include "RunPlatform.h"
+#include "RunnerUI.h"
 #include "ScriptValidation.h"
 
 namespace ovd {
@@ -53,6 +55,7 @@ struct TScriptRun {
     std::string DatabasePath; // MSIFILE
     LineCallback OnLine;
     IRunPlatform* Platform = nullptr;
+    IRunnerUI* UI = nullptr;
     TraceSink Trace;
 
     // Run state.
@@ -72,6 +75,9 @@ struct TScriptRun {
 
     TLabelTable Labels;
     TControlFlowState Flow;
+    TRandomState Random; // "Mathematics" generator, never reset within a run
+    bool EndRequested = false; // a handler ended the run normally
+    bool Silent = false;       // SILENT, read back before every line
     TPendingProperties PendingProperties;
     // Alternating names and values handed to the installer thread by "Apply Changes".
     std::vector<std::string> HandOverProperties;
@@ -100,6 +106,9 @@ PrepareOutcome PrepareRun(TScriptRun& run);
 // no line and only the exit step.
 using ExecutionLoopFn = std::function<void(TScriptRun&)>;
 void SetExecutionLoop(ExecutionLoopFn loop);
+// An error box owned by the current dialog, with progress attention around it (plug-in
+// failures and commands that report their own errors).
+void ShowOwnedError(TScriptRun& run, const std::string& text);
 // The exit step shared by every way a run ends: removes the single-instance marker.
 void RunExitStep(TScriptRun& run);
 
