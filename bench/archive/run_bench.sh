@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 work=/dev/shm/ovd-archive-bench
 mkdir -p "$work"
 if [ ! -d "$work/payload" ]; then
-  python3 /work/shared/bench/gen_payload.py "$work/payload" >/dev/null
+  python3 "$root/../shared/bench/gen_payload.py" "$work/payload" >/dev/null
 fi
 if [ ! -f "$work/lzma2.7z" ]; then
   (cd "$work/payload" && 7zz a -bd -bso0 -bsp0 "$work/lzma2.7z" -m0=LZMA2 -ms=on -- * >/dev/null)
