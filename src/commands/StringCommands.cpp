@@ -1,0 +1,237 @@
+#include "StringCommands.h"
+
+#include "AnsiText.h"
+#include "CommandTable.h"
+#include "IntegerText.h"
+#include "PathText.h"
+#include "ScriptError.h"
+#include "VariableManager.h"
+
+namespace ovd {
+
+namespace {
+
+constexpr std::string_view kPersistMarker = "$ZOVR$ZOVR$";
+
+ProgressRefreshHook& ProgressHook()
+{
+    static ProgressRefreshHook hook;
+    return hook;
+}
+
+TranslationHook& Translation()
+{
+    static TranslationHook hook;
+    return hook;
+}
+
+std::string Translate(const std::string& key, int field, const std::string& text)
+{
+    return Translation() ? Translation()(key, field, text) : text;
+}
+
+// "$NAME$" -> "NAME"; a bare name stays.
+std::string Unwrap(std::string_view name)
+{
+    if (name.size() >= 2 && name.front() == '$' && name.back() == '$')
+        name = name.substr(1, name.size() - 2);
+    return std::string(name);
+}
+
+std::int32_t IntegerParameter(const std::string& text)
+{
+    const auto value = TryStrToInt32(text);
+    if (!value)
+        throw ScriptError("'" + text + "' is not a valid integer value");
+    return *value;
+}
+
+// File-system redirection off for the lifetime of the object.
+class TRedirectionOff {
+public:
+    explicit TRedirectionOff(IStringCommandSystem& system)
+        : system_(system), previous_(system.DisableRedirection())
+    {
+    }
+    ~TRedirectionOff() { system_.RestoreRedirection(previous_); }
+    TRedirectionOff(const TRedirectionOff&) = delete;
+    TRedirectionOff& operator=(const TRedirectionOff&) = delete;
+
+private:
+    IStringCommandSystem& system_;
+    void* previous_;
+};
+
+void SetVariableCommand(TCommandContext& c)
+{
+    const std::string value = ExpandVariables(Translate(c.LineId(), 1, c.Param(2)));
+    const std::string& target = c.Param(1);
+    std::string_view namePart = target;
+    std::string_view flag;
+    if (const std::size_t at = target.find(kPersistMarker); at != std::string::npos) {
+        namePart = std::string_view(target).substr(0, at);
+        flag = std::string_view(target).substr(at + kPersistMarker.size());
+    }
+    const std::string name = Unwrap(namePart);
+    c.CreateFirst(name);
+    c.Assign(name, value);
+
+    if (flag == "TRUE" && !name.empty()) {
+        auto& names = PersistedVariableNames();
+        bool known = false;
+        for (const std::string& n : names)
+            known = known || AnsiSameText(n, name);
+        if (!known)
+            names.push_back(name);
+    }
+    // A script cancels the running operation by setting ABORT.
+    if (AnsiSameText(name, "ABORT"))
+        SetVariable("ZOVR_IsCancelled", value, "Set Variable Tricke");
+    if (AnsiSameText(name, "PROGRESS") || AnsiSameText(name, "PROGRESSTEXT")) {
+        const std::string progress = GetVariable("PROGRESS");
+        const auto position = TryStrToInt64(progress);
+        if (!position)
+            throw ScriptError("'" + progress + "' is not a valid integer value");
+        if (ProgressHook())
+            ProgressHook()(GetVariable("PROGRESSTEXT"), *position);
+    }
+}
+
+void LocalizationVariableCommand(TCommandContext& c)
+{
+    const std::string name = c.OutputName(1);
+    const std::string key = "ZUDAVOVU$" + name + "$ZUDAVOVU";
+    const std::string value = ExpandVariables(Translate(key, 1, c.Param(2)));
+    c.CreateFirst(name);
+    c.Assign(name, value);
+}
+
+void ReplaceStringCommand(TCommandContext& c)
+{
+    const std::string name = c.OutputName(1);
+    const std::string search = NewlinesToText(c.Expanded(2));
+    const std::string replacement = NewlinesToText(c.Expanded(3));
+    const std::string subject = NewlinesToText(GetVariable(name));
+    c.Assign(UpperCaseAscii(name),
+             ReplaceText(subject, search, replacement, IsTrue(c.Param(4)), IsTrue(c.Param(5))));
+}
+
+void ConvertCaseCommand(TCommandContext& c)
+{
+    const std::string& name = c.Param(1);
+    const std::string value = NormalizePathText(GetVariable(name));
+    c.Assign(name, IsTrue(c.Param(2)) ? AnsiUpperCase(value) : AnsiLowerCase(value));
+}
+
+void ExtractPathCommand(TCommandContext& c)
+{
+    const std::string& name = c.Param(1);
+    const std::int32_t code = IntegerParameter(c.Param(2));
+    c.Assign(name, ExtractPathPart(NormalizePathText(GetVariable(name)), code));
+}
+
+void ParseStringCommand(TCommandContext& c)
+{
+    const std::string text = NormalizePathText(c.Param(1));
+    const std::string delimiter = NormalizePathText(c.Param(2));
+    const std::int32_t mode = IntegerParameter(c.Param(5));
+    const auto parts =
+        ParseStringParts(text, delimiter, mode, IsTrue(c.Param(6)), IsTrue(c.Param(7)));
+    const std::string& first = c.Param(3);
+    const std::string& second = c.Param(4);
+    c.CreateFirst(first);
+    c.CreateFirst(second);
+    if (!first.empty())
+        c.Assign(UpperCaseAscii(first), parts.first);
+    if (!second.empty())
+        c.Assign(UpperCaseAscii(second), parts.second);
+}
+
+} // namespace
+
+void SetProgressRefreshHook(ProgressRefreshHook hook)
+{
+    ProgressHook() = std::move(hook);
+}
+
+void SetTranslationHook(TranslationHook hook)
+{
+    Translation() = std::move(hook);
+}
+
+std::vector<std::string>& PersistedVariableNames()
+{
+    static std::vector<std::string> names;
+    return names;
+}
+
+void CloseOpenTextFile()
+{
+    OpenTextFile().Close();
+}
+
+void RegisterStringCommands(IStringCommandSystem& system)
+{
+    IStringCommandSystem* sys = &system;
+    RegisterCommand("Set Variable", SetVariableCommand);
+    RegisterCommand("Localization Variable", LocalizationVariableCommand);
+    RegisterCommand("Replace String", ReplaceStringCommand);
+    RegisterCommand("Convert Case", ConvertCaseCommand);
+    RegisterCommand("Extract Path", ExtractPathCommand);
+    RegisterCommand("Parse String", ParseStringCommand);
+
+    RegisterCommand("Get Temporary File", [sys](TCommandContext& c) {
+        const std::string name = c.OutputName(1);
+        std::string path;
+        {
+            TRedirectionOff off(*sys);
+            path = sys->CreateTemporaryFile(GetVariable("TEMPDIR"), "ovd");
+        }
+        c.Assign(UpperCaseAscii(name), path);
+    });
+
+    RegisterCommand("Convert Path", [sys](TCommandContext& c) {
+        const std::string& name = c.Param(1);
+        const std::string value = NormalizePathText(GetVariable(name));
+        std::string result;
+        {
+            TRedirectionOff off(*sys);
+            if (IsTrue(c.Param(2)))
+                result = sys->ShortPathName(value).value_or(value);
+            else
+                result = LongPathForm(
+                    value, [sys](const std::string& path) { return sys->FindEntryName(path); });
+        }
+        c.Assign(name, result);
+    });
+
+    RegisterCommand("Read from Text File", [sys](TCommandContext& c) {
+        std::string path = NormalizePathText(c.Param(1));
+        const bool readAll = path.starts_with(kReadAllPrefix);
+        if (readAll)
+            path.erase(0, kReadAllPrefix.size());
+        const std::string& lineName = c.Param(2);
+        const std::string& endName = c.Param(3);
+        c.CreateFirst(lineName);
+        c.CreateFirst(endName);
+        TTextReadResult result;
+        {
+            TRedirectionOff off(*sys);
+            result = OpenTextFile().Read(path, readAll, *sys);
+        }
+        if (result.lineRead)
+            c.Assign(lineName, result.line);
+        if (!endName.empty())
+            c.Assign(endName, BooleanText(result.endOfFile));
+    });
+
+    RegisterCommand("Write to Text File", [sys](TCommandContext& c) {
+        const std::string path = NormalizePathText(c.Param(1));
+        const std::string text = c.Expanded(2);
+        const bool atTop = IsTrue(c.Expanded(3));
+        TRedirectionOff off(*sys);
+        OpenTextFile().Write(path, text, atTop, *sys);
+    });
+}
+
+} // namespace ovd

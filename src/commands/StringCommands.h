@@ -1,0 +1,51 @@
+// Handlers of the string, path and text-file commands ("Set Variable", "Replace String",
+// "Read from Text File", ...). OS-free: the file system is reached through
+// IStringCommandSystem, the dialogs and the language tables through hooks.
+#pragma once
+
+#include "TextFiles.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ovd {
+
+class IStringCommandSystem : public TTextFileAccess {
+public:
+    // A new empty file with a unique name in folder ("<prefix><hex>.tmp"); its full
+    // path. Throws ScriptError when it cannot be created.
+    virtual std::string CreateTemporaryFile(const std::string& folder,
+                                            const std::string& prefix) = 0;
+    // The entry's name as the file system spells it, or nothing when it is not there.
+    virtual std::optional<std::string> FindEntryName(const std::string& path) = 0;
+    // The short (8.3) form, or nothing when the system cannot give one.
+    virtual std::optional<std::string> ShortPathName(const std::string& path) = 0;
+    // File-system redirection of 32-bit programs on 64-bit Windows: off, and back.
+    virtual void* DisableRedirection() = 0;
+    virtual void RestoreRedirection(void* previous) = 0;
+};
+
+// Shows PROGRESSTEXT and PROGRESS (range 0-100) in the current dialog at once.
+using ProgressRefreshHook = std::function<void(const std::string& text, long long position)>;
+void SetProgressRefreshHook(ProgressRefreshHook hook);
+
+// The text of a localisable parameter in the active setup language (key, field); the
+// default gives the text back unchanged.
+using TranslationHook =
+    std::function<std::string(const std::string& key, int field, const std::string& text)>;
+void SetTranslationHook(TranslationHook hook);
+
+// Names whose values are saved for maintenance runs, in the order first marked.
+std::vector<std::string>& PersistedVariableNames();
+
+// Registers every handler of this family, working on `system` (which must outlive the
+// registrations).
+void RegisterStringCommands(IStringCommandSystem& system);
+
+// The exit step: forget the file left open for reading.
+void CloseOpenTextFile();
+
+} // namespace ovd
