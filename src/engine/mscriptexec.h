@@ -41,6 +41,7 @@ struct TControlFlowState {
     bool EndRecheck = false;
     long OpenIfCount = 0;
     long ScanDepth = 0;
+    bool ElseIfReached = false; // the next "Else If" was reached by a skip: evaluate it
     bool WizardNavigating = false;
     int WizardStep = 0;
     bool WizardJumped = false;
@@ -78,6 +79,9 @@ struct TScriptRun {
     TRandomState Random; // "Mathematics" generator, never reset within a run
     bool EndRequested = false; // a handler ended the run normally
     bool Silent = false;       // SILENT, read back before every line
+    long CurrentLine = -1;     // 0-based index of the line being executed (error reports)
+    std::string EngineCache;   // ENGINECACHE / UNINSTALLLINK as set again before every line
+    std::string UninstallLink;
     TPendingProperties PendingProperties;
     // Alternating names and values handed to the installer thread by "Apply Changes".
     std::vector<std::string> HandOverProperties;

@@ -1,0 +1,38 @@
+// The execution loop: steps through the script line by line, resolves blocks by scanning
+// command names, dispatches built-in commands through the command table and ends the run.
+// OS-free.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "mscriptexec.h"
+
+namespace ovd {
+
+// Lines between two rounds of message processing.
+inline constexpr long kMessageInterval = 314;
+
+// Runs the lines of a prepared run to its end (install with SetExecutionLoop).
+void RunExecutionLoop(TScriptRun& run);
+
+// Registers the control-flow commands and the evaluator's commands ("If", "Else If",
+// "Evaluate Expression", "Mathematics", "GoTo Label", "Terminate Install", "Terminate with
+// Exit Code", "Wizard Loop", "Display Dialog").
+void RegisterRunnerCommands();
+
+// The text of the box shown for a run error on line `line`.
+std::string RunErrorText(const TCompiledScript& script, long line, const std::string& message);
+
+// Ending of a run whose program medium was removed (Windows: the program folder is on a
+// drive that is not a fixed disk and is gone). `finish` finishes the engine cache, removes
+// the support folder and ends the process with the exit code; set by the program.
+struct TRemovedMediumHandling {
+    std::function<bool()> MediumRemoved;
+    std::function<void()> FinishEngineCache;
+    std::function<void()> RemoveSupportFolder;
+    std::function<void(int exitCode)> EndProcess;
+};
+void SetRemovedMediumHandling(TRemovedMediumHandling handling);
+
+} // namespace ovd

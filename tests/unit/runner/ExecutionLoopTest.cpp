@@ -1,0 +1,367 @@
+// The execution loop on small scripts built in memory: block matching, labels, the ends
+// of a run and the error box.
+#include "CommandTable.h"
+#include "EngineMessages.h"
+#include "ExecutionLoop.h"
+#include "ScriptTestSupport.h"
+#include "VariableManager.h"
+#include "uGlobals.h"
+
+#include <gtest/gtest.h>
+
+using ovdtest_engine::FillScript;
+using ovdtest_engine::Line;
+
+namespace {
+
+std::vector<std::string>& Probes()
+{
+    static std::vector<std::string> probes;
+    return probes;
+}
+
+struct Harness {
+    ovd::TCompiledScript script;
+    ovdtest_engine::RecordingPlatform platform;
+    ovd::TRecordingRunnerUI ui;
+    ovd::TScriptRun run;
+    std::vector<std::string> trace;
+
+    explicit Harness(const std::vector<Line>& lines)
+    {
+        FillScript(script, lines);
+        ovd::Variables().ClearVariables();
+        ovd::DefineVariable("ABORTONERROR", "TRUE", "Initialization");
+        ovd::DefineVariable("ABORTEDONERROR", "FALSE", "Initialization");
+        ovd::DefineVariable("PROGRESS", "0", "Initialization");
+        ovd::DefineVariable("ONE", "1", "Initialization");
+        ovd::DefineVariable("ZERO", "0", "Initialization");
+        ovd::Process().ExitCode = 0;
+        run.Script = &script;
+        run.Platform = &platform;
+        run.UI = &ui;
+        run.Trace = [this](std::string_view tag) { trace.emplace_back(tag); };
+        run.Labels.Build(script.CommandNames, script.CommandIds, script.ParameterLists);
+        Probes().clear();
+        ovd::ClearCommands();
+        ovd::RegisterRunnerCommands();
+        ovd::RegisterCommand("Probe", [](ovd::TCommandContext& c) {
+            Probes().push_back(c.Expanded(1));
+        });
+        ovd::RegisterCommand("Set Variable", [](ovd::TCommandContext& c) {
+            c.CreateFirst(c.OutputName(1));
+            c.Assign(c.OutputName(1), c.Expanded(2));
+        });
+        ovd::RegisterCommand("Fail Softly", [](ovd::TCommandContext& c) {
+            c.ReportFailure("could not do it");
+        });
+    }
+    void Run() { ovd::RunExecutionLoop(run); }
+};
+
+Line If(const std::string& var, const std::string& value, const std::string& op = "0")
+{
+    return {"If", {var, op, value, "FALSE"}};
+}
+Line ElseIf(const std::string& var, const std::string& value)
+{
+    return {"Else If", {var, "0", value, "FALSE"}};
+}
+Line P(const std::string& text, bool disabled = false) { return {"Probe", {text}, disabled}; }
+Line Cmd(const std::string& name, bool disabled = false) { return {name, {}, disabled}; }
+
+std::string Joined(const std::vector<std::string>& parts)
+{
+    std::string out;
+    for (const auto& p : parts)
+        out += (out.empty() ? "" : " ") + p;
+    return out;
+}
+
+struct FlowCase {
+    const char* name;
+    std::vector<Line> lines;
+    std::string probes;
+    long openIfCount;
+};
+
+class ControlFlow : public ::testing::TestWithParam<FlowCase> {};
+
+TEST_P(ControlFlow, RunsTheExpectedLines)
+{
+    const FlowCase& c = GetParam();
+    Harness h(c.lines);
+    h.Run();
+    EXPECT_EQ(Joined(Probes()), c.probes);
+    EXPECT_EQ(h.run.Flow.OpenIfCount, c.openIfCount);
+    EXPECT_TRUE(h.ui.Messages.empty()) << h.ui.Messages.front().Text;
+    ASSERT_GE(h.trace.size(), 3u);
+    EXPECT_EQ(h.trace[h.trace.size() - 3], "    </zovr>");
+    EXPECT_EQ(h.trace.back(), "    </ExitScript>");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, ControlFlow,
+    ::testing::Values(
+        FlowCase{"TrueIf", {If("ONE", "1"), P("a"), Cmd("End"), P("b")}, "a b", 0},
+        // No branch is entered, so none is closed: the count stays balanced.
+        FlowCase{"FalseIfNoElse", {If("ONE", "2"), P("a"), Cmd("End"), P("b")}, "b", 0},
+        FlowCase{"FalseIfNoElseThenChain",
+                 {If("ONE", "2"), Cmd("End"), If("ONE", "1"), P("a"), ElseIf("ONE", "1"),
+                  P("wrong"), Cmd("End"), P("z")},
+                 "a z", 0},
+        FlowCase{"FalseIfElse",
+                 {If("ONE", "2"), P("a"), Cmd("Else"), P("e"), Cmd("End"), P("b")}, "e b", 0},
+        FlowCase{"TrueIfElse",
+                 {If("ONE", "1"), P("a"), Cmd("Else"), P("e"), Cmd("End"), P("b")}, "a b", 0},
+        FlowCase{"ElseIfChainSecond",
+                 {If("ONE", "2"), P("a"), ElseIf("ONE", "1"), P("b"), ElseIf("ONE", "1"), P("c"),
+                  Cmd("Else"), P("d"), Cmd("End"), P("z")},
+                 "b z", 0},
+        FlowCase{"ElseIfChainElse",
+                 {If("ONE", "2"), P("a"), ElseIf("ONE", "3"), P("b"), Cmd("Else"), P("d"),
+                  Cmd("End"), P("z")},
+                 "d z", 0},
+        FlowCase{"ElseIfChainFirst",
+                 {If("ONE", "1"), P("a"), ElseIf("ONE", "1"), P("b"), Cmd("Else"), P("d"),
+                  Cmd("End"), P("z")},
+                 "a z", 0},
+        FlowCase{"NestedSkipped",
+                 {If("ONE", "2"), If("ONE", "1"), P("x"), Cmd("Else"), P("y"), Cmd("End"),
+                  Cmd("Else"), P("e"), Cmd("End"), P("z")},
+                 "e z", 0},
+        FlowCase{"NestedTaken",
+                 {If("ONE", "1"), If("ZERO", "1"), P("x"), Cmd("Else"), P("y"), Cmd("End"),
+                  P("after"), Cmd("End"), P("z")},
+                 "y after z", 0},
+        // A disabled opener inside a skipped block opens nothing: its "End" closes the
+        // outer block.
+        FlowCase{"DisabledOpenerInSkip",
+                 {If("ONE", "2"), {"If", {"ONE", "0", "1", "FALSE"}, true}, P("x"),
+                  Cmd("End", true), P("y"), Cmd("End"), P("z")},
+                 "z", 0},
+        FlowCase{"DisabledElseInSkip",
+                 {If("ONE", "2"), P("x"), Cmd("Else", true), P("y"), Cmd("End"), P("z")}, "z",
+                 0},
+        // The inner "Else" branch closes only itself: the outer "Else If" still ends the
+        // outer branch.
+        FlowCase{"OuterElseIfAfterInnerElse",
+                 {If("ONE", "1"), If("ONE", "2"), P("x"), Cmd("Else"), P("y"), Cmd("End"),
+                  P("after"), ElseIf("ONE", "1"), P("wrong"), Cmd("End"), P("z")},
+                 "y after z", 0},
+        FlowCase{"OuterElseIfAfterInnerElseIf",
+                 {If("ONE", "1"), If("ONE", "2"), P("x"), ElseIf("ONE", "1"), P("y"),
+                  Cmd("End"), P("after"), ElseIf("ONE", "1"), P("wrong"), Cmd("End"), P("z")},
+                 "y after z", 0},
+        FlowCase{"ElseIfInsideFalseOuter",
+                 {If("ONE", "2"), If("ONE", "1"), P("x"), ElseIf("ONE", "1"), P("y"),
+                  Cmd("End"), ElseIf("ZERO", "0"), P("b"), Cmd("End"), P("z")},
+                 "b z", 0},
+        FlowCase{"DisabledAndIgnoreLinesPassed",
+                 {P("a"), P("x", true), {"Ignore", {}}, P("b")}, "a b", 0},
+        // The last line runs whatever its command; disabled, it is fetched but not run.
+        FlowCase{"LastLineDisabled", {P("a"), P("x", true)}, "a", 0},
+        FlowCase{"UnknownAndInertCommands",
+                 {Cmd("Comment"), Cmd("Label"), Cmd("Code Folding Region"), Cmd("No Such"),
+                  P("a")},
+                 "a", 0},
+        FlowCase{"GoToForward",
+                 {P("a"), {"GoTo Label", {"done"}}, P("skipped"), {"Label", {"DONE"}}, P("b")},
+                 "a b", 0},
+        FlowCase{"GoToOutOfBlock",
+                 {If("ONE", "1"), P("a"), {"GoTo Label", {"out"}}, P("x"), Cmd("End"),
+                  {"Label", {"out"}}, P("b")},
+                 "a b", 0},
+        FlowCase{"GoToIntoElseBranch",
+                 {{"GoTo Label", {"in"}}, If("ONE", "1"), P("x"), Cmd("Else"),
+                  {"Label", {"in"}}, P("e"), Cmd("End"), P("z")},
+                 "e z", 0},
+        FlowCase{"LoopWithGoTo",
+                 {{"Set Variable", {"N", "0"}}, {"Label", {"top"}},
+                  {"Mathematics", {"$N$", "1", "0", "N"}}, P("$N$"), If("N", "3", "2"),
+                  {"GoTo Label", {"end"}}, Cmd("End"), {"GoTo Label", {"top"}},
+                  {"Label", {"end"}}, P("done")},
+                 "1 2 3 4 done", 0},
+        FlowCase{"TerminateInstall", {P("a"), Cmd("Terminate Install"), P("b")}, "a", 0},
+        FlowCase{"EvaluateExpression",
+                 {{"Evaluate Expression", {"$ONE$ = \"1\" and \"a\" < \"b\"", "R"}},
+                  P("$R$")},
+                 "TRUE", 0}),
+    [](const ::testing::TestParamInfo<FlowCase>& info) { return std::string(info.param.name); });
+
+TEST(RunnerEnd, TerminateWithExitCode)
+{
+    struct {
+        const char* value;
+        int code;
+    } cases[] = {{"$ONE$7", 17}, {"-3", -3}, {"abc", 0}, {"", 0}};
+    for (const auto& c : cases) {
+        Harness h({P("a"), {"Terminate with Exit Code", {c.value}}, P("b")});
+        h.Run();
+        EXPECT_EQ(ovd::Process().ExitCode, c.code) << c.value;
+        EXPECT_EQ(Joined(Probes()), "a");
+        EXPECT_EQ(h.trace.back(), "    </ExitScript>");
+    }
+}
+
+TEST(RunnerEnd, RunErrorShowsTheSourcePositionUnlessSilent)
+{
+    for (const bool silent : {false, true}) {
+        Harness h({P("a"), {"GoTo Label", {"nowhere"}}, P("b")});
+        h.script.SourcePositions.Clear();
+        h.script.SourcePositions.Add("C:\\src\\main.ovds*4");
+        h.script.SourcePositions.Add("C:\\src\\parts\\other.ovds*41");
+        h.script.SourcePositions.Add("C:\\src\\main.ovds*6");
+        ovd::DefineVariable("SILENT", silent ? "TRUE" : "FALSE", "Initialization");
+        h.Run();
+        EXPECT_EQ(Joined(Probes()), "a");
+        // No end-of-run tail after an error.
+        EXPECT_TRUE(std::find(h.trace.begin(), h.trace.end(), "    </zovr>") == h.trace.end());
+        if (silent) {
+            EXPECT_TRUE(h.ui.Messages.empty());
+            continue;
+        }
+        ASSERT_EQ(h.ui.Messages.size(), 1u);
+        EXPECT_EQ(h.ui.Messages[0].Text,
+                  "Runtime error in setup script:\r\rSource File: other.ovds\rLine Number: 42"
+                  "\r\rLabel \"nowhere\" not found");
+        EXPECT_FALSE(h.ui.Messages[0].Owned);
+        EXPECT_EQ(h.ui.Messages[0].Icon, ovd::MessageIcon::Error);
+        const std::vector<std::string> around = {"attention on", "message", "attention off"};
+        std::vector<std::string> seen;
+        for (const auto& e : h.ui.Events)
+            if (e != "pump")
+                seen.push_back(e);
+        EXPECT_EQ(seen, around);
+    }
+}
+
+TEST(RunnerEnd, MissingEndFailsInsteadOfRunningOn)
+{
+    Harness h({P("a"), If("ONE", "2"), P("x")});
+    h.Run();
+    ASSERT_EQ(h.ui.Messages.size(), 1u);
+    EXPECT_NE(h.ui.Messages[0].Text.find("Line Number: 2\r"), std::string::npos);
+    EXPECT_NE(h.ui.Messages[0].Text.find("Missing \"End\""), std::string::npos);
+}
+
+TEST(RunnerEnd, MathematicsErrorReportsItsLine)
+{
+    Harness h({{"Mathematics", {"1", "0", "3", "R"}}});
+    h.Run();
+    ASSERT_EQ(h.ui.Messages.size(), 1u);
+    EXPECT_NE(h.ui.Messages[0].Text.find("Line Number: 1\r"), std::string::npos);
+}
+
+TEST(RunnerEnd, HandledFailureConsultsAbortOnError)
+{
+    {
+        Harness h({P("a"), Cmd("Fail Softly"), P("b")});
+        h.Run();
+        EXPECT_EQ(Joined(Probes()), "a");
+        ASSERT_EQ(h.ui.Messages.size(), 1u);
+        EXPECT_TRUE(h.ui.Messages[0].Owned);
+        EXPECT_EQ(h.trace.back(), "    </ExitScript>");
+    }
+    {
+        Harness h({P("a"), Cmd("Fail Softly"), P("b")});
+        ovd::SetVariable("ABORTONERROR", "FALSE", "Set Variable");
+        h.Run();
+        EXPECT_EQ(Joined(Probes()), "a b");
+        EXPECT_EQ(ovd::GetVariable("ABORTEDONERROR"), "TRUE");
+    }
+}
+
+TEST(RunnerLoop, LineCallbackStopsWithoutTheTail)
+{
+    Harness h({P("a"), P("b"), P("c")});
+    std::vector<long> seen;
+    h.run.OnLine = [&](long n) {
+        seen.push_back(n);
+        return n < 2;
+    };
+    h.Run();
+    EXPECT_EQ(Joined(Probes()), "a");
+    EXPECT_EQ(seen, (std::vector<long>{1, 2}));
+    EXPECT_TRUE(h.trace.empty());
+}
+
+TEST(RunnerLoop, MessagesEvery314LinesAndSettingsBeforeEveryLine)
+{
+    std::vector<Line> lines(700, Cmd("Comment"));
+    lines[10] = {"Set Variable", {"TITLE", "My Title"}};
+    lines[11] = {"Set Variable", {"ZOVRLOGO", "TRUE"}};
+    Harness h(lines);
+    h.Run();
+    long pumps = 0;
+    for (const auto& e : h.ui.Events)
+        pumps += e == "pump";
+    EXPECT_EQ(pumps, 3); // lines 0, 314 and 628
+    EXPECT_EQ(ovd::EngineCaption(), ovd::EngineCaption("My Title", true));
+    EXPECT_EQ(ovd::GetVariable("DATE"), "08/12/2026");
+    EXPECT_EQ(ovd::GetVariable("ABORT"), "FALSE");
+}
+
+TEST(RunnerLoop, ProgressReportedOnChangeWhileADialogIsShown)
+{
+    Harness h({{"Set Variable", {"PROGRESS", "10"}}, Cmd("Comment"),
+               {"Set Variable", {"PROGRESSTEXT", "Copying"}}, Cmd("Comment"),
+               {"Set Variable", {"PROGRESS", "x"}}, Cmd("Comment")});
+    h.ui.DialogVisible = true;
+    h.Run();
+    std::vector<std::string> progress;
+    for (const auto& e : h.ui.Events)
+        if (e.rfind("progress", 0) == 0)
+            progress.push_back(e);
+    EXPECT_EQ(progress, (std::vector<std::string>{"progress  10", "progress Copying 10"}));
+    // A non-integer PROGRESS is a run error.
+    ASSERT_EQ(h.ui.Messages.size(), 1u);
+}
+
+std::vector<Line> WizardScript()
+{
+    return {P("before"),
+            Cmd("Wizard Loop"),
+            {"Display Dialog", {"Welcome"}},
+            P("after welcome"),
+            {"Display Dialog", {"Folder"}, true},
+            If("ONE", "1"),
+            {"Display Dialog", {"Inner"}},
+            Cmd("End"),
+            {"Display Dialog", {"Ready"}},
+            Cmd("End"),
+            P("done")};
+}
+
+TEST(RunnerWizard, SilentLoopRunsForwardToItsEnd)
+{
+    Harness h(WizardScript());
+    ovd::DefineVariable("SILENT", "TRUE", "Initialization");
+    h.Run();
+    // Each dialog moves straight on to the next one; the lines between are not run.
+    EXPECT_EQ(Joined(Probes()), "before done");
+    EXPECT_TRUE(h.ui.DialogsShown.empty());
+    EXPECT_EQ(ovd::GetVariable("WIZARD"), "NEXT");
+    EXPECT_EQ(h.run.Flow.OpenIfCount, 0);
+}
+
+TEST(RunnerWizard, BackAndCancelNavigate)
+{
+    Harness h(WizardScript());
+    h.ui.DialogAnswers = {"NEXT", "BACK", "NEXT", "CANCEL"};
+    h.Run();
+    EXPECT_EQ(h.ui.DialogsShown, (std::vector<long>{2, 8, 2, 8}));
+    EXPECT_EQ(Joined(Probes()), "before done");
+    EXPECT_EQ(ovd::GetVariable("WIZARD"), "CANCEL");
+}
+
+TEST(RunnerMessages, RuntimeErrorTextIsTheEngineMessage)
+{
+    ovd::ResetEngineMessages();
+    ovd::TCompiledScript script;
+    FillScript(script, {P("a")});
+    EXPECT_EQ(ovd::RunErrorText(script, 0, "boom"),
+              "Runtime error in setup script:\r\rSource File: main.ovds\rLine Number: 1\r\rboom");
+}
+
+} // namespace
