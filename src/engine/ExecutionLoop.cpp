@@ -273,16 +273,16 @@ void NormalEnd(TScriptRun& run)
     if (medium.MediumRemoved && medium.MediumRemoved()) {
         if (medium.FinishEngineCache)
             medium.FinishEngineCache();
-        run.TraceTag("</RunScript>");
-        run.TraceTag("<Free>");
-        run.TraceTag("</Free>");
-        run.TraceTag("<CachedSupportDir>");
+        run.TraceTag("  </RunScript>");
+        run.TraceTag("  <Free>");
+        run.TraceTag("  </Free>");
+        run.TraceTag("  <CachedSupportDir>");
         if (medium.RemoveSupportFolder)
             medium.RemoveSupportFolder();
-        run.TraceTag("</CachedSupportDir>");
-        run.TraceTag("<RemovableMediaPrematureEject>");
-        run.TraceTag("</RemovableMediaPrematureEject>");
-        run.TraceTag("</ordovan>");
+        run.TraceTag("  </CachedSupportDir>");
+        run.TraceTag("  <RemovableMediaPrematureEject>");
+        run.TraceTag("  </RemovableMediaPrematureEject>");
+        run.TraceTag("</Ordovan>");
         if (medium.EndProcess)
             medium.EndProcess(Process().ExitCode);
     }
