@@ -45,6 +45,9 @@ std::vector<std::string>& PersistedVariableNames();
 // registrations).
 void RegisterStringCommands(IStringCommandSystem& system);
 
+// The same on the Windows file system (Windows trees); the program entry calls it.
+void RegisterStringCommands();
+
 // The exit step: forget the file left open for reading.
 void CloseOpenTextFile();
 

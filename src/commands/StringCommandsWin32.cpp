@@ -1,0 +1,146 @@
+// The file system behind the string, path and text-file commands (ANSI paths).
+#include "StringCommands.h"
+
+#include "FileUtil.h"
+#include "ScriptError.h"
+#include "WinHandles.h"
+
+#include <windows.h>
+
+#include <limits>
+#include <vector>
+
+namespace ovd {
+
+namespace {
+
+// Larger files are not loaded as text (they read as empty, like unreadable ones).
+constexpr ULONGLONG kMaxTextFileBytes = 512ull * 1024 * 1024;
+
+std::string LastErrorText()
+{
+    return SystemErrorText(GetLastError());
+}
+
+class TWin32StringCommandSystem : public IStringCommandSystem {
+public:
+    std::optional<std::string> ReadWholeFile(const std::string& path) override
+    {
+        UniqueResource<FileHandleTraits> file(
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return std::nullopt;
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+            static_cast<ULONGLONG>(size.QuadPart) > kMaxTextFileBytes)
+            return std::nullopt;
+        std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+        std::size_t done = 0;
+        while (done < data.size()) {
+            DWORD got = 0;
+            const DWORD want =
+                static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+            if (!ReadFile(file.get(), data.data() + done, want, &got, nullptr))
+                return std::nullopt;
+            if (got == 0)
+                break; // the file shrank meanwhile
+            done += got;
+        }
+        data.resize(done);
+        return data;
+    }
+
+    bool ReplaceWholeFile(const std::string& path, const std::string& data,
+                          std::string& error) override
+    {
+        // Read-only, hidden and system files are rewritten too.
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        UniqueResource<FileHandleTraits> file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                          nullptr));
+        if (!file) {
+            error = LastErrorText();
+            return false;
+        }
+        std::size_t done = 0;
+        while (done < data.size()) {
+            DWORD put = 0;
+            const DWORD want =
+                static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+            if (!WriteFile(file.get(), data.data() + done, want, &put, nullptr) || put == 0) {
+                error = LastErrorText();
+                return false;
+            }
+            done += put;
+        }
+        return true;
+    }
+
+    std::string CreateTemporaryFile(const std::string& folder, const std::string& prefix) override
+    {
+        char path[MAX_PATH + 1] = {};
+        if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, path) == 0)
+            throw ScriptError("Unable to create a temporary file in \"" + folder +
+                              "\": " + LastErrorText());
+        return path;
+    }
+
+    std::optional<std::string> FindEntryName(const std::string& path) override
+    {
+        WIN32_FIND_DATAA found{};
+        UniqueResource<FindHandleTraits> find(FindFirstFileA(path.c_str(), &found));
+        if (!find)
+            return std::nullopt;
+        return std::string(found.cFileName);
+    }
+
+    std::optional<std::string> ShortPathName(const std::string& path) override
+    {
+        const DWORD needed = GetShortPathNameA(path.c_str(), nullptr, 0);
+        if (needed == 0)
+            return std::nullopt;
+        std::vector<char> buffer(needed + 1);
+        const DWORD n =
+            GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0 || n >= buffer.size())
+            return std::nullopt;
+        return std::string(buffer.data(), n);
+    }
+
+    // Only a 32-bit engine on 64-bit Windows is redirected; elsewhere the calls are
+    // missing or fail, and nothing is to be restored.
+    void* DisableRedirection() override
+    {
+        using DisableFn = BOOL(WINAPI*)(PVOID*);
+        const auto disable = reinterpret_cast<DisableFn>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "Wow64DisableWow64FsRedirection")));
+        PVOID old = nullptr;
+        if (!disable || !disable(&old))
+            return nullptr;
+        return new PVOID(old);
+    }
+
+    void RestoreRedirection(void* previous) override
+    {
+        if (!previous)
+            return;
+        using RevertFn = BOOL(WINAPI*)(PVOID);
+        const auto revert = reinterpret_cast<RevertFn>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "Wow64RevertWow64FsRedirection")));
+        PVOID* old = static_cast<PVOID*>(previous);
+        if (revert)
+            revert(*old);
+        delete old;
+    }
+};
+
+} // namespace
+
+void RegisterStringCommands()
+{
+    static TWin32StringCommandSystem system;
+    RegisterStringCommands(system);
+}
+
+} // namespace ovd
