@@ -1,0 +1,138 @@
+// The handlers with the Win32 file system: real files in the test output folder.
+#include "StringCommands.h"
+
+#include "AnsiText.h"
+#include "CommandTable.h"
+#include "ScriptError.h"
+#include "ScriptTestSupport.h"
+#include "VariableManager.h"
+#include "mscriptexec.h"
+#include "ovdtest.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+namespace ovd {
+namespace {
+
+using ovdtest_engine::Line;
+
+class CommandsWine : public ::testing::Test {
+protected:
+    TCompiledScript script;
+    TScriptRun run;
+    std::string dir;
+
+    void SetUp() override
+    {
+        dir = ovdtest::TestOutDir() + "\\commands";
+        CreateDirectoryA(dir.c_str(), nullptr);
+        Variables().ClearVariables();
+        DefineVariable("DIR", dir, "test");
+        DefineVariable("TEMPDIR", dir + "\\", "test");
+        CloseOpenTextFile();
+        ClearCommands();
+        RegisterStringCommands();
+        run.Script = &script;
+    }
+    void TearDown() override { ClearCommands(); }
+
+    void Execute(const std::vector<Line>& lines)
+    {
+        ovdtest_engine::FillScript(script, lines);
+        for (long i = 0; i < static_cast<long>(lines.size()); ++i) {
+            TCommandContext context(run, i);
+            (*FindCommand(context.Command()))(context);
+        }
+    }
+    std::string Fresh(const std::string& name)
+    {
+        const std::string path = dir + "\\" + name;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        return path;
+    }
+};
+
+TEST_F(CommandsWine, WriteThenReadInALoopAndAll)
+{
+    const std::string path = Fresh("lines.txt");
+    // Doubled backslashes in the script collapse to the one file.
+    Execute({{"Write to Text File", {"$DIR$\\\\lines.txt", "two", "FALSE"}},
+             {"Write to Text File", {"$DIR$\\lines.txt", "three", "FALSE"}},
+             {"Write to Text File", {"$DIR$\\LINES.TXT", "one", "TRUE"}}});
+    EXPECT_EQ(ovdtest::ReadFileBytes(path).value_or("?"), "one\r\ntwo\r\nthree\r\n");
+
+    std::string seen;
+    for (int i = 0; i < 4; ++i) {
+        Execute({{"Read from Text File", {"$DIR$\\lines.txt", "line", "eof"}}});
+        seen += GetVariable("LINE") + "/" + GetVariable("EOF") + " ";
+    }
+    EXPECT_EQ(seen, "one/FALSE two/FALSE three/TRUE one/FALSE ");
+    Execute({{"Read from Text File", {"#READALL\\$DIR$\\lines.txt", "all", "eof"}}});
+    EXPECT_EQ(GetVariable("ALL"), "two$NEWLINE$three"); // the rest after the walk above
+    EXPECT_EQ(GetVariable("EOF"), "TRUE");
+}
+
+TEST_F(CommandsWine, WriteClearsReadOnlyAndHidden)
+{
+    const std::string path = Fresh("locked.txt");
+    ASSERT_TRUE(ovdtest::WriteFileBytes(path, "old"));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    Execute({{"Write to Text File", {path, "new", "FALSE"}}});
+    EXPECT_EQ(ovdtest::ReadFileBytes(path).value_or("?"), "old\r\nnew\r\n");
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+}
+
+TEST_F(CommandsWine, UnreadableAndUnwritableFiles)
+{
+    SetVariable("LINE", "kept", "test");
+    Execute({{"Read from Text File", {"$DIR$\\no such file.txt", "line", "eof"}}});
+    EXPECT_EQ(GetVariable("LINE"), "kept");
+    EXPECT_EQ(GetVariable("EOF"), "TRUE");
+    try {
+        Execute({{"Write to Text File", {"$DIR$\\missing folder\\x.txt", "x", "FALSE"}}});
+        FAIL() << "no error";
+    } catch (const ScriptError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing folder\\x.txt"), std::string::npos)
+            << e.what();
+    }
+}
+
+TEST_F(CommandsWine, TemporaryFileIsCreatedInTempDir)
+{
+    Execute({{"Get Temporary File", {"$tmp$"}}});
+    const std::string path = GetVariable("TMP");
+    EXPECT_EQ(path.rfind(dir + "\\ovd", 0), 0u) << path;
+    EXPECT_EQ(path.substr(path.size() - 4), ".tmp");
+    EXPECT_EQ(ovdtest::ReadFileBytes(path).value_or("?"), "");
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(CommandsWine, LongAndShortPathForms)
+{
+    const std::string folder = dir + "\\Long Folder Name";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string file = Fresh("Long Folder Name\\Mixed Case File.txt");
+    ASSERT_TRUE(ovdtest::WriteFileBytes(file, "x"));
+
+    char shortForm[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameA(file.c_str(), shortForm, MAX_PATH), 0u);
+    DefineVariable("P", file, "test");
+    Execute({{"Convert Path", {"P", "TRUE"}}});
+    EXPECT_EQ(GetVariable("P"), shortForm);
+
+    // Any spelling of an existing path comes back as the file system spells it.
+    SetVariable("P", AnsiLowerCase(file), "test");
+    Execute({{"Convert Path", {"P", "FALSE"}}});
+    EXPECT_TRUE(AnsiSameText(GetVariable("P"), file)) << GetVariable("P");
+    EXPECT_NE(GetVariable("P").find("Long Folder Name\\Mixed Case File.txt"), std::string::npos);
+
+    SetVariable("P", dir + "\\missing\\x.txt", "test");
+    Execute({{"Convert Path", {"P", "FALSE"}}});
+    EXPECT_EQ(GetVariable("P"), dir + "\\missing\\x.txt");
+}
+
+} // namespace
+} // namespace ovd
