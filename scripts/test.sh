@@ -23,8 +23,10 @@ if [ -z "${DISPLAY:-}" ]; then
   trap 'kill $xvfb_pid 2>/dev/null' EXIT
 fi
 
+# run_tree TREE [CTEST ARGS...]; OVD_TREE_TITLE names it in the summary.
 run_tree() {
   local tree=$1
+  local title=${OVD_TREE_TITLE:-$1}
   shift
   if [ ! -f "build/$tree/CTestTestfile.cmake" ]; then
     echo "test.sh: build/$tree is not built (scripts/build.sh $tree)" >&2
@@ -34,10 +36,10 @@ run_tree() {
   fi
   echo "== ctest build/$tree"
   if (cd "build/$tree" && ctest --output-on-failure "$@"); then
-    summary+=("$tree: passed")
+    summary+=("$title: passed")
   else
     status=1
-    summary+=("$tree: FAILED")
+    summary+=("$title: FAILED")
   fi
 }
 
@@ -50,7 +52,7 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   run_tree win32
 elif [ -d build/win32 ]; then
   # Checks that need no Wine (labelled host) still run.
-  run_tree win32 -L host
+  OVD_TREE_TITLE="win32 (checks without Wine)" run_tree win32 -L host
   summary+=("win32: Wine tests not run: this kernel cannot execute 32-bit programs")
 fi
 
