@@ -182,10 +182,14 @@ void RegisterStringCommands(IStringCommandSystem& system)
 
     RegisterCommand("Get Temporary File", [sys](TCommandContext& c) {
         const std::string name = c.OutputName(1);
+        const std::string folder = GetVariable("TEMPDIR");
+        // An empty folder would put the file in the current folder instead.
+        if (folder.empty())
+            throw ScriptError("Unable to create a temporary file: TEMPDIR is empty");
         std::string path;
         {
             TRedirectionOff off(*sys);
-            path = sys->CreateTemporaryFile(GetVariable("TEMPDIR"), "ovd");
+            path = sys->CreateTemporaryFile(folder, "ovd");
         }
         c.Assign(UpperCaseAscii(name), path);
     });

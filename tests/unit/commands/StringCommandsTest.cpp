@@ -172,6 +172,16 @@ TEST_F(StringCommands, CaseExtractAndConvertPath)
     EXPECT_EQ(system.redirectionDepth, 0);
 }
 
+TEST_F(StringCommands, TemporaryFileInTempDirOnly)
+{
+    Execute({{"Get Temporary File", {"$tmp$"}}});
+    EXPECT_EQ(GetVariable("TMP"), "C:\\Temp\\ovd1.tmp");
+    EXPECT_EQ(system.files.count("C:\\Temp\\ovd1.tmp"), 1u);
+    SetVariable("TEMPDIR", "", "test");
+    EXPECT_THROW(Execute({{"Get Temporary File", {"TMP"}}}), ScriptError);
+    EXPECT_EQ(system.tempCount, 1);
+}
+
 TEST_F(StringCommands, ParseStringCreatesAndAssignsParts)
 {
     DefineVariable("PAIR", "Key = Value", "test");
