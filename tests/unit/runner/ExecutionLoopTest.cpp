@@ -365,3 +365,36 @@ TEST(RunnerMessages, RuntimeErrorTextIsTheEngineMessage)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RunnerWizard, LoopInsideATakenBranchKeepsTheBranchOpen)
+{
+    Harness h({If("ONE", "1"), Cmd("Wizard Loop"), {"Display Dialog", {"Welcome"}}, Cmd("End"),
+               P("in branch"), Cmd("Else"), P("wrong"), Cmd("End"), P("z")});
+    ovd::DefineVariable("SILENT", "TRUE", "Initialization");
+    h.Run();
+    EXPECT_EQ(Joined(Probes()), "in branch z");
+    EXPECT_EQ(h.run.Flow.OpenIfCount, 0);
+}
+
+TEST(RunnerEnd, RemovedMediumFinishesTheProcessItself)
+{
+    for (const bool removed : {false, true}) {
+        Harness h({Line{"Terminate with Exit Code", {"3"}}});
+        int endedWith = -1;
+        std::vector<std::string> steps;
+        ovd::SetRemovedMediumHandling({[&] { return removed; },
+                                       [&] { steps.push_back("cache"); },
+                                       [&] { steps.push_back("support"); },
+                                       [&](int code) { endedWith = code; }});
+        h.Run();
+        ovd::SetRemovedMediumHandling({});
+        EXPECT_EQ(endedWith, removed ? 3 : -1);
+        EXPECT_EQ(steps, removed ? (std::vector<std::string>{"cache", "support"})
+                                 : std::vector<std::string>{});
+        EXPECT_EQ(h.trace.back(), removed ? "</Ordovan>" : "    </ExitScript>");
+    }
+}
+
+} // namespace
