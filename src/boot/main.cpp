@@ -6,6 +6,7 @@
 #include "StartupPhases.h"
 #include "Startup.h"
 #include "StartupSeams.h"
+#include "StringCommands.h"
 #include "StartupTrace.h"
 #include "uGlobals.h"
 #include "mEval.h"
@@ -34,6 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::SetValidationExpressionEvaluator(ovd::ExpressionEvaluator);
     ovd::SetRunnerTrace([](std::string_view line) { ovd::TraceLine(line); });
     ovd::RegisterRunnerCommands();
+    ovd::RegisterStringCommands();
     ovd::SetExecutionLoop([](ovd::TScriptRun& run) {
         if (run.UI == nullptr)
             run.UI = &ovd::Win32RunnerUI();
