@@ -19,6 +19,12 @@ namespace {
 
 constexpr int kRuntimeErrorMessage = 20; // "Runtime error in setup script:"
 
+CacheOverrideFn& CacheOverride()
+{
+    static CacheOverrideFn handler;
+    return handler;
+}
+
 TRemovedMediumHandling& RemovedMedium()
 {
     static TRemovedMediumHandling handling;
@@ -147,12 +153,20 @@ void RefreshRunSettings(TScriptRun& run)
 
     const std::string cacheOverride = GetVariable("OVERRIDECACHE");
     if (!cacheOverride.empty() && cacheOverride != run.LastCacheOverride) {
-        run.LastCacheOverride = cacheOverride;
-        SetVariable("OVERRIDECACHE", cacheOverride, kOriginInjectOverride);
-        if (run.Platform != nullptr) {
-            const bool admin = IsTrue(GetVariable("ALLUSERS"));
-            run.EngineCache = EngineCacheFolder(*run.Platform, *run.Script, admin);
-            run.UninstallLink = run.EngineCache + PathFilePart(run.Platform->ExeFile());
+        const std::string folder =
+            cacheOverride.back() == '\\' ? cacheOverride : cacheOverride + "\\";
+        if (!CacheOverride() || CacheOverride()(run, folder)) {
+            SetVariable("OVERRIDECACHE", folder, kOriginInjectOverride);
+            run.LastCacheOverride = folder;
+            if (run.Platform != nullptr) {
+                const bool admin = IsTrue(GetVariable("ALLUSERS"));
+                run.EngineCache = EngineCacheFolder(*run.Platform, *run.Script, admin);
+                run.UninstallLink = run.EngineCache + PathFilePart(run.Platform->ExeFile());
+            }
+        }
+        else {
+            SetVariable("OVERRIDECACHE", "", "Failed Cache Override");
+            run.LastCacheOverride.clear();
         }
     }
     if (run.Platform != nullptr)
@@ -444,6 +458,11 @@ void RegisterRunnerCommands()
     });
     RegisterCommand("Wizard Loop", WizardLoop);
     RegisterCommand("Display Dialog", DisplayDialog);
+}
+
+void SetCacheOverrideHandler(CacheOverrideFn handler)
+{
+    CacheOverride() = std::move(handler);
 }
 
 void SetRemovedMediumHandling(TRemovedMediumHandling handling)

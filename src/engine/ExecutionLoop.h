@@ -24,6 +24,12 @@ void RegisterRunnerCommands();
 // The text of the box shown for a run error on line `line`.
 std::string RunErrorText(const TCompiledScript& script, long line, const std::string& message);
 
+// Moves the engine cache to `folder` (OVERRIDECACHE with a trailing backslash) when the
+// script sets OVERRIDECACHE; true on success. Without one, the new folder is taken as it
+// stands.
+using CacheOverrideFn = std::function<bool(TScriptRun& run, const std::string& folder)>;
+void SetCacheOverrideHandler(CacheOverrideFn handler);
+
 // Ending of a run whose program medium was removed (Windows: the program folder is on a
 // drive that is not a fixed disk and is gone). `finish` finishes the engine cache, removes
 // the support folder and ends the process with the exit code; set by the program.

@@ -398,3 +398,28 @@ TEST(RunnerEnd, RemovedMediumFinishesTheProcessItself)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RunnerLoop, CacheOverrideAppliedOnceOrEmptiedOnFailure)
+{
+    for (const bool succeeds : {true, false}) {
+        Harness h({{"Set Variable", {"OVERRIDECACHE", "E:\\cache"}}, Cmd("Comment"),
+                   P("$OVERRIDECACHE$"), P("$ENGINECACHE$")});
+        std::vector<std::string> applied;
+        ovd::SetCacheOverrideHandler([&](ovd::TScriptRun&, const std::string& folder) {
+            applied.push_back(folder);
+            return succeeds;
+        });
+        h.run.Script->RevisionCode = "{REV}";
+        h.Run();
+        ovd::SetCacheOverrideHandler({});
+        EXPECT_EQ(applied, std::vector<std::string>{"E:\\cache\\"});
+        if (succeeds)
+            EXPECT_EQ(Joined(Probes()), "E:\\cache\\ E:\\cache\\{REV}\\");
+        else
+            EXPECT_EQ(Joined(Probes()), "");
+    }
+}
+
+} // namespace
