@@ -1,5 +1,6 @@
 #include "ExecutionLoop.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "CommandTable.h"
@@ -18,6 +19,13 @@ namespace ovd {
 namespace {
 
 constexpr int kRuntimeErrorMessage = 20; // "Runtime error in setup script:"
+constexpr int kGeneralFailureMessage = 19; // "General setup failure"
+
+PluginRunnerFn& PluginRunner()
+{
+    static PluginRunnerFn runner;
+    return runner;
+}
 
 CacheOverrideFn& CacheOverride()
 {
@@ -197,6 +205,56 @@ void ReportProgress(TScriptRun& run)
     }
 }
 
+std::string FilePart(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsPluginCommand(const TCompiledScript& script, const std::string& name)
+{
+    if (script.PluginCommandNames.IndexOf(name) < 0)
+        return false; // the usual case, answered by the hash
+    const auto& names = script.PluginCommandNames.Items();
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// A command served by a plug-in library. Web media (build mode 2) and asking for the
+// original setup folder are not handled here yet: the library is looked for where the
+// line says.
+void RunPluginCommand(TScriptRun& run, long line)
+{
+    TCommandContext context(run, line);
+    const std::string& webMedia = run.Script->LineWebMediaFlags.At(static_cast<std::size_t>(line));
+    const std::string library = webMedia.empty()
+                                    ? Process().SupportDir + FilePart(context.Param(2))
+                                    : Process().ExeDir + webMedia + context.Param(2);
+    if (run.Platform == nullptr || !run.Platform->FileExists(library)) {
+        ShowOwnedError(run, "Unable to load plug-in library. Please rebuild your project and "
+                            "make sure all required plug-ins are installed.\r\rAction skipped");
+        return;
+    }
+    if (!PluginRunner())
+        throw ScriptError("Plug-in commands cannot run in this build: " + library);
+    const TPluginResult result =
+        PluginRunner()(run, TPluginCall{library, context.Param(1), SaveVariablesToText()});
+    if (result.Cancelled) {
+        if (!IsTrue(GetVariable("ABORTEDONERROR")))
+            ShowOwnedError(run, "Setup cancelled");
+        if (IsTrue(GetVariable("ABORTONERROR"))) {
+            run.EndRequested = true;
+            return;
+        }
+    }
+    if (!result.Text.empty())
+        LoadVariablesFromText(result.Text);
+    // Marked after the hand-back, so that the plug-in's copy of the store cannot undo it.
+    if (result.Cancelled)
+        SetVariable("ABORTEDONERROR", "TRUE", "Cancel at Plug-In Time");
+    else if (result.Text.empty() && IsTrue(GetVariable("ABORTONERROR")))
+        throw ScriptError(EngineMessage(kGeneralFailureMessage));
+}
+
 // Block commands; returns true when the line is done.
 bool BlockCommand(TScriptRun& run, const std::string& name)
 {
@@ -264,6 +322,12 @@ bool RunNormally(TScriptRun& run)
             return false;
 
         const std::string& name = NameAt(script, line);
+        if (IsPluginCommand(script, name)) {
+            RunPluginCommand(run, line);
+            if (run.EndRequested)
+                break;
+            continue;
+        }
         if (BlockCommand(run, name))
             continue;
         if (const CommandHandler* handler = FindCommand(name)) {
@@ -458,6 +522,11 @@ void RegisterRunnerCommands()
     });
     RegisterCommand("Wizard Loop", WizardLoop);
     RegisterCommand("Display Dialog", DisplayDialog);
+}
+
+void SetPluginRunner(PluginRunnerFn runner)
+{
+    PluginRunner() = std::move(runner);
 }
 
 void SetCacheOverrideHandler(CacheOverrideFn handler)

@@ -30,6 +30,21 @@ std::string RunErrorText(const TCompiledScript& script, long line, const std::st
 using CacheOverrideFn = std::function<bool(TScriptRun& run, const std::string& folder)>;
 void SetCacheOverrideHandler(CacheOverrideFn handler);
 
+// A plug-in command handed to its library's RunTimeExecute (in a worker, the runner pumping
+// messages meanwhile).
+struct TPluginCall {
+    std::string Library;    // full path of the library file
+    std::string Parameters; // parameter 1 of the line
+    std::string Variables;  // the whole store as SaveVariablesToText gives it
+};
+struct TPluginResult {
+    bool Cancelled = false; // the user cancelled while it ran
+    std::string Text;       // the store as the plug-in hands it back; empty: nothing
+};
+using PluginRunnerFn = std::function<TPluginResult(TScriptRun& run, const TPluginCall& call)>;
+// Without one, an existing plug-in library is a run error.
+void SetPluginRunner(PluginRunnerFn runner);
+
 // Ending of a run whose program medium was removed (Windows: the program folder is on a
 // drive that is not a fixed disk and is gone). `finish` finishes the engine cache, removes
 // the support folder and ends the process with the exit code; set by the program.

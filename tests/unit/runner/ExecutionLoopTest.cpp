@@ -423,3 +423,64 @@ TEST(RunnerLoop, CacheOverrideAppliedOnceOrEmptiedOnFailure)
 }
 
 } // namespace
+
+namespace {
+
+struct PluginCase {
+    const char* name;
+    bool libraryPresent;
+    bool cancelled;
+    const char* abortOnError;
+    std::string probes;
+    std::string box;
+    std::string abortedOnError;
+};
+
+TEST(RunnerPlugins, LibraryLookupCancelAndHandBack)
+{
+    const PluginCase cases[] = {
+        {"missing", false, false, "TRUE", "a $PLUGGED$ b",
+         "Unable to load plug-in library. Please rebuild your project and make sure all "
+         "required plug-ins are installed.\r\rAction skipped",
+         "FALSE"},
+        {"runs", true, false, "TRUE", "a from plug-in b", "", "FALSE"},
+        {"cancelledEnds", true, true, "TRUE", "a", "Setup cancelled", "FALSE"},
+        {"cancelledGoesOn", true, true, "FALSE", "a from plug-in b", "Setup cancelled", "TRUE"},
+    };
+    for (const PluginCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h({P("a"), Line{"Run Plug", {"params", "C:\\build\\plug.dll"}}, P("$PLUGGED$ b")});
+        h.script.PluginCommandNames.Add("Run Plug");
+        ovd::Process().SupportDir = "S:\\sup\\";
+        if (c.libraryPresent)
+            h.platform.files.insert("S:\\sup\\plug.dll");
+        ovd::SetVariable("ABORTONERROR", c.abortOnError, "Set Variable");
+        std::vector<std::string> calls;
+        ovd::SetPluginRunner([&](ovd::TScriptRun&, const ovd::TPluginCall& call) {
+            calls.push_back(call.Library + " " + call.Parameters);
+            EXPECT_NE(call.Variables.find("ABORTONERROR"), std::string::npos);
+            ovd::DefineVariable("PLUGGED", "from plug-in", "test");
+            ovd::TPluginResult result;
+            result.Cancelled = c.cancelled;
+            result.Text = ovd::SaveVariablesToText();
+            return result;
+        });
+        h.Run();
+        ovd::SetPluginRunner({});
+        EXPECT_EQ(Joined(Probes()), c.probes);
+        EXPECT_EQ(calls.size(), c.libraryPresent ? 1u : 0u);
+        if (c.libraryPresent) {
+            EXPECT_EQ(calls[0], "S:\\sup\\plug.dll params");
+        }
+        if (c.box.empty()) {
+            EXPECT_TRUE(h.ui.Messages.empty());
+        } else {
+            ASSERT_EQ(h.ui.Messages.size(), 1u);
+            EXPECT_EQ(h.ui.Messages[0].Text, c.box);
+            EXPECT_TRUE(h.ui.Messages[0].Owned);
+        }
+        EXPECT_EQ(ovd::GetVariable("ABORTEDONERROR"), c.abortedOnError);
+    }
+}
+
+} // namespace
