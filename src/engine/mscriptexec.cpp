@@ -140,7 +140,8 @@ void SetExecutionLoop(ExecutionLoopFn loop)
 
 void ShowOwnedError(TScriptRun& run, const std::string& text)
 {
-    if (run.UI == nullptr)
+    // Nothing is shown in silent mode: an unattended install must never wait for a click.
+    if (run.UI == nullptr || run.Silent)
         return;
     run.UI->SetProgressAttention(true);
     run.UI->ShowMessage(text, MessageIcon::Error, true);

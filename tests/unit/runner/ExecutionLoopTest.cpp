@@ -270,6 +270,14 @@ TEST(RunnerEnd, HandledFailureConsultsAbortOnError)
         EXPECT_EQ(Joined(Probes()), "a b");
         EXPECT_EQ(ovd::GetVariable("ABORTEDONERROR"), "TRUE");
     }
+    {
+        // Silent: the same failure ends the run without a box nobody would answer.
+        Harness h({P("a"), Cmd("Fail Softly"), P("b")});
+        ovd::DefineVariable("SILENT", "TRUE", "Initialization");
+        h.Run();
+        EXPECT_EQ(Joined(Probes()), "a");
+        EXPECT_TRUE(h.ui.Messages.empty());
+    }
 }
 
 TEST(RunnerLoop, LineCallbackStopsWithoutTheTail)
