@@ -19,7 +19,7 @@ die() {
 }
 
 [ $# -ge 2 ] || die "usage: wine-run.sh PREFIX_DIR PROGRAM [ARGS...]"
-prefix=$1
+prefix=$(realpath -m "$1")
 shift
 
 # Debian's /usr/bin/wine prefers the 32-bit loader whenever it is installed, even on a
