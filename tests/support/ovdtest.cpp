@@ -278,6 +278,62 @@ HWND WaitForWindow(const std::string& className, const std::string& title, DWORD
     }
 }
 
+namespace {
+
+struct WindowQuery {
+    DWORD pid;
+    const std::string* className;
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param)
+{
+    auto* q = reinterpret_cast<WindowQuery*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (pid == q->pid && *q->className == name && (!q->visibleOnly || IsWindowVisible(window))) {
+        q->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND ProcessWindow(DWORD pid, const std::string& className, bool visibleOnly)
+{
+    WindowQuery q{pid, &className, visibleOnly, nullptr};
+    EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&q));
+    return q.found;
+}
+
+HWND WaitForProcessWindow(DWORD pid, const std::string& className, DWORD timeoutMs,
+                          bool visibleOnly)
+{
+    for (DWORD waited = 0;; waited += 50) {
+        if (HWND h = ProcessWindow(pid, className, visibleOnly))
+            return h;
+        if (waited >= timeoutMs)
+            return nullptr;
+        Sleep(50);
+    }
+}
+
+DWORD WaitForExitCode(HANDLE process, DWORD timeoutMs)
+{
+    DWORD code = 0xFFFF;
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_TIMEOUT) {
+        TerminateProcess(process, 0xDEAD);
+        WaitForSingleObject(process, 10000);
+    }
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return code;
+}
+
 void PumpMessagesFor(DWORD ms)
 {
     DWORD start = GetTickCount();

@@ -48,6 +48,16 @@ bool FileExists(const std::string& path);
 // timeoutMs for it to appear.
 HWND WaitForWindow(const std::string& className, const std::string& title, DWORD timeoutMs);
 
+// A top-level window of process `pid` with window class `className`; with visibleOnly,
+// only a visible one. WaitForProcessWindow polls up to timeoutMs for it to appear.
+HWND ProcessWindow(DWORD pid, const std::string& className, bool visibleOnly = false);
+HWND WaitForProcessWindow(DWORD pid, const std::string& className, DWORD timeoutMs,
+                          bool visibleOnly = false);
+
+// Waits up to timeoutMs for a process started with StartProgram (killed after that),
+// closes its handle and returns its exit code.
+DWORD WaitForExitCode(HANDLE process, DWORD timeoutMs = 60000);
+
 // Pumps this thread's messages for about ms milliseconds.
 void PumpMessagesFor(DWORD ms);
 

@@ -36,45 +36,15 @@ std::vector<std::string> ReadTrace(const std::string& path)
     return lines;
 }
 
-struct FindBox {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindBoxProc(HWND window, LPARAM param)
-{
-    auto* find = reinterpret_cast<FindBox*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (pid == find->pid && std::string(cls) == "#32770") {
-        find->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
+// The engine's message box: a visible dialog-class window of the process.
 HWND WaitForProcessBox(DWORD pid, DWORD timeoutMs)
 {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        FindBox find{pid, nullptr};
-        EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&find));
-        if (find.found && IsWindowVisible(find.found))
-            return find.found;
-        Sleep(50);
-    }
-    return nullptr;
+    return ovdtest::WaitForProcessWindow(pid, "#32770", timeoutMs, true);
 }
 
 DWORD Finish(HANDLE process)
 {
-    DWORD code = 0xFFFF;
-    if (WaitForSingleObject(process, 60000) == WAIT_TIMEOUT)
-        TerminateProcess(process, 0xDEAD);
-    GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    return code;
+    return ovdtest::WaitForExitCode(process);
 }
 
 class RunnerE2E : public ::testing::Test {
@@ -99,7 +69,8 @@ protected:
 TEST_F(RunnerE2E, ScriptSetsTheExitCode)
 {
     // Silent: 40 + 2 from "Mathematics"; otherwise the "Else" branch's 7.
-    auto silent = ovdtest::RunProgram("\"" + Package("exitcode") + "\" /s \"/l=" + log_ + "\"", 60000);
+    auto silent =
+        ovdtest::RunProgram("\"" + Package("exitcode") + "\" /s \"/l=" + log_ + "\"", 60000);
     ASSERT_FALSE(silent.timedOut);
     EXPECT_EQ(silent.exitCode, 42u);
     const auto trace = ReadTrace(log_);

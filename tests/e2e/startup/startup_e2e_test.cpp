@@ -153,43 +153,8 @@ private:
     HANDLE mutex_;
 };
 
-struct FoundWindow {
-    HWND hwnd = nullptr;
-    DWORD pid = 0;
-    const char* cls = nullptr;
-};
-
-BOOL CALLBACK MatchProcessWindow(HWND h, LPARAM p)
-{
-    auto* f = reinterpret_cast<FoundWindow*>(p);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(h, &owner);
-    char name[64] = {};
-    GetClassNameA(h, name, sizeof name);
-    if (owner == f->pid && std::string(name) == f->cls) {
-        f->hwnd = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A top-level window of process `pid` with window class `cls`.
-HWND ProcessWindow(DWORD pid, const char* cls)
-{
-    FoundWindow f{nullptr, pid, cls};
-    EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&f));
-    return f.hwnd;
-}
-
-HWND WaitForProcessWindow(DWORD pid, const char* cls, DWORD timeoutMs)
-{
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (HWND h = ProcessWindow(pid, cls))
-            return h;
-        Sleep(50);
-    }
-    return nullptr;
-}
+using ovdtest::ProcessWindow;
+using ovdtest::WaitForProcessWindow;
 
 std::string WindowText(HWND h)
 {
@@ -246,15 +211,7 @@ protected:
         return ovdtest::StartProgram("\"" + Package(package) + "\" " + args);
     }
 
-    static DWORD Finish(HANDLE process)
-    {
-        DWORD code = 0xFFFF;
-        if (WaitForSingleObject(process, 60000) == WAIT_TIMEOUT)
-            TerminateProcess(process, 0xDEAD);
-        GetExitCodeProcess(process, &code);
-        CloseHandle(process);
-        return code;
-    }
+    static DWORD Finish(HANDLE process) { return ovdtest::WaitForExitCode(process); }
 
     void WaitForTraceLine(const std::string& line, const std::string& log)
     {
