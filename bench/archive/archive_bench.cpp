@@ -13,14 +13,9 @@ namespace {
 
 class Discard final : public ExtractSink {
 public:
-    class Writer final : public EntryWriter {
-    public:
-        void Write(const uint8_t*, size_t) override {}
-        void Commit() override {}
-    };
     std::unique_ptr<EntryWriter> BeginFile(uint32_t, const Entry&) override
     {
-        return std::make_unique<Writer>();
+        return std::make_unique<DiscardWriter>();
     }
     void Directory(uint32_t, const Entry&) override {}
     bool Continue(uint64_t done, uint64_t) override

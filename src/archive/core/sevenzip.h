@@ -100,6 +100,13 @@ public:
     virtual void Commit() = 0;
 };
 
+// Decodes and checks an entry without writing it anywhere (test mode, benchmarks).
+class DiscardWriter final : public EntryWriter {
+public:
+    void Write(const uint8_t*, size_t) override {}
+    void Commit() override {}
+};
+
 class ExtractSink {
 public:
     virtual ~ExtractSink() = default;

@@ -173,12 +173,6 @@ private:
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
-class NullWriter final : public EntryWriter {
-public:
-    void Write(const uint8_t*, size_t) override {}
-    void Commit() override {}
-};
-
 std::string PlainPath(const std::wstring& longPath)
 {
     std::wstring p = longPath;
@@ -234,7 +228,7 @@ std::unique_ptr<EntryWriter> WinFolderSink::BeginFile(uint32_t index, const Entr
     if (!Target(entry, path))
         return nullptr;
     if (test_)
-        return std::make_unique<NullWriter>();
+        return std::make_unique<DiscardWriter>();
     size_t cut = path.find_last_of(L'\\');
     if (!CreateFolders(path.substr(0, cut)))
         Fail(Status::Write);
