@@ -11,9 +11,16 @@ if(OVD_SANITIZE AND NOT OVD_WINDOWS)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# -Wall -Wextra -Werror on our own code only (not on Debian's sources we compile).
+# -Wall -Wextra -Werror on our own code only (not on Debian's sources we compile). GCC 12
+# at -O2/-O3 reports overlaps and over-reads inside std::string that cannot happen
+# (-Wrestrict, -Wstringop-overread/-overflow, -Warray-bounds on inlined library code): they
+# stay warnings there, so that a Release build compiles.
 function(ovd_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12)
+    target_compile_options(${target} PRIVATE -Wno-error=restrict -Wno-error=stringop-overread
+      -Wno-error=stringop-overflow -Wno-error=array-bounds)
+  endif()
 endfunction()
 
 # Links a Windows program stripped: everything behind the last section is the overlay,

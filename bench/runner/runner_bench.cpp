@@ -5,6 +5,7 @@
 
 #include "CommandTable.h"
 #include "ExecutionLoop.h"
+#include "RecordingRunnerUI.h"
 #include "ScriptTestSupport.h"
 #include "VariableManager.h"
 
@@ -35,10 +36,11 @@ struct Bench {
     {
         ovd::Variables().ClearVariables();
         ovd::DefineVariable("PROGRESS", "0", "Initialization");
-        ovd::TScriptRun run;
+        ovd::TEngineServices services;
+        services.Platform = &platform;
+        services.UI = &ui;
+        ovd::TScriptRun run(services);
         run.Script = &script;
-        run.Platform = &platform;
-        run.UI = &ui;
         run.Labels.Build(script.CommandNames, script.CommandIds, script.ParameterLists);
         ovd::RunExecutionLoop(run);
         ui.Events.clear();

@@ -2,14 +2,15 @@
 #include "StartupPhases.h"
 
 #include "CompiledScript.h"
-#include "StartupSeams.h"
+#include "RunnerUI.h"
+#include "mscriptexec.h"
 #include "uGlobals.h"
 
 #include <vector>
 
 namespace ovd {
 
-void LoadDialogs(StartupForms& forms)
+void LoadDialogs(StartupForms& forms, IRunnerUI& ui)
 {
     const TCompiledScript& script = Script();
     std::vector<std::size_t> lines;
@@ -23,11 +24,11 @@ void LoadDialogs(StartupForms& forms)
         forms.Init->Repaint();
     }
     const std::string& supportDir = Process().SupportDir;
-    Seams().InitDialogHost(supportDir);
+    ui.PrepareDialogs(supportDir);
     for (std::size_t line : lines) {
         const std::string& name =
             GetScriptParameter(script.ParameterLists, script.CommandIds.At(line), 1);
-        Seams().LoadDialog(supportDir + name + ".dfm", std::to_string(line));
+        ui.LoadDialog(supportDir + name + ".dfm", std::to_string(line));
         if (forms.Exist()) {
             forms.Init->StepProgress(1);
             forms.Repaint();
@@ -35,10 +36,10 @@ void LoadDialogs(StartupForms& forms)
     }
 }
 
-void RunScriptPhase()
+void RunScriptPhase(TEngineServices& services)
 {
     const ProcessFacts& facts = Process();
-    Seams().RunScript(ScriptRunRequest{Script(), facts.SupportDir + facts.ExeBaseName + ".msi"});
+    ScriptRunner(services, facts.SupportDir + facts.ExeBaseName + ".msi");
 }
 
 } // namespace ovd

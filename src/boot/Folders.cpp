@@ -14,9 +14,7 @@ void ComputeFolders()
     ProcessFacts& facts = Process();
     facts.SupportDir.clear();
 
-    char module[MAX_PATH * 2] = {};
-    DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
-    const std::string path(module, n < sizeof module ? n : 0);
+    const std::string path = ModuleFileName();
     const size_t slash = path.find_last_of('\\');
     facts.ExeDir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -69,9 +67,7 @@ void RemoveCachedSupportDir() noexcept
         if (dir.empty() || !DirectoryExists(dir))
             return;
         // Files still held by a closing process may refuse the first passes.
-        for (int pass = 0; pass < 3; ++pass)
-            DeleteFolderContents(dir);
-        RemoveDirectoryA(dir.c_str());
+        RemoveTree(dir, 3);
     } catch (...) {
         // Leaving a folder in %TEMP% behind is the worst that can happen here.
     }

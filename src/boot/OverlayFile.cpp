@@ -12,11 +12,10 @@ namespace ovd {
 
 std::string ModuleFilePath(HMODULE module)
 {
-    char path[MAX_PATH * 2] = {};
-    DWORD n = GetModuleFileNameA(module, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
+    std::string path = ModuleFileName(module);
+    if (path.empty())
         throw std::runtime_error("Cannot determine the program's file name");
-    return std::string(path, n);
+    return path;
 }
 
 std::uint64_t ModuleStubSize(HMODULE module)

@@ -1,6 +1,7 @@
 // Compatibility marks and processor affinity: what the process sets up before anything else.
 #include "StartupPhases.h"
 
+#include "FileUtil.h"
 #include "SystemVersion.h"
 #include "WinHandles.h"
 
@@ -8,13 +9,6 @@
 
 namespace ovd {
 namespace {
-
-std::string ModulePath()
-{
-    char path[MAX_PATH * 2] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, n < sizeof path ? n : 0);
-}
 
 UniqueRegKey CreateKey(HKEY root, const std::string& subKey)
 {
@@ -31,7 +25,7 @@ void SetCompatibilityMarks() noexcept
 {
     try {
         const SystemVersion v = GetSystemVersion();
-        const std::string path = ModulePath();
+        const std::string path = ModuleFileName();
         if (path.empty())
             return;
         if (v.IsSevenOrLater()) {

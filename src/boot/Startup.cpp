@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "CommandLine.h"
+#include "EngineServices.h"
 #include "EngineMessages.h"
 #include "OverlayFile.h"
 #include "StartupFailure.h"
@@ -15,7 +16,7 @@ namespace {
 
 // The phases from the stub size to Free. StartupFailure passes through; anything else
 // is an unexpected error of the start-up.
-void RunGuardedPhases(StartupForms& forms)
+void RunGuardedPhases(StartupForms& forms, TEngineServices& services)
 {
     TraceLine("    <StubSize>");
     const std::uint64_t stub = CheckStubSize();
@@ -48,14 +49,14 @@ void RunGuardedPhases(StartupForms& forms)
     TraceLine("    </ResourcePath>");
 
     TraceLine("    <Dialogs>");
-    LoadDialogs(forms);
+    LoadDialogs(forms, *services.UI);
     TraceLine("    </Dialogs>");
 
     FreeStartupForms(forms);
     TraceLine("  </SetupSplash>");
 
     TraceLine("  <RunScript>");
-    RunScriptPhase();
+    RunScriptPhase(services);
     TraceLine("  </RunScript>");
 
     TraceLine("  <Free>");
@@ -79,7 +80,7 @@ void ReadCommandLine()
     ParseCommandLine(GetCommandLineA(), Process());
 }
 
-int RunStartup() noexcept
+int RunStartup(TEngineServices& services) noexcept
 {
     StartupForms forms;
     try {
@@ -94,7 +95,7 @@ int RunStartup() noexcept
         ShowStartupForms(forms);
 
         try {
-            RunGuardedPhases(forms);
+            RunGuardedPhases(forms, services);
         } catch (const StartupFailure& failure) {
             Process().ExitCode = failure.ExitCode;
             ShowStartupError(forms.Owner(), StartupFailureText(failure.ExitCode));

@@ -3,7 +3,10 @@
 
 namespace ovd {
 
-// Runs every phase in order and returns the process exit code. Never throws.
-int RunStartup() noexcept;
+struct TEngineServices;
+
+// Runs every phase in order, the script with `services`, and returns the process exit
+// code. Never throws.
+int RunStartup(TEngineServices& services) noexcept;
 
 } // namespace ovd

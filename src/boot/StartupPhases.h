@@ -10,6 +10,9 @@
 
 namespace ovd {
 
+class IRunnerUI;
+struct TEngineServices;
+
 // Before the trace starts.
 void SetCompatibilityMarks() noexcept;
 void SetProcessorAffinity() noexcept;
@@ -26,8 +29,8 @@ void CreateSupportDir();
 void ExtractSetupArchivePhase(); // failures 14 and 15
 void CheckSetupDatabase();       // failure 16
 void CopySetupDatabase();
-void LoadDialogs(StartupForms& forms);
-void RunScriptPhase();
+void LoadDialogs(StartupForms& forms, IRunnerUI& ui);
+void RunScriptPhase(TEngineServices& services);
 void FreeGlobalLists() noexcept;
 
 // After the guard.

@@ -45,15 +45,6 @@ HFONT StartupFont()
                 : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void PumpPendingMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 SIZE ScreenSize()
 {
     return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};

@@ -1,6 +1,8 @@
-// What the start-up forms share: their window classes, the dialog font, and keeping the
-// windows painted while the main thread works without a message loop.
+// What the start-up forms share: their window classes and the dialog font. They keep
+// painted through ProcessPendingMessages (MessagePump.h) while the main thread works.
 #pragma once
+
+#include "MessagePump.h"
 
 #include <windows.h>
 
@@ -12,9 +14,6 @@ const char* StartupWindowClass(const char* name);
 
 // The font of message boxes and dialogs (shared, never freed).
 HFONT StartupFont();
-
-// Dispatches whatever is pending for this thread's windows, without waiting.
-void PumpPendingMessages();
 
 // Screen size in pixels.
 SIZE ScreenSize();

@@ -1,16 +1,15 @@
-// Program entry of the setup engine: ties the start-up sequence to the modules built on
-// top of it (the script runner and its expression evaluator), then runs it.
+// Program entry of the setup engine: builds the one services object that ties the modules
+// together (machine, user interface, trace, command libraries), then runs the start-up
+// sequence with it.
+#include "EngineServices.h"
 #include "ExecutionLoop.h"
+#include "RunPlatform.h"
 #include "RunnerUI.h"
-#include "ScriptValidation.h"
-#include "StartupPhases.h"
 #include "Startup.h"
-#include "StartupSeams.h"
-#include "StringCommands.h"
+#include "StartupPhases.h"
 #include "StartupTrace.h"
+#include "StringCommands.h"
 #include "uGlobals.h"
-#include "mEval.h"
-#include "mscriptexec.h"
 
 #include <windows.h>
 
@@ -32,19 +31,14 @@ bool ProgramMediumRemoved()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    ovd::SetValidationExpressionEvaluator(ovd::ExpressionEvaluator);
-    ovd::SetRunnerTrace([](std::string_view line) { ovd::TraceLine(line); });
+    ovd::TEngineServices services;
+    services.Platform = &ovd::Win32RunPlatform();
+    services.UI = &ovd::Win32RunnerUI();
+    services.Trace = [](std::string_view line) { ovd::TraceLine(line); };
+    services.RemovedMedium = {ProgramMediumRemoved, {}, ovd::RemoveCachedSupportDir,
+                              [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }};
+
     ovd::RegisterRunnerCommands();
-    ovd::RegisterStringCommands();
-    ovd::SetExecutionLoop([](ovd::TScriptRun& run) {
-        if (run.UI == nullptr)
-            run.UI = &ovd::Win32RunnerUI();
-        ovd::RunExecutionLoop(run);
-    });
-    ovd::SetRemovedMediumHandling({ProgramMediumRemoved, {}, ovd::RemoveCachedSupportDir,
-                                   [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }});
-    ovd::Seams().RunScript = [](const ovd::ScriptRunRequest& request) {
-        ovd::ScriptRunner(request.DatabasePath);
-    };
-    return ovd::RunStartup();
+    ovd::RegisterStringCommands(services);
+    return ovd::RunStartup(services);
 }

@@ -94,7 +94,7 @@ void TSetupInit::Repaint()
 {
     RedrawWindow(window_.get(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpPendingMessages();
+    ProcessPendingMessages();
 }
 
 void TSetupInit::SetProgressRange(int minimum, int maximum)

@@ -59,7 +59,7 @@ void TSetupSplash::Repaint()
 {
     RedrawWindow(window_.get(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpPendingMessages();
+    ProcessPendingMessages();
 }
 
 bool TSetupSplash::Visible() const

@@ -186,17 +186,6 @@ std::string TrimText(std::string_view text)
     return std::string(text.substr(first, last - first));
 }
 
-namespace {
-
-std::int64_t CountOf(std::string_view delimiter)
-{
-    const auto n = TryStrToInt64(delimiter);
-    if (!n)
-        throw ScriptError("'" + std::string(delimiter) + "' is not a valid integer value");
-    return *n;
-}
-
-} // namespace
 
 std::pair<std::string, std::string> ParseStringParts(std::string_view text,
                                                      std::string_view delimiter, int mode,
@@ -222,7 +211,7 @@ std::pair<std::string, std::string> ParseStringParts(std::string_view text,
     }
     case 2:
     case 3: {
-        const std::int64_t n = CountOf(delimiter);
+        const std::int64_t n = IntegerParameter64(delimiter);
         // Counts outside 0..length clamp: a negative count takes nothing, a count past
         // the end takes everything.
         const std::size_t count =

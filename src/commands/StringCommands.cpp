@@ -2,6 +2,7 @@
 
 #include "AnsiText.h"
 #include "CommandTable.h"
+#include "mscriptexec.h"
 #include "IntegerText.h"
 #include "PathText.h"
 #include "ScriptError.h"
@@ -12,39 +13,6 @@ namespace ovd {
 namespace {
 
 constexpr std::string_view kPersistMarker = "$ZOVR$ZOVR$";
-
-ProgressRefreshHook& ProgressHook()
-{
-    static ProgressRefreshHook hook;
-    return hook;
-}
-
-TranslationHook& Translation()
-{
-    static TranslationHook hook;
-    return hook;
-}
-
-std::string Translate(const std::string& key, int field, const std::string& text)
-{
-    return Translation() ? Translation()(key, field, text) : text;
-}
-
-// "$NAME$" -> "NAME"; a bare name stays.
-std::string Unwrap(std::string_view name)
-{
-    if (name.size() >= 2 && name.front() == '$' && name.back() == '$')
-        name = name.substr(1, name.size() - 2);
-    return std::string(name);
-}
-
-std::int32_t IntegerParameter(const std::string& text)
-{
-    const auto value = TryStrToInt32(text);
-    if (!value)
-        throw ScriptError("'" + text + "' is not a valid integer value");
-    return *value;
-}
 
 // File-system redirection off for the lifetime of the object.
 class TRedirectionOff {
@@ -64,7 +32,7 @@ private:
 
 void SetVariableCommand(TCommandContext& c)
 {
-    const std::string value = ExpandVariables(Translate(c.LineId(), 1, c.Param(2)));
+    const std::string value = ExpandVariables(c.Run().Services.Translated(c.LineId(), 1, c.Param(2)));
     const std::string& target = c.Param(1);
     std::string_view namePart = target;
     std::string_view flag;
@@ -72,7 +40,7 @@ void SetVariableCommand(TCommandContext& c)
         namePart = std::string_view(target).substr(0, at);
         flag = std::string_view(target).substr(at + kPersistMarker.size());
     }
-    const std::string name = Unwrap(namePart);
+    const std::string name = OutputVariableName(namePart);
     c.CreateFirst(name);
     c.Assign(name, value);
 
@@ -88,12 +56,9 @@ void SetVariableCommand(TCommandContext& c)
     if (AnsiSameText(name, "ABORT"))
         SetVariable("ZOVR_IsCancelled", value, "Set Variable Tricke");
     if (AnsiSameText(name, "PROGRESS") || AnsiSameText(name, "PROGRESSTEXT")) {
-        const std::string progress = GetVariable("PROGRESS");
-        const auto position = TryStrToInt64(progress);
-        if (!position)
-            throw ScriptError("'" + progress + "' is not a valid integer value");
-        if (ProgressHook())
-            ProgressHook()(GetVariable("PROGRESSTEXT"), *position);
+        const std::int64_t position = IntegerParameter64(GetVariable("PROGRESS"));
+        if (const ProgressRefreshFn& refresh = c.Run().Services.RefreshProgress)
+            refresh(GetVariable("PROGRESSTEXT"), position);
     }
 }
 
@@ -101,7 +66,7 @@ void LocalizationVariableCommand(TCommandContext& c)
 {
     const std::string name = c.OutputName(1);
     const std::string key = "ZUDAVOVU$" + name + "$ZUDAVOVU";
-    const std::string value = ExpandVariables(Translate(key, 1, c.Param(2)));
+    const std::string value = ExpandVariables(c.Run().Services.Translated(key, 1, c.Param(2)));
     c.CreateFirst(name);
     c.Assign(name, value);
 }
@@ -149,16 +114,6 @@ void ParseStringCommand(TCommandContext& c)
 
 } // namespace
 
-void SetProgressRefreshHook(ProgressRefreshHook hook)
-{
-    ProgressHook() = std::move(hook);
-}
-
-void SetTranslationHook(TranslationHook hook)
-{
-    Translation() = std::move(hook);
-}
-
 std::vector<std::string>& PersistedVariableNames()
 {
     static std::vector<std::string> names;
@@ -170,8 +125,9 @@ void CloseOpenTextFile()
     OpenTextFile().Close();
 }
 
-void RegisterStringCommands(IStringCommandSystem& system)
+void RegisterStringCommands(IStringCommandSystem& system, TEngineServices& services)
 {
+    services.ExitSteps.Add("text file", CloseOpenTextFile);
     IStringCommandSystem* sys = &system;
     RegisterCommand("Set Variable", SetVariableCommand);
     RegisterCommand("Localization Variable", LocalizationVariableCommand);

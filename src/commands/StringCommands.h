@@ -1,8 +1,10 @@
 // Handlers of the string, path and text-file commands ("Set Variable", "Replace String",
 // "Read from Text File", ...). OS-free: the file system is reached through
-// IStringCommandSystem, the dialogs and the language tables through hooks.
+// IStringCommandSystem, the progress display and the language tables through the run's
+// services.
 #pragma once
 
+#include "EngineServices.h"
 #include "TextFiles.h"
 
 #include <functional>
@@ -28,27 +30,17 @@ public:
     virtual void RestoreRedirection(void* previous) = 0;
 };
 
-// Shows PROGRESSTEXT and PROGRESS (range 0-100) in the current dialog at once.
-using ProgressRefreshHook = std::function<void(const std::string& text, long long position)>;
-void SetProgressRefreshHook(ProgressRefreshHook hook);
-
-// The text of a localisable parameter in the active setup language (key, field); the
-// default gives the text back unchanged.
-using TranslationHook =
-    std::function<std::string(const std::string& key, int field, const std::string& text)>;
-void SetTranslationHook(TranslationHook hook);
-
 // Names whose values are saved for maintenance runs, in the order first marked.
 std::vector<std::string>& PersistedVariableNames();
 
 // Registers every handler of this family, working on `system` (which must outlive the
-// registrations).
-void RegisterStringCommands(IStringCommandSystem& system);
+// registrations), and the exit-step action that forgets the file left open for reading.
+void RegisterStringCommands(IStringCommandSystem& system, TEngineServices& services);
 
 // The same on the Windows file system (Windows trees); the program entry calls it.
-void RegisterStringCommands();
+void RegisterStringCommands(TEngineServices& services);
 
-// The exit step: forget the file left open for reading.
+// Forgets the file left open for reading (the exit step).
 void CloseOpenTextFile();
 
 } // namespace ovd

@@ -4,6 +4,7 @@
 #include "FileUtil.h"
 #include "ScriptError.h"
 #include "WinHandles.h"
+#include "Wow64Redirection.h"
 
 #include <windows.h>
 
@@ -108,39 +109,21 @@ public:
         return std::string(buffer.data(), n);
     }
 
-    // Only a 32-bit engine on 64-bit Windows is redirected; elsewhere the calls are
-    // missing or fail, and nothing is to be restored.
-    void* DisableRedirection() override
-    {
-        using DisableFn = BOOL(WINAPI*)(PVOID*);
-        const auto disable = reinterpret_cast<DisableFn>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "Wow64DisableWow64FsRedirection")));
-        PVOID old = nullptr;
-        if (!disable || !disable(&old))
-            return nullptr;
-        return new PVOID(old);
-    }
-
+    // Only a 32-bit engine on 64-bit Windows is redirected; elsewhere the guard does
+    // nothing.
+    void* DisableRedirection() override { return new TWow64RedirectionOff; }
     void RestoreRedirection(void* previous) override
     {
-        if (!previous)
-            return;
-        using RevertFn = BOOL(WINAPI*)(PVOID);
-        const auto revert = reinterpret_cast<RevertFn>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "Wow64RevertWow64FsRedirection")));
-        PVOID* old = static_cast<PVOID*>(previous);
-        if (revert)
-            revert(*old);
-        delete old;
+        delete static_cast<TWow64RedirectionOff*>(previous);
     }
 };
 
 } // namespace
 
-void RegisterStringCommands()
+void RegisterStringCommands(TEngineServices& services)
 {
     static TWin32StringCommandSystem system;
-    RegisterStringCommands(system);
+    RegisterStringCommands(system, services);
 }
 
 } // namespace ovd

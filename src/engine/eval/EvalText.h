@@ -9,13 +9,6 @@
 
 namespace ovd::evaltext {
 
-// Output names may be written bare or as $NAME$.
-inline std::string OutputVariableName(std::string_view param)
-{
-    std::string name = StripVariableMarkers(param);
-    return name.empty() ? std::string(param) : name;
-}
-
 // Keeps error messages readable when a parameter holds a long text. Built by appending:
 // GCC 12 at -O3 warns falsely (-Wrestrict) on chains of string operator+.
 inline std::string Quoted(std::string_view text)

@@ -135,7 +135,7 @@ std::string ComputeMathematics(std::int64_t op, std::string_view a, std::string_
 void RunMathematics(const TMathematicsLine& line, TRandomState& random, IEvalVariables& variables)
 {
     static constexpr std::string_view kOrigin = "Mathematics Action";
-    const std::string name = evaltext::OutputVariableName(line.Output);
+    const std::string name = OutputVariableName(line.Output);
     if (!name.empty() && !variables.VariableExists(name)) {
         variables.DefineVariable(UpperCaseAscii(name), "", kOrigin);
     }

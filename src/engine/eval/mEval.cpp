@@ -304,7 +304,7 @@ void RunEvaluateExpression(std::string_view expression, std::string_view output,
                            IEvalVariables& variables)
 {
     static constexpr std::string_view kOrigin = "Evaluate Expression Action";
-    const std::string name = evaltext::OutputVariableName(output);
+    const std::string name = OutputVariableName(output);
     if (!name.empty() && !variables.VariableExists(name)) {
         variables.DefineVariable(UpperCaseAscii(name), "", kOrigin);
     }

@@ -62,7 +62,8 @@ public:
 class StringCommands : public ::testing::Test {
 protected:
     TCompiledScript script;
-    TScriptRun run;
+    TEngineServices services;
+    TScriptRun run{services};
     FakeSystem system;
 
     void SetUp() override
@@ -75,13 +76,11 @@ protected:
         PersistedVariableNames().clear();
         CloseOpenTextFile();
         ClearCommands();
-        RegisterStringCommands(system);
+        RegisterStringCommands(system, services);
         run.Script = &script;
     }
     void TearDown() override
     {
-        SetProgressRefreshHook({});
-        SetTranslationHook({});
         ClearCommands();
     }
 
@@ -116,7 +115,7 @@ TEST_F(StringCommands, SetVariablePersistFlagAndCreation)
 TEST_F(StringCommands, SetVariableAbortCancelsAndProgressRefreshes)
 {
     std::vector<std::pair<std::string, long long>> shown;
-    SetProgressRefreshHook([&](const std::string& t, long long p) { shown.emplace_back(t, p); });
+    services.RefreshProgress = ([&](const std::string& t, long long p) { shown.emplace_back(t, p); });
     Execute({{"Set Variable", {"abort", "TRUE"}},
              {"Set Variable", {"PROGRESSTEXT", "Copying"}},
              {"Set Variable", {"$progress$", "40"}}});
@@ -130,7 +129,7 @@ TEST_F(StringCommands, SetVariableAbortCancelsAndProgressRefreshes)
 TEST_F(StringCommands, TranslationKeys)
 {
     std::vector<std::string> keys;
-    SetTranslationHook([&](const std::string& key, int field, const std::string& text) {
+    services.Translate = ([&](const std::string& key, int field, const std::string& text) {
         keys.push_back(key + "#" + std::to_string(field));
         return "[" + text + "]";
     });

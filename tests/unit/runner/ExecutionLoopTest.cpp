@@ -3,6 +3,7 @@
 #include "CommandTable.h"
 #include "EngineMessages.h"
 #include "ExecutionLoop.h"
+#include "RecordingRunnerUI.h"
 #include "ScriptTestSupport.h"
 #include "VariableManager.h"
 #include "uGlobals.h"
@@ -24,7 +25,8 @@ struct Harness {
     ovd::TCompiledScript script;
     ovdtest_engine::RecordingPlatform platform;
     ovd::TRecordingRunnerUI ui;
-    ovd::TScriptRun run;
+    ovd::TEngineServices services;
+    ovd::TScriptRun run{services};
     std::vector<std::string> trace;
 
     explicit Harness(const std::vector<Line>& lines)
@@ -38,9 +40,9 @@ struct Harness {
         ovd::DefineVariable("ZERO", "0", "Initialization");
         ovd::Process().ExitCode = 0;
         run.Script = &script;
-        run.Platform = &platform;
-        run.UI = &ui;
-        run.Trace = [this](std::string_view tag) { trace.emplace_back(tag); };
+        services.Platform = &platform;
+        services.UI = &ui;
+        services.Trace = [this](std::string_view tag) { trace.emplace_back(tag); };
         run.Labels.Build(script.CommandNames, script.CommandIds, script.ParameterLists);
         Probes().clear();
         ovd::ClearCommands();
@@ -294,6 +296,38 @@ TEST(RunnerLoop, LineCallbackStopsWithoutTheTail)
     EXPECT_TRUE(h.trace.empty());
 }
 
+// Every way a run ends takes the exit step once, with the registered actions in order; an
+// action that fails does not keep the next from running.
+TEST(RunnerEnd, ExitStepsRunOnceInOrderOnEveryEnding)
+{
+    struct EndingCase {
+        const char* name;
+        std::vector<Line> lines;
+        bool stopAtFirstLine;
+    };
+    const EndingCase cases[] = {
+        {"normal end", {P("a")}, false},
+        {"terminate", {Line{"Terminate Install", {}}, P("never")}, false},
+        {"run error", {Line{"GoTo Label", {"nowhere"}}}, false},
+        {"line callback", {P("a"), P("b")}, true},
+    };
+    for (const EndingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h(c.lines);
+        std::vector<std::string> steps;
+        h.services.ExitSteps.Add("first", [&] { steps.push_back("first"); });
+        h.services.ExitSteps.Add("failing", [&] {
+            steps.push_back("failing");
+            throw std::runtime_error("gone");
+        });
+        h.services.ExitSteps.Add("last", [&] { steps.push_back("last"); });
+        if (c.stopAtFirstLine)
+            h.run.OnLine = [](long) { return false; };
+        h.Run();
+        EXPECT_EQ(steps, (std::vector<std::string>{"first", "failing", "last"}));
+    }
+}
+
 TEST(RunnerLoop, MessagesEvery314LinesAndSettingsBeforeEveryLine)
 {
     std::vector<Line> lines(700, Cmd("Comment"));
@@ -392,12 +426,11 @@ TEST(RunnerEnd, RemovedMediumFinishesTheProcessItself)
         Harness h({Line{"Terminate with Exit Code", {"3"}}});
         int endedWith = -1;
         std::vector<std::string> steps;
-        ovd::SetRemovedMediumHandling({[&] { return removed; },
+        h.services.RemovedMedium = ovd::TRemovedMediumHandling{[&] { return removed; },
                                        [&] { steps.push_back("cache"); },
                                        [&] { steps.push_back("support"); },
-                                       [&](int code) { endedWith = code; }});
+                                       [&](int code) { endedWith = code; }};
         h.Run();
-        ovd::SetRemovedMediumHandling({});
         EXPECT_EQ(endedWith, removed ? 3 : -1);
         EXPECT_EQ(steps, removed ? (std::vector<std::string>{"cache", "support"})
                                  : std::vector<std::string>{});
@@ -415,13 +448,12 @@ TEST(RunnerLoop, CacheOverrideAppliedOnceOrEmptiedOnFailure)
         Harness h({{"Set Variable", {"OVERRIDECACHE", "E:\\cache"}}, Cmd("Comment"),
                    P("$OVERRIDECACHE$"), P("$ENGINECACHE$")});
         std::vector<std::string> applied;
-        ovd::SetCacheOverrideHandler([&](ovd::TScriptRun&, const std::string& folder) {
+        h.services.OverrideCache = ([&](ovd::TScriptRun&, const std::string& folder) {
             applied.push_back(folder);
             return succeeds;
         });
         h.run.Script->RevisionCode = "{REV}";
         h.Run();
-        ovd::SetCacheOverrideHandler({});
         EXPECT_EQ(applied, std::vector<std::string>{"E:\\cache\\"});
         if (succeeds)
             EXPECT_EQ(Joined(Probes()), "E:\\cache\\ E:\\cache\\{REV}\\");
@@ -464,7 +496,7 @@ TEST(RunnerPlugins, LibraryLookupCancelAndHandBack)
             h.platform.files.insert("S:\\sup\\plug.dll");
         ovd::SetVariable("ABORTONERROR", c.abortOnError, "Set Variable");
         std::vector<std::string> calls;
-        ovd::SetPluginRunner([&](ovd::TScriptRun&, const ovd::TPluginCall& call) {
+        h.services.RunPlugin = ([&](ovd::TScriptRun&, const ovd::TPluginCall& call) {
             calls.push_back(call.Library + " " + call.Parameters);
             EXPECT_NE(call.Variables.find("ABORTONERROR"), std::string::npos);
             ovd::DefineVariable("PLUGGED", "from plug-in", "test");
@@ -474,7 +506,6 @@ TEST(RunnerPlugins, LibraryLookupCancelAndHandBack)
             return result;
         });
         h.Run();
-        ovd::SetPluginRunner({});
         EXPECT_EQ(Joined(Probes()), c.probes);
         EXPECT_EQ(calls.size(), c.libraryPresent ? 1u : 0u);
         if (c.libraryPresent) {

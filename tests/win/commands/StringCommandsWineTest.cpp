@@ -20,7 +20,8 @@ using ovdtest_engine::Line;
 class CommandsWine : public ::testing::Test {
 protected:
     TCompiledScript script;
-    TScriptRun run;
+    TEngineServices services;
+    TScriptRun run{services};
     std::string dir;
 
     void SetUp() override
@@ -32,7 +33,7 @@ protected:
         DefineVariable("TEMPDIR", dir + "\\", "test");
         CloseOpenTextFile();
         ClearCommands();
-        RegisterStringCommands();
+        RegisterStringCommands(services);
         run.Script = &script;
     }
     void TearDown() override { ClearCommands(); }

@@ -1,0 +1,103 @@
+#include "CommandTable.h"
+
+#include <unordered_map>
+
+#include "CompiledScript.h"
+#include "RunnerUI.h"
+#include "VariableManager.h"
+#include "mscriptexec.h"
+
+namespace ovd {
+namespace {
+
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept
+    {
+        return std::hash<std::string_view>{}(s);
+    }
+};
+
+using CommandMap = std::unordered_map<std::string, CommandHandler, NameHash, std::equal_to<>>;
+
+CommandMap& Commands()
+{
+    static CommandMap commands;
+    return commands;
+}
+
+} // namespace
+
+TCommandContext::TCommandContext(TScriptRun& run, long line)
+    : run_(run),
+      line_(line),
+      lineId_(run.Script->CommandIds.At(static_cast<std::size_t>(line))),
+      command_(run.Script->CommandNames.At(static_cast<std::size_t>(line))),
+      origin_(command_ + " Action")
+{
+}
+
+const std::string& TCommandContext::Param(long n) const
+{
+    return GetScriptParameter(run_.Script->ParameterLists, lineId_, n);
+}
+
+std::string TCommandContext::Expanded(long n) const
+{
+    return ExpandVariables(Param(n));
+}
+
+std::string TCommandContext::OutputName(long n) const
+{
+    return OutputVariableName(Param(n));
+}
+
+void TCommandContext::CreateFirst(std::string_view name) const
+{
+    if (!name.empty() && !Variables().VariableExists(name))
+        DefineVariable(UpperCaseAscii(name), "", origin_);
+}
+
+void TCommandContext::Assign(std::string_view name, std::string_view value) const
+{
+    SetVariable(name, value, origin_);
+}
+
+IRunnerUI& TCommandContext::UI() const
+{
+    return *run_.Services.UI;
+}
+
+bool TCommandContext::ReportFailure(std::string_view message, std::string_view origin) const
+{
+    ShowOwnedError(run_, std::string(message));
+    if (IsTrue(GetVariable("ABORTONERROR"))) {
+        EndRun();
+        return true;
+    }
+    SetVariable("ABORTEDONERROR", "TRUE", origin.empty() ? std::string_view(origin_) : origin);
+    return false;
+}
+
+void TCommandContext::EndRun() const
+{
+    run_.EndRequested = true;
+}
+
+void RegisterCommand(std::string name, CommandHandler handler)
+{
+    Commands()[std::move(name)] = std::move(handler);
+}
+
+const CommandHandler* FindCommand(std::string_view name)
+{
+    const auto it = Commands().find(name);
+    return it == Commands().end() ? nullptr : &it->second;
+}
+
+void ClearCommands()
+{
+    Commands().clear();
+}
+
+} // namespace ovd

@@ -1,0 +1,95 @@
+// The services a run carries: what the program ties together at its entry (the machine,
+// the user interface, the trace, plug-ins, the engine cache, translations, the progress
+// display) and the exit-step actions that subsystems register. One object, built in
+// main.cpp and handed to the run; tests build their own. OS-free.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ovd {
+
+class IRunPlatform;
+class IRunnerUI;
+struct TScriptRun;
+
+// Receives the runner's trace tags (the start-up trace in the program).
+using TraceSink = std::function<void(std::string_view)>;
+
+// A plug-in command handed to its library's RunTimeExecute (in a worker, the runner pumping
+// messages meanwhile).
+struct TPluginCall {
+    std::string Library;    // full path of the library file
+    std::string Parameters; // parameter 1 of the line
+    std::string Variables;  // the whole store as SaveVariablesToText gives it
+};
+struct TPluginResult {
+    bool Cancelled = false; // the user cancelled while it ran
+    std::string Text;       // the store as the plug-in hands it back; empty: nothing
+};
+using PluginRunnerFn = std::function<TPluginResult(TScriptRun& run, const TPluginCall& call)>;
+
+// Moves the engine cache to `folder` (OVERRIDECACHE with a trailing backslash); true on
+// success.
+using CacheOverrideFn = std::function<bool(TScriptRun& run, const std::string& folder)>;
+
+// Ending of a run whose program medium was removed (Windows: the program folder is on a
+// drive that is not a fixed disk and is gone).
+struct TRemovedMediumHandling {
+    std::function<bool()> MediumRemoved;
+    std::function<void()> FinishEngineCache;
+    std::function<void()> RemoveSupportFolder;
+    std::function<void(int exitCode)> EndProcess;
+};
+
+// Shows PROGRESSTEXT and PROGRESS (range 0-100) in the current dialog at once.
+using ProgressRefreshFn = std::function<void(const std::string& text, long long position)>;
+
+// The text of a localisable parameter in the active setup language (line identifier,
+// field, text as stored).
+using TranslationFn =
+    std::function<std::string(const std::string& key, int field, const std::string& text)>;
+
+// Actions of the exit step, run once each in the order registered, whichever way a run
+// ends. An action that throws does not keep the others from running.
+class TExitSteps {
+public:
+    // Registers `action` under `name`; a second registration of a name replaces the first
+    // in its place.
+    void Add(std::string name, std::function<void()> action);
+    void Run() noexcept;
+    std::vector<std::string> Names() const;
+
+private:
+    struct Step {
+        std::string Name;
+        std::function<void()> Action;
+    };
+    std::vector<Step> steps_;
+};
+
+struct TEngineServices {
+    IRunPlatform* Platform = nullptr;
+    IRunnerUI* UI = nullptr;
+    TraceSink Trace;
+    // Runs a plug-in command; without one, an existing plug-in library is a run error.
+    PluginRunnerFn RunPlugin;
+    // Without one, a new OVERRIDECACHE folder is taken as it stands.
+    CacheOverrideFn OverrideCache;
+    TRemovedMediumHandling RemovedMedium;
+    // Without one, texts are used as stored.
+    TranslationFn Translate;
+    // Without one, progress changes wait for the next line.
+    ProgressRefreshFn RefreshProgress;
+    TExitSteps ExitSteps;
+
+    // The text in the active language (the text itself without a translator).
+    std::string Translated(const std::string& key, int field, const std::string& text) const
+    {
+        return Translate ? Translate(key, field, text) : text;
+    }
+};
+
+} // namespace ovd

@@ -1,0 +1,509 @@
+#include "ExecutionLoop.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "CommandTable.h"
+#include "Condition.h"
+#include "EngineMessages.h"
+#include "IntegerText.h"
+#include "Mathematics.h"
+#include "PredefinedVariables.h"
+#include "ScriptError.h"
+#include "StoreEvalVariables.h"
+#include "VariableManager.h"
+#include "mEval.h"
+#include "uGlobals.h"
+
+namespace ovd {
+namespace {
+
+constexpr int kRuntimeErrorMessage = 20; // "Runtime error in setup script:"
+constexpr int kGeneralFailureMessage = 19; // "General setup failure"
+
+const std::string& NameAt(const TCompiledScript& script, long line)
+{
+    return script.CommandNames.At(static_cast<std::size_t>(line));
+}
+
+bool Live(const TCompiledScript& script, long line)
+{
+    return !script.LineDisabled(static_cast<std::size_t>(line));
+}
+
+// Reads the next line of a skip; a block left open runs past the last line.
+long ScanNext(TScriptRun& run)
+{
+    const long count = static_cast<long>(run.Script->LineCount());
+    ++run.Flow.LineCounter;
+    const long line = run.Flow.LineCounter - 1;
+    if (line >= count)
+        throw ScriptError("Missing \"End\": a block runs past the last line of the script");
+    return line;
+}
+
+// Skips over a block (both skips): returns the line it stops on.
+long SkipBlock(TScriptRun& run, bool toBranch)
+{
+    TCompiledScript& script = *run.Script;
+    TControlFlowState& flow = run.Flow;
+    flow.ScanDepth = 0;
+    for (;;) {
+        const long line = ScanNext(run);
+        const std::string& name = NameAt(script, line);
+        const bool live = Live(script, line);
+        bool mark = false;
+        if ((name == "If" || name == "Wizard Loop") && live) {
+            ++flow.ScanDepth;
+            mark = true;
+        }
+        else if (name == "End" && live) {
+            --flow.ScanDepth;
+            mark = flow.ScanDepth >= 0;
+        }
+        const bool stopper =
+            toBranch ? (name == "Else" || name == "Else If" || name == "End") : name == "End";
+        if (!stopper || flow.ScanDepth > 0 || mark || !live)
+            continue;
+        return line;
+    }
+}
+
+// Skip A: after a false condition, to the matching "Else", "Else If" or "End".
+// OpenIfCount counts the branches being executed, so that an "Else If" or "Else" met
+// inside a taken branch always ends it: a stop on "Else" enters its branch; a stop on
+// "Else If" evaluates it as a new condition; a stop on "End" enters nothing (the count
+// taken here is given back when the "End" is fetched again).
+void SkipToBranch(TScriptRun& run)
+{
+    TControlFlowState& flow = run.Flow;
+    const long line = SkipBlock(run, true);
+    flow.SkipToBranch = false;
+    const std::string& name = NameAt(*run.Script, line);
+    if (name == "Else If" && !flow.SkipToEnd) {
+        --flow.LineCounter;
+        flow.ElseIfReached = true;
+    }
+    else if (name == "End") {
+        --flow.LineCounter;
+        ++flow.OpenIfCount;
+        flow.EndRecheck = true;
+    }
+    else if (name == "Else") {
+        ++flow.OpenIfCount;
+    }
+}
+
+// Skip B: after a finished branch, to the matching "End".
+void SkipToEnd(TScriptRun& run)
+{
+    SkipBlock(run, false);
+    run.Flow.SkipToEnd = false;
+    --run.Flow.LineCounter;
+    run.Flow.EndRecheck = true;
+}
+
+// Wizard navigation: leave the loop (step 0) or move to the next / previous dialog.
+void WizardMove(TScriptRun& run)
+{
+    TControlFlowState& flow = run.Flow;
+    const long count = static_cast<long>(flow.WizardDialogLines.size());
+    if (flow.WizardStep == 0 || count == 0) {
+        for (;;) {
+            const long line = ScanNext(run);
+            if (NameAt(*run.Script, line) == "End" && Live(*run.Script, line))
+                break;
+        }
+        flow.WizardNavigating = false;
+        flow.WizardJumped = true;
+        --flow.LineCounter;
+        flow.WizardDialogLines.clear();
+        flow.WizardPosition = 0;
+        return;
+    }
+    long position = flow.WizardPosition + flow.WizardStep;
+    if (position < 1)
+        position = 1;
+    if (position > count)
+        position = count;
+    flow.WizardPosition = position;
+    // The next fetch takes the target "Display Dialog" line.
+    flow.LineCounter = flow.WizardDialogLines[static_cast<std::size_t>(position - 1)];
+    flow.WizardNavigating = false;
+    flow.WizardJumped = true;
+}
+
+// Step 2: settings the script may change, read back before every line.
+void RefreshRunSettings(TScriptRun& run)
+{
+    ProcessFacts& facts = Process();
+    facts.LogFile = GetVariable("LOGGED");
+    run.Silent = IsTrue(GetVariable("SILENT"));
+    SetEngineCaptionState(GetVariable("TITLE"), GetVariable("ZOVRLOGO") == "TRUE");
+
+    const std::string cacheOverride = GetVariable("OVERRIDECACHE");
+    if (!cacheOverride.empty() && cacheOverride != run.LastCacheOverride) {
+        const std::string folder =
+            cacheOverride.back() == '\\' ? cacheOverride : cacheOverride + "\\";
+        const CacheOverrideFn& overrideCache = run.Services.OverrideCache;
+        if (!overrideCache || overrideCache(run, folder)) {
+            SetVariable("OVERRIDECACHE", folder, kOriginInjectOverride);
+            run.LastCacheOverride = folder;
+            if (run.Services.Platform != nullptr) {
+                const bool admin = IsTrue(GetVariable("ALLUSERS"));
+                run.EngineCache = EngineCacheFolder(*run.Services.Platform, *run.Script, admin);
+                run.UninstallLink = run.EngineCache + PathFilePart(run.Services.Platform->ExeFile());
+            }
+        }
+        else {
+            SetVariable("OVERRIDECACHE", "", "Failed Cache Override");
+            run.LastCacheOverride.clear();
+        }
+    }
+    if (run.Services.Platform != nullptr)
+        RefreshDateAndTime(*run.Services.Platform);
+
+    const std::string language = GetVariable("LANGUAGE");
+    if (!language.empty() && language != run.RememberedLanguage)
+        run.RememberedLanguage = language; // translation tables come with the dialog engine
+    SetVariable("LANGUAGE", language, "Initialization");
+    SetVariable("UNINSTALLLINK", run.UninstallLink, "Initialization");
+    SetVariable("ENGINECACHE", run.EngineCache, "Initialization");
+}
+
+// Step 8: progress of the shown dialog.
+void ReportProgress(TScriptRun& run)
+{
+    if (!run.Services.UI->DialogShown())
+        return;
+    const std::string text = GetVariable("PROGRESSTEXT");
+    const std::string progressText = GetVariable("PROGRESS");
+    const std::int64_t value = IntegerParameter64(progressText);
+    if (text != run.LastProgressText || value != run.LastProgressValue) {
+        run.LastProgressText = text;
+        run.LastProgressValue = value;
+        run.Services.UI->ReportProgress(text, static_cast<long>(value));
+    }
+}
+
+std::string FilePart(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsPluginCommand(const TCompiledScript& script, const std::string& name)
+{
+    if (script.PluginCommandNames.IndexOf(name) < 0)
+        return false; // the usual case, answered by the hash
+    const auto& names = script.PluginCommandNames.Items();
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// A command served by a plug-in library. Web media (build mode 2) and asking for the
+// original setup folder are not handled here yet: the library is looked for where the
+// line says.
+void RunPluginCommand(TScriptRun& run, long line)
+{
+    TCommandContext context(run, line);
+    const std::string& webMedia = run.Script->LineWebMediaFlags.At(static_cast<std::size_t>(line));
+    const std::string library = webMedia.empty()
+                                    ? Process().SupportDir + FilePart(context.Param(2))
+                                    : Process().ExeDir + webMedia + context.Param(2);
+    if (run.Services.Platform == nullptr || !run.Services.Platform->FileExists(library)) {
+        ShowOwnedError(run, "Unable to load plug-in library. Please rebuild your project and "
+                            "make sure all required plug-ins are installed.\r\rAction skipped");
+        return;
+    }
+    const PluginRunnerFn& runPlugin = run.Services.RunPlugin;
+    if (!runPlugin)
+        throw ScriptError("Plug-in commands cannot run in this build: " + library);
+    const TPluginResult result =
+        runPlugin(run, TPluginCall{library, context.Param(1), SaveVariablesToText()});
+    if (result.Cancelled) {
+        if (!IsTrue(GetVariable("ABORTEDONERROR")))
+            ShowOwnedError(run, "Setup cancelled");
+        if (IsTrue(GetVariable("ABORTONERROR"))) {
+            run.EndRequested = true;
+            return;
+        }
+    }
+    if (!result.Text.empty())
+        LoadVariablesFromText(result.Text);
+    // Marked after the hand-back, so that the plug-in's copy of the store cannot undo it.
+    if (result.Cancelled)
+        SetVariable("ABORTEDONERROR", "TRUE", "Cancel at Plug-In Time");
+    else if (result.Text.empty() && IsTrue(GetVariable("ABORTONERROR")))
+        throw ScriptError(EngineMessage(kGeneralFailureMessage));
+}
+
+// Block commands; returns true when the line is done.
+bool BlockCommand(TScriptRun& run, const std::string& name)
+{
+    TControlFlowState& flow = run.Flow;
+    if (flow.EndRecheck && name == "End") {
+        if (flow.OpenIfCount > 0)
+            --flow.OpenIfCount;
+        flow.EndRecheck = false;
+        return true;
+    }
+    if (name == "Else") {
+        flow.SkipToEnd = true;
+        return true;
+    }
+    if (flow.OpenIfCount >= 1 && !flow.WizardJumped &&
+        !(flow.ElseIfReached && name == "Else If")) {
+        if (name == "Else If" || name == "Else") {
+            flow.SkipToEnd = true;
+            return true;
+        }
+        if (name == "End") {
+            --flow.OpenIfCount;
+            return true;
+        }
+    }
+    flow.WizardJumped = false;
+    flow.ElseIfReached = false;
+    return name == "End";
+}
+
+bool RunNormally(TScriptRun& run)
+{
+    TCompiledScript& script = *run.Script;
+    TControlFlowState& flow = run.Flow;
+    const long count = static_cast<long>(script.LineCount());
+    while (flow.LineCounter < count) {
+        if (flow.LineCounter % kMessageInterval == 0)
+            run.Services.UI->ProcessMessages();
+        RefreshRunSettings(run);
+        run.CurrentLine = flow.LineCounter - 1;
+        if (flow.SkipToBranch)
+            SkipToBranch(run);
+        if (flow.SkipToEnd)
+            SkipToEnd(run);
+        if (flow.WizardNavigating) {
+            WizardMove(run);
+            continue;
+        }
+        long line;
+        do {
+            ++flow.LineCounter;
+            line = flow.LineCounter - 1;
+        } while (line < count - 1 &&
+                 (!Live(script, line) || NameAt(script, line) == "Ignore"));
+        if (flow.LineCounter > count)
+            break;
+        if (!Live(script, line))
+            continue;
+        run.CurrentLine = line;
+
+        SetVariable("ABORT", IsTrue(GetVariable("ZOVR_IsCancelled")) ? "TRUE" : "FALSE",
+                    "Cancel State");
+        ReportProgress(run);
+        if (run.OnLine && !run.OnLine(flow.LineCounter))
+            return false;
+
+        const std::string& name = NameAt(script, line);
+        if (IsPluginCommand(script, name)) {
+            RunPluginCommand(run, line);
+            if (run.EndRequested)
+                break;
+            continue;
+        }
+        if (BlockCommand(run, name))
+            continue;
+        if (const CommandHandler* handler = FindCommand(name)) {
+            TCommandContext context(run, line);
+            (*handler)(context);
+            if (run.EndRequested)
+                break;
+        }
+    }
+    return true;
+}
+
+void NormalEnd(TScriptRun& run)
+{
+    run.TraceTag("    </zovr>");
+    run.TraceTag("    <ExitScript>");
+    RunExitStep(run);
+    run.TraceTag("    </ExitScript>");
+
+    const TRemovedMediumHandling& medium = run.Services.RemovedMedium;
+    if (medium.MediumRemoved && medium.MediumRemoved()) {
+        if (medium.FinishEngineCache)
+            medium.FinishEngineCache();
+        run.TraceTag("  </RunScript>");
+        run.TraceTag("  <Free>");
+        run.TraceTag("  </Free>");
+        run.TraceTag("  <CachedSupportDir>");
+        if (medium.RemoveSupportFolder)
+            medium.RemoveSupportFolder();
+        run.TraceTag("  </CachedSupportDir>");
+        run.TraceTag("  <RemovableMediaPrematureEject>");
+        run.TraceTag("  </RemovableMediaPrematureEject>");
+        run.TraceTag("</Ordovan>");
+        if (medium.EndProcess)
+            medium.EndProcess(Process().ExitCode);
+    }
+}
+
+std::string BaseFileName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The "Display Dialog" line's place in the current wizard loop; 0 when outside.
+long WizardPositionOf(const TControlFlowState& flow, long line)
+{
+    for (std::size_t i = 0; i < flow.WizardDialogLines.size(); ++i)
+        if (flow.WizardDialogLines[i] == line)
+            return static_cast<long>(i) + 1;
+    return 0;
+}
+
+void DisplayDialog(TCommandContext& context)
+{
+    TScriptRun& run = context.Run();
+    TControlFlowState& flow = run.Flow;
+    const std::string result = run.Silent ? std::string("NEXT") : context.UI().ShowDialog(context.Line());
+    SetVariable("WIZARD", result, context.Origin());
+    const long position = WizardPositionOf(flow, context.Line());
+    if (position == 0)
+        return;
+    flow.WizardPosition = position;
+    const long count = static_cast<long>(flow.WizardDialogLines.size());
+    if (result == "NEXT")
+        flow.WizardStep = position >= count ? 0 : 1;
+    else if (result == "BACK")
+        flow.WizardStep = -1;
+    else
+        flow.WizardStep = 0;
+    flow.WizardNavigating = true;
+}
+
+// Collects the live "Display Dialog" lines of this loop (not of nested loops).
+void WizardLoop(TCommandContext& context)
+{
+    TScriptRun& run = context.Run();
+    const TCompiledScript& script = *run.Script;
+    TControlFlowState& flow = run.Flow;
+    const long count = static_cast<long>(script.LineCount());
+    flow.WizardDialogLines.clear();
+    long depth = 0;
+    for (long line = context.Line() + 1; line < count; ++line) {
+        if (!Live(script, line))
+            continue;
+        const std::string& name = NameAt(script, line);
+        if (name == "If" || name == "Wizard Loop")
+            ++depth;
+        else if (name == "End" && depth-- == 0)
+            break;
+        else if (name == "Display Dialog" && depth == 0)
+            flow.WizardDialogLines.push_back(line);
+    }
+    flow.WizardPosition = 0;
+    flow.WizardStep = flow.WizardDialogLines.empty() ? 0 : 1;
+    flow.WizardNavigating = true;
+}
+
+void Condition(TCommandContext& context)
+{
+    TStoreEvalVariables variables;
+    const TConditionLine line{context.LineId(), context.Param(1), context.Param(2),
+                              context.Param(3), context.Param(4)};
+    if (EvaluateCondition(line, variables))
+        ++context.Run().Flow.OpenIfCount;
+    else
+        context.Run().Flow.SkipToBranch = true;
+}
+
+void GoToLabel(TCommandContext& context)
+{
+    TScriptRun& run = context.Run();
+    const std::string& label = context.Param(1);
+    const long target = run.Labels.Find(UpperCaseAscii(label));
+    if (target < 0)
+        throw ScriptError("Label \"" + label + "\" not found");
+    TControlFlowState& flow = run.Flow;
+    flow.LineCounter = target;
+    flow.SkipToBranch = false;
+    flow.SkipToEnd = false;
+    flow.EndRecheck = false;
+    flow.WizardNavigating = false;
+    flow.WizardJumped = false;
+    flow.ElseIfReached = false;
+    flow.OpenIfCount = 0;
+}
+
+} // namespace
+
+std::string RunErrorText(const TCompiledScript& script, long line, const std::string& message)
+{
+    std::string position;
+    if (line >= 0 && static_cast<std::size_t>(line) < script.SourcePositions.Count())
+        position = script.SourcePositions.At(static_cast<std::size_t>(line));
+    const std::size_t star = position.rfind('*');
+    std::string file = star == std::string::npos ? position : position.substr(0, star);
+    long number = 0;
+    if (star != std::string::npos)
+        number = TryStrToInt32(position.substr(star + 1)).value_or(0);
+    return EngineMessage(kRuntimeErrorMessage) + "\r\rSource File: " + BaseFileName(file) +
+           "\rLine Number: " + std::to_string(number + 1) + "\r\r" + message;
+}
+
+void RunExecutionLoop(TScriptRun& run)
+{
+    run.EndRequested = false;
+    run.EngineCache = GetVariable("ENGINECACHE");
+    run.UninstallLink = GetVariable("UNINSTALLLINK");
+    std::string error;
+    try {
+        if (!RunNormally(run)) {
+            RunExitStep(run); // the line callback stopped the run
+            return;
+        }
+        NormalEnd(run);
+        return;
+    }
+    catch (const std::exception& e) {
+        error = e.what();
+    }
+    catch (...) {
+        error = "Unknown error";
+    }
+    if (!run.Silent) {
+        run.Services.UI->SetProgressAttention(true);
+        run.Services.UI->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error), MessageIcon::Error,
+                            false);
+        run.Services.UI->SetProgressAttention(false);
+    }
+    RunExitStep(run);
+}
+
+void RegisterRunnerCommands()
+{
+    RegisterCommand("If", Condition);
+    RegisterCommand("Else If", Condition);
+    RegisterCommand("Evaluate Expression", [](TCommandContext& context) {
+        TStoreEvalVariables variables;
+        RunEvaluateExpression(context.Param(1), context.Param(2), variables);
+    });
+    RegisterCommand("Mathematics", [](TCommandContext& context) {
+        TStoreEvalVariables variables;
+        const TMathematicsLine line{context.Param(1), context.Param(2), context.Param(3),
+                                    context.Param(4)};
+        RunMathematics(line, context.Run().Random, variables);
+    });
+    RegisterCommand("GoTo Label", GoToLabel);
+    RegisterCommand("Terminate Install", [](TCommandContext& context) { context.EndRun(); });
+    RegisterCommand("Terminate with Exit Code", [](TCommandContext& context) {
+        Process().ExitCode = TryStrToInt32(context.Expanded(1)).value_or(0);
+        context.EndRun();
+    });
+    RegisterCommand("Wizard Loop", WizardLoop);
+    RegisterCommand("Display Dialog", DisplayDialog);
+}
+
+} // namespace ovd

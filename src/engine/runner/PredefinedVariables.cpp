@@ -1,0 +1,203 @@
+#include "PredefinedVariables.h"
+
+#include "AnsiText.h"
+#include "VariableManager.h"
+#include "mscriptexec.h"
+#include "uGlobals.h"
+
+namespace ovd {
+namespace {
+
+constexpr std::string_view kOriginPreInit = "Pre-Initialization";
+constexpr std::string_view kOriginBootstrap = "Bootstrap";
+constexpr std::string_view kOriginInit = "Initialization";
+
+} // namespace
+
+std::string PathFolderPart(const std::string& path)
+{
+    const std::size_t cut = path.find_last_of("\\/:");
+    if (cut == std::string::npos)
+        return {};
+    return WithBackslash(path.substr(0, cut + 1));
+}
+
+std::string PathFilePart(const std::string& path)
+{
+    const std::size_t cut = path.find_last_of("\\/:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+void SetThreadProtocolVariables(IRunPlatform& platform)
+{
+    TVariableManager& v = Variables();
+    v.SetVariableValue("ZOVR_thProgress", "0");
+    v.SetVariableValue("ZOVR_thMax", "100");
+    v.SetVariableValue("ZOVR_thMin", "0");
+    v.SetVariableValue("ZOVR_thProgressText", "");
+    v.SetVariableValue("ZOVR_thFinished", "FALSE");
+    v.SetVariableValue("ZOVR_thCancelled", "FALSE");
+    v.SetVariableValue("ZOVR_IsCancelled", "FALSE");
+    const std::string tick = std::to_string(platform.TickCount());
+    v.SetVariableValue("ZOVR_LastDelegateTick", tick);
+    v.SetVariableValue("ZOVR_LastActiveTick", tick);
+}
+
+void DefinePreInitializationVariables(IRunPlatform& platform, const TCompiledScript& script)
+{
+    DefineVariable("TARGETDIR", "", kOriginPreInit);
+    DefineVariable("STARTMENU", script.ProductTitle, kOriginPreInit);
+    DefineVariable("ALLUSERS", BooleanText(platform.IsAdministrator()), kOriginPreInit);
+}
+
+void RefreshDateAndTime(IRunPlatform& platform)
+{
+    DefineVariable("DATE", platform.CurrentDate(), kOriginInit);
+    DefineVariable("TIME", platform.CurrentTime(), kOriginInit);
+}
+
+void DefineInitializationVariables(IRunPlatform& platform, const TCompiledScript& script,
+                                   const std::string& databasePath)
+{
+    const ProcessFacts& facts = Process();
+    struct Fixed {
+        std::string_view name;
+        std::string value;
+    };
+    const Fixed values[] = {
+        {"ZOVR_COMPRESS_INSTALLER_CACHE", "TRUE"},
+        {"ZOVR_DISABLE_ROLLBACK", "FALSE"},
+        {"ZOVR_DISABLE_VISTA_RESTART_MANAGER", "FALSE"},
+        {"IISHOST", "localhost"},
+    };
+    for (const Fixed& f : values)
+        DefineVariable(f.name, f.value, kOriginInit);
+    if (!Variables().VariableExists("OVERRIDECACHE"))
+        DefineVariable("OVERRIDECACHE", "", kOriginInit);
+
+    const Fixed rest[] = {
+        {"ZOVRLOGO", ""},
+        {"SELECTED", "0"},
+        {"WINDOWHANDLE", "0"},
+        {"EXEFILE", platform.ExeFile()},
+        {"EXEDIR", facts.ExeDir},
+        {"PROGRESSTEXT", ""},
+        {"PROGRESSMODE", ""},
+        {"ABORT", "FALSE"},
+        {"PROGRESS", "0"},
+        {"LASTERROR", ""},
+        {"LICENSE", "FALSE"},
+        {"USERNAME", platform.RegisteredOwner()},
+        {"USERCOMPANY", platform.RegisteredOrganization()},
+        {"COPYWEBLOCK", ""},
+        {"REBOOTCOMPUTER", "FALSE"},
+        {"RUNAPP", "TRUE"},
+        {"WIZARD", "NEXT"},
+        {"VERSION", script.ProductVersion},
+        {"SILENT", BooleanText(facts.SilentMode)},
+        {"LOGGED", facts.LogFile},
+        {"CMDLINE", facts.CommandLineTail},
+        {"REBOOTNOW", "OK"},
+        {"SFXPATH", PathFolderPart(facts.SfxPath)},
+        {"SFXFILE", PathFilePart(facts.SfxPath)},
+        {"GPOPATH", PathFolderPart(facts.GpoPath)},
+        {"COMPLETE", "TRUE"},
+        {"NEWLINE", "\r\n"},
+        {"MINIMUM", "FALSE"},
+        {"PERSONALIZED", "FALSE"},
+        {"MODIFY", "TRUE"},
+        {"REPAIR", "FALSE"},
+        {"REMOVE", "FALSE"},
+        {"ROOTDIR", facts.ExeDir},
+        {"TITLE", script.ProductTitle},
+        {"COMPANY", script.Publisher},
+        {"ADVERTISE", "FALSE"},
+        {"DATE", platform.CurrentDate()},
+        {"TIME", platform.CurrentTime()},
+        {"TEMPDIR", facts.TempDir},
+        {"ABORTONERROR", "TRUE"},
+        {"ABORTEDONERROR", "FALSE"},
+        {"SAVEDATA", "FALSE"},
+        {"SUPPORTDIR", facts.SupportDir},
+        {"MSIFILE", databasePath},
+    };
+    for (const Fixed& f : rest)
+        DefineVariable(f.name, f.value, kOriginInit);
+}
+
+std::string EngineCacheBase(IRunPlatform& platform, const TCompiledScript& script, bool allUsers)
+{
+    const std::string overridden = GetVariable("OVERRIDECACHE");
+    if (!overridden.empty())
+        return overridden;
+    if (auto known = platform.IdentCacheFolder(script.ProductCode)) {
+        const std::string folder = WithoutBackslash(*known);
+        const std::string last = PathFilePart(folder);
+        if (!last.empty() && AnsiSameText(last, script.RevisionCode))
+            return PathFolderPart(folder.substr(0, folder.size() - last.size()));
+    }
+    return WithBackslash(platform.ApplicationDataFolder(allUsers));
+}
+
+std::string EngineCacheFolder(IRunPlatform& platform, const TCompiledScript& script, bool allUsers)
+{
+    return EngineCacheBase(platform, script, allUsers) + script.RevisionCode + "\\";
+}
+
+void Bootstrap(TScriptRun& run)
+{
+    IRunPlatform& platform = *run.Services.Platform;
+    TCompiledScript& script = *run.Script;
+    ProcessFacts& facts = Process();
+
+    // Running from a cache (or a transformed instance): its instance data names the product.
+    const std::string instanceFile = facts.ExeDir + "instance.dat";
+    const bool fromInstance = platform.FileExists(instanceFile);
+    if (fromInstance) {
+        if (auto text = platform.ReadTextFile(instanceFile)) {
+            TLineReader reader(*text);
+            std::string_view line;
+            std::string* targets[] = {&script.ProductCode, &script.RevisionCode,
+                                      &script.ProductTitle};
+            for (std::string* target : targets) {
+                if (!reader.Next(line))
+                    break;
+                target->assign(line);
+            }
+        }
+    }
+    DefineVariable("PRODUCTCODE", script.ProductCode, kOriginBootstrap);
+    DefineVariable("REVISIONCODE", script.RevisionCode, kOriginBootstrap);
+
+    const bool admin = platform.IsAdministrator();
+    const std::string defaultTarget =
+        WithBackslash(platform.DefaultInstallFolder()) + script.ProductTitle + "\\";
+
+    const std::string cache = EngineCacheFolder(platform, script, admin);
+    DefineVariable("UNINSTALLLINK", cache + PathFilePart(platform.ExeFile()), kOriginBootstrap);
+    DefineVariable("ENGINECACHE", cache, kOriginBootstrap);
+
+    if (script.BuildMode == 2)
+        facts.DataFolder = EngineCacheBase(platform, script, admin) + script.RevisionCode + "\\";
+    DefineVariable("DATADIR", facts.DataFolder, kOriginBootstrap);
+
+    const int state = platform.QueryProductState(script.ProductCode);
+    const bool installed = state == 5;
+    const bool needsUpgrade =
+        installed && !platform.ProductPackageCodeMatches(script.ProductCode, script.RevisionCode);
+    DefineVariable("NEEDSUPGRADE", BooleanText(needsUpgrade), kOriginBootstrap);
+    const bool maintenance = !needsUpgrade && installed;
+    DefineVariable("MAINTENANCE", BooleanText(maintenance), kOriginBootstrap);
+
+    run.InstalledSizeBaseline = 0;
+    if (!maintenance) {
+        DefineVariable("TARGETDIR", defaultTarget, kOriginBootstrap);
+        DefineVariable("STARTMENU", script.ProductTitle, kOriginBootstrap);
+        DefineVariable("ALLUSERS", BooleanText(admin), kOriginBootstrap);
+    }
+
+    const bool newInstance = !fromInstance && (maintenance || needsUpgrade);
+    DefineVariable("NEWINSTANCE", BooleanText(newInstance), kOriginBootstrap);
+}
+
+} // namespace ovd

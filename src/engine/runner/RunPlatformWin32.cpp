@@ -1,0 +1,257 @@
+// The machine as run preparation sees it, through Win32 (ANSI entry points).
+#include "RunPlatform.h"
+
+#include "FileUtil.h"
+#include "PredefinedVariables.h"
+#include "WinHandles.h"
+#include "uGlobals.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+namespace ovd {
+namespace {
+
+std::optional<std::string> ReadRegString(HKEY root, const char* path, const char* name)
+{
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &raw) != ERROR_SUCCESS)
+        return std::nullopt;
+    UniqueRegKey key(raw);
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(raw, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    std::vector<char> buffer(size + 1, '\0');
+    if (RegQueryValueExA(raw, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(buffer.data());
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return path;
+}
+
+std::string ParentFolder(std::string folder)
+{
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    const std::size_t cut = folder.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
+}
+
+bool IsVistaOrLater()
+{
+    // GetVersionEx lies to unmanifested programs; the manifest lists the systems we know.
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExA(&info);
+#pragma GCC diagnostic pop
+    return info.dwMajorVersion >= 6;
+}
+
+std::string FormatNow(bool date)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char buffer[128] = {};
+    const int n =
+        date ? GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, buffer,
+                              sizeof buffer)
+             : GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer, sizeof buffer);
+    return n > 0 ? std::string(buffer) : std::string();
+}
+
+class TWin32RunPlatform final : public IRunPlatform {
+public:
+    bool FileExists(const std::string& path) override
+    {
+        const DWORD attr = GetFileAttributesA(path.c_str());
+        return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    bool DirectoryExists(const std::string& path) override
+    {
+        const DWORD attr = GetFileAttributesA(path.c_str());
+        return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    bool CreateEmptyFile(const std::string& path) override
+    {
+        UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(file);
+    }
+    std::optional<std::string> ReadTextFile(const std::string& path) override
+    {
+        UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return std::nullopt;
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (16 << 20))
+            return std::nullopt;
+        std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+        DWORD read = 0;
+        if (!text.empty() &&
+            !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+            return std::nullopt;
+        text.resize(read);
+        return text;
+    }
+    void RemoveFile(const std::string& path) override { DeleteFileA(path.c_str()); }
+    std::uint64_t TickCount() override { return GetTickCount(); }
+
+    bool IsNtFamily() override { return !(GetVersion() & 0x80000000u); }
+
+    bool IsAdministrator() override
+    {
+        if (!IsNtFamily())
+            return false;
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        PSID admins = nullptr;
+        if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
+                                      0, 0, 0, 0, 0, 0, &admins))
+            return false;
+        BOOL member = FALSE;
+        const BOOL checked = CheckTokenMembership(nullptr, admins, &member);
+        FreeSid(admins);
+        if (!checked || !member)
+            return false;
+        if (!IsVistaOrLater())
+            return true;
+        HANDLE raw = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+            return false;
+        UniqueHandle token(raw);
+        TOKEN_ELEVATION elevation{};
+        DWORD size = 0;
+        if (!GetTokenInformation(raw, TokenElevation, &elevation, sizeof elevation, &size))
+            return false;
+        return elevation.TokenIsElevated != 0;
+    }
+
+    std::string DefaultInstallFolder() override
+    {
+        if (!IsNtFamily() || IsAdministrator())
+            return WithBackslash(ShellFolder(CSIDL_PROGRAM_FILES));
+        return WithBackslash(ParentFolder(ShellFolder(CSIDL_PERSONAL)));
+    }
+
+    std::string RegisteredOwner() override { return WindowsVersionValue("RegisteredOwner"); }
+    std::string RegisteredOrganization() override
+    {
+        return WindowsVersionValue("RegisteredOrganization");
+    }
+    std::string CurrentDate() override { return FormatNow(true); }
+    std::string CurrentTime() override { return FormatNow(false); }
+
+    std::string ExeFile() override { return ModuleFileName(); }
+
+    std::optional<std::string> IdentCacheFolder(const std::string& productCode) override
+    {
+        const std::string key = "SOFTWARE\\Veldmark\\Ordovan\\Ident.Cache\\" + productCode;
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            if (auto value = ReadRegString(root, key.c_str(), nullptr))
+                return value;
+        }
+        return std::nullopt;
+    }
+
+    std::string ApplicationDataFolder(bool allUsers) override
+    {
+        if (!IsNtFamily())
+            return WithBackslash(ShellFolder(CSIDL_PROGRAM_FILES_COMMON));
+        std::string folder;
+        if (allUsers) {
+            folder = ShellFolder(CSIDL_COMMON_APPDATA);
+        } else {
+            folder = ShellFolder(CSIDL_LOCAL_APPDATA);
+            if (folder.empty())
+                folder = ShellFolder(CSIDL_APPDATA);
+        }
+        if (folder.empty())
+            return ParentFolder(ShellFolder(CSIDL_DESKTOPDIRECTORY)) + "Application Data\\";
+        return WithBackslash(folder);
+    }
+
+    int QueryProductState(const std::string& productCode) override
+    {
+        using QueryFn = int(WINAPI*)(const char*);
+        UniqueModule msi(LoadLibraryA("msi.dll"));
+        if (!msi)
+            return -1;
+        auto query = reinterpret_cast<QueryFn>(
+            reinterpret_cast<void*>(GetProcAddress(msi.get(), "MsiQueryProductStateA")));
+        return query ? query(productCode.c_str()) : -1;
+    }
+
+    bool ProductPackageCodeMatches(const std::string& productCode,
+                                   const std::string& revisionCode) override
+    {
+        // The installed package code against our revision code.
+        using InfoFn = UINT(WINAPI*)(const char*, const char*, char*, DWORD*);
+        UniqueModule msi(LoadLibraryA("msi.dll"));
+        if (!msi)
+            return true;
+        auto info = reinterpret_cast<InfoFn>(
+            reinterpret_cast<void*>(GetProcAddress(msi.get(), "MsiGetProductInfoA")));
+        if (!info)
+            return true;
+        char buffer[64] = {};
+        DWORD size = sizeof buffer;
+        if (info(productCode.c_str(), "PackageCode", buffer, &size) != ERROR_SUCCESS)
+            return true;
+        return lstrcmpiA(buffer, revisionCode.c_str()) == 0;
+    }
+
+    void DeleteResumeEntry(const std::string& valueName) override
+    {
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            HKEY raw = nullptr;
+            if (RegOpenKeyExA(root, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", 0,
+                              KEY_SET_VALUE, &raw) != ERROR_SUCCESS)
+                continue;
+            UniqueRegKey key(raw);
+            RegDeleteValueA(raw, valueName.c_str());
+        }
+    }
+
+    // Translations arrive with the setup-language support.
+    std::string ChooseSetupLanguage() override { return {}; }
+
+    void EndProcess(int exitCode) override
+    {
+        // The support folder holds only what we unpacked: leave the machine as it was.
+        const std::string& support = Process().SupportDir;
+        if (!support.empty())
+            RemoveTree(support, 3);
+        ExitProcess(static_cast<UINT>(exitCode));
+    }
+
+private:
+    std::string WindowsVersionValue(const char* name)
+    {
+        const std::string key = std::string("SOFTWARE\\Microsoft\\") +
+                                (IsNtFamily() ? "Windows NT" : "Windows") + "\\CurrentVersion";
+        return ReadRegString(HKEY_LOCAL_MACHINE, key.c_str(), name).value_or("");
+    }
+};
+
+} // namespace
+
+IRunPlatform& Win32RunPlatform()
+{
+    static TWin32RunPlatform platform;
+    return platform;
+}
+
+} // namespace ovd

@@ -1,0 +1,39 @@
+// What the execution loop needs from the user interface: message boxes, the message pump,
+// the progress display and dialogs. OS-free; the Win32 implementation is RunnerUIWin32.cpp,
+// native tests use a recording one (tests/unit/support).
+#pragma once
+
+#include <string>
+
+namespace ovd {
+
+enum class MessageIcon { Error, Warning, Information, Question };
+
+class IRunnerUI {
+public:
+    virtual ~IRunnerUI() = default;
+
+    // Lets the application handle its pending messages once (no waiting).
+    virtual void ProcessMessages() = 0;
+    // A modal message box with the engine caption; owned by the current dialog window when
+    // `owned`, else without owner. Returns the button pressed (IDOK = 1 style codes).
+    virtual int ShowMessage(const std::string& text, MessageIcon icon, bool owned) = 0;
+    // Switches the progress display into and out of its error state around a message box.
+    virtual void SetProgressAttention(bool on) = 0;
+    // True while a dialog window is shown (CurrentDialogWindow is not 0).
+    virtual bool DialogShown() = 0;
+    // Reports progress text and position (0-100) to the shown dialog, then pumps once.
+    virtual void ReportProgress(const std::string& text, long position) = 0;
+    // Start-up: dialogs are read from the support folder; then each "Display Dialog" line's
+    // dialog file is loaded under the line's 0-based index in decimal. Throws on failure.
+    virtual void PrepareDialogs(const std::string& supportDir) = 0;
+    virtual void LoadDialog(const std::string& dialogFile, const std::string& name) = 0;
+    // Shows the dialog of the "Display Dialog" line (0-based index) and waits; returns the
+    // wizard result ("NEXT", "BACK", "CANCEL", ...).
+    virtual std::string ShowDialog(long line) = 0;
+};
+
+// The Win32 implementation (Windows trees only).
+IRunnerUI& Win32RunnerUI();
+
+} // namespace ovd

@@ -1,0 +1,89 @@
+#include "MessagePump.h"
+
+namespace ovd {
+namespace {
+
+// Takes a WM_QUIT out of the queue; its exit code.
+int TakeQuitMessage()
+{
+    MSG quit{};
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    return static_cast<int>(quit.wParam);
+}
+
+} // namespace
+
+bool ProcessPendingMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeoutMs,
+                               DWORD* signalled)
+{
+    const DWORD start = GetTickCount();
+    // After a quit request the wait goes on for what it waits for, without messages (a
+    // pending quit would wake every message wait at once); the request is posted again
+    // when the wait ends.
+    bool quitSeen = false;
+    int quitCode = 0;
+    WaitOutcome outcome = WaitOutcome::Failed;
+    for (;;) {
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= timeoutMs) {
+                outcome = WaitOutcome::TimedOut;
+                break;
+            }
+            left = timeoutMs - spent;
+        }
+        DWORD result;
+        if (quitSeen)
+            result = count == 0 ? (Sleep(left), WAIT_TIMEOUT)
+                                : WaitForMultipleObjects(count, handles, FALSE, left);
+        else
+            result = MsgWaitForMultipleObjectsEx(count, handles, left, QS_ALLINPUT,
+                                                 MWMO_INPUTAVAILABLE);
+        if (result < WAIT_OBJECT_0 + count ||
+            (result >= WAIT_ABANDONED_0 && result < WAIT_ABANDONED_0 + count)) {
+            if (signalled != nullptr)
+                *signalled = result < WAIT_OBJECT_0 + count ? result - WAIT_OBJECT_0
+                                                            : result - WAIT_ABANDONED_0;
+            outcome = WaitOutcome::Signalled;
+            break;
+        }
+        if (result == WAIT_TIMEOUT) {
+            outcome = WaitOutcome::TimedOut;
+            break;
+        }
+        if (result == WAIT_FAILED) {
+            outcome = WaitOutcome::Failed;
+            break;
+        }
+        if (!ProcessPendingMessages()) {
+            quitSeen = true;
+            quitCode = TakeQuitMessage();
+        }
+    }
+    if (quitSeen)
+        PostQuitMessage(quitCode);
+    return outcome;
+}
+
+void WaitForMessages(DWORD timeoutMs)
+{
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    ProcessPendingMessages();
+}
+
+} // namespace ovd

@@ -1,0 +1,26 @@
+// The one way the engine's main thread handles its messages and waits: the start-up forms,
+// the runner's message rounds and the wait for workers all go through here, so that a
+// quit request is treated the same everywhere.
+#pragma once
+
+#include <windows.h>
+
+namespace ovd {
+
+// Handles the messages waiting in this thread's queue, then returns without waiting. A
+// WM_QUIT ends the round and is posted again, so that the program's own loop still sees
+// it. Returns false when a WM_QUIT was seen.
+bool ProcessPendingMessages();
+
+enum class WaitOutcome { Signalled, TimedOut, Failed };
+
+// Waits until one of `handles` is signalled or `timeoutMs` passes (INFINITE: no limit),
+// handling this thread's messages meanwhile. `signalled`, when given, receives the index
+// of the handle that ended the wait. With no handles, it waits for the time alone.
+WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeoutMs,
+                               DWORD* signalled = nullptr);
+
+// Sleeps until a message arrives or `timeoutMs` passes, then handles what is waiting.
+void WaitForMessages(DWORD timeoutMs);
+
+} // namespace ovd

@@ -1,0 +1,62 @@
+// The runner's UI as native tests see it: every call recorded, dialogs answered from a
+// queue.
+#pragma once
+
+#include "RunnerUI.h"
+
+#include <string>
+#include <vector>
+
+namespace ovd {
+
+// Records every call; dialogs answer from a queue ("NEXT" when it is empty).
+class TRecordingRunnerUI : public IRunnerUI {
+public:
+    struct Message {
+        std::string Text;
+        MessageIcon Icon;
+        bool Owned;
+    };
+    std::vector<Message> Messages;
+    std::vector<long> DialogsShown;
+    std::vector<std::string> DialogAnswers; // consumed front first
+    std::vector<std::string> Events;        // "pump", "attention on", "progress text 10", ...
+    bool DialogVisible = false;
+    int MessageAnswer = 1;
+
+    void ProcessMessages() override { Events.push_back("pump"); }
+    int ShowMessage(const std::string& text, MessageIcon icon, bool owned) override
+    {
+        Messages.push_back({text, icon, owned});
+        Events.push_back("message");
+        return MessageAnswer;
+    }
+    void SetProgressAttention(bool on) override
+    {
+        Events.push_back(on ? "attention on" : "attention off");
+    }
+    bool DialogShown() override { return DialogVisible; }
+    void ReportProgress(const std::string& text, long position) override
+    {
+        Events.push_back("progress " + text + " " + std::to_string(position));
+    }
+    void PrepareDialogs(const std::string& supportDir) override
+    {
+        Events.push_back("prepare dialogs " + supportDir);
+    }
+    void LoadDialog(const std::string& dialogFile, const std::string& name) override
+    {
+        Events.push_back("load dialog " + dialogFile + " " + name);
+    }
+    std::string ShowDialog(long line) override
+    {
+        DialogsShown.push_back(line);
+        if (DialogAnswers.empty())
+            return "NEXT";
+        std::string answer = DialogAnswers.front();
+        DialogAnswers.erase(DialogAnswers.begin());
+        return answer;
+    }
+};
+
+} // namespace ovd
