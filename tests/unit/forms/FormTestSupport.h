@@ -1,0 +1,40 @@
+// Small builders for the form tests: bytes from hex, a one-property form in either form.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace formtest {
+
+// "06 02 0D 0A" -> bytes; "'abc'" inside the text puts those characters as they stand.
+inline std::string Bytes(std::string_view spec)
+{
+    std::string out;
+    for (std::size_t i = 0; i < spec.size();) {
+        if (spec[i] == ' ' || spec[i] == '\n') {
+            ++i;
+        } else if (spec[i] == '\'') {
+            const std::size_t end = spec.find('\'', i + 1);
+            out += spec.substr(i + 1, end - i - 1);
+            i = end + 1;
+        } else {
+            out += static_cast<char>(std::stoi(std::string(spec.substr(i, 2)), nullptr, 16));
+            i += 2;
+        }
+    }
+    return out;
+}
+
+// object A: T / P = value / end, as text.
+inline std::string TextWithValue(std::string_view value)
+{
+    return "object A: T\n  P = " + std::string(value) + "\nend\n";
+}
+
+// The same form as a binary stream around the value's bytes.
+inline std::string BinaryWithValue(std::string_view valueBytes)
+{
+    return Bytes("'TPF0' 01 'T' 01 'A' 01 'P'") + std::string(valueBytes) + Bytes("00 00");
+}
+
+} // namespace formtest
