@@ -5,17 +5,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <vector>
 
 #include "CompiledScript.h"
 #include "CompiledScriptWriter.h"
 #include "EngineMessages.h"
+#include "FormBinaryReader.h"
+#include "FormBinaryWriter.h"
+#include "FormError.h"
+#include "FormFile.h"
 #include "PeImage.h"
 #include "ScriptSource.h"
 
@@ -159,9 +165,89 @@ fs::path OnlyFile(const fs::path& dir, const std::string& ext)
     return found;
 }
 
-void BuildArchive(const TPackOptions& o, const fs::path& res)
+// A scratch folder removed with its content.
+class TTempDir {
+public:
+    TTempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "ovdpack.XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            throw EPackError("cannot create a temporary folder");
+        }
+        path_ = pattern;
+    }
+    ~TTempDir()
+    {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// Reads a form (its errors name `label`).
+TFormComponent LoadFormFile(const fs::path& path, const std::string& label)
+{
+    TFormReadOptions options;
+    options.FileName = label;
+    return LoadForm(ReadAll(path), options);
+}
+
+// The forms the package carries as binary streams, relative to support/: those named by
+// "binary-form", and with --binary-forms every .dfm.
+std::vector<fs::path> BinaryForms(const TPackOptions& o, const TScriptSource& source)
 {
     const fs::path support = o.sourceDir / "support";
+    std::vector<fs::path> forms;
+    for (const auto& name : source.BinaryForms) {
+        const fs::path form = fs::path(name + ".dfm");
+        const bool inside = std::none_of(form.begin(), form.end(),
+                                         [](const fs::path& part) { return part == ".."; });
+        if (form.is_absolute() || !inside) {
+            throw EPackError("binary-form " + name + ": not a path inside support/");
+        }
+        if (!fs::is_regular_file(support / form)) {
+            throw EPackError("binary-form " + name + ": support/" + form.generic_string() +
+                             " is missing");
+        }
+        forms.push_back(form);
+    }
+    if (o.binaryForms && fs::is_directory(support)) {
+        for (const auto& entry : fs::recursive_directory_iterator(support)) {
+            if (entry.is_regular_file() && entry.path().extension() == ".dfm") {
+                forms.push_back(fs::relative(entry.path(), support));
+            }
+        }
+    }
+    return forms;
+}
+
+// Text forms among `forms` (in the staged support folder `dir`) become binary streams;
+// binary ones, with or without the resource header, stay as they are.
+void ConvertForms(const fs::path& dir, const std::vector<fs::path>& forms)
+{
+    for (const auto& form : forms) {
+        const std::string bytes = ReadAll(dir / form);
+        if (IsBinaryForm(bytes) || HasResourceHeader(bytes)) {
+            continue;
+        }
+        try {
+            TFormReadOptions options;
+            options.FileName = "support/" + form.generic_string();
+            WriteAll(dir / form, WriteBinaryForm(LoadForm(bytes, options)));
+        } catch (const EFormError& e) {
+            throw EPackError(e.what());
+        }
+    }
+}
+
+void BuildArchive(const TPackOptions& o, const fs::path& res, const std::vector<fs::path>& forms)
+{
+    fs::path support = o.sourceDir / "support";
     if (o.badRes) {
         WriteAll(res, "This is not an archive.\r\n");
         return;
@@ -169,6 +255,13 @@ void BuildArchive(const TPackOptions& o, const fs::path& res)
     if (!HasFiles(support)) {
         WriteAll(res, EmptyArchive());
         return;
+    }
+    std::optional<TTempDir> stage;
+    if (!forms.empty()) {
+        stage.emplace();
+        fs::copy(support, stage->Path() / "support", fs::copy_options::recursive);
+        support = stage->Path() / "support";
+        ConvertForms(support, forms);
     }
     // 7zz adds to an existing archive: start from nothing. "*" would skip dot files.
     Run({"7zz", "a", "-t7z", "-bd", "-y", "-r", fs::absolute(res).string(), "."},
@@ -199,30 +292,6 @@ void BuildDatabase(const TPackOptions& o, const std::string& name)
             o.verbose);
     }
 }
-
-// A scratch folder removed with its content.
-class TTempDir {
-public:
-    TTempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "ovdpack.XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            throw EPackError("cannot create a temporary folder");
-        }
-        path_ = pattern;
-    }
-    ~TTempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::vector<std::string> SplitTabs(const std::string& row)
 {
@@ -305,9 +374,18 @@ TPackResult BuildPackage(const TPackOptions& o)
         if (script.CommandNames[i] == "Display Dialog" && !script.LineDisabled(i)) {
             const std::string& dialog =
                 GetScriptParameter(script.ParameterLists, script.CommandIds[i], 1);
-            if (!fs::exists(o.sourceDir / "support" / (dialog + ".dfm"))) {
+            const fs::path form = o.sourceDir / "support" / (dialog + ".dfm");
+            if (!fs::exists(form)) {
                 std::cerr << "ovdpack: warning: script line " << i << " shows dialog \"" << dialog
                           << "\" but support/" << dialog << ".dfm is missing\n";
+                continue;
+            }
+            // A broken form is carried all the same: the engine's failure is worth testing.
+            try {
+                LoadFormFile(form, "support/" + dialog + ".dfm");
+            } catch (const EFormError& e) {
+                std::cerr << "ovdpack: warning: script line " << i << " shows dialog \"" << dialog
+                          << "\": " << e.what() << "\n";
             }
         }
     }
@@ -364,7 +442,7 @@ TPackResult BuildPackage(const TPackOptions& o)
                     fs::perm_options::add);
 
     if (!o.noRes) {
-        BuildArchive(o, o.outDir / (name + ".res"));
+        BuildArchive(o, o.outDir / (name + ".res"), BinaryForms(o, source));
     }
     if (!o.noMsi) {
         BuildDatabase(o, name);

@@ -29,6 +29,7 @@ struct TPackOptions {
     bool noMsi = false;                          // no installer database
     bool noLang = false;                         // ovd.lib without a language file behind it
     std::optional<std::uint64_t> truncateScript; // keep only this many bytes of the script
+    bool binaryForms = false; // carry every support/*.dfm as a binary form stream
     bool verbose = false;
 };
 

@@ -289,6 +289,12 @@ void Statement(TState& st, const std::string& keyword, std::vector<std::string> 
     } else if (keyword == "command-header") {
         Expect(f, 2, keyword, p);
         st.extraHeaders.emplace_back(f[0], f[1]);
+    } else if (keyword == "binary-form") {
+        Expect(f, 1, keyword, p);
+        if (f[0].empty()) {
+            p.Fail("\"binary-form\" needs a dialog name");
+        }
+        st.result.BinaryForms.push_back(f[0]);
     } else if (keyword == "source-root") {
         single(st.sourceRoot);
     } else if (keyword == "include") {

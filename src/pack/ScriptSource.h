@@ -26,6 +26,7 @@ struct TComponentSwitch {
 struct TScriptSource {
     std::string Name; // setup name from "name"; empty when not given
     std::vector<TComponentSwitch> Switches;
+    std::vector<std::string> BinaryForms; // "binary-form": dialogs carried as binary streams
 };
 
 // Parses `mainFile` (and what it includes) into `script`. Source positions name files

@@ -23,6 +23,7 @@ options:
   --script FILE        script source (default SOURCEDIR/setup.ovds)
   --name NAME          setup name (default: the source's "name", else "setup")
   --dump-script FILE   also write the compiled script to FILE
+  --binary-forms       carry every support/*.dfm as a binary form (text forms converted)
   --verbose            show the output of 7zz and wixl
 broken packages, for failure tests:
   --no-script          no compiled script behind the engine        (exit 13)
@@ -90,6 +91,8 @@ int main(int argc, char** argv)
             o.noMsi = true;
         } else if (arg == "--no-lang") {
             o.noLang = true;
+        } else if (arg == "--binary-forms") {
+            o.binaryForms = true;
         } else if (arg == "--verbose") {
             o.verbose = true;
         } else if (arg.size() > 1 && arg[0] == '-') {

@@ -4,6 +4,8 @@
 
 #include "CompiledScript.h"
 #include "EngineMessages.h"
+#include "FormBinaryWriter.h"
+#include "FormFile.h"
 #include "PackTestFiles.h"
 #include "PackageBuilder.h"
 #include "PeImage.h"
@@ -191,4 +193,55 @@ TEST(PackageBuilder, RefusesWhatWouldBuildAWrongPackage)
     EXPECT_THROW(BuildPackage(o), EPackError); // no database source at all
     o.noMsi = true;
     EXPECT_NO_THROW(BuildPackage(o));
+}
+
+// A dialog travels as text unless the source names it binary (or --binary-forms): then a
+// text form is converted and a binary one is carried as it is.
+TEST(PackageBuilder, CarriesDialogsAsTextOrBinary)
+{
+    Package p = MakePackage("forms", false);
+    const std::string welcome = Read(p.source / "support/Welcome.dfm");
+    const std::string finishBinary = WriteBinaryForm(LoadForm("object Finish: TForm\nend\n"));
+    Write(p.source / "support/Finish.dfm", finishBinary);
+    Write(p.source / "support/sub/Other.dfm", "object Other: TForm\nend\n");
+    const fs::path unpacked = p.root / "unpacked";
+    auto extract = [&] {
+        fs::remove_all(unpacked);
+        EXPECT_EQ(Shell("7zz x -y -o" + unpacked.string() + " " + (p.out / "demo.res").string()),
+                  0);
+    };
+
+    BuildPackage(p.options);
+    extract();
+    EXPECT_EQ(Read(unpacked / "Welcome.dfm"), welcome);
+    EXPECT_EQ(Read(unpacked / "Finish.dfm"), finishBinary);
+
+    Write(p.source / "setup.ovds", Read(p.source / "setup.ovds") + "binary-form Welcome\n");
+    BuildPackage(p.options);
+    extract();
+    EXPECT_EQ(Read(unpacked / "Welcome.dfm"), WriteBinaryForm(LoadForm(welcome)));
+    EXPECT_EQ(Read(unpacked / "sub/Other.dfm"), "object Other: TForm\nend\n");
+    EXPECT_EQ(Read(p.source / "support/Welcome.dfm"), welcome); // the source stays text
+
+    p.options.binaryForms = true;
+    BuildPackage(p.options);
+    extract();
+    EXPECT_EQ(Read(unpacked / "Finish.dfm"), finishBinary);
+    EXPECT_EQ(Read(unpacked / "sub/Other.dfm"),
+              WriteBinaryForm(LoadForm(Read(p.source / "support/sub/Other.dfm"))));
+
+    // A form that cannot be converted, or is not there, stops the build.
+    Write(p.source / "support/sub/Other.dfm", "object Other: TForm\n");
+    try {
+        BuildPackage(p.options);
+        ADD_FAILURE();
+    } catch (const EPackError& e) {
+        EXPECT_STREQ(e.what(), "support/sub/Other.dfm: line 2: unexpected end of the form: "
+                               "expected a property, \"object\" or \"end\"");
+    }
+    p.options.binaryForms = false;
+    for (const char* name : {"Missing", "../support/Welcome", "/etc/Welcome"}) {
+        Write(p.source / "setup.ovds", std::string("binary-form ") + name + "\n");
+        EXPECT_THROW(BuildPackage(p.options), EPackError) << name;
+    }
 }
