@@ -68,22 +68,7 @@ std::vector<std::string> SplitArguments(std::string_view s)
         std::string argument;
         bool quoted = false;
         while (i < n && (quoted || !IsBlankOrTab(s[i]))) {
-            if (s[i] == '\\') {
-                size_t run = 0;
-                while (i < n && s[i] == '\\') {
-                    ++run;
-                    ++i;
-                }
-                if (i < n && s[i] == '"') {
-                    argument.append(run / 2, '\\');
-                    if (run % 2) {
-                        argument += '"';
-                        ++i;
-                    }
-                } else {
-                    argument.append(run, '\\');
-                }
-            } else if (s[i] == '"') {
+            if (s[i] == '"') {
                 if (quoted && i + 1 < n && s[i + 1] == '"') {
                     argument += '"';
                     i += 2;

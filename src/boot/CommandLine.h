@@ -15,8 +15,9 @@ namespace ovd {
 // otherwise everything up to the first blank goes.
 std::string CommandLineTailOf(std::string_view rawCommandLine);
 
-// Splits a raw command line into its arguments by the Windows rules (quotes group blanks,
-// backslashes escape quotes only when they precede one, "" inside quotes is a quote).
+// Splits a raw command line into its arguments: quotes group blanks ("" inside quotes is a
+// quote), backslashes are plain characters, so that a folder ending in a backslash before
+// its closing quote ("C:\App\") stays one argument and the switches after it count.
 // The program name is not among the results.
 std::vector<std::string> SplitArguments(std::string_view rawCommandLine);
 

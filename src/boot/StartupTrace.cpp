@@ -39,7 +39,7 @@ void TraceLine(std::string_view text) noexcept
 {
     try {
         std::lock_guard<std::mutex> lock(traceLock);
-        const std::string& path = Process().LogFile;
+        const std::string path = CurrentLogFile();
         if (path.empty())
             return;
         std::string bytes = Encode(text);

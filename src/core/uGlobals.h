@@ -3,6 +3,7 @@
 // rest of the engine. Kept free of Windows headers.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,25 @@ inline ProcessFacts& Process()
 {
     static ProcessFacts facts;
     return facts;
+}
+
+// The log file changes while the script runs (LOGGED is read back before every line) and
+// worker threads trace meanwhile: once the run has started, it is read and written only
+// through these two, under one lock.
+inline std::mutex& LogFileLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+inline std::string CurrentLogFile()
+{
+    std::lock_guard<std::mutex> guard(LogFileLock());
+    return Process().LogFile;
+}
+inline void SetCurrentLogFile(std::string path)
+{
+    std::lock_guard<std::mutex> guard(LogFileLock());
+    Process().LogFile = std::move(path);
 }
 
 // Tests start from a clean slate.

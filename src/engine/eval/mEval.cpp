@@ -304,17 +304,19 @@ void RunEvaluateExpression(std::string_view expression, std::string_view output,
                            IEvalVariables& variables)
 {
     static constexpr std::string_view kOrigin = "Evaluate Expression Action";
-    const std::string name = OutputVariableName(output);
-    if (!name.empty() && !variables.VariableExists(name)) {
-        variables.DefineVariable(UpperCaseAscii(name), "", kOrigin);
-    }
-    const ExpressionResult result = EvaluateExpression(variables.ExpandVariablesQuoted(expression));
+    // Expanded first: the output variable does not exist yet while the expression is read,
+    // so an expression that names it sees it as the text it is.
+    const std::string expanded = variables.ExpandVariablesQuoted(expression);
+    const ExpressionResult result = EvaluateExpression(expanded);
     const std::string text = result == ExpressionResult::Undetermined
                                  ? std::string("ERROR")
                                  : ExpressionResultText(result);
-    if (!name.empty()) {
-        variables.SetVariable(name, text, kOrigin);
-    }
+    const std::string name = OutputVariableName(output);
+    if (name.empty())
+        return;
+    if (!variables.VariableExists(name))
+        variables.DefineVariable(UpperCaseAscii(name), "", kOrigin);
+    variables.SetVariable(name, text, kOrigin);
 }
 
 } // namespace ovd

@@ -3,6 +3,7 @@
 
 #include "FileUtil.h"
 #include "PredefinedVariables.h"
+#include "RegistryView.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
 
@@ -10,6 +11,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace ovd {
@@ -18,7 +20,8 @@ namespace {
 std::optional<std::string> ReadRegString(HKEY root, const char* path, const char* name)
 {
     HKEY raw = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &raw) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path, 0, KEY_READ | ViewAccess(RegistryView::Win32), &raw) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     UniqueRegKey key(raw);
     DWORD type = 0, size = 0;
@@ -60,17 +63,48 @@ bool IsVistaOrLater()
     return info.dwMajorVersion >= 6;
 }
 
-std::string FormatNow(bool date)
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char buffer[128] = {};
-    const int n =
-        date ? GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, buffer,
-                              sizeof buffer)
-             : GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer) : std::string();
-}
+// DATE and TIME are set again before every line; formatting them through the locale is the
+// costly part, so a text is formatted again only when the clock's second (or day) moved on.
+// Same values at the same moments as formatting every time.
+class TClockText {
+public:
+    std::string Date() { return Refresh(true); }
+    std::string Time() { return Refresh(false); }
+
+private:
+    std::string Refresh(bool date)
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        Cached& cached = date ? date_ : time_;
+        const bool same = now.wYear == cached.At.wYear && now.wMonth == cached.At.wMonth &&
+                          now.wDay == cached.At.wDay &&
+                          (date || (now.wHour == cached.At.wHour &&
+                                    now.wMinute == cached.At.wMinute &&
+                                    now.wSecond == cached.At.wSecond));
+        if (!same || !cached.Valid) {
+            char buffer[128] = {};
+            const int n = date ? GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now,
+                                                nullptr, buffer, sizeof buffer)
+                               : GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer,
+                                                sizeof buffer);
+            cached.Text = n > 0 ? std::string(buffer) : std::string();
+            cached.At = now;
+            cached.Valid = true;
+        }
+        return cached.Text;
+    }
+
+    struct Cached {
+        SYSTEMTIME At{};
+        std::string Text;
+        bool Valid = false;
+    };
+    std::mutex lock_;
+    Cached date_;
+    Cached time_;
+};
 
 class TWin32RunPlatform final : public IRunPlatform {
 public:
@@ -142,7 +176,7 @@ public:
     std::string DefaultInstallFolder() override
     {
         if (!IsNtFamily() || IsAdministrator())
-            return WithBackslash(ShellFolder(CSIDL_PROGRAM_FILES));
+            return WithBackslash(ShellFolder(CSIDL_PROGRAM_FILESX86));
         return WithBackslash(ParentFolder(ShellFolder(CSIDL_PERSONAL)));
     }
 
@@ -151,8 +185,8 @@ public:
     {
         return WindowsVersionValue("RegisteredOrganization");
     }
-    std::string CurrentDate() override { return FormatNow(true); }
-    std::string CurrentTime() override { return FormatNow(false); }
+    std::string CurrentDate() override { return clock_.Date(); }
+    std::string CurrentTime() override { return clock_.Time(); }
 
     std::string ExeFile() override { return ModuleFileName(); }
 
@@ -218,7 +252,8 @@ public:
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
             HKEY raw = nullptr;
             if (RegOpenKeyExA(root, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", 0,
-                              KEY_SET_VALUE, &raw) != ERROR_SUCCESS)
+                              KEY_SET_VALUE | ViewAccess(RegistryView::Win32),
+                              &raw) != ERROR_SUCCESS)
                 continue;
             UniqueRegKey key(raw);
             RegDeleteValueA(raw, valueName.c_str());
@@ -238,6 +273,8 @@ public:
     }
 
 private:
+    TClockText clock_;
+
     std::string WindowsVersionValue(const char* name)
     {
         const std::string key = std::string("SOFTWARE\\Microsoft\\") +

@@ -39,7 +39,7 @@ TEST(CommandLineTail, CutsTheProgramNameTheEngineWay)
         EXPECT_EQ(ovd::CommandLineTailOf(c.raw), c.tail) << c.raw;
 }
 
-TEST(SplitArguments, FollowsWindowsQuotingRules)
+TEST(SplitArguments, QuotesGroupBackslashesAreLiteral)
 {
     struct Case {
         const char* raw;
@@ -51,9 +51,12 @@ TEST(SplitArguments, FollowsWindowsQuotingRules)
         {R"(setup.exe "/l=C:\My Logs\Setup.log" X=1)", {R"(/l=C:\My Logs\Setup.log)", "X=1"}},
         {R"(setup.exe /l="C:\My Logs\a.log")", {R"(/l=C:\My Logs\a.log)"}},
         {R"(setup.exe DIR="C:\Program Files\App")", {R"(DIR=C:\Program Files\App)"}},
-        {R"(setup.exe a\\b\c)", {R"(a\\b\c)"}},     // backslashes alone are literal
-        {R"(setup.exe a\"b)", {R"(a"b)"}},          // odd run before a quote: literal quote
-        {R"(setup.exe "a\\" b)", {R"(a\)", "b"}},   // even run: halved, quote delimits
+        {R"(setup.exe a\\b\c)", {R"(a\\b\c)"}}, // backslashes are always literal
+        // A folder ending in a backslash: the quote after it still closes the group.
+        {R"(setup.exe TARGETDIR="C:\Program Files\App\" /s /l=x.log)",
+         {R"(TARGETDIR=C:\Program Files\App\)", "/s", "/l=x.log"}},
+        {R"(setup.exe "C:\Out\\" b)", {R"(C:\Out\\)", "b"}},
+        {R"(setup.exe a\"b c")", {R"(a\b c)"}}, // a quote after a backslash opens a group
         {R"(setup.exe "a""b" c)", {R"(a"b)", "c"}}, // "" inside quotes
         {R"(setup.exe "" x)", {"", "x"}},
         {R"(setup.exe "unterminated arg)", {"unterminated arg"}},
@@ -146,6 +149,12 @@ TEST(Properties, TailIsKeptRawBesideTheParsedFacts)
     EXPECT_EQ(f.CommandLineTail, R"(/s "A=b c")");
     EXPECT_TRUE(f.SilentMode);
     EXPECT_EQ(f.CommandLineProperties, (Strings{"A", "b c"}));
+
+    // The switches after a quoted folder with a trailing backslash still count.
+    ProcessFacts g = Parse(R"(setup.exe TARGETDIR="C:\Program Files\App\" /s /l=x.log)");
+    EXPECT_TRUE(g.SilentMode);
+    EXPECT_EQ(g.LogFile, "x.log");
+    EXPECT_EQ(g.CommandLineProperties, (Strings{"TARGETDIR", R"(C:\Program Files\App\)"}));
 }
 
 } // namespace

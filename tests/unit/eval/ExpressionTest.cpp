@@ -90,6 +90,15 @@ TEST_F(RunEvaluateExpression_, ExpandsQuotedCreatesOutputAndAssigns)
               (std::vector<std::string>{"COUNT", "Existing", "NAME", "OTHER", "RESULT"}));
 }
 
+// The expression is expanded before the output exists: naming the new output in its own
+// expression reads it as the unknown reference it still is (a bare word: "ERROR"), not as
+// an empty value ("" = "" would be "TRUE").
+TEST_F(RunEvaluateExpression_, ExpandsBeforeCreatingTheOutput)
+{
+    RunEvaluateExpression(R"($FRESH$ = "")", "fresh", vars);
+    EXPECT_EQ(GetVariable("FRESH"), "ERROR");
+}
+
 TEST_F(RunEvaluateExpression_, SilentModeKeepsACommandLineOutput)
 {
     Process().SilentMode = true;

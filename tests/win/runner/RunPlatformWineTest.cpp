@@ -47,7 +47,9 @@ std::string SelfPath()
 void SetRegString(HKEY root, const char* key, const char* name, const std::string& value)
 {
     HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+    // The 32-bit view: the one the engine reads in "Win32" mode, whichever its own bitness.
+    ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr,
+                              &k, nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
@@ -135,7 +137,7 @@ TEST_F(EngineOnWine, PredefinedVariablesFromTheSystem)
     const bool admin = IsUserAnAdmin() != FALSE;
     EXPECT_EQ(GetVariable("ALLUSERS"), BooleanText(admin));
     const std::string programs =
-        admin ? Slash(ShellFolder(CSIDL_PROGRAM_FILES)) : Slash(ShellFolder(CSIDL_PROFILE));
+        admin ? Slash(ShellFolder(CSIDL_PROGRAM_FILESX86)) : Slash(ShellFolder(CSIDL_PROFILE));
     EXPECT_EQ(GetVariable("TARGETDIR"), programs + "Wine Demo\\");
     const std::string cache =
         Slash(ShellFolder(admin ? CSIDL_COMMON_APPDATA : CSIDL_LOCAL_APPDATA)) + kRevisionCode +

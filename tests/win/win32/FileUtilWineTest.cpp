@@ -1,0 +1,105 @@
+// Tree removal on a real file system: everything below the folder goes, read-only files
+// included; a junction inside it is removed without touching what it points to; empty
+// paths and drive roots are refused.
+#include "FileUtil.h"
+#include "WinHandles.h"
+#include "ovdtest.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+std::string Slash(std::string path)
+{
+    if (!path.empty() && path.back() != '\\')
+        path += '\\';
+    return path;
+}
+
+// A directory junction at `link` pointing to `target` (an absolute Windows path); false
+// where the file system cannot hold one.
+bool MakeJunction(const std::string& link, const std::string& target)
+{
+    if (!CreateDirectoryA(link.c_str(), nullptr))
+        return false;
+    ovd::UniqueFile dir(CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                    nullptr));
+    if (!dir)
+        return false;
+    const std::wstring substitute = L"\\??\\" + std::wstring(target.begin(), target.end());
+    const std::wstring print(target.begin(), target.end());
+    const WORD subBytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
+    const WORD printBytes = static_cast<WORD>(print.size() * sizeof(wchar_t));
+    // REPARSE_DATA_BUFFER for a mount point, laid out by hand (the SDK's type is kernel-only).
+    std::vector<BYTE> buffer(8 + 8 + subBytes + 2 + printBytes + 2, 0);
+    auto put16 = [&](std::size_t at, WORD v) { std::memcpy(&buffer[at], &v, 2); };
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(&buffer[0], &tag, 4);
+    put16(4, static_cast<WORD>(buffer.size() - 8));
+    put16(8, 0);
+    put16(10, subBytes);
+    put16(12, static_cast<WORD>(subBytes + 2));
+    put16(14, printBytes);
+    std::memcpy(&buffer[16], substitute.data(), subBytes);
+    std::memcpy(&buffer[16 + subBytes + 2], print.data(), printBytes);
+    DWORD returned = 0;
+    return DeviceIoControl(dir.get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                           static_cast<DWORD>(buffer.size()), nullptr, 0, &returned,
+                           nullptr) != FALSE;
+}
+
+class TreeRemoval : public ::testing::Test {
+protected:
+    std::string root = Slash(ovdtest::TestOutDir()) + "tree-removal\\";
+
+    void SetUp() override
+    {
+        ovd::RemoveTree(root);
+        ASSERT_TRUE(ovd::ForceDirectories(root + "support\\sub\\deeper"));
+        ASSERT_TRUE(ovd::ForceDirectories(root + "outside"));
+        ASSERT_TRUE(ovdtest::WriteFileBytes(root + "support\\a.txt", "a"));
+        ASSERT_TRUE(ovdtest::WriteFileBytes(root + "support\\sub\\deeper\\b.txt", "b"));
+        ASSERT_TRUE(ovdtest::WriteFileBytes(root + "outside\\keep.txt", "keep"));
+        SetFileAttributesA((root + "support\\a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    void TearDown() override { ovd::RemoveTree(root); }
+};
+
+TEST_F(TreeRemoval, RemovesEverythingBelowAndTheFolder)
+{
+    EXPECT_TRUE(ovd::RemoveTree(root + "support", 3));
+    EXPECT_FALSE(ovd::DirectoryExists(root + "support"));
+    EXPECT_TRUE(ovd::FileExists(root + "outside\\keep.txt"));
+}
+
+TEST_F(TreeRemoval, JunctionIsRemovedNeverFollowed)
+{
+    if (!MakeJunction(root + "support\\link", root + "outside"))
+        GTEST_SKIP() << "this file system cannot hold a directory junction";
+    ASSERT_TRUE(ovd::FileExists(root + "support\\link\\keep.txt")); // it does point outside
+    EXPECT_TRUE(ovd::RemoveTree(root + "support"));
+    EXPECT_FALSE(ovd::DirectoryExists(root + "support"));
+    EXPECT_TRUE(ovd::FileExists(root + "outside\\keep.txt"));
+
+    // A folder that is itself a junction is not emptied either.
+    ASSERT_TRUE(MakeJunction(root + "alias", root + "outside"));
+    ovd::DeleteFolderContents(root + "alias");
+    EXPECT_TRUE(ovd::FileExists(root + "outside\\keep.txt"));
+}
+
+TEST(TreeRemovalRefuses, EmptyPathsAndDriveRoots)
+{
+    for (const char* path : {"", "\\", "C:", "C:\\", "c:\\\\"}) {
+        EXPECT_FALSE(ovd::RemoveTree(path)) << path;
+        ovd::DeleteFolderContents(path);
+    }
+    EXPECT_TRUE(ovd::DirectoryExists("C:\\windows"));
+}
+
+} // namespace
