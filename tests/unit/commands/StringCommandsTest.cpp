@@ -222,5 +222,16 @@ TEST_F(StringCommands, ReadLoopReadAllAndWrite)
     EXPECT_EQ(system.redirectionDepth, 0);
 }
 
+// The exit step forgets the file left open for reading: a later run starts at line 1.
+TEST_F(StringCommands, ExitStepClosesTheOpenTextFile)
+{
+    system.files["C:\\data\\two.txt"] = "l1\r\nl2\r\n";
+    Execute({{"Read from Text File", {"C:\\data\\two.txt", "line", ""}}});
+    services.ExitSteps.Run();
+    Execute({{"Read from Text File", {"C:\\data\\two.txt", "line", ""}}});
+    EXPECT_EQ(GetVariable("LINE"), "l1");
+    EXPECT_EQ(services.ExitSteps.Names(), std::vector<std::string>{"text file"});
+}
+
 } // namespace
 } // namespace ovd
