@@ -3,12 +3,16 @@
 // sequence with it.
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
+#include "ProgressDisplay.h"
+#include "ProgressRunnerUI.h"
 #include "RunPlatform.h"
 #include "RunnerUI.h"
 #include "Startup.h"
 #include "StartupPhases.h"
 #include "StartupTrace.h"
 #include "StringCommands.h"
+#include "TImageListPool.h"
+#include "TScriptThread.h"
 #include "uGlobals.h"
 
 #include <windows.h>
@@ -32,12 +36,18 @@ bool ProgramMediumRemoved()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     ovd::TEngineServices services;
+    ovd::TProgressRunnerUI ui(ovd::Win32RunnerUI());
     services.Platform = &ovd::Win32RunPlatform();
-    services.UI = &ovd::Win32RunnerUI();
+    services.UI = &ui;
     services.Trace = [](std::string_view line) { ovd::TraceLine(line); };
+    services.RunPlugin = ovd::RunPluginInWorker;
+    services.RefreshProgress = [&ui](const std::string& text, long long position) {
+        ovd::RefreshScriptProgress(ui, text, position);
+    };
     services.RemovedMedium = {ProgramMediumRemoved, {}, ovd::RemoveCachedSupportDir,
                               [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }};
 
+    ovd::ImageListPool(); // the hidden main form, on the main thread
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
     return ovd::RunStartup(services);

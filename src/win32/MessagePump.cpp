@@ -11,6 +11,19 @@ int TakeQuitMessage()
     return static_cast<int>(quit.wParam);
 }
 
+// Serves the messages other threads have sent to this one; posted messages stay queued.
+void ProcessSentMessages()
+{
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
+bool Signalled(DWORD result, DWORD count)
+{
+    return result < WAIT_OBJECT_0 + count ||
+           (result >= WAIT_ABANDONED_0 && result < WAIT_ABANDONED_0 + count);
+}
+
 } // namespace
 
 bool ProcessPendingMessages()
@@ -28,8 +41,9 @@ bool ProcessPendingMessages()
 }
 
 WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeoutMs,
-                               DWORD* signalled)
+                               DWORD* signalled, PumpScope scope)
 {
+    const bool sentOnly = scope == PumpScope::SentMessagesOnly;
     const DWORD start = GetTickCount();
     // After a quit request the wait goes on for what it waits for, without messages (a
     // pending quit would wake every message wait at once); the request is posted again
@@ -52,10 +66,10 @@ WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeout
             result = count == 0 ? (Sleep(left), WAIT_TIMEOUT)
                                 : WaitForMultipleObjects(count, handles, FALSE, left);
         else
-            result = MsgWaitForMultipleObjectsEx(count, handles, left, QS_ALLINPUT,
+            result = MsgWaitForMultipleObjectsEx(count, handles, left,
+                                                 sentOnly ? QS_SENDMESSAGE : QS_ALLINPUT,
                                                  MWMO_INPUTAVAILABLE);
-        if (result < WAIT_OBJECT_0 + count ||
-            (result >= WAIT_ABANDONED_0 && result < WAIT_ABANDONED_0 + count)) {
+        if (Signalled(result, count)) {
             if (signalled != nullptr)
                 *signalled = result < WAIT_OBJECT_0 + count ? result - WAIT_OBJECT_0
                                                             : result - WAIT_ABANDONED_0;
@@ -70,7 +84,9 @@ WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeout
             outcome = WaitOutcome::Failed;
             break;
         }
-        if (!ProcessPendingMessages()) {
+        if (sentOnly)
+            ProcessSentMessages();
+        else if (!ProcessPendingMessages()) {
             quitSeen = true;
             quitCode = TakeQuitMessage();
         }
@@ -80,10 +96,19 @@ WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeout
     return outcome;
 }
 
+WaitOutcome PumpOnce(const HANDLE* handles, DWORD count, DWORD timeoutMs)
+{
+    const DWORD result = MsgWaitForMultipleObjectsEx(count, handles, timeoutMs, QS_ALLINPUT,
+                                                     MWMO_INPUTAVAILABLE);
+    ProcessPendingMessages();
+    if (Signalled(result, count))
+        return WaitOutcome::Signalled;
+    return result == WAIT_FAILED ? WaitOutcome::Failed : WaitOutcome::TimedOut;
+}
+
 void WaitForMessages(DWORD timeoutMs)
 {
-    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    ProcessPendingMessages();
+    PumpOnce(nullptr, 0, timeoutMs);
 }
 
 } // namespace ovd

@@ -14,11 +14,20 @@ bool ProcessPendingMessages();
 
 enum class WaitOutcome { Signalled, TimedOut, Failed };
 
+// Which messages a wait handles. Silent runs show no window, yet a worker's synchronised
+// call (a message sent from its thread) must still be served, or the worker would never end.
+enum class PumpScope { AllMessages, SentMessagesOnly };
+
 // Waits until one of `handles` is signalled or `timeoutMs` passes (INFINITE: no limit),
 // handling this thread's messages meanwhile. `signalled`, when given, receives the index
 // of the handle that ended the wait. With no handles, it waits for the time alone.
 WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeoutMs,
-                               DWORD* signalled = nullptr);
+                               DWORD* signalled = nullptr,
+                               PumpScope scope = PumpScope::AllMessages);
+
+// One round: sleeps until a message arrives, one of `handles` is signalled or `timeoutMs`
+// passes, then handles what is waiting. Signalled when a handle ended the sleep.
+WaitOutcome PumpOnce(const HANDLE* handles, DWORD count, DWORD timeoutMs);
 
 // Sleeps until a message arrives or `timeoutMs` passes, then handles what is waiting.
 void WaitForMessages(DWORD timeoutMs);

@@ -78,6 +78,34 @@ struct WindowTraits {
     static void Close(Handle h) { DestroyWindow(h); }
 };
 
+// Owns one reference of a COM interface.
+template <class Interface> class UniqueComPtr {
+public:
+    UniqueComPtr() = default;
+    UniqueComPtr(const UniqueComPtr&) = delete;
+    UniqueComPtr& operator=(const UniqueComPtr&) = delete;
+    ~UniqueComPtr() { reset(); }
+
+    Interface* get() const { return p_; }
+    Interface* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    // For creation calls that fill a pointer: releases what is held first.
+    void** put()
+    {
+        reset();
+        return reinterpret_cast<void**>(&p_);
+    }
+    void reset()
+    {
+        if (p_ != nullptr)
+            p_->Release();
+        p_ = nullptr;
+    }
+
+private:
+    Interface* p_ = nullptr;
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueFind = UniqueResource<FindHandleTraits>;

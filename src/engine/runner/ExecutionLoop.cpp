@@ -136,9 +136,8 @@ void WizardMove(TScriptRun& run)
 // Step 2: settings the script may change, read back before every line.
 void RefreshRunSettings(TScriptRun& run)
 {
-    ProcessFacts& facts = Process();
-    facts.LogFile = GetVariable("LOGGED");
-    run.Silent = IsTrue(GetVariable("SILENT"));
+    SetCurrentLogFile(GetVariable("LOGGED"));
+    Process().SilentMode = IsTrue(GetVariable("SILENT"));
     SetEngineCaptionState(GetVariable("TITLE"), GetVariable("ZOVRLOGO") == "TRUE");
 
     const std::string cacheOverride = GetVariable("OVERRIDECACHE");
@@ -220,13 +219,9 @@ void RunPluginCommand(TScriptRun& run, long line)
         throw ScriptError("Plug-in commands cannot run in this build: " + library);
     const TPluginResult result =
         runPlugin(run, TPluginCall{library, context.Param(1), SaveVariablesToText()});
-    if (result.Cancelled) {
-        if (!IsTrue(GetVariable("ABORTEDONERROR")))
-            ShowOwnedError(run, "Setup cancelled");
-        if (IsTrue(GetVariable("ABORTONERROR"))) {
-            run.EndRequested = true;
-            return;
-        }
+    if (result.Cancelled && CancelEndsRun(run)) {
+        run.EndRequested = true;
+        return;
     }
     if (!result.Text.empty())
         LoadVariablesFromText(result.Text);
@@ -367,7 +362,7 @@ void DisplayDialog(TCommandContext& context)
 {
     TScriptRun& run = context.Run();
     TControlFlowState& flow = run.Flow;
-    const std::string result = run.Silent ? std::string("NEXT") : context.UI().ShowDialog(context.Line());
+    const std::string result = Process().SilentMode ? std::string("NEXT") : context.UI().ShowDialog(context.Line());
     SetVariable("WIZARD", result, context.Origin());
     const long position = WizardPositionOf(flow, context.Line());
     if (position == 0)
@@ -473,7 +468,7 @@ void RunExecutionLoop(TScriptRun& run)
     catch (...) {
         error = "Unknown error";
     }
-    if (!run.Silent) {
+    if (!Process().SilentMode) {
         run.Services.UI->SetProgressAttention(true);
         run.Services.UI->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error), MessageIcon::Error,
                             false);

@@ -9,6 +9,16 @@ namespace ovd {
 
 enum class MessageIcon { Error, Warning, Information, Question };
 
+// Progress as the display shows it: the step's text, the range and the position.
+struct TProgressState {
+    std::string Text;
+    long long Min = 0;
+    long long Max = 100;
+    long long Position = 0;
+    // False when a stored number was no integer (progress controls then show their maximum).
+    bool NumbersValid = true;
+};
+
 class IRunnerUI {
 public:
     virtual ~IRunnerUI() = default;
@@ -24,6 +34,9 @@ public:
     virtual bool DialogShown() = 0;
     // Reports progress text and position (0-100) to the shown dialog, then pumps once.
     virtual void ReportProgress(const std::string& text, long position) = 0;
+    // Shows `progress` in the controls of the current dialog and applies its rules (the
+    // taskbar is the caller's part). Only called while a dialog is shown.
+    virtual void RefreshDialogProgress(const TProgressState& progress) = 0;
     // Start-up: dialogs are read from the support folder; then each "Display Dialog" line's
     // dialog file is loaded under the line's 0-based index in decimal. Throws on failure.
     virtual void PrepareDialogs(const std::string& supportDir) = 0;

@@ -56,8 +56,9 @@ public:
 
     void ReportProgress(const std::string&, long) override { ProcessMessages(); }
 
-    // Until the dialog engine is in place a dialog is only checked to exist, and every
-    // dialog answers "NEXT".
+    // Until the dialog engine is in place a dialog is only checked to exist, every dialog
+    // answers "NEXT" and no dialog shows progress.
+    void RefreshDialogProgress(const TProgressState&) override {}
     void PrepareDialogs(const std::string&) override {}
     void LoadDialog(const std::string& dialogFile, const std::string&) override
     {

@@ -126,11 +126,18 @@ void ShowOwnedError(TScriptRun& run, const std::string& text)
 {
     // Nothing is shown in silent mode: an unattended install must never wait for a click.
     IRunnerUI* ui = run.Services.UI;
-    if (ui == nullptr || run.Silent)
+    if (ui == nullptr || Process().SilentMode)
         return;
     ui->SetProgressAttention(true);
     ui->ShowMessage(text, MessageIcon::Error, true);
     ui->SetProgressAttention(false);
+}
+
+bool CancelEndsRun(TScriptRun& run)
+{
+    if (!IsTrue(GetVariable("ABORTEDONERROR")))
+        ShowOwnedError(run, "Setup cancelled");
+    return IsTrue(GetVariable("ABORTONERROR"));
 }
 
 void RunExitStep(TScriptRun& run)

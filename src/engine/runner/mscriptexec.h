@@ -79,7 +79,6 @@ struct TScriptRun {
     TControlFlowState Flow;
     TRandomState Random; // "Mathematics" generator, never reset within a run
     bool EndRequested = false; // a handler ended the run normally
-    bool Silent = false;       // SILENT, read back before every line
     long CurrentLine = -1;     // 0-based index of the line being executed (error reports)
     std::string EngineCache;   // ENGINECACHE / UNINSTALLLINK as set again before every line
     std::string UninstallLink;
@@ -110,6 +109,9 @@ PrepareOutcome PrepareRun(TScriptRun& run);
 // An error box owned by the current dialog, with progress attention around it (plug-in
 // failures and commands that report their own errors).
 void ShowOwnedError(TScriptRun& run, const std::string& text);
+// After a wait the user cancelled: "Setup cancelled" (unless ABORTEDONERROR already holds);
+// true when ABORTONERROR holds and the run must end.
+bool CancelEndsRun(TScriptRun& run);
 // The exit step shared by every way a run ends: removes the single-instance marker, then
 // runs the exit-step actions the subsystems registered.
 void RunExitStep(TScriptRun& run);

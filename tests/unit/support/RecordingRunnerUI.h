@@ -40,6 +40,10 @@ public:
     {
         Events.push_back("progress " + text + " " + std::to_string(position));
     }
+    void RefreshDialogProgress(const TProgressState& p) override
+    {
+        Events.push_back("dialog progress " + p.Text + " " + std::to_string(p.Position));
+    }
     void PrepareDialogs(const std::string& supportDir) override
     {
         Events.push_back("prepare dialogs " + supportDir);

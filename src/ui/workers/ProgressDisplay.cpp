@@ -1,0 +1,97 @@
+#include "ProgressDisplay.h"
+
+#include <windows.h>
+
+#include "RunnerUI.h"
+#include "RunnerUIWin32.h"
+#include "ScriptText.h"
+#include "TaskbarProgress.h"
+#include "VariableManager.h"
+#include "WaitForWorker.h"
+#include "WorkerProgress.h"
+#include "uGlobals.h"
+
+namespace ovd {
+namespace {
+
+// The PROGRESSMODE override of SetProgressAttention, process-wide.
+struct TAttention {
+    bool Active = false;
+    std::string RememberedMode;
+};
+TAttention g_attention;
+
+void WriteProgressMode(const std::string& mode)
+{
+    Variables().SetVariableValue("PROGRESSMODE", mode);
+}
+
+} // namespace
+
+void ReportWorkerProgress(std::string_view text, long long min, long long max, long long position)
+{
+    ReportWorkerProgressAt(GetTickCount(), text, min, max, position);
+}
+
+bool RefreshProgressDisplay(IRunnerUI& ui, std::string_view text, bool publishCancel, long long min,
+                            long long max, long long position)
+{
+    const bool cancelled = CancelRequested();
+    if (publishCancel)
+        Variables().SetVariableValue("ZOVR_thCancelled", BooleanText(cancelled));
+    if (Process().SilentMode)
+        return cancelled;
+    TProgressState progress;
+    if (text == kStoredProgressText)
+        progress = StoredProgress();
+    else
+        progress = {std::string(text), min, max, position, true};
+    if (!ui.DialogShown())
+        return cancelled;
+
+    TTaskbarProgress& taskbar = TaskbarProgress();
+    const HWND window = CurrentDialogWindow();
+    const std::string mode = GetVariable("PROGRESSMODE");
+    if (mode != "MARQUEE") {
+        taskbar.SetMode(window, "");
+        if (progress.NumbersValid && progress.Max > 0 && progress.Position >= 0)
+            taskbar.SetValue(window, static_cast<unsigned long long>(progress.Position),
+                             static_cast<unsigned long long>(progress.Max));
+    } else {
+        taskbar.SetMode(window, mode);
+    }
+    if (mode == "ERROR" || mode == "PAUSE")
+        taskbar.SetMode(window, mode);
+
+    ui.RefreshDialogProgress(progress);
+    return cancelled;
+}
+
+void RefreshScriptProgress(IRunnerUI& ui, const std::string& text, long long position)
+{
+    const bool wasPolling = ProgressPollingActive();
+    SetProgressPollingActive(true);
+    RefreshProgressDisplay(ui, text, false, 0, 100, position);
+    SetProgressPollingActive(wasPolling);
+}
+
+void SetProgressAttention(bool on, bool error)
+{
+    TTaskbarProgress& taskbar = TaskbarProgress();
+    if (!taskbar.Available())
+        return;
+    if (on) {
+        if (!g_attention.Active) {
+            g_attention.RememberedMode = GetVariable("PROGRESSMODE");
+            g_attention.Active = true;
+        }
+        WriteProgressMode(error ? "ERROR" : "PAUSE");
+    } else {
+        if (g_attention.Active)
+            WriteProgressMode(g_attention.RememberedMode);
+        g_attention.Active = false;
+    }
+    taskbar.SetMode(CurrentDialogWindow(), GetVariable("PROGRESSMODE"));
+}
+
+} // namespace ovd

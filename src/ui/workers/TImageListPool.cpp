@@ -1,0 +1,122 @@
+#include "TImageListPool.h"
+
+#include <stdexcept>
+
+namespace ovd {
+namespace {
+
+constexpr char kClassName[] = "TImageListPool";
+constexpr UINT kSynchronizeMessage = WM_APP + 0x314;
+// Timer identifiers: the watchdogs by their index + 1, then Win7Timer.
+constexpr UINT_PTR kWin7TimerId = kWatchdogCount + 1;
+
+UINT_PTR TimerId(WatchdogTimer timer)
+{
+    return static_cast<UINT_PTR>(timer) + 1;
+}
+
+} // namespace
+
+bool IsKillAtFirstTick(WatchdogTimer timer)
+{
+    return timer == WatchdogTimer::traTimer || timer == WatchdogTimer::traxTimer;
+}
+
+TImageListPool::TImageListPool() : mainThread_(GetCurrentThreadId())
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kClassName;
+    RegisterClassA(&windowClass); // fails harmlessly when already registered
+    // A hidden top-level window rather than a message-only one: it is the application's
+    // main form and receives broadcasts.
+    window_.reset(CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, instance, this));
+    if (!window_)
+        throw std::runtime_error("The engine's main window cannot be created");
+    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void TImageListPool::Synchronize(const std::function<void()>& call)
+{
+    if (GetCurrentThreadId() == mainThread_) {
+        call();
+        return;
+    }
+    SendMessageA(window_.get(), kSynchronizeMessage, 0, reinterpret_cast<LPARAM>(&call));
+}
+
+void TImageListPool::Wake()
+{
+    // Posted, not sent: a worker never blocks on the main thread for a wake-up.
+    PostMessageA(window_.get(), WM_NULL, 0, 0);
+}
+
+void TImageListPool::SetWatchdogHandler(WatchdogTimer timer, std::function<void()> handler)
+{
+    handlers_[static_cast<std::size_t>(timer)] = std::move(handler);
+}
+
+void TImageListPool::EnableWatchdog(WatchdogTimer timer, UINT intervalMs)
+{
+    bool& enabled = enabled_[static_cast<std::size_t>(timer)];
+    if (enabled)
+        return;
+    enabled = SetTimer(window_.get(), TimerId(timer), intervalMs, nullptr) != 0;
+}
+
+void TImageListPool::DisableWatchdog(WatchdogTimer timer)
+{
+    bool& enabled = enabled_[static_cast<std::size_t>(timer)];
+    if (enabled)
+        KillTimer(window_.get(), TimerId(timer));
+    enabled = false;
+}
+
+bool TImageListPool::WatchdogEnabled(WatchdogTimer timer) const
+{
+    return enabled_[static_cast<std::size_t>(timer)];
+}
+
+void TImageListPool::Tick(UINT_PTR id)
+{
+    if (id == 0 || id > kWatchdogCount) {
+        if (id == kWin7TimerId)
+            KillTimer(window_.get(), id); // its handler arrives with the tray
+        return;
+    }
+    const auto timer = static_cast<WatchdogTimer>(id - 1);
+    // Every tick begins by switching the timer off; the handler may enable it again.
+    DisableWatchdog(timer);
+    if (const auto& handler = handlers_[id - 1])
+        handler();
+}
+
+LRESULT CALLBACK TImageListPool::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) noexcept
+{
+    auto* pool = reinterpret_cast<TImageListPool*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    try {
+        if (message == kSynchronizeMessage) {
+            (*reinterpret_cast<const std::function<void()>*>(lParam))();
+            return 0;
+        }
+        if (message == WM_TIMER && pool != nullptr) {
+            pool->Tick(wParam);
+            return 0;
+        }
+    } catch (...) {
+        // Nothing escapes a window procedure; a failing handler leaves its flag unset.
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TImageListPool& ImageListPool()
+{
+    static TImageListPool pool;
+    return pool;
+}
+
+} // namespace ovd

@@ -1,0 +1,69 @@
+// The engine's hidden main form: never shown, it is the target of the workers'
+// synchronised calls and wake-up messages and carries the watchdog timers (and Win7Timer,
+// whose handler arrives with the tray). Created on the main thread before the script runs.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+
+#include "WinHandles.h"
+
+namespace ovd {
+
+// One watchdog per worker class. Tick-compare watchdogs end a worker that has not
+// reported for a whole interval; kill-at-first-tick ones end it 5000 ms after cancel.
+enum class WatchdogTimer {
+    thzTimer,
+    thyTimer,
+    thxTimer,
+    traxTimer,
+    tdemTimer,
+    traTimer,
+    tfafTimer,
+    plugTimer
+};
+inline constexpr int kWatchdogCount = 8;
+
+bool IsKillAtFirstTick(WatchdogTimer timer);
+
+class TImageListPool {
+public:
+    static constexpr UINT kWatchdogInterval = 5000;
+    static constexpr UINT kWin7TimerInterval = 1000;
+
+    TImageListPool();
+    TImageListPool(const TImageListPool&) = delete;
+    TImageListPool& operator=(const TImageListPool&) = delete;
+
+    HWND Window() const { return window_.get(); }
+
+    // Runs `call` on the main thread and returns when it has run; from the main thread
+    // itself it runs at once. The worker's side of the finish protocol.
+    void Synchronize(const std::function<void()>& call);
+    // Wakes a main thread asleep in its message wait.
+    void Wake();
+
+    // A watchdog's tick handler (main thread); set before the timer is enabled.
+    void SetWatchdogHandler(WatchdogTimer timer, std::function<void()> handler);
+    // Enabling a running timer does not restart it.
+    void EnableWatchdog(WatchdogTimer timer, UINT intervalMs = kWatchdogInterval);
+    void DisableWatchdog(WatchdogTimer timer);
+    bool WatchdogEnabled(WatchdogTimer timer) const;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
+    void Tick(UINT_PTR id);
+
+    UniqueWindow window_;
+    std::array<bool, kWatchdogCount> enabled_{};
+    std::array<std::function<void()>, kWatchdogCount> handlers_;
+    DWORD mainThread_ = 0;
+};
+
+// The one hidden main form of the process; the first call (on the main thread) creates it.
+TImageListPool& ImageListPool();
+
+} // namespace ovd

@@ -1,0 +1,83 @@
+// Plug-in commands in whole setups under Wine: each stand-in plug-in run by a real package,
+// silent and shown; the exit code says what the script saw afterwards, boxes are read and
+// closed.
+#include "ovdtest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Package()
+{
+    return ovdtest::TestOutDir() + "\\pkg\\plugins\\setup.exe";
+}
+
+struct PluginCase {
+    const char* name;
+    const char* properties; // CASE=... ABORTONERROR=...
+    DWORD exitCode;
+    // Text the engine's box starts with (shown runs only); empty: no box.
+    const char* box;
+    const char* boxAlsoHolds;
+};
+
+const PluginCase kCases[] = {
+    {"changes and adds variables", "CASE=vars", 42, "", ""},
+    {"reports progress to the end", "CASE=progress", 100, "", ""},
+    {"throws: variables unchanged", "CASE=throws", 7, "", ""},
+    {"returns -1: variables unchanged", "CASE=decline", 7, "", ""},
+    {"returns nothing, ABORTONERROR true", "CASE=nothing", 0,
+     "Runtime error in setup script:", "General setup failure"},
+    {"returns nothing, ABORTONERROR false", "CASE=nothing ABORTONERROR=FALSE", 7, "", ""},
+    {"library missing: skipped", "CASE=missing", 7,
+     "Unable to load plug-in library. Please rebuild your project and make sure all "
+     "required plug-ins are installed.\r\rAction skipped",
+     ""},
+    {"library not loadable: run error", "CASE=broken", 0,
+     "Runtime error in setup script:", "Unable to load plug-in library"},
+};
+
+class PluginsE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string temp = ovdtest::TestOutDir() + "\\temp";
+        CreateDirectoryA(temp.c_str(), nullptr);
+        SetEnvironmentVariableA("TMP", temp.c_str());
+        SetEnvironmentVariableA("TEMP", temp.c_str());
+    }
+};
+
+TEST_F(PluginsE2E, SilentRunsShowNothingAndWaitForThePlugIn)
+{
+    for (const PluginCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const auto run = ovdtest::RunProgram("\"" + Package() + "\" /s " + c.properties, 60000);
+        ASSERT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+    }
+}
+
+TEST_F(PluginsE2E, ShownRunsReportFailuresInTheirBoxes)
+{
+    for (const PluginCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        HANDLE engine = ovdtest::StartProgram("\"" + Package() + "\" " + c.properties);
+        ASSERT_TRUE(engine);
+        if (*c.box != '\0') {
+            HWND box = ovdtest::WaitForProcessWindow(GetProcessId(engine), "#32770", 30000, true);
+            ASSERT_TRUE(box);
+            char text[1024] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            const std::string message = text;
+            EXPECT_EQ(message.rfind(c.box, 0), 0u) << message;
+            EXPECT_NE(message.find(c.boxAlsoHolds), std::string::npos) << message;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        EXPECT_EQ(ovdtest::WaitForExitCode(engine), c.exitCode);
+    }
+}
+
+} // namespace

@@ -1,0 +1,7 @@
+// Returns an empty text.
+#include "PluginText.h"
+
+PLUGIN_ENTRY
+{
+    return plugin::HandBack("", buffer);
+}
