@@ -43,6 +43,14 @@ run_tree() {
   fi
 }
 
+# The layer rules of src/ (docs/architecture.md).
+if python3 scripts/check-layers.py; then
+  summary+=("layers: passed")
+else
+  status=1
+  summary+=("layers: FAILED")
+fi
+
 run_tree native -j "$jobs" -LE fuzz
 run_tree fuzz -j "$jobs" -L fuzz
 run_tree win64
