@@ -225,9 +225,12 @@ void RunPluginCommand(TScriptRun& run, long line)
     }
     if (!result.Text.empty())
         LoadVariablesFromText(result.Text);
-    // Marked after the hand-back, so that the plug-in's copy of the store cannot undo it.
-    if (result.Cancelled)
+    // Marked after the hand-back, so that the plug-in's copy of the store (taken before the
+    // user cancelled) cannot undo the cancel.
+    if (result.Cancelled) {
+        Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
         SetVariable("ABORTEDONERROR", "TRUE", "Cancel at Plug-In Time");
+    }
     else if (result.Text.empty() && IsTrue(GetVariable("ABORTONERROR")))
         throw ScriptError(EngineMessage(kGeneralFailureMessage));
 }

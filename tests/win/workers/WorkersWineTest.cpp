@@ -1,0 +1,259 @@
+// Workers under Wine: the finish protocol of the worker base, plug-in commands run by the
+// real runner with a plain window standing in for the progress dialog (its timer polls
+// the progress and plays the user who cancels), the watchdog, silent waits, and the
+// taskbar attention around a message box.
+#include "CommandTable.h"
+#include "ExecutionLoop.h"
+#include "ProgressDisplay.h"
+#include "ProgressRunnerUI.h"
+#include "RecordingRunnerUI.h"
+#include "RunPlatform.h"
+#include "RunnerUIWin32.h"
+#include "ScriptTestSupport.h"
+#include "TScriptThread.h"
+#include "TaskbarProgress.h"
+#include "VariableManager.h"
+#include "WaitForWorker.h"
+#include "WorkerProgress.h"
+#include "mscriptexec.h"
+#include "ovdtest.h"
+#include "uGlobals.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using ovdtest_engine::FillScript;
+using ovdtest_engine::Line;
+
+std::string PluginDir()
+{
+    return ovdtest::BuildDir() + "\\tests\\e2e\\plugins\\plugins\\";
+}
+
+void ResetVariables()
+{
+    ovd::Variables().ClearVariables();
+    for (const char* name : {"ABORTEDONERROR", "ZOVR_IsCancelled", "SILENT"})
+        ovd::DefineVariable(name, "FALSE", "Initialization");
+    ovd::DefineVariable("ABORTONERROR", "TRUE", "Initialization");
+    ovd::DefineVariable("PROGRESS", "0", "Initialization");
+    ovd::Process().ExitCode = 0;
+}
+
+// A plain window in place of the progress dialog. Its timer does what the dialog's timer
+// does while a worker runs, and presses "Cancel" once the worker has reported `cancelAt`.
+class TStandInDialog {
+public:
+    TStandInDialog(ovd::IRunnerUI& ui, long long cancelAt) : ui_(ui), cancelAt_(cancelAt)
+    {
+        window_ = CreateWindowExA(0, "STATIC", "Progress", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                                  100, 300, 120, nullptr, nullptr, nullptr, nullptr);
+        current_ = this;
+        ovd::SetCurrentDialogWindow(window_);
+        SetTimer(window_, 1, 100, Tick);
+    }
+    ~TStandInDialog()
+    {
+        KillTimer(window_, 1);
+        ovd::SetCurrentDialogWindow(nullptr);
+        DestroyWindow(window_);
+        current_ = nullptr;
+    }
+    DWORD cancelTick = 0;
+    bool published = false; // "ZOVR_thCancelled" became "TRUE" after the cancel
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) noexcept
+    {
+        TStandInDialog* self = current_;
+        if (self == nullptr || !ovd::ProgressPollingActive())
+            return;
+        ovd::RefreshProgressDisplay(self->ui_, ovd::kStoredProgressText, true, 0, 0, 0);
+        if (self->cancelTick != 0 && ovd::GetVariable("ZOVR_thCancelled") == "TRUE")
+            self->published = true;
+        const ovd::TProgressState progress = ovd::StoredProgress();
+        if (self->cancelTick == 0 && self->cancelAt_ >= 0 && !progress.Text.empty() &&
+            progress.Position >= self->cancelAt_) {
+            ovd::Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
+            self->cancelTick = GetTickCount();
+        }
+    }
+
+    static inline TStandInDialog* current_ = nullptr;
+    ovd::IRunnerUI& ui_;
+    long long cancelAt_;
+    HWND window_;
+};
+
+struct CancelCase {
+    const char* name;
+    const char* library;
+    const char* parameters;
+    const char* abortOnError;
+    bool silent;
+    long long cancelAt;  // -1: cancelled before the line (silent), never by the window
+    long exitCode;       // 5: the script saw ABORT "TRUE" after the line
+    bool box;            // "Setup cancelled" shown
+    const char* stopped; // PLUGIN_STOPPED afterwards ("": the store never got its text)
+    bool killed;         // ended by its watchdog
+};
+
+TEST(PluginWorker, CancelReachesThePlugInAndTheScript)
+{
+    const CancelCase cases[] = {
+        {"stops when asked", "progress.dll", "100", "FALSE", false, 20, 5, true, "TRUE", false},
+        {"stuck: ended by its watchdog", "stuck.dll", "", "FALSE", false, 10, 5, true, "", true},
+        {"ABORTONERROR ends the run", "progress.dll", "100", "TRUE", false, 20, 0, true, "", false},
+        {"silent: the wait blocks, cancel still counts", "progress.dll", "0", "FALSE", true, -1, 5,
+         false, "FALSE", false},
+    };
+    for (const CancelCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetVariables();
+        ovd::SetVariable("ABORTONERROR", c.abortOnError, "test");
+        ovd::SetVariable("SILENT", c.silent ? "TRUE" : "FALSE", "test");
+        if (c.cancelAt < 0)
+            ovd::SetVariable("ZOVR_IsCancelled", "TRUE", "test");
+        ovd::TCompiledScript script;
+        FillScript(script, {Line{"Plug", {c.parameters, c.library}},
+                            Line{"If", {"ABORT", "0", "TRUE", "FALSE"}},
+                            Line{"Terminate with Exit Code", {"5"}}, Line{"End", {}},
+                            Line{"Terminate with Exit Code", {"1"}}});
+        script.PluginCommandNames.Add("Plug");
+        ovd::Process().SupportDir = PluginDir();
+
+        ovd::TRecordingRunnerUI dialogs;
+        dialogs.DialogVisible = !c.silent;
+        ovd::TProgressRunnerUI ui(dialogs);
+        ovd::TEngineServices services;
+        services.Platform = &ovd::Win32RunPlatform();
+        services.UI = &ui;
+        services.RunPlugin = ovd::RunPluginInWorker;
+        ovd::TScriptRun run(services);
+        run.Script = &script;
+        run.Labels.Build(script.CommandNames, script.CommandIds, script.ParameterLists);
+        ovd::ClearCommands();
+        ovd::RegisterRunnerCommands();
+
+        TStandInDialog window(ui, c.silent ? -1 : c.cancelAt);
+        ovd::RunExecutionLoop(run);
+        const DWORD ended = GetTickCount();
+
+        EXPECT_EQ(ovd::Process().ExitCode, c.exitCode);
+        EXPECT_EQ(ovd::GetVariable("PLUGIN_STOPPED"), c.stopped);
+        EXPECT_EQ(dialogs.Messages.size(), c.box ? 1u : 0u);
+        if (c.box && !dialogs.Messages.empty()) {
+            EXPECT_EQ(dialogs.Messages[0].Text, "Setup cancelled");
+        }
+        if (std::string(c.abortOnError) == "FALSE") {
+            EXPECT_EQ(ovd::GetVariable("ABORTEDONERROR"), "TRUE");
+        }
+        if (!c.silent) {
+            ASSERT_NE(window.cancelTick, 0u);
+            // The window saw the plug-in's reports and published the cancel.
+            bool sawStep = false;
+            for (const std::string& e : dialogs.Events)
+                sawStep = sawStep || e.rfind("dialog progress St", 0) == 0;
+            EXPECT_TRUE(sawStep);
+            EXPECT_TRUE(window.published);
+        }
+        if (c.killed) {
+            // No report for a whole interval: killed 5 to 10 seconds after the cancel.
+            const DWORD afterCancel = ended - window.cancelTick;
+            EXPECT_GE(afterCancel, 4900u);
+            EXPECT_LE(afterCancel, 11000u);
+        }
+        EXPECT_FALSE(ovd::ProgressPollingActive());
+    }
+    ovd::Process().SilentMode = false;
+}
+
+// A worker whose body does what the test asks.
+class TTestWorker final : public ovd::TWorkerThread {
+public:
+    static inline bool WorkerFinishedFlag = false;
+    enum class Body { Returns, Throws, ExitsThread };
+    explicit TTestWorker(Body body) : TWorkerThread(WorkerFinishedFlag), body_(body) {}
+    DWORD finishedOn = 0;
+
+private:
+    void Execute() override
+    {
+        if (body_ == Body::Throws)
+            throw std::runtime_error("body failed");
+        if (body_ == Body::ExitsThread)
+            ExitThread(3);
+    }
+    void Finished() override { finishedOn = GetCurrentThreadId(); }
+    Body body_;
+};
+
+TEST(WorkerBase, EveryBodyEndsTheWait)
+{
+    struct Case {
+        const char* name;
+        TTestWorker::Body body;
+        const char* failure;
+        bool finishedRuns;
+        bool silent;
+    };
+    const Case cases[] = {
+        {"returns", TTestWorker::Body::Returns, "", true, false},
+        {"throws", TTestWorker::Body::Throws, "body failed", true, false},
+        {"throws, silent", TTestWorker::Body::Throws, "body failed", true, true},
+        {"ends its thread itself", TTestWorker::Body::ExitsThread, "", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetVariables();
+        ovd::Process().SilentMode = c.silent;
+        ovd::TEngineServices services;
+        ovd::TScriptRun run(services);
+        run.RegistryView = "Win64"; // redirection off around the body (where there is any)
+        TTestWorker worker(c.body);
+        EXPECT_FALSE(ovd::AwaitWorker(run, worker, {}));
+        EXPECT_TRUE(TTestWorker::WorkerFinishedFlag);
+        EXPECT_EQ(worker.Failure(), c.failure);
+        EXPECT_EQ(worker.finishedOn, c.finishedRuns ? GetCurrentThreadId() : 0u);
+    }
+    ovd::Process().SilentMode = false;
+}
+
+TEST(ProgressAttention, BracketsTheEngineBoxes)
+{
+    if (!ovd::TaskbarProgress().Available())
+        GTEST_SKIP() << "no taskbar-list interface";
+    ResetVariables();
+    ovd::DefineVariable("PROGRESSMODE", "MARQUEE", "Initialization");
+    ovd::SetProgressAttention(true, false);
+    EXPECT_EQ(ovd::GetVariable("PROGRESSMODE"), "PAUSE");
+    ovd::SetProgressAttention(true, true); // nested: the first mode stays remembered
+    EXPECT_EQ(ovd::GetVariable("PROGRESSMODE"), "ERROR");
+    ovd::SetProgressAttention(false, false);
+    EXPECT_EQ(ovd::GetVariable("PROGRESSMODE"), "MARQUEE");
+
+    // A real box of the runner: the error state while it is open.
+    ovd::TProgressRunnerUI ui(ovd::Win32RunnerUI());
+    ovd::TEngineServices services;
+    services.UI = &ui;
+    ovd::TScriptRun run(services);
+    std::string modeWhileOpen;
+    std::thread closer([&] {
+        HWND box = ovdtest::WaitForProcessWindow(GetCurrentProcessId(), "#32770", 20000, true);
+        modeWhileOpen = ovd::GetVariable("PROGRESSMODE");
+        if (box != nullptr)
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    ovd::ShowOwnedError(run, "Attention");
+    closer.join();
+    EXPECT_EQ(modeWhileOpen, "ERROR");
+    EXPECT_EQ(ovd::GetVariable("PROGRESSMODE"), "MARQUEE");
+}
+
+} // namespace
