@@ -15,12 +15,13 @@ endif()
 # at -O2/-O3 reports overlaps and over-reads inside std::string that cannot happen
 # (-Wrestrict, -Wstringop-overread/-overflow, -Warray-bounds on inlined library code): they
 # stay warnings there, so that a Release build compiles.
+set(OVD_WARNING_FLAGS -Wall -Wextra -Werror)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12)
+  list(APPEND OVD_WARNING_FLAGS -Wno-error=restrict -Wno-error=stringop-overread
+    -Wno-error=stringop-overflow -Wno-error=array-bounds)
+endif()
 function(ovd_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12)
-    target_compile_options(${target} PRIVATE -Wno-error=restrict -Wno-error=stringop-overread
-      -Wno-error=stringop-overflow -Wno-error=array-bounds)
-  endif()
+  target_compile_options(${target} PRIVATE ${OVD_WARNING_FLAGS})
 endfunction()
 
 # Links a Windows program stripped: everything behind the last section is the overlay,
