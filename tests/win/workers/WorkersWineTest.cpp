@@ -178,7 +178,7 @@ TEST(PluginWorker, CancelReachesThePlugInAndTheScript)
 class TTestWorker final : public ovd::TWorkerThread {
 public:
     static inline bool WorkerFinishedFlag = false;
-    enum class Body { Returns, Throws, ExitsThread };
+    enum class Body { Returns, Throws, ExitsThread, Hangs };
     explicit TTestWorker(Body body) : TWorkerThread(WorkerFinishedFlag), body_(body) {}
     DWORD finishedOn = 0;
 
@@ -189,6 +189,8 @@ private:
             throw std::runtime_error("body failed");
         if (body_ == Body::ExitsThread)
             ExitThread(3);
+        while (body_ == Body::Hangs) // deaf to the terminate request
+            Sleep(50);
     }
     void Finished() override { finishedOn = GetCurrentThreadId(); }
     Body body_;
@@ -223,6 +225,53 @@ TEST(WorkerBase, EveryBodyEndsTheWait)
         EXPECT_EQ(worker.finishedOn, c.finishedRuns ? GetCurrentThreadId() : 0u);
     }
     ovd::Process().SilentMode = false;
+}
+
+DWORD g_cancelledAt = 0;
+
+// The user's cancel, once the wait has reported the script's progress.
+void CALLBACK CancelOnceTheProgramRuns(HWND, UINT, UINT_PTR, DWORD) noexcept
+{
+    if (g_cancelledAt == 0 && ovd::GetVariable("ZOVR_thProgress") == "30") {
+        ovd::Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
+        g_cancelledAt = GetTickCount();
+    }
+}
+
+// A program-running worker's wait: the script's progress reported on every step; after
+// a cancel the command's cancel action runs and the kill-at-first-tick watchdog ends the
+// worker 5 seconds later; the cancelled ending follows.
+TEST(WorkerBase, KillAtFirstTickEndsADeafWorker)
+{
+    ResetVariables();
+    ovd::DefineVariable("ABORTONERROR", "FALSE", "Initialization");
+    ovd::DefineVariable("PROGRESSTEXT", "Running the program", "Initialization");
+    ovd::DefineVariable("PROGRESS", "30", "Initialization");
+    ovd::TRecordingRunnerUI dialogs;
+    ovd::TEngineServices services;
+    services.UI = &dialogs;
+    ovd::TScriptRun run(services);
+    TTestWorker worker(TTestWorker::Body::Hangs);
+    int cancelActions = 0;
+    ovd::TWorkerWait wait;
+    wait.Watchdog = ovd::WatchdogTimer::traTimer;
+    wait.CancelNote = "Cancel at Run-Program Time";
+    wait.ReportScriptProgress = true;
+    wait.OnCancel = [&] { ++cancelActions; };
+    g_cancelledAt = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, CancelOnceTheProgramRuns);
+    EXPECT_TRUE(ovd::WaitForWorker(run, worker, wait));
+    const DWORD afterCancel = GetTickCount() - g_cancelledAt;
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(ovd::GetVariable("ZOVR_thProgressText"), "Running the program");
+    EXPECT_GE(cancelActions, 1);
+    EXPECT_GE(afterCancel, 4900u);
+    EXPECT_LE(afterCancel, 7000u);
+    EXPECT_EQ(WaitForSingleObject(worker.Handle(), 0), WAIT_OBJECT_0);
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Text, "Setup cancelled");
+    EXPECT_EQ(ovd::GetVariable("ABORTEDONERROR"), "TRUE");
+    EXPECT_FALSE(run.EndRequested);
 }
 
 TEST(ProgressAttention, BracketsTheEngineBoxes)

@@ -64,7 +64,10 @@ inline Variables Read(const char* text)
 
 inline std::string Quoted(const std::string& item)
 {
-    if (item.find_first_of(" ,\"\t") == std::string::npos && !item.empty())
+    bool plain = !item.empty();
+    for (unsigned char c : item)
+        plain = plain && c > ' ' && c != ',' && c != '"';
+    if (plain)
         return item;
     std::string out = "\"";
     for (char c : item) {

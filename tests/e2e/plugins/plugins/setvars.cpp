@@ -1,5 +1,5 @@
 // The worked example of docs/plugins.md: the parameter text holds NAME=value pairs
-// separated by ";"; each is set (or added), and PLUGIN_CALLS counts the calls.
+// separated by ";"; each is set (or added). All other variables are handed back as given.
 #include "PluginText.h"
 
 PLUGIN_ENTRY
