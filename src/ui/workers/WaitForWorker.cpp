@@ -86,7 +86,12 @@ bool AwaitWorker(const TScriptRun& run, TWorkerThread& worker, const TWorkerWait
     pool.SetWatchdogHandler(wait.Watchdog, [&pool, &worker, timer = wait.Watchdog] {
         WatchdogTick(pool, timer, worker);
     });
-    worker.Start(SixtyFourBitMode(run));
+    try {
+        worker.Start(SixtyFourBitMode(run));
+    } catch (...) {
+        pool.SetWatchdogHandler(wait.Watchdog, {});
+        throw;
+    }
     bool cancelled = false;
     while (!finished) {
         if (wait.ReportScriptProgress) {
