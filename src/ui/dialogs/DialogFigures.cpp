@@ -1,0 +1,87 @@
+#include "DialogFigures.h"
+
+#include "ScriptText.h"
+
+namespace ovd {
+namespace {
+
+std::string Grouped(unsigned long long value)
+{
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+// The folder above `folder` (with its trailing backslash); empty at a root.
+std::string ParentFolder(const std::string& folder)
+{
+    std::string path = WithoutBackslash(folder);
+    const std::size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos || slash + 1 >= path.size() ||
+        (path.size() >= 2 && path[0] == '\\' && path[1] == '\\' &&
+         path.find('\\', 2) == std::string::npos))
+        return {};
+    return path.substr(0, slash + 1);
+}
+
+} // namespace
+
+std::string FormatSize(long long bytes, const TSizeUnits& units)
+{
+    const bool negative = bytes < 0;
+    const unsigned long long magnitude =
+        negative ? 0ULL - static_cast<unsigned long long>(bytes) : static_cast<unsigned long long>(bytes);
+    std::string number;
+    std::string unit;
+    if (negative || bytes < 1048576LL) {
+        number = Grouped(magnitude);
+        unit = units.Bytes;
+    } else if (bytes < 1073741824LL) {
+        number = Grouped(magnitude / 1024);
+        unit = units.KB;
+    } else {
+        number = Grouped(magnitude / 1048576);
+        unit = units.MB;
+    }
+    return (negative ? "-" : "") + number + " " + unit;
+}
+
+std::string BrowseRoot(std::string_view target, const FolderExistsFn& exists)
+{
+    std::string path;
+    std::size_t start = 0;
+    if (target.size() >= 2 && target[0] == '\\' && target[1] == '\\') {
+        path = "\\\\";
+        start = 2;
+    }
+    for (std::size_t i = start; i < target.size(); ++i)
+        if (!(target[i] == '\\' && !path.empty() && path.back() == '\\' && path.size() > start))
+            path += target[i];
+    std::string folder = path.empty() ? path : WithBackslash(path);
+    while (!folder.empty() && !exists(folder))
+        folder = ParentFolder(folder);
+    return folder;
+}
+
+std::string TargetTail(std::string_view target, const FolderExistsFn& exists)
+{
+    const std::string full = target.empty() ? std::string() : WithBackslash(std::string(target));
+    std::string folder = full;
+    while (!folder.empty() && !exists(folder))
+        folder = ParentFolder(folder);
+    return full.substr(folder.size());
+}
+
+std::string BrowsedFolderText(std::string_view chosen, std::string_view rememberedTarget,
+                              std::string_view tail)
+{
+    if (rememberedTarget.empty())
+        return std::string(chosen);
+    if (chosen.size() <= rememberedTarget.size() &&
+        SameTextAscii(rememberedTarget.substr(0, chosen.size()), chosen))
+        return std::string(rememberedTarget);
+    return WithBackslash(std::string(chosen)) + std::string(tail);
+}
+
+} // namespace ovd

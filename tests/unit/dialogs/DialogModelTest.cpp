@@ -1,0 +1,207 @@
+// The property model and the rules: a form's controls read and written by name, defaults
+// for what the form file leaves out, rules parsed and applied as a dialog applies them.
+#include "DialogModel.h"
+#include "DialogRules.h"
+#include "FormFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace ovd {
+namespace {
+
+const char* kLicence = R"(object Licence: TPoolTemplate
+  Caption = 'Licence'
+  ClientWidth = 497
+  object Panel1: TPanel
+    Left = 8
+    Caption = ''
+    object CheckBox1: TRzCheckBox
+      Left = 16
+      Caption = 'I &accept'
+      Hint = 'acceptlicence'
+      State = cbChecked
+    end
+  end
+  object Memo1: TMemo
+    Lines.Strings = (
+      'one'
+      'two')
+  end
+  object cmpFormDesigner: TPanel
+  end
+  object ButtonNext: TButton
+    Caption = '&Next >'
+    Enabled = False
+    Tag = 1
+  end
+end
+)";
+
+TDialogModel Licence()
+{
+    return TDialogModel::FromForm(LoadForm(kLicence));
+}
+
+TEST(DialogModel, ReadsPublishedPropertiesByNameWithDefaults)
+{
+    const TDialogModel model = Licence();
+    ASSERT_EQ(model.Controls().size(), 5u); // the designer is left out
+    struct Case {
+        const char* control;
+        const char* property;
+        bool found;
+        const char* value;
+    };
+    const std::vector<Case> cases = {
+        {"licence", "caption", true, "Licence"},
+        {"CheckBox1", "Checked", true, "True"},   // from State
+        {"checkbox1", "Visible", true, "True"},   // default
+        {"ButtonNext", "Enabled", true, "False"}, // as authored
+        {"ButtonNext", "Tag", true, "1"},
+        {"Memo1", "Lines", true, "one\r\ntwo"},
+        {"Memo1", "Text", true, ""},
+        {"Memo1", "Checked", false, ""},  // no such property on a memo
+        {"Button9", "Enabled", false, ""}, // no such control
+        {"cmpFormDesigner", "Caption", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string value;
+        EXPECT_EQ(model.Read(c.control, c.property, value), c.found)
+            << c.control << "." << c.property;
+        if (c.found) {
+            EXPECT_EQ(value, c.value) << c.control << "." << c.property;
+        }
+    }
+    EXPECT_EQ(model.Controls()[2].Parent, 1);
+    EXPECT_EQ(model.Controls()[2].BoundVariable(), "ACCEPTLICENCE");
+}
+
+TEST(DialogModel, UnknownClassIsRefused)
+{
+    EXPECT_THROW(TDialogModel::FromForm(LoadForm("object A: TPoolTemplate\n object B: TWebBrowser\n"
+                                                 " end\nend\n")),
+                 EDialogError);
+    EXPECT_THROW(TDialogModel::FromForm(LoadForm("object A: TButton\nend\n")), EDialogError);
+}
+
+TEST(DialogModel, WriteReportsTheChangeOnlyForExistingProperties)
+{
+    TDialogModel model = Licence();
+    std::vector<std::string> changes;
+    model.OnChange = [&](int index, const std::string& property) {
+        changes.push_back(model.Controls()[index].Name + "." + property);
+    };
+    EXPECT_TRUE(model.Write("buttonnext", "ENABLED", "True"));
+    EXPECT_FALSE(model.Write("ButtonNext", "Checked", "True"));
+    EXPECT_FALSE(model.Write("Nobody", "Enabled", "True"));
+    EXPECT_EQ(changes, std::vector<std::string>{"ButtonNext.Enabled"});
+    std::string value;
+    model.Read("ButtonNext", "Enabled", value);
+    EXPECT_EQ(value, "True");
+}
+
+TEST(DialogRules, ParsesThePiecesInOrder)
+{
+    struct Case {
+        const char* line;
+        bool valid;
+        TDialogRule rule;
+    };
+    const std::vector<Case> cases = {
+        {"IF (CheckBox1.Checked = True)  THEN  ButtonNext.Enabled := True;",
+         true,
+         {"CheckBox1", "Checked", "True", false, "ButtonNext", "Enabled", "True"}},
+        {"IF (CheckBox1.Checked <> True)  THEN  ButtonNext.Enabled := False;\r",
+         true,
+         {"CheckBox1", "Checked", "True", true, "ButtonNext", "Enabled", "False"}},
+        {"IF (Edit1.Text = Edit2.Text)  THEN  Label1.Caption := Edit1.Text;",
+         true,
+         {"Edit1", "Text", "Edit2.Text", false, "Label1", "Caption", "Edit1.Text"}},
+        {"IF (Edit1.Text = a b)  THEN  Label1.Caption := x = y;",
+         true,
+         {"Edit1", "Text", "a b", false, "Label1", "Caption", "x = y"}},
+        {"IF (CheckBox1.Checked = True) THEN ButtonNext.Enabled := True;", false, {}},
+        {"IF (CheckBox1.Checked = True)  THEN  ButtonNext.Enabled := True", false, {}},
+        {"", false, {}},
+    };
+    for (const Case& c : cases) {
+        const auto rule = ParseDialogRule(c.line);
+        ASSERT_EQ(rule.has_value(), c.valid) << c.line;
+        if (!rule)
+            continue;
+        EXPECT_EQ(rule->Component, c.rule.Component) << c.line;
+        EXPECT_EQ(rule->Property, c.rule.Property) << c.line;
+        EXPECT_EQ(rule->Value, c.rule.Value) << c.line;
+        EXPECT_EQ(rule->NotEqual, c.rule.NotEqual) << c.line;
+        EXPECT_EQ(rule->Component2, c.rule.Component2) << c.line;
+        EXPECT_EQ(rule->Property2, c.rule.Property2) << c.line;
+        EXPECT_EQ(rule->Value2, c.rule.Value2) << c.line;
+    }
+}
+
+TEST(DialogRules, AcceptBoxEnablesNextOnlyWhileChecked)
+{
+    const auto rules = ParseDialogRules({
+        "IF (CheckBox1.Checked = True)  THEN  ButtonNext.Enabled := True;",
+        "IF (CheckBox1.Checked <> True)  THEN  ButtonNext.Enabled := False;",
+        "IF (Nobody.Checked = True)  THEN  ButtonNext.Enabled := False;",
+        "IF (CheckBox1.Checked = True)  THEN  ButtonNext.Nothing := False;",
+        "IF (CheckBox1.Checked = TRUE)  THEN  Licence.Caption := CheckBox1.Caption;",
+    });
+    TDialogModel model = Licence();
+    const auto state = [&](const char* control, const char* property) {
+        std::string value;
+        model.Read(control, property, value);
+        return value;
+    };
+    ApplyDialogRules(model, rules);
+    EXPECT_EQ(state("ButtonNext", "Enabled"), "True");
+    EXPECT_EQ(state("Licence", "Caption"), "I &accept"); // value2 resolved from a property
+    model.Write("CheckBox1", "Checked", "False");
+    ApplyDialogRules(model, rules);
+    EXPECT_EQ(state("ButtonNext", "Enabled"), "False");
+}
+
+TEST(DialogRules, OnlyTheEqualRuleLeavesTheTargetSetAfterClearing)
+{
+    const auto rules =
+        ParseDialogRules({"IF (CheckBox1.Checked = True)  THEN  ButtonNext.Enabled := True;"});
+    TDialogModel model = Licence();
+    ApplyDialogRules(model, rules);
+    model.Write("CheckBox1", "Checked", "False");
+    ApplyDialogRules(model, rules);
+    std::string value;
+    model.Read("ButtonNext", "Enabled", value);
+    EXPECT_EQ(value, "True");
+}
+
+TEST(DialogRules, AFailingWriteIsSwallowed)
+{
+    const auto rules = ParseDialogRules({
+        "IF (CheckBox1.Checked = True)  THEN  Memo1.Text := boom;",
+        "IF (CheckBox1.Checked = True)  THEN  ButtonNext.Enabled := True;",
+    });
+    TDialogModel model = Licence();
+    model.OnChange = [&](int index, const std::string&) {
+        if (model.Controls()[index].Name == "Memo1")
+            throw std::runtime_error("refused");
+    };
+    EXPECT_NO_THROW(ApplyDialogRules(model, rules));
+    std::string value;
+    model.Read("ButtonNext", "Enabled", value);
+    EXPECT_EQ(value, "True");
+}
+
+TEST(DialogModel, DemoPagesLoad)
+{
+    for (const char* page : {"Welcome", "Licence", "Folder", "Options", "Progress", "Finish"}) {
+        const std::string path = std::string(OVD_DEMO_SUPPORT) + "/" + page + ".dfm";
+        EXPECT_NO_THROW(TDialogModel::FromForm(ReadFormFile(path))) << page;
+    }
+}
+
+} // namespace
+} // namespace ovd
