@@ -4,6 +4,7 @@
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
 #include "ProgressDisplay.h"
+#include "ProgramCommands.h"
 #include "ProgressRunnerUI.h"
 #include "RunPlatform.h"
 #include "RunnerUI.h"
@@ -50,5 +51,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::ImageListPool(); // the hidden main form, on the main thread
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
+    ovd::RegisterProgramCommands(services);
     return ovd::RunStartup(services);
 }

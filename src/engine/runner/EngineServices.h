@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +82,12 @@ struct TEngineServices {
     TRemovedMediumHandling RemovedMedium;
     // Without one, texts are used as stored.
     TranslationFn Translate;
+    // Run preparation: the setup language of this run (empty: the package has none);
+    // nothing when the user cancelled the language choice, which ends the setup before the
+    // script runs. Without one, the run has no language.
+    std::function<std::optional<std::string>()> ChooseLanguage;
+    // Before the next line whenever LANGUAGE changed to a language not loaded yet.
+    std::function<void(const std::string& language)> LoadLanguage;
     // Without one, progress changes wait for the next line.
     ProgressRefreshFn RefreshProgress;
     TExitSteps ExitSteps;

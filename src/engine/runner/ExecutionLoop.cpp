@@ -163,8 +163,11 @@ void RefreshRunSettings(TScriptRun& run)
         RefreshDateAndTime(*run.Services.Platform);
 
     const std::string language = GetVariable("LANGUAGE");
-    if (!language.empty() && language != run.RememberedLanguage)
-        run.RememberedLanguage = language; // translation tables come with the dialog engine
+    if (!language.empty() && language != run.RememberedLanguage) {
+        run.RememberedLanguage = language;
+        if (run.Services.LoadLanguage)
+            run.Services.LoadLanguage(language);
+    }
     SetVariable("LANGUAGE", language, "Initialization");
     SetVariable("UNINSTALLLINK", run.UninstallLink, "Initialization");
     SetVariable("ENGINECACHE", run.EngineCache, "Initialization");

@@ -52,9 +52,6 @@ public:
     // Removes the "Reboot and Resume" entry of this product under RunOnce (HKCU and HKLM).
     virtual void DeleteResumeEntry(const std::string& valueName) = 0;
 
-    // The setup language chosen for this run; empty when the package has no translations.
-    virtual std::string ChooseSetupLanguage() = 0;
-
     // Ends the process at once with this exit code (validation failure). Returns only in
     // tests.
     virtual void EndProcess(int exitCode) = 0;

@@ -260,9 +260,6 @@ public:
         }
     }
 
-    // Translations arrive with the setup-language support.
-    std::string ChooseSetupLanguage() override { return {}; }
-
     void EndProcess(int exitCode) override
     {
         // The support folder holds only what we unpacked: leave the machine as it was.

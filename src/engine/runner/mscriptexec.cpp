@@ -20,6 +20,14 @@ std::string PatchPathFor(const std::string& databasePath)
     return (hasExtension ? databasePath.substr(0, dot) : databasePath) + ".msp";
 }
 
+void RemoveSingleInstanceMarker(TScriptRun& run)
+{
+    if (!run.SingleInstanceMarker.empty() && run.Services.Platform != nullptr) {
+        run.Services.Platform->RemoveFile(run.SingleInstanceMarker);
+        run.SingleInstanceMarker.clear();
+    }
+}
+
 } // namespace
 
 void RecordPendingProperty(TScriptRun& run, const std::string& name, const std::string& value)
@@ -110,12 +118,18 @@ PrepareOutcome PrepareRun(TScriptRun& run)
             RecordPendingProperty(run, "A" + header, "FALSE");
     }
 
-    // 11. Setup language.
+    // 11. Setup language; cancelling the choice ends the setup before the script runs.
     run.RememberedLanguage = "ZILCH";
     DefineVariable("LANGUAGE", "", "Initialization");
-    const std::string language = platform.ChooseSetupLanguage();
-    if (!language.empty())
-        DefineVariable("LANGUAGE", language, "Initialization");
+    if (run.Services.ChooseLanguage) {
+        const std::optional<std::string> language = run.Services.ChooseLanguage();
+        if (!language) {
+            RemoveSingleInstanceMarker(run);
+            return PrepareOutcome::LanguageCancelled;
+        }
+        if (!language->empty())
+            DefineVariable("LANGUAGE", *language, "Initialization");
+    }
 
     // 12. Command-line assignments win over everything defined so far.
     InjectCommandLineProperties();
@@ -142,10 +156,7 @@ bool CancelEndsRun(TScriptRun& run)
 
 void RunExitStep(TScriptRun& run)
 {
-    if (!run.SingleInstanceMarker.empty() && run.Services.Platform != nullptr) {
-        run.Services.Platform->RemoveFile(run.SingleInstanceMarker);
-        run.SingleInstanceMarker.clear();
-    }
+    RemoveSingleInstanceMarker(run);
     run.Services.ExitSteps.Run();
 }
 

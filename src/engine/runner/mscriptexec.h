@@ -101,6 +101,7 @@ enum class PrepareOutcome {
     ValidationFailed, // exit code 314 (the platform has ended the process)
     NoDatabase,       // neither the database nor its patch file: run nothing
     AlreadyRunning,   // single-instance marker present: run nothing
+    LanguageCancelled, // the user cancelled the language choice: run nothing
 };
 
 // Steps 1-12 of run preparation, in order, with their trace tags.

@@ -47,6 +47,7 @@ protected:
         services.UI = &ui;
         run.DatabasePath = "C:\\Temp\\ovd1\\setup.msi";
         services.Trace = [this](std::string_view tag) { platform.events.emplace_back(tag); };
+        services.ChooseLanguage = [this] { return platform.ChooseLanguage(); };
         platform.files.insert(run.DatabasePath);
     }
     void TearDown() override
@@ -123,6 +124,21 @@ TEST_F(RunPreparation, DatabaseOrPatchRequired)
         run.DatabasePath = c.database;
         EXPECT_EQ(PrepareRun(run), c.outcome) << c.database << c.databaseExists << c.patchExists;
     }
+}
+
+// Cancelling the language choice ends the setup before the script: nothing runs and the
+// single-instance marker goes.
+TEST_F(RunPreparation, LanguageCancelledRunsNothing)
+{
+    script.CompilerVariables.Add("SINGLEINSTANCE");
+    script.CompilerVariables.Add("TRUE");
+    platform.language = std::nullopt;
+    bool ran = false;
+    run.OnLine = [&](long) { return ran = true; };
+    ScriptRunner(run);
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(platform.files.empty() || platform.files.count(run.DatabasePath) == platform.files.size());
+    EXPECT_EQ(platform.events.back(), "remove C:\\Temp\\{87654321-AAAA-BBBB-CCCC-000000000002}.ovd");
 }
 
 TEST_F(RunPreparation, SingleInstanceOnlyForExactTrue)

@@ -6,6 +6,7 @@
 #include "RunPlatform.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,7 +49,7 @@ public:
     bool admin = true;
     int productState = -1;
     bool packageMatches = true;
-    std::string language;
+    std::optional<std::string> language = std::string(); // nothing: the user cancelled
     std::optional<std::string> identFolder;
     int endedWith = 0;
 

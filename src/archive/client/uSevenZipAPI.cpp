@@ -14,7 +14,7 @@ namespace {
 
 // Per thread: an extraction runs its callbacks on the thread that called it.
 thread_local std::string storedPassword;
-thread_local bool overwriteAllRequested = false;
+thread_local const TArchiveExtraction* current = nullptr;
 
 int32_t OVD_STDCALL PasswordCallback(char* buffer)
 {
@@ -27,20 +27,34 @@ int32_t OVD_STDCALL PasswordCallback(char* buffer)
     return 1;
 }
 
-int32_t OVD_STDCALL FileCallback(const char*, uint32_t, uint32_t, uint64_t, uint64_t)
+int32_t OVD_STDCALL FileCallback(const char* name, uint32_t, uint32_t, uint64_t done,
+                                 uint64_t total)
 {
+    if (name != nullptr && current != nullptr && current->OnFile) {
+        try {
+            current->OnFile(name, done, total);
+        } catch (...) { // nothing escapes into the library
+        }
+    }
     return 1;
 }
 
 int32_t OVD_STDCALL ContinueCallback(uint64_t, uint64_t)
 {
-    return 1;
+    if (current == nullptr || !current->Continue)
+        return 1;
+    try {
+        return current->Continue() ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
 }
 
 int32_t OVD_STDCALL OverwriteCallback(const char*, uint64_t, uint32_t, uint32_t, const char*,
                                       uint64_t, uint32_t, uint32_t, uint32_t, uint32_t)
 {
-    return overwriteAllRequested ? OVD_OVERWRITE_YES_ALL : OVD_OVERWRITE_NO;
+    return current != nullptr && current->OverwriteExisting ? OVD_OVERWRITE_YES_ALL
+                                                            : OVD_OVERWRITE_NO;
 }
 
 std::string ListingErrorText(int32_t code)
@@ -57,6 +71,17 @@ std::string ListingErrorText(int32_t code)
     }
 }
 
+// The library's own text for its last error on this thread.
+TArchiveResult LibraryFailure(const TSevenZipAPI& api)
+{
+    char text[OVD_ERROR_TEXT_BUFFER] = {};
+    TArchiveResult result;
+    result.Code = api.GetLastArchiveError(text);
+    text[OVD_ERROR_TEXT_BUFFER - 1] = '\0';
+    result.Text = text[0] != '\0' ? text : "#" + std::to_string(result.Code);
+    return result;
+}
+
 template <class Fn> Fn Bind(HMODULE module, const char* name, const std::string& path)
 {
     auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
@@ -70,6 +95,19 @@ struct ListingGuard {
     const TSevenZipAPI& api;
     OVD_HANDLE handle;
     ~ListingGuard() { api.CloseListArchive(handle); }
+};
+
+// The thread's callbacks serve `extraction` for a scope; the password never outlives it.
+class TCallbackScope {
+public:
+    explicit TCallbackScope(const TArchiveExtraction& extraction) { current = &extraction; }
+    ~TCallbackScope()
+    {
+        current = nullptr;
+        storedPassword.clear();
+    }
+    TCallbackScope(const TCallbackScope&) = delete;
+    TCallbackScope& operator=(const TCallbackScope&) = delete;
 };
 
 } // namespace
@@ -100,23 +138,22 @@ const TSevenZipAPI& SevenZipAPI()
     return api;
 }
 
-bool ExtractSetupArchive(const std::string& archive, const std::string& password,
-                         const std::string& targetFolder, bool overwriteAll,
-                         std::string& errorText) noexcept
+TArchiveResult ExtractArchiveFiles(const TArchiveExtraction& extraction) noexcept
 {
     try {
         const TSevenZipAPI& api = SevenZipAPI();
-        overwriteAllRequested = overwriteAll;
+        const TCallbackScope scope(extraction);
+        const char* archive = extraction.Archive.c_str();
+        const char* password = extraction.Password.c_str();
 
-        storedPassword = password;
+        storedPassword = extraction.Password;
         OVD_LISTENTRY* entries = nullptr;
         uint32_t count = 0;
-        OVD_HANDLE handle =
-            api.OpenListArchive(archive.c_str(), 0, PasswordCallback, nullptr, nullptr, nullptr,
-                                password.c_str(), &entries, &count);
+        OVD_HANDLE handle = api.OpenListArchive(archive, 0, PasswordCallback, nullptr, nullptr,
+                                                nullptr, password, &entries, &count);
         if (!handle) {
-            errorText = ListingErrorText(api.GetLastArchiveError(nullptr));
-            return false;
+            const int32_t code = api.GetLastArchiveError(nullptr);
+            return {false, code, ListingErrorText(code), true};
         }
         std::vector<std::string> names;
         {
@@ -132,22 +169,39 @@ bool ExtractSetupArchive(const std::string& archive, const std::string& password
             pointers.push_back(name.data());
         TSZW_TARGETFILES targets{pointers.data(), static_cast<uint32_t>(pointers.size())};
 
-        storedPassword = password;
-        int32_t ok = api.ExtractArchive(archive.c_str(), OVD_OP_EXTRACT, targetFolder.c_str(),
-                                        &targets, 0, password.c_str(), PasswordCallback,
-                                        FileCallback, ContinueCallback, OverwriteCallback);
-        storedPassword.clear();
-        if (!ok) {
-            errorText = "#" + std::to_string(api.GetLastArchiveError(nullptr));
-            return false;
-        }
-        return true;
+        storedPassword = extraction.Password;
+        const int32_t ok =
+            api.ExtractArchive(archive, OVD_OP_EXTRACT, extraction.TargetFolder.c_str(), &targets,
+                               extraction.WithoutFolderNames ? 1 : 0, password, PasswordCallback,
+                               FileCallback, ContinueCallback, OverwriteCallback);
+        if (!ok)
+            return LibraryFailure(api);
+        return {true, 0, {}, false};
     } catch (const std::exception& e) {
-        storedPassword.clear();
-        errorText = e.what();
+        return {false, 0, e.what(), false};
+    } catch (...) {
+        return {false, 0, "Unexpected failure while extracting " + extraction.Archive, false};
+    }
+}
+
+bool ExtractSetupArchive(const std::string& archive, const std::string& password,
+                         const std::string& targetFolder, bool overwriteAll,
+                         std::string& errorText) noexcept
+{
+    try {
+        TArchiveExtraction extraction;
+        extraction.Archive = archive;
+        extraction.Password = password;
+        extraction.TargetFolder = targetFolder;
+        extraction.OverwriteExisting = overwriteAll;
+        const TArchiveResult result = ExtractArchiveFiles(extraction);
+        if (result.Ok)
+            return true;
+        // Failures of the extraction itself are reported by their code.
+        errorText = result.Code != 0 && !result.DuringListing ? "#" + std::to_string(result.Code)
+                                                              : result.Text;
         return false;
     } catch (...) {
-        storedPassword.clear();
         errorText = "Unexpected failure while extracting " + archive;
         return false;
     }

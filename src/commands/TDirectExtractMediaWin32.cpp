@@ -1,0 +1,39 @@
+#include "TDirectExtractMediaWin32.h"
+
+#include "EngineMessages.h"
+#include "FileUtil.h"
+#include "ProgressDisplay.h"
+#include "WorkerProgress.h"
+
+namespace ovd {
+namespace {
+
+// The engine text "% complete".
+constexpr int kCompleteMessage = 21;
+
+} // namespace
+
+void TDirectExtractMedia::Execute()
+{
+    if (!ForceDirectories(request_.Destination)) {
+        result_ = {false, 0, "The folder " + request_.Destination + " cannot be created", false};
+        return;
+    }
+    TArchiveExtraction extraction;
+    extraction.Archive = request_.Archive;
+    extraction.Password = request_.Password;
+    extraction.TargetFolder = request_.Destination;
+    extraction.WithoutFolderNames = request_.WithoutFolderNames;
+    extraction.OverwriteExisting = request_.OverwriteExisting;
+    extraction.OnFile = [this](const std::string& name, std::uint64_t done, std::uint64_t total) {
+        const int percent = PercentComplete(done, total);
+        const TEngineSection section(*this);
+        ReportWorkerProgress(name + ", " + std::to_string(percent) +
+                                 EngineMessage(kCompleteMessage),
+                             0, 100, percent);
+    };
+    extraction.Continue = [this] { return !Terminated(); };
+    result_ = ExtractArchiveFiles(extraction);
+}
+
+} // namespace ovd
