@@ -12,6 +12,7 @@
 #include "StartupPhases.h"
 #include "StartupTrace.h"
 #include "StringCommands.h"
+#include "SystemQueries.h"
 #include "TImageListPool.h"
 #include "TScriptThread.h"
 #include "uGlobals.h"
@@ -51,6 +52,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::ImageListPool(); // the hidden main form, on the main thread
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
+    ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);
     return ovd::RunStartup(services);
 }

@@ -78,6 +78,12 @@ struct WindowTraits {
     static void Close(Handle h) { DestroyWindow(h); }
 };
 
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseServiceHandle(h); }
+};
+
 // Owns one reference of a COM interface.
 template <class Interface> class UniqueComPtr {
 public:
@@ -113,5 +119,6 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueRegKey = UniqueResource<RegKeyTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueService = UniqueResource<ServiceHandleTraits>;
 
 } // namespace ovd

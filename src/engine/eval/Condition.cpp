@@ -29,23 +29,6 @@ std::int32_t VersionComponent(std::string_view part, std::string_view version, b
     return 0;
 }
 
-std::array<std::int32_t, 4> VersionComponents(std::string_view version)
-{
-    std::array<std::int32_t, 4> parts{};
-    std::string_view rest = version;
-    for (auto& part : parts) {
-        const auto dot = rest.find('.');
-        if (dot == std::string_view::npos) {
-            part = VersionComponent(rest, version, false);
-            rest = {};
-        } else {
-            part = VersionComponent(rest.substr(0, dot), version, true);
-            rest.remove_prefix(dot + 1);
-        }
-    }
-    return parts;
-}
-
 bool ContainsNoCase(std::string_view text, std::string_view part)
 {
     if (part.empty() || part.size() > text.size()) {
@@ -64,6 +47,23 @@ bool ContainsNoCase(std::string_view text, std::string_view part)
 }
 
 } // namespace
+
+std::array<std::int32_t, 4> VersionComponents(std::string_view version)
+{
+    std::array<std::int32_t, 4> parts{};
+    std::string_view rest = version;
+    for (auto& part : parts) {
+        const auto dot = rest.find('.');
+        if (dot == std::string_view::npos) {
+            part = VersionComponent(rest, version, false);
+            rest = {};
+        } else {
+            part = VersionComponent(rest.substr(0, dot), version, true);
+            rest.remove_prefix(dot + 1);
+        }
+    }
+    return parts;
+}
 
 bool VersionGreater(std::string_view left, std::string_view right)
 {

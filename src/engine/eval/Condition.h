@@ -2,6 +2,7 @@
 // OS-free.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,6 +28,8 @@ enum class ConditionOperator : std::int32_t {
 // read counts as 0 when it is not; missing components are 0, components past the fourth
 // are ignored.
 bool VersionGreater(std::string_view left, std::string_view right);
+// The four components of a version text by the same rule.
+std::array<std::int32_t, 4> VersionComponents(std::string_view version);
 
 // Compares the two final values of a condition (operators 0-4 and 6; any other code,
 // "Defined" included, gives false). Both values integers (TryStrToInt32): 0, 1, 3 and 4

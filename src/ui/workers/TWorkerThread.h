@@ -56,6 +56,22 @@ protected:
     private:
         TWorkerThread& worker_;
     };
+    // Leaves the engine's own code for a system call that may hang (a lost network share)
+    // inside a stretch marked above, so that the watchdog can still end the thread there.
+    class TOutsideEngine {
+    public:
+        explicit TOutsideEngine(TWorkerThread& worker)
+            : worker_(worker), depth_(worker.inEngine_.exchange(0))
+        {
+        }
+        ~TOutsideEngine() { worker_.inEngine_ += depth_; }
+        TOutsideEngine(const TOutsideEngine&) = delete;
+        TOutsideEngine& operator=(const TOutsideEngine&) = delete;
+
+    private:
+        TWorkerThread& worker_;
+        int depth_;
+    };
 
 private:
     static DWORD WINAPI ThreadProc(void* self) noexcept;
