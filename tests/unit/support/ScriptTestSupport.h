@@ -99,7 +99,8 @@ public:
     {
         events.push_back("resume-entry " + name);
     }
-    std::string ChooseSetupLanguage() override
+    // What TEngineServices::ChooseLanguage answers in the run-preparation tests.
+    std::optional<std::string> ChooseLanguage()
     {
         events.push_back("language");
         return language;
