@@ -3,6 +3,7 @@
 // sequence with it.
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
+#include "InstallerCommands.h"
 #include "ProgressDisplay.h"
 #include "ProgramCommands.h"
 #include "ProgressRunnerUI.h"
@@ -52,6 +53,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::ImageListPool(); // the hidden main form, on the main thread
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
+    ovd::RegisterInstallerCommands(services);
     ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);
     return ovd::RunStartup(services);

@@ -27,20 +27,6 @@ bool StartsWithPair(std::string_view text)
 
 } // namespace
 
-std::string CollapseBackslashPairs(std::string_view text)
-{
-    std::string result;
-    result.reserve(text.size() + 1);
-    if (StartsWithPair(text))
-        result += '\\';
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        result += text[i];
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\')
-            ++i;
-    }
-    return result;
-}
-
 std::string NormalizePathText(std::string_view text)
 {
     return CollapseBackslashPairs(ExpandVariables(text));

@@ -8,12 +8,11 @@
 #include <string_view>
 #include <utility>
 
+#include "ScriptText.h"
+
 namespace ovd {
 
-// Collapses every pair of backslashes into one (left to right, pairs do not overlap);
-// a text that began with a pair keeps a two-backslash prefix, so network paths survive.
-std::string CollapseBackslashPairs(std::string_view text);
-// Expands the variable references of text, then CollapseBackslashPairs.
+// Expands the variable references of text, then CollapseBackslashPairs (ScriptText.h).
 std::string NormalizePathText(std::string_view text);
 
 // Path pieces with "\" and ":" as separators.

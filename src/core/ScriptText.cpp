@@ -101,4 +101,18 @@ std::string WithoutBackslash(std::string folder)
     return folder;
 }
 
+std::string CollapseBackslashPairs(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size() + 1);
+    if (text.size() >= 2 && text[0] == '\\' && text[1] == '\\')
+        result += '\\';
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        result += text[i];
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '\\')
+            ++i;
+    }
+    return result;
+}
+
 } // namespace ovd

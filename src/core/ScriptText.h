@@ -36,4 +36,8 @@ std::string WithBackslash(std::string folder);
 // The same without its trailing backslashes ("C:\" keeps its backslash).
 std::string WithoutBackslash(std::string folder);
 
+// Collapses every pair of backslashes into one (left to right, pairs do not overlap);
+// a text that began with a pair keeps a two-backslash prefix, so network paths survive.
+std::string CollapseBackslashPairs(std::string_view text);
+
 } // namespace ovd

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <vector>
 
+#include "ChangeRows.h"
 #include "CompiledScript.h"
 #include "CompiledScriptWriter.h"
 #include "EngineMessages.h"
@@ -268,13 +269,44 @@ void BuildArchive(const TPackOptions& o, const fs::path& res, const std::vector<
         fs::absolute(support), o.verbose);
 }
 
-void BuildDatabase(const TPackOptions& o, const std::string& name)
+// wixl over the author's .wxs (or a generated product) and the fragment of the
+// recording commands' rows.
+void BuildDatabaseWithRows(const TPackOptions& o, const std::string& name, const fs::path& wxs,
+                           const TChangeRows& rows)
+{
+    TTempDir temp;
+    std::vector<std::string> args = {"wixl", "-o", fs::absolute(o.outDir / (name + ".msi")).string()};
+    if (wxs.empty()) {
+        WriteAll(temp.Path() / "ovd-product.wxs", rows.Product);
+        args.push_back((temp.Path() / "ovd-product.wxs").string());
+    } else {
+        if (ReadAll(wxs).find("\"OvdChanges\"") == std::string::npos) {
+            throw EPackError(wxs.string() +
+                             " must put <ComponentGroupRef Id=\"OvdChanges\"/> into a feature: "
+                             "script lines without \".components\" get their rows there");
+        }
+        args.push_back(wxs.filename().string());
+    }
+    WriteAll(temp.Path() / "ovd-changes.wxs", rows.Fragment);
+    args.push_back((temp.Path() / "ovd-changes.wxs").string());
+    Run(args, fs::absolute(o.sourceDir), o.verbose);
+}
+
+void BuildDatabase(const TPackOptions& o, const std::string& name, const TChangeRows& rows)
 {
     const fs::path msi = OnlyFile(o.sourceDir, ".msi");
     const fs::path msp = OnlyFile(o.sourceDir, ".msp");
     const fs::path wxs = OnlyFile(o.sourceDir, ".wxs");
     if (!msi.empty() && !wxs.empty()) {
         throw EPackError(o.sourceDir.string() + " holds both a .msi and a .wxs");
+    }
+    // A given .msi already holds the rows of every line; otherwise ovdpack writes them.
+    if (msi.empty() && !rows.Fragment.empty()) {
+        BuildDatabaseWithRows(o, name, wxs, rows);
+        if (!msp.empty()) {
+            fs::copy_file(msp, o.outDir / (name + ".msp"), fs::copy_options::overwrite_existing);
+        }
+        return;
     }
     if (msi.empty() && msp.empty() && wxs.empty()) {
         throw EPackError(o.sourceDir.string() +
@@ -317,6 +349,9 @@ void ApplySwitches(const std::vector<TComponentSwitch>& switches, const fs::path
         for (const auto& component : sw.Components) {
             std::string& condition = conditions[component];
             condition += (condition.empty() ? "" : " OR ") + ("A" + sw.Header + "=\"TRUE\"");
+            if (sw.RemovedWithProduct && condition.find("REMOVE~=") == std::string::npos) {
+                condition += " OR REMOVE~=\"ALL\"";
+            }
         }
     }
     TTempDir temp;
@@ -445,13 +480,18 @@ TPackResult BuildPackage(const TPackOptions& o)
         BuildArchive(o, o.outDir / (name + ".res"), BinaryForms(o, source));
     }
     if (!o.noMsi) {
-        BuildDatabase(o, name);
-        if (!source.Switches.empty()) {
+        const TChangeRows rows = CompileChangeRows(script, source, o.sourceDir);
+        BuildDatabase(o, name, rows);
+        std::vector<TComponentSwitch> switches = source.Switches;
+        if (OnlyFile(o.sourceDir, ".msi").empty()) {
+            switches.insert(switches.end(), rows.Switches.begin(), rows.Switches.end());
+        }
+        if (!switches.empty()) {
             const fs::path msi = o.outDir / (name + ".msi");
             if (!fs::exists(msi)) {
                 throw EPackError("\".components\" needs a .msi or .wxs in the source");
             }
-            ApplySwitches(source.Switches, msi, o.verbose);
+            ApplySwitches(switches, msi, o.verbose);
         }
     }
     if (!o.lib.empty()) {

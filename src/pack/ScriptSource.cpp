@@ -50,6 +50,8 @@ std::uint64_t Fnv(std::string_view text, std::uint64_t h = 14695981039346656037u
     return h;
 }
 
+} // namespace
+
 std::string GuidFrom(std::string_view seed)
 {
     const std::uint64_t a = Fnv(seed);
@@ -61,6 +63,8 @@ std::string GuidFrom(std::string_view seed)
                   static_cast<unsigned long long>(b & 0xFFFFFFFFFFFFull));
     return text;
 }
+
+namespace {
 
 bool IsHex8(std::string_view text)
 {

@@ -21,6 +21,9 @@ public:
 struct TComponentSwitch {
     std::string Header;
     std::vector<std::string> Components;
+    // Rows ovdpack wrote itself also go when the product is removed (REMOVE="ALL"): the
+    // installer evaluates the condition at removal too.
+    bool RemovedWithProduct = false;
 };
 
 struct TScriptSource {
@@ -33,6 +36,9 @@ struct TScriptSource {
 // relative to `root` (the package source folder). Throws ESourceError.
 TScriptSource ParseScriptSource(const std::filesystem::path& mainFile,
                                 const std::filesystem::path& root, TCompiledScript& script);
+
+// A GUID in braces derived from `seed`: stable from build to build.
+std::string GuidFrom(std::string_view seed);
 
 // Commands whose lines carry installer rows and get a command header unless told
 // otherwise.

@@ -235,6 +235,19 @@ std::string TestOutDir()
     return DirFromEnv("OVD_TEST_OUT");
 }
 
+std::string PrepareRunFolder(const std::string& name)
+{
+    const std::string run = TestOutDir() + "\\run";
+    const std::string work = run + "\\" + name;
+    CreateDirectoryA(run.c_str(), nullptr);
+    CreateDirectoryA(work.c_str(), nullptr);
+    const std::string temp = work + "\\temp";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    SetEnvironmentVariableA("TMP", temp.c_str());
+    SetEnvironmentVariableA("TEMP", temp.c_str());
+    return work;
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& path)
 {
     Handle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -40,6 +40,11 @@ std::string BuildDir();
 std::string SourceDir();
 std::string TestOutDir();
 
+// A fresh-named folder for one test case, TestOutDir()\run\<name>, with its own
+// "temp" subfolder made the process's TMP and TEMP (so that the programs it starts unpack
+// there). Returns the folder.
+std::string PrepareRunFolder(const std::string& name);
+
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);

@@ -83,13 +83,15 @@ bool AwaitWorker(const TScriptRun& run, TWorkerThread& worker, const TWorkerWait
     bool& finished = worker.FinishedFlag();
     finished = false;
     TPollingScope polling;
-    pool.SetWatchdogHandler(wait.Watchdog, [&pool, &worker, timer = wait.Watchdog] {
-        WatchdogTick(pool, timer, worker);
-    });
+    if (wait.UseWatchdog)
+        pool.SetWatchdogHandler(wait.Watchdog, [&pool, &worker, timer = wait.Watchdog] {
+            WatchdogTick(pool, timer, worker);
+        });
     try {
         worker.Start(SixtyFourBitMode(run));
     } catch (...) {
-        pool.SetWatchdogHandler(wait.Watchdog, {});
+        if (wait.UseWatchdog)
+            pool.SetWatchdogHandler(wait.Watchdog, {});
         throw;
     }
     bool cancelled = false;
@@ -108,15 +110,19 @@ bool AwaitWorker(const TScriptRun& run, TWorkerThread& worker, const TWorkerWait
         cancelled = true;
         // The last report counts as seen when the watchdog is armed, not on every step:
         // a worker that keeps reporting must outlive a busy message queue.
-        if (!pool.WatchdogEnabled(wait.Watchdog) && !IsKillAtFirstTick(wait.Watchdog))
+        if (wait.UseWatchdog && !pool.WatchdogEnabled(wait.Watchdog) &&
+            !IsKillAtFirstTick(wait.Watchdog))
             NoteReportSeen();
         worker.RequestTerminate();
-        pool.EnableWatchdog(wait.Watchdog);
+        if (wait.UseWatchdog)
+            pool.EnableWatchdog(wait.Watchdog);
         if (wait.OnCancel)
             wait.OnCancel();
     }
-    pool.DisableWatchdog(wait.Watchdog);
-    pool.SetWatchdogHandler(wait.Watchdog, {});
+    if (wait.UseWatchdog) {
+        pool.DisableWatchdog(wait.Watchdog);
+        pool.SetWatchdogHandler(wait.Watchdog, {});
+    }
     return cancelled || CancelRequested();
 }
 

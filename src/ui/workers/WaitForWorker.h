@@ -24,6 +24,9 @@ void PumpOrWait(TWorkerThread* worker);
 // How one command waits for its worker.
 struct TWorkerWait {
     WatchdogTimer Watchdog = WatchdogTimer::plugTimer;
+    // The installer thread runs without a watchdog: an installer killed midway would leave
+    // the machine half changed.
+    bool UseWatchdog = true;
     // "Cancel at Plug-In Time" and its siblings: the origin of ABORTEDONERROR.
     std::string_view CancelNote;
     // TRunApp and TRunAs: the script's PROGRESSTEXT / PROGRESS are reported on every step.

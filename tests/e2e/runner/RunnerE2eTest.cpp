@@ -52,14 +52,7 @@ protected:
     void SetUp() override
     {
         const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        const std::string run = ovdtest::TestOutDir() + "\\run";
-        work_ = run + "\\" + name;
-        CreateDirectoryA(run.c_str(), nullptr);
-        CreateDirectoryA(work_.c_str(), nullptr);
-        const std::string temp = work_ + "\\temp";
-        CreateDirectoryA(temp.c_str(), nullptr);
-        SetEnvironmentVariableA("TMP", temp.c_str());
-        SetEnvironmentVariableA("TEMP", temp.c_str());
+        work_ = ovdtest::PrepareRunFolder(name);
         log_ = work_ + "\\trace.log";
         DeleteFileA(log_.c_str());
     }

@@ -245,3 +245,41 @@ TEST(PackageBuilder, CarriesDialogsAsTextOrBinary)
         EXPECT_THROW(BuildPackage(p.options), EPackError) << name;
     }
 }
+
+// Recording lines without ".components" get rows of their own, each switched by its line.
+TEST(PackageBuilder, CompilesTheRecordingCommandsIntoTheDatabase)
+{
+    const fs::path root = Scratch("rows");
+    const fs::path source = root / "src";
+    Write(source / "files/a.txt", "a");
+    Write(source / "files/deep/b.txt", "b");
+    Write(source / "setup.ovds", "title Rows\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000B1}\n"
+                                 "line Install Files | files | \"\" | $APPDIR$\n  .header 0000B001\n"
+                                 "line Create Folder | $APPDIR$\\empty\n  .header 0000B002\n"
+                                 "line Write Registry | 2 | Software\\Rows | Where | $APPDIR$ | \"\"\n"
+                                 "  .header 0000B003\n"
+                                 "line Create Shortcut | $APPDIR$\\a.txt | Reader | $MENU$ | Reads\n"
+                                 "  .header 0000B004\n");
+    Write(root / "ordovan.exe", TinyImage());
+    TPackOptions o;
+    o.engine = root / "ordovan.exe";
+    o.sourceDir = source;
+    o.outDir = root / "out";
+    BuildPackage(o);
+    const std::string msi = (o.outDir / "setup.msi").string();
+    auto has = [&](const std::string& table, const std::string& row) {
+        return Shell("msiinfo export " + msi + " " + table + " | grep -qF '" + row + "'") == 0;
+    };
+    // The folder comes from the line's field property; the files keep their tree.
+    EXPECT_TRUE(has("Directory", "P0000B001_1\tTARGETDIR"));
+    EXPECT_TRUE(has("Directory", "\tP0000B001_1\tdeep"));
+    EXPECT_TRUE(has("File", "b.txt"));
+    EXPECT_TRUE(has("Component", "A0000B001=\"TRUE\" OR REMOVE~=\"ALL\""));
+    EXPECT_TRUE(has("CreateFolder", "P0000B002_1"));
+    EXPECT_TRUE(has("Registry", "Software\\Rows\tWhere\t[P0000B003_2]"));
+    EXPECT_TRUE(has("Shortcut", "Reader\tC0000B004_1\t[P0000B004_2]"));
+
+    // Files outside the source folder are refused.
+    Write(source / "setup.ovds", "line Install Files | ../x | \"\" | C:\\x\n");
+    EXPECT_THROW(BuildPackage(o), EPackError);
+}

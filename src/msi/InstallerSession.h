@@ -1,0 +1,42 @@
+// What the installer commands keep between lines of one run: the platform of "Set 64 Bit
+// Mode", the new-instance state of "Transform Instance", the executed change lines and
+// the shortcut lists handed to the installer run. Main thread; OS-free.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "InstallerMessageHandler.h"
+
+namespace ovd {
+
+struct TShortcutRename {
+    std::string Key; // "P<header>_1"
+    std::string Name;
+    std::string Description;
+};
+
+struct TInstallerSession {
+    std::string Platform = "Win32"; // "Win32", "ia64" or "x64"
+    bool NewInstance = false;
+    bool ComponentCodesRenewed = false;
+    std::string NewProductCode;
+    std::string NewRevisionCode;
+    // "TRUE" at each change line that has run; "FALSE" at the others.
+    std::vector<std::string> ExecutedLines;
+    // Pairs: shortcut file, identity text.
+    std::vector<std::string> ShortcutIdentities;
+    // Entries: shortcut file "|" flags "|" target.
+    std::vector<std::string> Pins;
+    std::vector<TShortcutRename> ShortcutRenames;
+    // The installer's interface state (one operation at a time) and whether a run is on.
+    TInstallerUiState Ui;
+    bool Running = false;
+};
+
+// The one session of the process.
+TInstallerSession& InstallerSession();
+// Back to the state before the first line (tests, and the start of a run).
+void ResetInstallerSession();
+
+} // namespace ovd

@@ -1,0 +1,25 @@
+// Edits of the product database before an installer run: the Property table, the
+// platform in the summary template with the components' 64-bit bit, the word count.
+// Individual statement failures are ignored, as the run goes on with what is there.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ovd {
+
+struct TPendingProperties;
+
+// Writes the pending properties (in order, a later entry winning) into the Property
+// table; in new-instance mode first renews the component codes once and sets the new
+// product and revision codes. False when the database cannot be opened for update.
+bool WritePropertyTable(const std::string& package, const TPendingProperties& pending);
+
+// Names `platform` ("Win32", "ia64", "x64") in the summary template, switching the
+// components' 64-bit bit when it changes; then sets the word count to 8.
+void AdaptDatabasePlatform(const std::string& package, const std::string& platform);
+
+// A new GUID in braces, upper case (new product, revision and component codes).
+std::string FreshGuid();
+
+} // namespace ovd

@@ -1,0 +1,75 @@
+#include "PropertyCommandLine.h"
+
+namespace ovd {
+namespace {
+
+std::string Quoted(const std::string& text, bool quote)
+{
+    return quote ? "\"" + text + "\"" : text;
+}
+
+std::string AllUsersItem(const TCommandLineFacts& f)
+{
+    return f.AllUsers == "TRUE" ? "ALLUSERS=1 " : "ALLUSERS=\"\" ";
+}
+
+} // namespace
+
+std::string MediaDirectoryOf(std::string_view dataDir)
+{
+    std::string_view dir = dataDir;
+    if (!dir.empty() && dir.back() == '\\')
+        dir.remove_suffix(1);
+    const std::size_t slash = dir.find_last_of('\\');
+    dir = slash == std::string_view::npos ? std::string_view() : dir.substr(0, slash + 1);
+    if (dir.size() >= 2 && dir[1] == ':')
+        dir.remove_prefix(2);
+    return std::string(dir);
+}
+
+std::string SourceListText(const TInstallerPaths& paths)
+{
+    return Quoted(paths.DataDir + ";" + paths.MsiDir, paths.QuoteMsi || paths.QuoteData);
+}
+
+std::string PropertyCommandLine(const TCommandLineFacts& f)
+{
+    const TInstallerPaths& p = f.Paths;
+    std::string line = AllUsersItem(f);
+    if (f.DisableRollback)
+        line += "DISABLEROLLBACK=1 ";
+    if (f.DisableRestartManager)
+        line += "MSIRESTARTMANAGERCONTROL=Disable ";
+
+    switch (f.Operation) {
+    case InstallerOperation::Patch:
+        return "ADDLOCAL=ALL " + line + "SRCDIR=" + Quoted(p.SourceDir, p.QuoteData) +
+               " SRCDIREX=" + Quoted(p.SourceDir, p.QuoteData) + " ";
+    case InstallerOperation::Install:
+    case InstallerOperation::Advertise: {
+        const bool advertise = f.Operation == InstallerOperation::Advertise;
+        line += "ARPSYSTEMCOMPONENT=1 ARPNOREMOVE=1 ARPNOMODIFY=1 ARPNOREPAIR=1 "
+                "ARPINSTALLLOCATION=\"" +
+                f.InstallLocation + "\" ";
+        if (f.ProductInstalled && !advertise && f.CacheAdvertised)
+            line = "ADDLOCAL=ALL ADVERTISE=\"\" " + line;
+        else if (f.ProductInstalled)
+            line = "REINSTALL=ALL REINSTALLMODE=vomus " + line;
+        else if (advertise)
+            line = "ADVERTISE=ALL " + line;
+        else
+            line = "ADDLOCAL=ALL " + line;
+        break;
+    }
+    case InstallerOperation::Uninstall:
+        line = "REMOVE=ALL " + line;
+        if (f.NtFamily)
+            line += AllUsersItem(f) + "REMOVE=ALL ";
+        break;
+    }
+    line += "SRCDIR=" + Quoted(p.DataDir, p.QuoteData) + " SOURCELIST=" + SourceListText(p) +
+            " MEDIAPACKAGEPATH=" + Quoted(p.MediaDir, p.QuoteData) + " REBOOT=R ";
+    return line;
+}
+
+} // namespace ovd

@@ -1,0 +1,62 @@
+#include "PropertyTable.h"
+
+#include "ScriptText.h"
+
+namespace ovd {
+namespace {
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+} // namespace
+
+std::string PropertyTableValue(std::string_view stored)
+{
+    return ReplaceAll(TextToNewlines(stored), "'", "$QUOTE$");
+}
+
+std::vector<std::string> PropertyTableStatements(const std::vector<std::string>& names,
+                                                 const std::vector<std::string>& values)
+{
+    std::vector<std::string> statements;
+    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) {
+        // A name cannot hold "'" in a statement; such a name is the designer's mistake and
+        // would break the statement, so it is quoted the same way.
+        const std::string name = ReplaceAll(names[i], "'", "$QUOTE$");
+        const std::string value = PropertyTableValue(values[i]);
+        statements.push_back("INSERT INTO `Property` ( `Property` , `Value` ) VALUES ( '" + name +
+                             "' , '" + value + "' )");
+        statements.push_back("UPDATE `Property` SET `Value`='" + value + "' WHERE `Property`='" +
+                             name + "'");
+    }
+    return statements;
+}
+
+std::string TemplatePlatformName(std::string_view platform)
+{
+    if (platform == "ia64")
+        return "Intel64";
+    if (platform == "x64")
+        return "x64";
+    return "Intel";
+}
+
+std::optional<std::string> TemplateForPlatform(std::string_view summaryTemplate,
+                                               std::string_view platform)
+{
+    const std::size_t semicolon = summaryTemplate.find(';');
+    const std::string_view current = summaryTemplate.substr(0, semicolon);
+    const std::string wanted = TemplatePlatformName(platform);
+    if (SameTextAscii(current, wanted))
+        return std::nullopt;
+    return wanted + (semicolon == std::string_view::npos
+                         ? std::string(";")
+                         : std::string(summaryTemplate.substr(semicolon)));
+}
+
+} // namespace ovd

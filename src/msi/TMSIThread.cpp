@@ -1,0 +1,257 @@
+#include "TMSIThread.h"
+
+#include <algorithm>
+
+#include "CommaText.h"
+#include "EngineMessages.h"
+#include "FileUtil.h"
+#include "InstallerLogHeader.h"
+#include "InstallerResult.h"
+#include "InstallerUi.h"
+#include "MsiApi.h"
+#include "MsiDatabase.h"
+#include "ProgressDisplay.h"
+#include "PropertyHandoverFile.h"
+#include "ScriptText.h"
+#include "VariableManager.h"
+#include "WinHandles.h"
+#include "uGlobals.h"
+
+namespace ovd {
+namespace {
+
+constexpr DWORD kLogMode = 0x3FDF;
+constexpr DWORD kLogAppendFlushEachLine = 3;
+constexpr DWORD kBusyPauseMs = 3141;
+constexpr int kProductInstalled = 5;
+constexpr const char* kInstallerText = "Windows Installer";
+
+// The short (8.3) form of a folder, with its quote flag: set when the short form still
+// holds a blank or cannot be had.
+std::string ShortFolder(const std::string& folder, bool& quote)
+{
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD got = GetShortPathNameA(folder.c_str(), buffer, sizeof buffer);
+    if (got == 0 || got >= sizeof buffer) {
+        quote = true;
+        return WithBackslash(folder);
+    }
+    const std::string shortForm = WithBackslash(buffer);
+    quote = shortForm.find(' ') != std::string::npos;
+    return shortForm;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Packages of earlier runs of this product that the installer still keeps.
+void ForgetTempPackages(const std::string& productCode)
+{
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\TempPackages", 0,
+                      KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS)
+        return;
+    const UniqueResource<RegKeyTraits> key(raw);
+    const std::string code = UpperCaseAscii(productCode);
+    std::vector<std::string> doomed;
+    for (DWORD i = 0;; ++i) {
+        char name[1024];
+        DWORD size = sizeof name;
+        if (RegEnumValueA(raw, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        if (!code.empty() && UpperCaseAscii(name).find(code) != std::string::npos)
+            doomed.emplace_back(name);
+    }
+    for (const std::string& name : doomed)
+        RegDeleteValueA(raw, name.c_str());
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text)
+{
+    UniqueResource<FileHandleTraits> file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                      nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                             nullptr) &&
+           written == text.size();
+}
+
+bool ThreadCancelled()
+{
+    return GetVariable("ZOVR_thCancelled") == "TRUE";
+}
+
+} // namespace
+
+TInstallerPaths TMSIThread::DerivePaths()
+{
+    TInstallerPaths p;
+    p.MsiDir = ShortFolder(FolderOf(job_.PackagePath), p.QuoteMsi);
+    std::string data = WithBackslash(job_.DataDir);
+    if (job_.Operation != InstallerOperation::Patch)
+        ForceDirectories(data);
+    if (DirectoryExists(data))
+        data = ShortFolder(data, p.QuoteData);
+    else
+        p.QuoteData = data.find(' ') != std::string::npos;
+    p.DataDir = data;
+    p.SourceDir = data;
+    p.MediaDir = MediaDirectoryOf(data);
+    return p;
+}
+
+void TMSIThread::WriteHandoverFile(const TInstallerPaths& paths,
+                                   const std::vector<std::string>& variables)
+{
+    THandoverInput in;
+    in.Patch = job_.Operation == InstallerOperation::Patch;
+    in.Uninstall = job_.Operation == InstallerOperation::Uninstall;
+    in.DataDir = paths.DataDir;
+    in.MediaDir = paths.MediaDir;
+    in.Properties = job_.Properties;
+    in.Variables = variables;
+    in.Expand = [](std::string_view text) { return ExpandVariables(text); };
+    in.Exists = [](const std::string& path) { return FileExists(path) || DirectoryExists(path); };
+    handoverFile_ = Process().TempDir + job_.ProductCode;
+    if (!WriteWholeFile(handoverFile_, PropertyHandoverText(in)))
+        handoverFile_.clear();
+}
+
+void TMSIThread::WriteLogHeader(const TInstallerPaths& paths)
+{
+    const std::string log = CurrentLogFile();
+    if (log.empty() || ThreadCancelled())
+        return;
+    ForceDirectories(FolderOf(log));
+    if (job_.Trace) {
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        char stamp[64];
+        wsprintfA(stamp, "%02u.%02u.%04u %02u:%02u:%02u", now.wDay, now.wMonth, now.wYear,
+                  now.wHour, now.wMinute, now.wSecond);
+        TInstallerLogFacts facts;
+        facts.Caption = ui_.Caption;
+        facts.DateTime = stamp;
+        facts.Variables = SaveVariablesToText();
+        facts.Properties = ToCommaText(job_.Properties);
+        facts.Package = job_.PackagePath;
+        facts.ProductCode = job_.ProductCode;
+        facts.DataDir = paths.DataDir;
+        facts.MediaDir = paths.MediaDir;
+        facts.MsiDir = paths.MsiDir;
+        // The trace writes each line in the log's encoding, CR LF after it.
+        std::string header = InstallerLogHeader(facts);
+        for (std::size_t start = 0; start < header.size();) {
+            const std::size_t end = header.find("\r\n", start);
+            job_.Trace(std::string_view(header).substr(start, end - start));
+            start = end + 2;
+        }
+    }
+    MsiApi::MsiEnableLogA(kLogMode, log.c_str(), kLogAppendFlushEachLine);
+}
+
+UINT TMSIThread::RunOperation(const TInstallerPaths& paths, bool installed)
+{
+    TCommandLineFacts facts;
+    facts.Operation = job_.Operation;
+    facts.AllUsers = GetVariable("ALLUSERS");
+    facts.DisableRollback = GetVariable("ZOVR_DISABLE_ROLLBACK") == "TRUE";
+    facts.DisableRestartManager = GetVariable("ZOVR_DISABLE_VISTA_RESTART_MANAGER") == "TRUE";
+    facts.ProductInstalled = installed;
+    facts.CacheAdvertised = job_.CacheAdvertised;
+    facts.NtFamily = !(GetVersion() & 0x80000000u);
+    facts.InstallLocation = job_.InstallLocation;
+    facts.Paths = paths;
+    const std::string line = PropertyCommandLine(facts);
+
+    // The shortcut identities and pins of the shell integration are applied here, before
+    // the installer runs.
+    if (job_.Operation == InstallerOperation::Patch)
+        return MsiApi::MsiApplyPatchA(job_.PackagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT,
+                                      line.c_str());
+
+    std::string dots;
+    for (;;) {
+        const UINT result = MsiApi::MsiInstallProductA(job_.PackagePath.c_str(), line.c_str());
+        if (result != kInstallerBusy)
+            return result;
+        // Another installation is running: wait for it, showing that we do.
+        dots = NextBusyDots(dots);
+        ReportWorkerProgress(std::string(kInstallerText) + dots, 0, 100, 100);
+        for (DWORD slept = 0; slept < kBusyPauseMs; slept += 100) {
+            if (ThreadCancelled() || Terminated())
+                return result;
+            Sleep(std::min<DWORD>(100, kBusyPauseMs - slept));
+        }
+        if (ThreadCancelled() || Terminated())
+            return result;
+    }
+}
+
+void TMSIThread::Execute()
+{
+    const bool patch = job_.Operation == InstallerOperation::Patch;
+    ForgetTempPackages(job_.ProductCode);
+    const TInstallerPaths paths = DerivePaths();
+    ReportWorkerProgress(kInstallerText, 0, 100, 0);
+
+    std::vector<std::string> variables;
+    Variables().ExportVariables(variables);
+    for (std::size_t i = 0; i + 1 < variables.size(); i += 2) {
+        if (SameTextAscii(variables[i], "SILENT"))
+            ui_.Quiet = SameTextAscii(variables[i + 1], "TRUE");
+        else if (SameTextAscii(variables[i], "TITLE"))
+            ui_.Caption = variables[i + 1];
+    }
+    WriteHandoverFile(paths, variables);
+
+    ReportWorkerProgress(kInstallerText, 0, 100, 50);
+    if (!patch)
+        WritePropertyTable(job_.PackagePath, job_.Pending);
+    ReportWorkerProgress(kInstallerText, 0, 100, 100);
+    AdaptDatabasePlatform(job_.PackagePath, job_.Platform);
+
+    const bool installed =
+        MsiApi::MsiQueryProductStateA(job_.ProductCode.c_str()) == kProductInstalled;
+    WriteLogHeader(paths);
+
+    TInstallerUiContext context;
+    context.State = &ui_;
+    context.Cancelled = [this] { return Terminated(); };
+    ArmInstallerUi(context);
+    // Removal registers the setup's folders as the product's sources here.
+
+    const UINT result = RunOperation(paths, installed);
+    MsiApi::MsiSetExternalUIA(nullptr, 0, nullptr);
+    if (result == kRebootInitiated || result == kRebootRequired) {
+        outcome_.Restart = true;
+    } else if (result != ERROR_SUCCESS) {
+        outcome_.Error = true;
+        outcome_.ResultText = TrimSystemMessage(SystemErrorText(result));
+    }
+}
+
+void TMSIThread::Finished()
+{
+    // An error that escaped the body (an entry point the installer lacks) fails the run.
+    if (!Failure().empty()) {
+        outcome_.Error = true;
+        if (outcome_.ResultText.empty())
+            outcome_.ResultText = Failure();
+    }
+    if (outcome_.Error && outcome_.ResultText.empty())
+        outcome_.ResultText =
+            !ui_.LastErrorText.empty() ? ui_.LastErrorText : EngineMessage(19);
+    outcome_.ResultText = FinalResultText(outcome_.ResultText);
+    if (!handoverFile_.empty())
+        DeleteFileA(handoverFile_.c_str());
+    Variables().SetVariableValue("ZOVR_thFinished", "TRUE");
+}
+
+} // namespace ovd

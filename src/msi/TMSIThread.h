@@ -1,0 +1,66 @@
+// The installer thread: writes the recorded properties into the product database, adapts
+// it to the platform, writes the property hand-over file, builds the property command
+// line and runs one installer operation with the installer's own interface off.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "EngineServices.h"
+#include "InstallerMessageHandler.h"
+#include "PropertyCommandLine.h"
+#include "TWorkerThread.h"
+#include "mscriptexec.h"
+
+namespace ovd {
+
+// InstallerJob: one run, filled by the script runner before the thread starts.
+struct TInstallerJob {
+    InstallerOperation Operation = InstallerOperation::Install;
+    std::string PackagePath;
+    std::string ProductCode;
+    std::vector<std::string> Properties; // alternating names and values
+    std::string ExecutedLines;           // comma text
+    std::string InstallLocation;
+    std::string DataDir;
+    std::string Platform = "Win32";
+    bool CacheAdvertised = false;
+    TPendingProperties Pending; // written into the Property table (not for a patch)
+    TraceSink Trace;            // the log's run header
+};
+
+// What the thread leaves for the script runner.
+struct TInstallerOutcome {
+    bool Error = false;
+    bool Restart = false;
+    std::string ResultText;
+};
+
+class TMSIThread final : public TWorkerThread {
+public:
+    static inline bool WorkerFinishedFlag = false;
+
+    TMSIThread(TInstallerJob job, TInstallerUiState& ui)
+        : TWorkerThread(WorkerFinishedFlag), job_(std::move(job)), ui_(ui)
+    {
+    }
+
+    const TInstallerOutcome& Outcome() const { return outcome_; }
+
+private:
+    void Execute() override;
+    void Finished() override;
+    TInstallerPaths DerivePaths();
+    void WriteHandoverFile(const TInstallerPaths& paths, const std::vector<std::string>& variables);
+    void WriteLogHeader(const TInstallerPaths& paths);
+    UINT RunOperation(const TInstallerPaths& paths, bool installed);
+
+    TInstallerJob job_;
+    TInstallerUiState& ui_;
+    TInstallerOutcome outcome_;
+    std::string handoverFile_;
+};
+
+} // namespace ovd

@@ -1,0 +1,123 @@
+// A setup built by ovdpack installs its product through "Apply Changes" and the real
+// installer under Wine, and removes it again: files, the empty folder, the registry value
+// in the view the script chose, the shortcut, the product state, the skipped line.
+#include "ovdtest.h"
+
+#include <msi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr const char* kProductCode = "{5A1B2C3D-0000-4000-8000-00000000A001}";
+constexpr const char* kKey = "Software\\OrdovanInstallerTest";
+
+std::string Package(const std::string& name)
+{
+    return ovdtest::TestOutDir() + "\\pkg\\" + name + "\\setup.exe";
+}
+
+bool Installed()
+{
+    return MsiQueryProductStateA(kProductCode) == INSTALLSTATE_DEFAULT;
+}
+
+// The UTF-16LE log as ASCII text.
+std::string ReadLog(const std::string& path)
+{
+    std::string text;
+    const auto bytes = ovdtest::ReadFileBytes(path);
+    if (bytes) {
+        for (std::size_t i = 0; i + 1 < bytes->size(); i += 2)
+            text += (*bytes)[i];
+    }
+    return text;
+}
+
+class Installer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        work_ = ovdtest::PrepareRunFolder(name);
+        app_ = work_ + "\\app";
+        out_ = work_ + "\\result.txt";
+        log_ = work_ + "\\trace.log";
+        MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+        RemoveLeftovers();
+    }
+    void TearDown() override { RemoveLeftovers(); }
+
+    void RemoveLeftovers()
+    {
+        if (Installed())
+            MsiConfigureProductExA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT,
+                                   "REMOVE=ALL");
+    }
+
+    // Runs the setup silently with the test's folders and `switches`; the script's result
+    // line ("RESULT|LASTERROR|REBOOTCOMPUTER").
+    std::string Run(const std::string& switches)
+    {
+        DeleteFileA(out_.c_str());
+        const auto result = ovdtest::RunProgram("\"" + Package("product") + "\" /s \"/l=" + log_ +
+                                                    "\" \"APPDIR=" + app_ + "\" \"OUTFILE=" +
+                                                    out_ + "\" " + switches,
+                                                120000);
+        EXPECT_FALSE(result.timedOut);
+        auto text = ovdtest::ReadFileBytes(out_).value_or("(no result)");
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        return text;
+    }
+
+    bool Exists(const std::string& relative) const
+    {
+        return GetFileAttributesA((app_ + "\\" + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::string work_, app_, out_, log_;
+};
+
+TEST_F(Installer, InstallsWhatTheScriptReachedAndRemovesIt)
+{
+    EXPECT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE"), "COMPLETE||FALSE");
+    EXPECT_TRUE(Installed());
+    EXPECT_TRUE(Exists("main\\a.txt"));
+    EXPECT_TRUE(Exists("main\\sub\\b.txt"));
+    EXPECT_TRUE(Exists("empty"));
+    EXPECT_TRUE(Exists("menu\\Product Reader.lnk"));
+    EXPECT_FALSE(Exists("extra")) << "a line the script never reached installed its files";
+    // "Win32" mode: the 32-bit registry view, as a 32-bit engine on 64-bit Windows.
+    EXPECT_EQ(ovdtest::ReadRegistryString(HKEY_LOCAL_MACHINE, kKey, "Where",
+                                          ovdtest::RegView::View32),
+              app_);
+    EXPECT_FALSE(ovdtest::RegistryKeyExists(HKEY_LOCAL_MACHINE, kKey, ovdtest::RegView::View64));
+
+    const std::string log = ReadLog(log_);
+    EXPECT_NE(log.find("=== Ordovan Installer Test: Applying Changes @"), std::string::npos);
+    EXPECT_NE(log.find("*** GUID ***\r\n" + std::string(kProductCode)), std::string::npos);
+
+    EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE SKIP=TRUE X64=FALSE"), "COMPLETE||FALSE");
+    EXPECT_FALSE(Installed());
+    EXPECT_FALSE(Exists("main\\a.txt"));
+    EXPECT_FALSE(Exists("menu\\Product Reader.lnk"));
+    EXPECT_FALSE(ovdtest::RegistryKeyExists(HKEY_LOCAL_MACHINE, kKey, ovdtest::RegView::View32));
+}
+
+TEST_F(Installer, SixtyFourBitModeWritesTheSixtyFourBitView)
+{
+    EXPECT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE SKIP=FALSE X64=TRUE"), "COMPLETE||FALSE");
+    EXPECT_TRUE(Exists("extra\\c.txt"));
+    EXPECT_EQ(ovdtest::ReadRegistryString(HKEY_LOCAL_MACHINE, kKey, "Where",
+                                          ovdtest::RegView::View64),
+              app_);
+    EXPECT_FALSE(ovdtest::RegistryKeyExists(HKEY_LOCAL_MACHINE, kKey, ovdtest::RegView::View32));
+    EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE SKIP=FALSE X64=TRUE"), "COMPLETE||FALSE");
+    EXPECT_FALSE(Installed());
+    EXPECT_FALSE(ovdtest::RegistryKeyExists(HKEY_LOCAL_MACHINE, kKey, ovdtest::RegView::View64));
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+// The installer property line of each operation, exactly as handed to the installer.
+#include "PropertyCommandLine.h"
+
+#include "PropertyTable.h"
+
+#include <gtest/gtest.h>
+
+namespace ovd {
+namespace {
+
+TCommandLineFacts Facts(InstallerOperation operation)
+{
+    TCommandLineFacts f;
+    f.Operation = operation;
+    f.AllUsers = "TRUE";
+    f.InstallLocation = "C:\\Program Files\\App\\";
+    f.Paths.MsiDir = "C:\\SETUP\\";
+    f.Paths.DataDir = "C:\\SETUP\\DATA\\";
+    f.Paths.MediaDir = MediaDirectoryOf(f.Paths.DataDir);
+    f.Paths.SourceDir = f.Paths.DataDir;
+    return f;
+}
+
+const std::string kTail = "SRCDIR=C:\\SETUP\\DATA\\ SOURCELIST=C:\\SETUP\\DATA\\;C:\\SETUP\\ "
+                          "MEDIAPACKAGEPATH=\\SETUP\\ REBOOT=R ";
+const std::string kArp = "ARPSYSTEMCOMPONENT=1 ARPNOREMOVE=1 ARPNOMODIFY=1 ARPNOREPAIR=1 "
+                         "ARPINSTALLLOCATION=\"C:\\Program Files\\App\\\" ";
+
+TEST(PropertyCommandLine, EachOperation)
+{
+    struct Case {
+        const char* name;
+        TCommandLineFacts facts;
+        std::string line;
+    };
+    auto with = [](TCommandLineFacts f, auto change) {
+        change(f);
+        return f;
+    };
+    const Case cases[] = {
+        {"fresh install", Facts(InstallerOperation::Install),
+         "ADDLOCAL=ALL ALLUSERS=1 " + kArp + kTail},
+        {"lower-case true is not TRUE",
+         with(Facts(InstallerOperation::Install), [](auto& f) { f.AllUsers = "true"; }),
+         "ADDLOCAL=ALL ALLUSERS=\"\" " + kArp + kTail},
+        {"rollback and restart manager off", with(Facts(InstallerOperation::Install), [](auto& f) {
+             f.DisableRollback = f.DisableRestartManager = true;
+         }),
+         "ADDLOCAL=ALL ALLUSERS=1 DISABLEROLLBACK=1 MSIRESTARTMANAGERCONTROL=Disable " + kArp +
+             kTail},
+        {"reinstall",
+         with(Facts(InstallerOperation::Install), [](auto& f) { f.ProductInstalled = true; }),
+         "REINSTALL=ALL REINSTALLMODE=vomus ALLUSERS=1 " + kArp + kTail},
+        {"install over an advertised product", with(Facts(InstallerOperation::Install), [](auto& f) {
+             f.ProductInstalled = f.CacheAdvertised = true;
+         }),
+         "ADDLOCAL=ALL ADVERTISE=\"\" ALLUSERS=1 " + kArp + kTail},
+        {"advertise", Facts(InstallerOperation::Advertise),
+         "ADVERTISE=ALL ALLUSERS=1 " + kArp + kTail},
+        {"uninstall", Facts(InstallerOperation::Uninstall),
+         "REMOVE=ALL ALLUSERS=1 ALLUSERS=1 REMOVE=ALL " + kTail},
+        {"quoted data folder", with(Facts(InstallerOperation::Uninstall), [](auto& f) {
+             f.Paths.QuoteData = true;
+         }),
+         "REMOVE=ALL ALLUSERS=1 ALLUSERS=1 REMOVE=ALL SRCDIR=\"C:\\SETUP\\DATA\\\" "
+         "SOURCELIST=\"C:\\SETUP\\DATA\\;C:\\SETUP\\\" MEDIAPACKAGEPATH=\"\\SETUP\\\" REBOOT=R "},
+        {"patch", Facts(InstallerOperation::Patch),
+         "ADDLOCAL=ALL ALLUSERS=1 SRCDIR=C:\\SETUP\\DATA\\ SRCDIREX=C:\\SETUP\\DATA\\ "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PropertyCommandLine(c.facts), c.line) << c.name;
+}
+
+TEST(PropertyCommandLine, MediaDirectory)
+{
+    EXPECT_EQ(MediaDirectoryOf("C:\\App\\Data\\"), "\\App\\");
+    EXPECT_EQ(MediaDirectoryOf("C:\\Data\\"), "\\");
+    EXPECT_EQ(MediaDirectoryOf("Data\\"), "");
+    TInstallerPaths p;
+    p.DataDir = "C:\\D\\";
+    p.MsiDir = "C:\\M\\";
+    p.QuoteMsi = true;
+    EXPECT_EQ(SourceListText(p), "\"C:\\D\\;C:\\M\\\"");
+}
+
+TEST(PropertyTable, StatementsAndTemplate)
+{
+    const auto statements = PropertyTableStatements({"P1_1", "AB"}, {"it's$NEWLINE$x", "TRUE"});
+    ASSERT_EQ(statements.size(), 4u);
+    EXPECT_EQ(statements[0], "INSERT INTO `Property` ( `Property` , `Value` ) VALUES ( 'P1_1' , "
+                             "'it$QUOTE$s\r\nx' )");
+    EXPECT_EQ(statements[1], "UPDATE `Property` SET `Value`='it$QUOTE$s\r\nx' WHERE "
+                             "`Property`='P1_1'");
+    EXPECT_EQ(TemplateForPlatform("Intel;1033", "Win32"), std::nullopt);
+    EXPECT_EQ(TemplateForPlatform("Intel;1033", "x64"), "x64;1033");
+    EXPECT_EQ(TemplateForPlatform("x64;1033,1031", "Win32"), "Intel;1033,1031");
+    EXPECT_EQ(TemplateForPlatform("", "ia64"), "Intel64;");
+}
+
+} // namespace
+} // namespace ovd
