@@ -1,6 +1,7 @@
 // Program entry of the setup engine: builds the one services object that ties the modules
 // together (machine, user interface, trace, command libraries), then runs the start-up
 // sequence with it.
+#include "CompiledScript.h"
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
 #include "InstallerCommands.h"
@@ -9,6 +10,7 @@
 #include "ProgressRunnerUI.h"
 #include "RunPlatform.h"
 #include "RunnerUI.h"
+#include "SetupLanguage.h"
 #include "Startup.h"
 #include "StartupPhases.h"
 #include "StartupTrace.h"
@@ -46,6 +48,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     services.RunPlugin = ovd::RunPluginInWorker;
     services.RefreshProgress = [&ui](const std::string& text, long long position) {
         ovd::RefreshScriptProgress(ui, text, position);
+    };
+    ovd::TSetupLanguage language(ovd::Script());
+    services.ChooseLanguage = [&language]() -> std::optional<std::string> {
+        return language.Choose();
+    };
+    services.LoadLanguage = [&language](const std::string& name) { language.Load(name); };
+    services.Translate = [&language](const std::string& key, int field, const std::string& text) {
+        return language.Translate(key, field, text);
     };
     services.RemovedMedium = {ProgramMediumRemoved, {}, ovd::RemoveCachedSupportDir,
                               [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }};
