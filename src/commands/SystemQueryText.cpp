@@ -322,8 +322,11 @@ void ListFolder(const std::string& folder, const std::string& mask, bool subfold
         if (includeFolders)
             found.push_back(path);
     }
-    entries.clear();
-    seams.List(folder + mask, entries);
+    // A mask that matches every name gives the listing already made: one pass a folder.
+    if (mask != "*" && mask != "*.*") {
+        entries.clear();
+        seams.List(folder + mask, entries);
+    }
     for (const TFolderEntry& entry : entries) {
         if (seams.Stopped())
             return;

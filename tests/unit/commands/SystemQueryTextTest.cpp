@@ -304,6 +304,18 @@ TEST(SystemQueryText, FindAllFilesOrder)
     EXPECT_EQ(tree.events, (std::vector<std::string>{
                                "folder", "folder", "folder", "C:\\r\\sub\\deep\\d.txt",
                                "C:\\r\\sub\\in.txt", "folder", "C:\\r\\b.txt", "C:\\r\\a b.txt"}));
+    // A mask that matches everything lists each folder once, with the same answer.
+    int listings = 0;
+    TFindAllFilesSeams counting = tree.Seams();
+    counting.List = [&listings, list = counting.List](const std::string& pattern,
+                                                      std::vector<TFolderEntry>& out) {
+        ++listings;
+        list(pattern, out);
+    };
+    EXPECT_EQ(JoinFoundPaths(FindAllFiles(SplitFilePattern("C:\\r\\*.*"), true, false, counting)),
+              "C:\\r\\sub\\deep\\d.txt|C:\\r\\sub\\in.txt|C:\\r\\b.txt|\"C:\\r\\a "
+              "b.txt\"|C:\\r\\x.log");
+    EXPECT_EQ(listings, 4);
     // A stop request ends the listing where it stands.
     tree.events.clear();
     const auto partial = FindAllFiles(SplitFilePattern("C:\\r\\*.txt"), true, false, tree.Seams(4));
