@@ -5,6 +5,7 @@
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
 #include "InstallerCommands.h"
+#include "MessageCommands.h"
 #include "ProgressDisplay.h"
 #include "ProgramCommands.h"
 #include "ProgressRunnerUI.h"
@@ -66,5 +67,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::RegisterInstallerCommands(services);
     ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);
+    ovd::RegisterMessageCommands(services);
     return ovd::RunStartup(services);
 }

@@ -1,0 +1,53 @@
+#include "MessageBoxText.h"
+
+#include <array>
+
+namespace ovd {
+namespace {
+
+// The platform's values (MB_ICON*, MB_* button sets, ID* results).
+constexpr std::array<unsigned, 4> kIcons = {0x40, 0x20, 0x30, 0x10};
+constexpr std::array<unsigned, 6> kButtons = {2, 0, 1, 5, 4, 3};
+constexpr unsigned kIconHand = 0x10;
+constexpr unsigned kOk = 0;
+
+} // namespace
+
+unsigned MessageBoxStyle(int icon, int buttons)
+{
+    unsigned style = 0;
+    if (icon >= 0 && icon < static_cast<int>(kIcons.size()))
+        style |= kIcons[static_cast<std::size_t>(icon)];
+    if (buttons >= 0 && buttons < static_cast<int>(kButtons.size()))
+        style |= kButtons[static_cast<std::size_t>(buttons)];
+    return style;
+}
+
+bool MessageBoxIsError(unsigned style)
+{
+    return style == (kIconHand | kOk);
+}
+
+std::string MessageBoxResultWord(int pressed)
+{
+    switch (pressed) {
+    case 1:
+        return "OK";
+    case 2:
+        return "CANCEL";
+    case 3:
+        return "ABORT";
+    case 4:
+        return "RETRY";
+    case 5:
+        return "IGNORE";
+    case 6:
+        return "YES";
+    case 7:
+        return "NO";
+    default:
+        return {};
+    }
+}
+
+} // namespace ovd
