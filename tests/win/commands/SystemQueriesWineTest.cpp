@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <set>
+#include <thread>
 
 namespace ovd {
 namespace {
@@ -358,6 +359,38 @@ TEST_F(SystemQueriesWine, FindAllFilesAndDeleteRecursive)
     EXPECT_EQ(Query("Find All Files", {"$ROOT$\\*", "TRUE", "TRUE", "FOUND"}, "FOUND"), "");
     EXPECT_EQ(GetFileAttributesA(root.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY)); // the folder itself stays
+}
+
+TEST_F(SystemQueriesWine, CancelDuringALongListing)
+{
+    const std::string root = dir + "\\long";
+    CreateDirectoryA(root.c_str(), nullptr);
+    for (int folder = 0; folder < 40; ++folder) {
+        const std::string sub = root + "\\f" + std::to_string(folder);
+        CreateDirectoryA(sub.c_str(), nullptr);
+        for (int file = 0; file < 50; ++file)
+            ovdtest::WriteFileBytes(sub + "\\" + std::to_string(file) + ".txt", "");
+    }
+    DefineVariable("ZOVR_thProgressText", "", "test");
+    // The user cancels once the worker has reported its first file.
+    std::thread user([] {
+        for (int i = 0; i < 2000 && GetVariable("ZOVR_thProgressText").empty(); ++i)
+            Sleep(1);
+        SetVariable("ZOVR_IsCancelled", "TRUE", "test");
+    });
+    DefineVariable("ROOT", root, "test");
+    SetVariable("FOUND", "before", "test");
+    Query("Find All Files", {"$ROOT$\\*.txt", "TRUE", "FALSE", "FOUND"}, "FOUND");
+    user.join();
+    const std::string found = GetVariable("FOUND");
+    const std::string aborted = GetVariable("ABORTEDONERROR");
+    SetVariable("ZOVR_IsCancelled", "FALSE", "test");
+    Query("Delete Files Recursive", {"$ROOT$\\*"});
+    EXPECT_EQ(Query("Find All Files", {"$ROOT$\\*", "TRUE", "TRUE", "FOUND"}, "FOUND"), "");
+    if (aborted != "TRUE" && found != "before")
+        GTEST_SKIP() << "the listing ended before the user's cancel arrived";
+    EXPECT_EQ(found, "before");
+    EXPECT_EQ(aborted, "TRUE");
 }
 
 TEST_F(SystemQueriesWine, ServiceStates)
