@@ -2,6 +2,7 @@
 // together (machine, user interface, trace, command libraries), then runs the start-up
 // sequence with it.
 #include "CompiledScript.h"
+#include "DialogRunnerUI.h"
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
 #include "InstallerCommands.h"
@@ -42,7 +43,8 @@ bool ProgramMediumRemoved()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     ovd::TEngineServices services;
-    ovd::TProgressRunnerUI ui(ovd::Win32RunnerUI());
+    ovd::TDialogRunnerUI dialogs(ovd::Win32RunnerUI());
+    ovd::TProgressRunnerUI ui(dialogs);
     services.Platform = &ovd::Win32RunPlatform();
     services.UI = &ui;
     services.Trace = [](std::string_view line) { ovd::TraceLine(line); };

@@ -34,6 +34,9 @@ bool ProcessPendingMessages()
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;
         }
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (root && GetPropA(root, kDialogKeysProperty) && IsDialogMessageA(root, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

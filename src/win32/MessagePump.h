@@ -7,6 +7,10 @@
 
 namespace ovd {
 
+// A top-level window carrying this property gets the keyboard navigation of a dialog
+// (Tab, arrows, Enter, Escape, mnemonics) from every message round.
+inline constexpr char kDialogKeysProperty[] = "OvdDialogKeys";
+
 // Handles the messages waiting in this thread's queue, then returns without waiting. A
 // WM_QUIT ends the round and is posted again, so that the program's own loop still sees
 // it. Returns false when a WM_QUIT was seen.

@@ -39,7 +39,17 @@ TCommandContext::TCommandContext(TScriptRun& run, long line)
 
 const std::string& TCommandContext::Param(long n) const
 {
-    return GetScriptParameter(run_.Script->ParameterLists, lineId_, n);
+    static const std::string kAbsent;
+    // A line's parameters end where the next line's record begins: a field the line does
+    // not carry reads as empty, not as the next line's identifier and fields.
+    for (long k = 1; k < n; ++k)
+        if (run_.Script->CommandIds.IndexOf(
+                GetScriptParameter(run_.Script->ParameterLists, lineId_, k)) >= 0)
+            return kAbsent;
+    const std::string& value = GetScriptParameter(run_.Script->ParameterLists, lineId_, n);
+    if (n > 0 && run_.Script->CommandIds.IndexOf(value) >= 0)
+        return kAbsent;
+    return value;
 }
 
 std::string TCommandContext::Expanded(long n) const

@@ -368,9 +368,32 @@ void DisplayDialog(TCommandContext& context)
 {
     TScriptRun& run = context.Run();
     TControlFlowState& flow = run.Flow;
-    const std::string result = Process().SilentMode ? std::string("NEXT") : context.UI().ShowDialog(context.Line());
-    SetVariable("WIZARD", result, context.Origin());
+    // Parameter 4 names a variable whose truth equal to parameter 6's skips the page.
+    const std::string skipVariable = context.OutputName(4);
+    if (!skipVariable.empty() &&
+        IsTrue(GetVariable(skipVariable)) == IsTrue(context.Expanded(6)))
+        return;
     const long position = WizardPositionOf(flow, context.Line());
+    const bool wait = position != 0 || IsTrue(context.Expanded(3));
+    std::string result;
+    if (wait) {
+        result = Process().SilentMode ? std::string("NEXT") : context.UI().ShowDialog(context.Line());
+        if (position == 0) {
+            context.UI().ReleaseDialogWindow();
+            SetVariable("WINDOWHANDLE", "0", "Display Dialog");
+        }
+    } else {
+        const unsigned long long window =
+            Process().SilentMode ? 0 : context.UI().ShowDialogModeless(context.Line());
+        SetVariable("WINDOWHANDLE", std::to_string(window), "Display Dialog");
+        result = "NOTMODAL";
+    }
+    SetVariable("WIZARD", result, context.Origin());
+    const std::string resultVariable = context.OutputName(2);
+    if (!resultVariable.empty()) {
+        context.CreateFirst(resultVariable);
+        context.Assign(resultVariable, result);
+    }
     if (position == 0)
         return;
     flow.WizardPosition = position;
@@ -379,9 +402,18 @@ void DisplayDialog(TCommandContext& context)
         flow.WizardStep = position >= count ? 0 : 1;
     else if (result == "BACK")
         flow.WizardStep = -1;
-    else
+    else if (result == "CANCEL")
         flow.WizardStep = 0;
+    else if (flow.WizardStep > 0 && position >= count)
+        flow.WizardStep = 0; // any other result keeps the direction
     flow.WizardNavigating = true;
+}
+
+void HideDialog(TCommandContext& context)
+{
+    if (!Process().SilentMode)
+        context.UI().HideDialog();
+    SetVariable("WINDOWHANDLE", "0", "Hide Dialog");
 }
 
 // Collects the live "Display Dialog" lines of this loop (not of nested loops).
@@ -505,6 +537,7 @@ void RegisterRunnerCommands()
     });
     RegisterCommand("Wizard Loop", WizardLoop);
     RegisterCommand("Display Dialog", DisplayDialog);
+    RegisterCommand("Hide Dialog", HideDialog);
 }
 
 } // namespace ovd

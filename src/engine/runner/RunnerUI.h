@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ovd {
 
@@ -44,6 +45,19 @@ public:
     // Shows the dialog of the "Display Dialog" line (0-based index) and waits; returns the
     // wizard result ("NEXT", "BACK", "CANCEL", ...).
     virtual std::string ShowDialog(long line) = 0;
+    // Shows the dialog of the line without waiting; returns its window handle (0: none).
+    virtual unsigned long long ShowDialogModeless(long line)
+    {
+        ShowDialog(line);
+        return 0;
+    }
+    // After a waiting display outside a wizard loop: the dialog no longer owns message
+    // boxes and progress (it stays on screen until the next one replaces it).
+    virtual void ReleaseDialogWindow() {}
+    // "Hide Dialog": hides the dialog shown without waiting, if one is.
+    virtual void HideDialog() {}
+    // The variables the loaded dialogs' controls bind (their Hints, upper case).
+    virtual std::vector<std::string> DialogVariables() { return {}; }
 };
 
 // The Win32 implementation (Windows trees only).

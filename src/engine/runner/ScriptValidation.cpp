@@ -394,13 +394,17 @@ const std::vector<std::string_view>& CompilerKnownNames()
 
 long ValidateScript(const THashedStringList& commandNames, const THashedStringList& commandIds,
                     const THashedStringList* lineFlags, std::string& message,
-                    const std::vector<const THashedStringList*>& parameterLists)
+                    const std::vector<const THashedStringList*>& parameterLists,
+                    const std::vector<std::string>& dialogVariables)
 {
     const ScriptAccess s{commandNames, commandIds, lineFlags, parameterLists};
     TLabelTable labels;
     Variables().ClearVariables();
     for (std::string_view name : CompilerKnownNames())
         DefineVariable(name, "", kOriginCompilation);
+    // A dialog that binds a variable declares it: the user enters its value.
+    for (const std::string& name : dialogVariables)
+        DefineVariable(AnsiUpperCase(name), "", kOriginCompilation);
 
     Failure fail{kScriptValid, {}};
     if (!CheckBlocks(s, fail) || !CheckLabels(s, labels, fail)) {

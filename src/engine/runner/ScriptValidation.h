@@ -37,10 +37,12 @@ inline constexpr std::string_view kScriptCompiledMessage = "Script compiled succ
 // Checks the script; -1 when valid, else the offending line (kUnbalancedBlocksLine for
 // unbalanced blocks). message receives "Script compiled successfully" or the error.
 // Clears the variable store and leaves the compile-time declarations in it.
-// lineFlags may be null (every line enabled).
+// lineFlags may be null (every line enabled). `dialogVariables`, the variables the
+// dialogs' controls bind, count as declared.
 long ValidateScript(const THashedStringList& commandNames, const THashedStringList& commandIds,
                     const THashedStringList* lineFlags, std::string& message,
-                    const std::vector<const THashedStringList*>& parameterLists);
+                    const std::vector<const THashedStringList*>& parameterLists,
+                    const std::vector<std::string>& dialogVariables = {});
 
 // The fixed list of names the compiler accepts without a declaring line.
 const std::vector<std::string_view>& CompilerKnownNames();

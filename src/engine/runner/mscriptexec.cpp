@@ -64,8 +64,10 @@ PrepareOutcome PrepareRun(TScriptRun& run)
     // 2. Validation; a script that fails it ends the process without a word.
     run.TraceTag("    <CompileScript>");
     std::string message;
+    const std::vector<std::string> dialogVariables =
+        run.Services.UI ? run.Services.UI->DialogVariables() : std::vector<std::string>();
     const long bad = ValidateScript(script.CommandNames, script.CommandIds, &script.LineFlags,
-                                    message, script.ParameterLists);
+                                    message, script.ParameterLists, dialogVariables);
     if (bad != kScriptValid) {
         Process().ExitCode = kValidationExitCode;
         platform.EndProcess(kValidationExitCode);

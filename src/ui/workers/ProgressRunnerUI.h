@@ -34,6 +34,13 @@ public:
         dialogs_.LoadDialog(dialogFile, name);
     }
     std::string ShowDialog(long line) override { return dialogs_.ShowDialog(line); }
+    unsigned long long ShowDialogModeless(long line) override
+    {
+        return dialogs_.ShowDialogModeless(line);
+    }
+    void ReleaseDialogWindow() override { dialogs_.ReleaseDialogWindow(); }
+    void HideDialog() override { dialogs_.HideDialog(); }
+    std::vector<std::string> DialogVariables() override { return dialogs_.DialogVariables(); }
 
 private:
     IRunnerUI& dialogs_;

@@ -397,6 +397,47 @@ TEST(RunnerWizard, BackAndCancelNavigate)
     EXPECT_EQ(ovd::GetVariable("WIZARD"), "CANCEL");
 }
 
+// "Display Dialog" outside a wizard loop: skip condition, waiting and non-waiting display,
+// the result variable and WINDOWHANDLE; "Hide Dialog".
+TEST(RunnerDialogs, DisplayAndHideOutsideAWizard)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> params; // dialog, result variable, wait, skip var, -, skip value
+        std::vector<long> shown;
+        std::vector<std::string> events;
+        const char* result;
+        const char* window;
+    };
+    const std::vector<Case> cases = {
+        {"waiting", {"Welcome", "RESULT", "TRUE"}, {0}, {"release dialog window"}, "NEXT", "0"},
+        {"not waiting", {"Welcome", "$RESULT$", "FALSE"}, {}, {"modeless dialog 0"}, "NOTMODAL",
+         "4242"},
+        {"skipped", {"Welcome", "RESULT", "TRUE", "SKIPME", "", "TRUE"}, {}, {}, "", "1"},
+        {"skip value differs", {"Welcome", "RESULT", "TRUE", "SKIPME", "", "FALSE"}, {0},
+         {"release dialog window"}, "NEXT", "0"},
+    };
+    for (const Case& c : cases) {
+        Harness h({{"Display Dialog", c.params}});
+        ovd::DefineVariable("SKIPME", "-1", "Initialization");
+        ovd::DefineVariable("WINDOWHANDLE", "1", "Initialization");
+        h.Run();
+        EXPECT_EQ(h.ui.DialogsShown, c.shown) << c.what;
+        std::vector<std::string> events;
+        for (const auto& e : h.ui.Events)
+            if (e.find("dialog") != std::string::npos)
+                events.push_back(e);
+        EXPECT_EQ(events, c.events) << c.what;
+        EXPECT_EQ(ovd::GetVariable("RESULT"), c.result) << c.what;
+        EXPECT_EQ(ovd::GetVariable("WINDOWHANDLE"), c.window) << c.what;
+    }
+
+    Harness hide({{"Display Dialog", {"Welcome", "", "FALSE"}}, Cmd("Hide Dialog")});
+    hide.Run();
+    EXPECT_EQ(hide.ui.Events.back(), "hide dialog");
+    EXPECT_EQ(ovd::GetVariable("WINDOWHANDLE"), "0");
+}
+
 TEST(RunnerMessages, RuntimeErrorTextIsTheEngineMessage)
 {
     ovd::ResetEngineMessages();

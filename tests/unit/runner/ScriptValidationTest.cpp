@@ -179,3 +179,26 @@ TEST(LabelTable, BuildAndFind)
 
 } // namespace
 } // namespace ovd
+
+namespace ovd {
+namespace {
+
+// A path the user types into a dialog is converted in place: the dialog's binding declares
+// the variable, so the script is not refused.
+TEST(ValidateScript, DialogBoundVariablesCountAsDeclared)
+{
+    TCompiledScript script;
+    ovdtest_engine::FillScript(script, {{"Display Dialog", {"Folder"}}, {"Convert Path", {"$INSTALLDIR$", "x"}}});
+    std::string message;
+    EXPECT_EQ(ValidateScript(script.CommandNames, script.CommandIds, nullptr, message,
+                             script.ParameterLists),
+              1);
+    EXPECT_EQ(message, "Variable not defined: INSTALLDIR");
+    EXPECT_EQ(ValidateScript(script.CommandNames, script.CommandIds, nullptr, message,
+                             script.ParameterLists, {"installdir"}),
+              -1)
+        << message;
+}
+
+} // namespace
+} // namespace ovd

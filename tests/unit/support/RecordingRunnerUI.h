@@ -61,6 +61,17 @@ public:
         DialogAnswers.erase(DialogAnswers.begin());
         return answer;
     }
+    unsigned long long ShowDialogModeless(long line) override
+    {
+        Events.push_back("modeless dialog " + std::to_string(line));
+        return ModelessWindow;
+    }
+    void ReleaseDialogWindow() override { Events.push_back("release dialog window"); }
+    void HideDialog() override { Events.push_back("hide dialog"); }
+    std::vector<std::string> DialogVariables() override { return BoundVariables; }
+
+    unsigned long long ModelessWindow = 4242;
+    std::vector<std::string> BoundVariables;
 };
 
 } // namespace ovd

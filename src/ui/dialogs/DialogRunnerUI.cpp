@@ -1,0 +1,293 @@
+#include "DialogRunnerUI.h"
+
+#include "FileUtil.h"
+#include "FormFile.h"
+#include "MessagePump.h"
+#include "ProgressDisplay.h"
+#include "RunnerUIWin32.h"
+#include "ScriptText.h"
+#include "VariableManager.h"
+#include "WaitForWorker.h"
+#include "WorkerProgress.h"
+#include "uGlobals.h"
+
+#include <algorithm>
+#include <fstream>
+#include <cstdint>
+#include <stdexcept>
+
+namespace ovd {
+namespace {
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+std::string CurrentFolder()
+{
+    char folder[MAX_PATH] = {};
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    return length > 0 && length < MAX_PATH ? std::string(folder, length) : std::string();
+}
+
+bool QuitRequested()
+{
+    MSG msg;
+    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
+std::string ResultWord(const TPoolTemplate& form, int code)
+{
+    switch (code) {
+    case kResultCancel:
+        return "CANCEL";
+    case kResultNext:
+        return "NEXT";
+    case kResultBack:
+        return "BACK";
+    case kResultNamedButton:
+        return UpperCaseAscii(form.PressedName);
+    case kResultNotModal:
+        return "NOTMODAL";
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+TDialogRunnerUI::~TDialogRunnerUI()
+{
+    if (CurrentDialogWindow() && shown_ && CurrentDialogWindow() == shown_->Window())
+        SetCurrentDialogWindow(nullptr);
+}
+
+bool TDialogRunnerUI::DialogShown()
+{
+    return CurrentDialogWindow() != nullptr;
+}
+
+TPoolTemplate* TDialogRunnerUI::CurrentDialog()
+{
+    if (currentName_.empty())
+        return nullptr;
+    const auto found = dialogs_.find(currentName_);
+    return found == dialogs_.end() ? nullptr : found->second.get();
+}
+
+void TDialogRunnerUI::RefreshDialogProgress(const TProgressState& progress)
+{
+    if (TPoolTemplate* form = CurrentDialog())
+        form->RefreshProgress(progress);
+}
+
+void TDialogRunnerUI::PrepareDialogs(const std::string& supportDir)
+{
+    folder_ = supportDir;
+}
+
+void TDialogRunnerUI::LoadDialog(const std::string& dialogFile, const std::string& name)
+{
+    if (!FileExists(dialogFile))
+        throw std::runtime_error("Dialog file not found: " + dialogFile);
+    std::unique_ptr<TPoolTemplate> form;
+    try {
+        TDialogModel model = TDialogModel::FromForm(ReadFormFile(dialogFile));
+        const std::string rulesFile = dialogFile + ".ovdf";
+        std::vector<TDialogRule> rules;
+        if (FileExists(rulesFile))
+            rules = ParseDialogRules(ReadLines(rulesFile));
+        form = std::make_unique<TPoolTemplate>(dialogFile, std::move(model), std::move(rules));
+    } catch (const std::exception& error) {
+        const std::string what = error.what();
+        throw std::runtime_error(what.find(dialogFile) == std::string::npos
+                                     ? "Dialog " + dialogFile + ": " + what
+                                     : what);
+    }
+    form->OnTimer = [this](TPoolTemplate& timed) { Tick(timed); };
+    for (const TControlModel& control : form->Model().Controls()) {
+        const std::string variable = control.BoundVariable();
+        if (control.Kind != TControlKind::Form && !variable.empty() &&
+            std::find(boundVariables_.begin(), boundVariables_.end(), variable) ==
+                boundVariables_.end())
+            boundVariables_.push_back(variable);
+    }
+    const std::string key = UpperCaseAscii(name);
+    auto found = dialogs_.find(key);
+    if (found != dialogs_.end()) {
+        TPoolTemplate* old = found->second.get();
+        ShowWindow(old->Window(), SW_HIDE);
+        if (shown_ == old)
+            shown_ = nullptr;
+        if (detachNext_ == old)
+            detachNext_ = nullptr;
+        found->second = std::move(form);
+        ProcessPendingMessages();
+    } else {
+        dialogs_.emplace(key, std::move(form));
+    }
+}
+
+TPoolTemplate& TDialogRunnerUI::Prepared(long line)
+{
+    const std::string key = std::to_string(line);
+    const auto found = dialogs_.find(key);
+    if (found == dialogs_.end())
+        throw std::runtime_error("Dialog of line " + key + " not loaded");
+    TPoolTemplate& form = *found->second;
+    if (detachNext_) {
+        detachNext_->Detach();
+        detachNext_ = nullptr;
+    }
+    // The dialog on screen does not repaint half-prepared controls.
+    const bool locked = CurrentDialogWindow() && LockWindowUpdate(CurrentDialogWindow());
+    form.Prepare();
+    if (locked)
+        LockWindowUpdate(nullptr);
+    return form;
+}
+
+std::string TDialogRunnerUI::ShowDialog(long line)
+{
+    TPoolTemplate& form = Prepared(line);
+    const int result = Show(form, std::to_string(line), true);
+    detachNext_ = &form;
+    return ResultWord(form, result);
+}
+
+unsigned long long TDialogRunnerUI::ShowDialogModeless(long line)
+{
+    TPoolTemplate& form = Prepared(line);
+    Show(form, std::to_string(line), false);
+    form.ResultCode = kResultNotModal;
+    return static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(form.Window()));
+}
+
+void TDialogRunnerUI::ReleaseDialogWindow()
+{
+    SetCurrentDialogWindow(nullptr);
+}
+
+void TDialogRunnerUI::Place(TPoolTemplate& form)
+{
+    RECT rect;
+    GetWindowRect(form.Window(), &rect);
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    if (!placed_ || width != last_.right - last_.left || height != last_.bottom - last_.top) {
+        RECT work;
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        last_.left = work.left + (work.right - work.left - width) / 2;
+        last_.top = work.top + (work.bottom - work.top - height) / 2;
+        placed_ = true;
+    }
+    last_.right = last_.left + width;
+    last_.bottom = last_.top + height;
+    SetWindowPos(form.Window(), nullptr, last_.left, last_.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TDialogRunnerUI::Show(TPoolTemplate& form, const std::string& name, bool wait)
+{
+    SetVariable("ZOVR_IsCancelled", "FALSE", "ShowDesign");
+    const std::string previousFolder = CurrentFolder();
+    SetCurrentDirectoryA(folder_.c_str());
+    currentName_ = UpperCaseAscii(name);
+    if (Process().SilentMode)
+        return kResultNext;
+    Place(form);
+    form.NonModal = !wait;
+    form.CloseAllowed = false;
+    if (wait)
+        form.ResultCode = kResultUndecided;
+
+    HWND window = form.Window();
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    HWND focus = nullptr;
+    if (const LRESULT id = SendMessageA(window, DM_GETDEFID, 0, 0); HIWORD(id) == DC_HASDEFID)
+        focus = GetDlgItem(window, LOWORD(id));
+    if (!focus || !IsWindowEnabled(focus))
+        focus = GetNextDlgTabItem(window, nullptr, FALSE);
+    if (focus)
+        SetFocus(focus);
+    SetCurrentDialogWindow(window);
+    UpdateWindow(window);
+    ProcessPendingMessages();
+    // The previous page goes only once this one is on screen.
+    if (shown_ && shown_ != &form) {
+        shown_->CloseAllowed = true;
+        ShowWindow(shown_->Window(), SW_HIDE);
+        ProcessPendingMessages();
+    }
+    shown_ = &form;
+
+    int result = kResultNotModal;
+    if (wait) {
+        while (form.ResultCode == kResultUndecided) {
+            WaitForMessages(INFINITE);
+            if (QuitRequested() && form.ResultCode == kResultUndecided)
+                form.ResultCode = kResultCancel;
+        }
+        result = form.ResultCode;
+        currentName_.clear();
+    }
+    RECT rect;
+    GetWindowRect(window, &rect);
+    last_ = rect;
+    if (!previousFolder.empty() && DirectoryExists(previousFolder))
+        SetCurrentDirectoryA(previousFolder.c_str());
+    return result;
+}
+
+void TDialogRunnerUI::HideDialog()
+{
+    TPoolTemplate* form = CurrentDialog();
+    if (form && form->NonModal) {
+        form->CloseAllowed = true;
+        ShowWindow(form->Window(), SW_HIDE);
+        ProcessPendingMessages();
+        RECT rect;
+        GetWindowRect(form->Window(), &rect);
+        last_ = rect;
+        if (shown_ == form)
+            shown_ = nullptr;
+        currentName_.clear();
+        detachNext_ = form;
+    }
+    SetCurrentDialogWindow(nullptr);
+}
+
+void TDialogRunnerUI::Tick(TPoolTemplate& form)
+{
+    form.EnableTimer(false);
+    if (form.SkipNextTick) {
+        form.SkipNextTick = false;
+        return;
+    }
+    if (form.InstallerMode) {
+        if (!form.InstallerStarted) {
+            form.InstallerStarted = true;
+            Variables().SetVariableValue("ZOVR_thCancelled", "FALSE");
+            Variables().SetVariableValue("ZOVR_thFinished", "FALSE");
+            if (CreateInstallerThread)
+                CreateInstallerThread();
+        } else {
+            if (!IsIconic(form.Window()))
+                RefreshProgressDisplay(*this, kStoredProgressText, true, 0, 0, 0);
+            if (IsTrue(GetVariable("ZOVR_thFinished")))
+                form.ResultCode = kResultInstallerFinished;
+        }
+    } else if (ProgressPollingActive()) {
+        RefreshProgressDisplay(*this, kStoredProgressText, true, 0, 0, 0);
+    }
+    form.EnableTimer(true);
+}
+
+} // namespace ovd

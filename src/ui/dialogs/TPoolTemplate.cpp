@@ -1,0 +1,1008 @@
+#include "TPoolTemplate.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "ControlWindows.h"
+#include "DialogFigures.h"
+#include "EngineMessages.h"
+#include "FileUtil.h"
+#include "IntegerText.h"
+#include "MessagePump.h"
+#include "ProgressDisplay.h"
+#include "ScriptText.h"
+#include "VariableManager.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <unordered_map>
+
+namespace ovd {
+namespace {
+
+constexpr char kWindowClass[] = "TPoolTemplate";
+constexpr int kFirstControlId = 100;
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Interval = 1000;
+
+bool g_eventsSuppressed = false;
+
+// Caption templates of every dialog: "<dialog file>.<control>[.<property>]" -> the text
+// as authored.
+std::unordered_map<std::string, std::string>& CaptionTemplates()
+{
+    static std::unordered_map<std::string, std::string> templates;
+    return templates;
+}
+
+void RegisterWindowClass()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
+                                                       ICC_PROGRESS_CLASS | ICC_TAB_CLASSES |
+                                                       ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    LoadLibraryA("riched20.dll"); // the rich edit class; an edit stands in when it is missing
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    windowClass.lpfnWndProc = DefWindowProcA;
+    RegisterClassExA(&windowClass);
+    registered = true;
+}
+
+std::string BaseName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsBound(const TControlModel& control)
+{
+    const std::string name = control.BoundVariable();
+    return !name.empty() && Variables().VariableExists(name);
+}
+
+std::string ReadTextFile(const std::string& path, bool& found)
+{
+    std::ifstream in(path, std::ios::binary);
+    found = static_cast<bool>(in);
+    if (!found)
+        return {};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct TFontSpec {
+    std::string Name = "Tahoma";
+    int Height = -11; // pixels at the design resolution; negative: character height
+    bool Bold = false, Italic = false, Underline = false, StrikeOut = false;
+    COLORREF Colour = GetSysColor(COLOR_WINDOWTEXT);
+};
+
+void OverlayFont(TFontSpec& font, const TControlModel& control, int designDpi)
+{
+    if (control.Has("Font.Name"))
+        font.Name = control.Get("Font.Name");
+    if (control.Has("Font.Height"))
+        font.Height = static_cast<int>(control.Integer("Font.Height", font.Height));
+    else if (control.Has("Font.Size"))
+        font.Height = -MulDiv(static_cast<int>(control.Integer("Font.Size", 8)), designDpi, 72);
+    if (control.Has("Font.Style")) {
+        const std::string style = control.Get("Font.Style");
+        font.Bold = style.find("fsBold") != std::string::npos;
+        font.Italic = style.find("fsItalic") != std::string::npos;
+        font.Underline = style.find("fsUnderline") != std::string::npos;
+        font.StrikeOut = style.find("fsStrikeOut") != std::string::npos;
+    }
+    if (control.Has("Font.Color"))
+        ParseColour(control.Get("Font.Color"), font.Colour);
+}
+
+std::string FontKey(const TFontSpec& font)
+{
+    return font.Name + "|" + std::to_string(font.Height) + (font.Bold ? "b" : "") +
+           (font.Italic ? "i" : "") + (font.Underline ? "u" : "") + (font.StrikeOut ? "s" : "");
+}
+
+// Siblings in creation order, the controls that take the focus reordered by TabOrder in
+// the places they hold.
+std::vector<int> CreationOrder(const TDialogModel& model)
+{
+    const auto& controls = model.Controls();
+    std::vector<std::vector<int>> children(controls.size());
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        children[static_cast<std::size_t>(controls[i].Parent)].push_back(static_cast<int>(i));
+    std::vector<int> order;
+    std::function<void(int)> walk = [&](int index) {
+        std::vector<int>& kids = children[static_cast<std::size_t>(index)];
+        std::vector<std::size_t> slots;
+        std::vector<int> tabbed;
+        for (std::size_t k = 0; k < kids.size(); ++k)
+            if (controls[static_cast<std::size_t>(kids[k])].Has("TabOrder")) {
+                slots.push_back(k);
+                tabbed.push_back(kids[k]);
+            }
+        std::stable_sort(tabbed.begin(), tabbed.end(), [&](int a, int b) {
+            return controls[static_cast<std::size_t>(a)].Integer("TabOrder") <
+                   controls[static_cast<std::size_t>(b)].Integer("TabOrder");
+        });
+        for (std::size_t k = 0; k < slots.size(); ++k)
+            kids[slots[k]] = tabbed[k];
+        for (int kid : kids) {
+            order.push_back(kid);
+            walk(kid);
+        }
+    };
+    walk(0);
+    return order;
+}
+
+} // namespace
+
+bool EventsSuppressed()
+{
+    return g_eventsSuppressed;
+}
+
+void SetEventsSuppressed(bool on)
+{
+    g_eventsSuppressed = on;
+}
+
+TPoolTemplate::TPoolTemplate(const std::string& designFile, TDialogModel model,
+                             std::vector<TDialogRule> rules)
+    : hint_(BaseName(designFile)),
+      dialogsFolder_(designFile.substr(0, designFile.size() - hint_.size())), model_(std::move(model)), rules_(std::move(rules))
+{
+    Build();
+}
+
+TPoolTemplate::~TPoolTemplate()
+{
+    model_.OnChange = nullptr;
+    if (window_)
+        SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+}
+
+int TPoolTemplate::Scale(long long value) const
+{
+    return MulDiv(static_cast<int>(value), dpi_, designDpi_);
+}
+
+void TPoolTemplate::Build()
+{
+    RegisterWindowClass();
+    auto& controls = model_.Controls();
+    const TControlModel& form = controls[0];
+    {
+        HDC screen = GetDC(nullptr);
+        dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+    }
+    designDpi_ = static_cast<int>(form.Integer("PixelsPerInch", 96));
+    if (designDpi_ <= 0)
+        designDpi_ = 96;
+
+    const std::string border = form.Get("BorderStyle");
+    DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    DWORD ex = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+    if (border == "bsDialog" || border.empty())
+        ex |= WS_EX_DLGMODALFRAME;
+    else if (border == "bsNone")
+        style = WS_POPUP;
+    else if (border == "bsSizeable")
+        style |= WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    else
+        style |= WS_MINIMIZEBOX;
+    if (border != "bsDialog" && form.Get("BorderIcons").find("biMinimize") != std::string::npos)
+        style |= WS_MINIMIZEBOX;
+
+    const long long clientWidth = form.Has("ClientWidth") ? form.Integer("ClientWidth")
+                                                          : form.Integer("Width") - 6;
+    const long long clientHeight = form.Has("ClientHeight") ? form.Integer("ClientHeight")
+                                                            : form.Integer("Height") - 25;
+    RECT frame{0, 0, Scale(clientWidth), Scale(clientHeight)};
+    AdjustWindowRectEx(&frame, style, FALSE, ex);
+    HWND window = CreateWindowExA(ex, kWindowClass, form.Get("Caption").c_str(), style,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                                  frame.bottom - frame.top, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (!window)
+        throw EDialogError("Cannot create the window of dialog " + hint_ + ": " +
+                           SystemErrorText(GetLastError()));
+    window_.reset(window);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    SetPropA(window, kDialogKeysProperty, reinterpret_cast<HANDLE>(1));
+    EnableMenuItem(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+
+    // Fonts and colours: a control without its own font takes its parent's.
+    const std::size_t count = controls.size();
+    controls_.assign(count, nullptr);
+    fonts_.assign(count, nullptr);
+    backColours_.assign(count, GetSysColor(COLOR_BTNFACE));
+    brushOf_.assign(count, nullptr);
+    std::vector<TFontSpec> specs(count);
+    std::map<std::string, HFONT> fontCache;
+    std::map<COLORREF, HBRUSH> brushCache;
+    for (std::size_t i = 0; i < count; ++i) {
+        const TControlModel& control = controls[i];
+        if (control.Parent >= 0) {
+            specs[i] = specs[static_cast<std::size_t>(control.Parent)];
+            backColours_[i] = backColours_[static_cast<std::size_t>(control.Parent)];
+        }
+        OverlayFont(specs[i], control, designDpi_);
+        if (control.Has("Color"))
+            ParseColour(control.Get("Color"), backColours_[i]);
+        const std::string key = FontKey(specs[i]);
+        auto font = fontCache.find(key);
+        if (font == fontCache.end()) {
+            const TFontSpec& spec = specs[i];
+            HFONT created = CreateFontA(Scale(spec.Height), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL,
+                                        spec.Italic, spec.Underline, spec.StrikeOut,
+                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                        spec.Name.c_str());
+            ownedFonts_.emplace_back(created);
+            font = fontCache.emplace(key, created).first;
+        }
+        fonts_[i] = font->second;
+        auto brush = brushCache.find(backColours_[i]);
+        if (brush == brushCache.end()) {
+            HBRUSH created = CreateSolidBrush(backColours_[i]);
+            brushes_.emplace_back(created);
+            brush = brushCache.emplace(backColours_[i], created).first;
+        }
+        brushOf_[i] = brush->second;
+    }
+    textColours_.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        textColours_[i] = specs[i].Colour;
+    controls_[0] = window;
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
+
+    // Places in design units relative to the form's client area.
+    std::vector<RECT> places(count, RECT{0, 0, static_cast<LONG>(clientWidth),
+                                         static_cast<LONG>(clientHeight)});
+    const std::vector<int> order = CreationOrder(model_);
+    int previousRadioParent = -2;
+    for (int index : order) {
+        TControlModel& control = controls[static_cast<std::size_t>(index)];
+        const RECT& outer = places[static_cast<std::size_t>(control.Parent)];
+        const LONG parentWidth = outer.right - outer.left;
+        const LONG parentHeight = outer.bottom - outer.top;
+        LONG left = static_cast<LONG>(control.Integer("Left"));
+        LONG top = static_cast<LONG>(control.Integer("Top"));
+        LONG width = static_cast<LONG>(control.Integer("Width"));
+        LONG height = static_cast<LONG>(control.Integer("Height"));
+        const std::string align = control.Get("Align");
+        if (align == "alTop" || align == "alBottom" || align == "alClient") {
+            left = 0;
+            width = parentWidth;
+        }
+        if (align == "alTop" || align == "alClient" || align == "alLeft" || align == "alRight")
+            top = 0;
+        if (align == "alBottom")
+            top = parentHeight - height;
+        if (align == "alClient" || align == "alLeft" || align == "alRight")
+            height = parentHeight;
+        if (align == "alLeft")
+            left = 0;
+        if (align == "alRight")
+            left = parentWidth - width;
+        if (control.Kind == TControlKind::Bevel && control.Get("Shape") == "bsBottomLine")
+            top += height - 2;
+        if (control.Kind == TControlKind::Bevel && control.Get("Shape") == "bsRightLine")
+            left += width - 2;
+        RECT& place = places[static_cast<std::size_t>(index)];
+        place = {outer.left + left, outer.top + top, outer.left + left + width,
+                 outer.top + top + height};
+
+        TWindowRecipe recipe = ControlRecipe(control);
+        if (recipe.WindowClass.empty())
+            continue;
+        // Radio buttons of one holder form a group; every other control starts one.
+        const bool radio = control.Kind == TControlKind::RadioButton;
+        if (!radio || previousRadioParent != control.Parent)
+            recipe.Style |= WS_GROUP;
+        previousRadioParent = radio ? control.Parent : -2;
+        int shownHeight = Scale(height);
+        if (recipe.WindowClass == "COMBOBOX")
+            shownHeight = Scale(height) + Scale(160);
+        if (control.Kind == TControlKind::Bevel &&
+            (control.Get("Shape") == "bsTopLine" || control.Get("Shape") == "bsBottomLine"))
+            shownHeight = 2;
+        HWND child = CreateWindowExA(recipe.ExStyle, recipe.WindowClass.c_str(), "", recipe.Style,
+                                     Scale(place.left), Scale(place.top), Scale(width), shownHeight,
+                                     window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId)),
+                                     GetModuleHandleA(nullptr), nullptr);
+        if (!child && control.Kind == TControlKind::RichEdit)
+            child = CreateWindowExA(recipe.ExStyle, "EDIT", "", recipe.Style, Scale(place.left),
+                                    Scale(place.top), Scale(width), shownHeight, window,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId)),
+                                    GetModuleHandleA(nullptr), nullptr);
+        if (!child)
+            throw EDialogError("Cannot create control " + control.Name + " of dialog " + hint_ +
+                               ": " + SystemErrorText(GetLastError()));
+        controls_[static_cast<std::size_t>(index)] = child;
+        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(index)]), FALSE);
+
+        if (control.Kind == TControlKind::CheckListBox || control.Kind == TControlKind::ShellList) {
+            SendMessageA(child, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                         control.Kind == TControlKind::CheckListBox ? LVS_EX_CHECKBOXES : 0);
+            LVCOLUMNA column{};
+            column.mask = LVCF_WIDTH;
+            column.cx = Scale(width) - GetSystemMetrics(SM_CXVSCROLL) - 4;
+            SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+        }
+        if (control.Kind == TControlKind::Image && !control.Picture.empty()) {
+            if (HBITMAP bitmap = PictureBitmap(control.Picture)) {
+                bitmaps_.emplace_back(bitmap);
+                SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+                SetWindowPos(child, nullptr, 0, 0, Scale(width), Scale(height),
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+        }
+        if (control.Kind == TControlKind::PageControl) {
+            int tab = 0;
+            for (std::size_t k = 0; k < count; ++k)
+                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet) {
+                    TCITEMA item{};
+                    item.mask = TCIF_TEXT;
+                    std::string caption = controls[k].Get("Caption");
+                    item.pszText = caption.data();
+                    SendMessageA(child, TCM_INSERTITEMA, static_cast<WPARAM>(tab++),
+                                 reinterpret_cast<LPARAM>(&item));
+                }
+        }
+        for (const char* property : {"Caption", "Items", "Lines", "Text", "Checked", "MaxLength",
+                                     "Min", "Max", "Position", "ItemIndex"})
+            if (control.Has(property))
+                WriteControlProperty(child, control, property);
+        if (control.Kind == TControlKind::Label)
+            FitLabel(index);
+    }
+    // Holders lie beneath what they hold: the outermost lowest.
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        const TControlModel& control = controls[static_cast<std::size_t>(*it)];
+        HWND child = controls_[static_cast<std::size_t>(*it)];
+        if (child && IsContainer(control.Kind))
+            SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    model_.OnChange = [this](int index, const std::string& property) {
+        if (index == 0 && SameTextAscii(property, "Caption")) {
+            SetWindowTextA(window_.get(), model_.Controls()[0].Get("Caption").c_str());
+            return;
+        }
+        const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+        WriteControlProperty(ControlWindow(index), control, property);
+        if (control.Kind == TControlKind::Label && SameTextAscii(property, "Caption"))
+            FitLabel(index);
+    };
+    EnableTimer(true);
+}
+
+// A label that sizes itself to its one-line caption.
+void TPoolTemplate::FitLabel(int index)
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    HWND label = ControlWindow(index);
+    if (!label || !control.Boolean("AutoSize", true) || control.Boolean("WordWrap"))
+        return;
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, fonts_[static_cast<std::size_t>(index)]);
+    const std::string caption = control.Get("Caption");
+    RECT extent{0, 0, 0, 0};
+    DrawTextA(dc, caption.empty() ? " " : caption.c_str(), -1, &extent,
+              DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    SetWindowPos(label, nullptr, 0, 0, extent.right, extent.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TPoolTemplate::EnableTimer(bool on)
+{
+    if (on == timerOn_)
+        return;
+    timerOn_ = on;
+    if (on)
+        SetTimer(window_.get(), kTimer1, kTimer1Interval, nullptr);
+    else
+        KillTimer(window_.get(), kTimer1);
+}
+
+std::string TPoolTemplate::CaptionTemplate(int index, const std::string& property)
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    std::string key = UpperCaseAscii(hint_ + "." + control.Name);
+    if (property != "Caption")
+        key += "." + UpperCaseAscii(property);
+    auto& templates = CaptionTemplates();
+    auto found = templates.find(key);
+    if (found == templates.end())
+        found = templates.emplace(key, control.Get(property)).first;
+    return found->second;
+}
+
+void TPoolTemplate::LoadSupportText(int index, const char* base)
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    const std::string language = GetVariable("LANGUAGE");
+    const std::string extension = control.Kind == TControlKind::RichEdit ? ".rtf" : ".txt";
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    bool found = false;
+    std::string text =
+        ReadTextFile(WithBackslash(folder) + base + "." + language + extension, found);
+    if (!found)
+        text = ReadTextFile(dialogsFolder_ + base + extension, found);
+    if (!found)
+        text = std::string("Add a ") + base + "." + language + extension + " or " + base +
+               extension + " file to your project as a support file/creative to display it here.";
+    model_.Set(index, control.Kind == TControlKind::Memo ? "Lines" : "Text", text);
+}
+
+void TPoolTemplate::BindControl(int index, const std::string& browseRoot)
+{
+    TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    const std::string variable = control.BoundVariable();
+    const bool bound = IsBound(control);
+    const int tag = control.Tag();
+    (void)browseRoot;
+    if (HasCaption(control.Kind) &&
+        !(control.Kind == TControlKind::StaticText && tag >= 1 && tag <= 6))
+        model_.Set(index, "Caption", ExpandVariables(CaptionTemplate(index, "Caption")));
+    switch (control.Kind) {
+    case TControlKind::StaticText:
+        if (tag == 1)
+            model_.Set(index, "Caption", ExpandVariables("$PROGRESSTEXT$"));
+        break;
+    case TControlKind::ProgressBar:
+    case TControlKind::Gauge:
+        if (tag == 1) {
+            const auto position = TryStrToInt64(ExpandVariables("$PROGRESS$"));
+            if (position && *position <= 100)
+                model_.Set(index, "Position", std::to_string(std::max<long long>(*position, 0)));
+        }
+        break;
+    case TControlKind::TrackBar:
+        if (bound) {
+            if (const auto position = TryStrToInt64(GetVariable(variable)))
+                model_.Set(index, "Position", std::to_string(*position));
+        }
+        break;
+    case TControlKind::Memo:
+    case TControlKind::RichEdit: {
+        const char* property = control.Kind == TControlKind::Memo ? "Lines" : "Text";
+        model_.Set(index, property, ExpandVariables(CaptionTemplate(index, property)));
+        if (bound)
+            model_.Set(index, property, TextToNewlines(GetVariable(variable)));
+        if (tag == 1)
+            LoadSupportText(index, "readme");
+        else if (tag == 2)
+            LoadSupportText(index, "license");
+        break;
+    }
+    case TControlKind::CheckBox:
+    case TControlKind::RadioButton:
+        if (bound)
+            model_.Set(index, "Checked", PropertyBoolean(IsTrue(GetVariable(variable))));
+        break;
+    case TControlKind::ListBox: {
+        std::vector<std::string> items;
+        for (const std::string& item : SplitLines(ExpandVariables(CaptionTemplate(index, "Items"))))
+            if (!item.empty())
+                items.push_back(item);
+        model_.Set(index, "Items", JoinLines(items));
+        if (bound) {
+            const auto it = std::find(items.begin(), items.end(), GetVariable(variable));
+            model_.Set(index, "ItemIndex",
+                       std::to_string(it == items.end() ? -1 : it - items.begin()));
+        }
+        break;
+    }
+    case TControlKind::Edit:
+    case TControlKind::MaskEdit: {
+        std::string text = ExpandVariables(CaptionTemplate(index, "Text"));
+        if (bound)
+            text = GetVariable(variable);
+        static const char* const kDefaults[] = {"", "$STARTMENU$", "$TARGETDIR$", "$USERNAME$",
+                                                "$USERCOMPANY$"};
+        if (text.empty() && tag >= 1 && tag <= 4)
+            text = ExpandVariables(kDefaults[tag]);
+        model_.Set(index, "Text", text);
+        break;
+    }
+    case TControlKind::ComboBox: {
+        const std::vector<std::string> items =
+            SplitLines(ExpandVariables(CaptionTemplate(index, "Items")));
+        model_.Set(index, "Items", JoinLines(items));
+        if (bound) {
+            const std::string value = GetVariable(variable);
+            if (control.Get("Style") == "csDropDownList") {
+                int selected = -1;
+                for (std::size_t i = 0; i < items.size(); ++i)
+                    if (SameTextAscii(items[i], value)) {
+                        selected = static_cast<int>(i);
+                        break;
+                    }
+                model_.Set(index, "ItemIndex", std::to_string(selected));
+                model_.Controls()[static_cast<std::size_t>(index)].Put(
+                    "Text", selected >= 0 ? items[static_cast<std::size_t>(selected)] : "");
+            } else {
+                model_.Set(index, "Text", value);
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TPoolTemplate::Prepare()
+{
+    attached_ = true;
+    rememberedTarget_ = GetVariable("TARGETDIR");
+    const FolderExistsFn exists = [](const std::string& folder) {
+        return DirectoryExists(folder);
+    };
+    targetTail_ = TargetTail(rememberedTarget_, exists);
+    const std::string browseRoot = BrowseRoot(ExpandVariables("$TARGETDIR$"), exists);
+    const auto& controls = model_.Controls();
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        BindControl(static_cast<int>(i), browseRoot);
+    RefreshFigures();
+    ApplyRules();
+}
+
+void TPoolTemplate::ApplyRules()
+{
+    if (rulesDepth_ > 0)
+        return;
+    ++rulesDepth_;
+    for (std::size_t i = 1; i < controls_.size(); ++i)
+        ReadControlState(controls_[i], model_.Controls()[i]);
+    ApplyDialogRules(model_, rules_);
+    --rulesDepth_;
+}
+
+void TPoolTemplate::RefreshFigures()
+{
+    auto& controls = model_.Controls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const TControlModel& control = controls[i];
+        const int tag = control.Tag();
+        if (control.Kind != TControlKind::StaticText || tag < 2 || tag > 6)
+            continue;
+        std::string text; // the feature figures (2, 3, 4, 6) come with the feature table
+        if (tag == 5) {
+            const std::string target = GetVariable("TARGETDIR");
+            ULARGE_INTEGER free{};
+            if (target.size() >= 3 &&
+                GetDiskFreeSpaceExA(target.substr(0, 3).c_str(), &free, nullptr, nullptr))
+                text = FormatSize(static_cast<long long>(free.QuadPart));
+        }
+        model_.Set(static_cast<int>(i), "Caption", text);
+    }
+}
+
+void TPoolTemplate::RefreshLiveControls()
+{
+    const bool was = EventsSuppressed();
+    SetEventsSuppressed(true);
+    const auto& controls = model_.Controls();
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        if (controls[i].Tag() == 100)
+            BindControl(static_cast<int>(i), {});
+    SetEventsSuppressed(was);
+}
+
+void TPoolTemplate::RefreshProgress(const TProgressState& progress)
+{
+    auto& controls = model_.Controls();
+    const bool marquee = ExpandVariables("$PROGRESSMODE$") == "MARQUEE";
+    for (std::size_t i = 1; i < controls.size(); ++i) {
+        const TControlModel& control = controls[i];
+        const int index = static_cast<int>(i);
+        const int tag = control.Tag();
+        switch (control.Kind) {
+        case TControlKind::Label:
+        case TControlKind::Panel:
+        case TControlKind::Button:
+        case TControlKind::BitButton:
+        case TControlKind::TabSheet:
+            model_.Set(index, "Caption", ExpandVariables(CaptionTemplate(index, "Caption")));
+            break;
+        case TControlKind::StaticText:
+            if (tag == 1)
+                model_.Set(index, "Caption", progress.Text);
+            else if (tag < 2 || tag > 6)
+                model_.Set(index, "Caption", ExpandVariables(CaptionTemplate(index, "Caption")));
+            break;
+        case TControlKind::ProgressBar:
+        case TControlKind::Gauge: {
+            HWND bar = ControlWindow(index);
+            if (tag == 1) {
+                const LONG style = GetWindowLongA(bar, GWL_STYLE);
+                if (control.Kind == TControlKind::ProgressBar && marquee) {
+                    if (!(style & PBS_MARQUEE))
+                        SetWindowLongA(bar, GWL_STYLE, style | PBS_MARQUEE);
+                    SendMessageA(bar, PBM_SETMARQUEE, TRUE, 100);
+                    break;
+                }
+                if (style & PBS_MARQUEE) {
+                    SendMessageA(bar, PBM_SETMARQUEE, FALSE, 0);
+                    SetWindowLongA(bar, GWL_STYLE, style & ~PBS_MARQUEE);
+                }
+                long long min = progress.Min, max = progress.Max, position = progress.Position;
+                if (!progress.NumbersValid) {
+                    min = 0;
+                    max = 100;
+                    position = 100;
+                } else if (control.Kind == TControlKind::ProgressBar && max >= (1LL << 31)) {
+                    min /= 1024;
+                    max /= 1024;
+                    position /= 1024;
+                }
+                model_.Set(index, "Min", std::to_string(min));
+                model_.Set(index, "Max", std::to_string(max));
+                model_.Set(index, "Position", std::to_string(position));
+            } else if (tag == 100) {
+                const auto value = TryStrToInt64(GetVariable(control.BoundVariable()));
+                model_.Set(index, "Min", "0");
+                model_.Set(index, "Max", "100");
+                model_.Set(index, "Position", value ? std::to_string(*value) : "100");
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    ApplyRules();
+}
+
+void TPoolTemplate::WriteVariable(int index, const std::string& value, const char* handler)
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    if (IsBound(control))
+        SetVariable(control.BoundVariable(), value, std::string("\"") + handler + "\"");
+}
+
+void TPoolTemplate::AfterEdit(int index)
+{
+    RefreshFigures();
+    RefreshLiveControls();
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    const long long maxLength = control.Integer("MaxLength");
+    if (control.Kind == TControlKind::Edit && maxLength > 0 &&
+        static_cast<long long>(control.Get("Text").size()) >= maxLength) {
+        const long long next = control.Integer("TabOrder", -2) + 1;
+        const auto& controls = model_.Controls();
+        for (std::size_t i = 1; i < controls.size(); ++i)
+            if (controls[i].Parent == control.Parent && controls[i].Has("TabOrder") &&
+                controls[i].Integer("TabOrder") == next) {
+                SetFocus(controls_[i]);
+                break;
+            }
+    }
+}
+
+void TPoolTemplate::OnCommand(int index, int code)
+{
+    if (EventsSuppressed() || !attached_)
+        return;
+    TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    HWND window = ControlWindow(index);
+    ReadControlState(window, control);
+    switch (control.Kind) {
+    case TControlKind::Edit:
+    case TControlKind::MaskEdit:
+        if (code != EN_CHANGE)
+            return;
+        WriteVariable(index, control.Get("Text"),
+                      control.Kind == TControlKind::Edit ? "Edit1Change" : "MaskEdit1Change");
+        AfterEdit(index);
+        break;
+    case TControlKind::Memo:
+    case TControlKind::RichEdit:
+        if (code != EN_CHANGE)
+            return;
+        WriteVariable(index, NewlinesToText(control.Get("Text")),
+                      control.Kind == TControlKind::Memo ? "Memo1Change" : "RichEdit1Change");
+        RefreshFigures();
+        break;
+    case TControlKind::CheckBox:
+        if (code != BN_CLICKED)
+            return;
+        WriteVariable(index, BooleanText(control.Boolean("Checked")), "CheckBox1Click");
+        break;
+    case TControlKind::RadioButton: {
+        if (code != BN_CLICKED)
+            return;
+        auto& controls = model_.Controls();
+        for (std::size_t i = 1; i < controls.size(); ++i)
+            if (controls[i].Kind == TControlKind::RadioButton) {
+                ReadControlState(controls_[i], controls[i]);
+                WriteVariable(static_cast<int>(i), BooleanText(controls[i].Boolean("Checked")),
+                              "RadioButton1Click");
+            }
+        break;
+    }
+    case TControlKind::ListBox: {
+        if (code != LBN_SELCHANGE)
+            return;
+        std::string lines;
+        const LRESULT items = SendMessageA(window, LB_GETCOUNT, 0, 0);
+        const std::vector<std::string> texts = control.Lines("Items");
+        for (LRESULT i = 0; i < items && i < static_cast<LRESULT>(texts.size()); ++i)
+            if (SendMessageA(window, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0)
+                lines += (lines.empty() ? "" : std::string(kNewlineMarker)) +
+                         texts[static_cast<std::size_t>(i)];
+        WriteVariable(index, lines, "ListBox1Click");
+        break;
+    }
+    case TControlKind::ComboBox: {
+        if (code == CBN_SELCHANGE) {
+            const LRESULT selected = SendMessageA(window, CB_GETCURSEL, 0, 0);
+            const std::vector<std::string> items = control.Lines("Items");
+            if (selected >= 0 && selected < static_cast<LRESULT>(items.size()))
+                control.Put("Text", items[static_cast<std::size_t>(selected)]);
+            WriteVariable(index, control.Get("Text"), "ComboBox1Click");
+        } else if (code == CBN_EDITCHANGE) {
+            WriteVariable(index, control.Get("Text"), "ComboBox1Change");
+        } else {
+            return;
+        }
+        break;
+    }
+    default:
+        if (!IsActionControl(control.Kind) || (code != BN_CLICKED && code != STN_CLICKED))
+            return;
+        if (!IsWindowEnabled(window))
+            return;
+        OnAction(index);
+        return;
+    }
+    ApplyRules();
+}
+
+void TPoolTemplate::OnAction(int index)
+{
+    TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    ResultCode = kResultUndecided;
+    switch (control.Tag()) {
+    case 1:
+        ResultCode = kResultNext;
+        break;
+    case 2:
+        ResultCode = kResultBack;
+        break;
+    case 3:
+        ConfirmCancel(index);
+        break;
+    case 4:
+        Browse(index, false);
+        break;
+    case 5:
+        PressedName = control.Name;
+        ResultCode = kResultNamedButton;
+        break;
+    case 6:
+        Browse(index, true);
+        break;
+    default:
+        break;
+    }
+    ApplyRules();
+}
+
+void TPoolTemplate::ConfirmCancel(int index)
+{
+    SetProgressAttention(true, false);
+    const int answer = MessageBoxA(window_.get(), "Are you sure you want to cancel?",
+                                   EngineCaption().c_str(),
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    SetProgressAttention(false, false);
+    if (answer != IDYES)
+        return;
+    SetVariable("ZOVR_IsCancelled", "TRUE", "ShowDesign");
+    model_.Set(index, "Enabled", "False");
+    if (!InstallerStarted)
+        ResultCode = kResultCancel;
+}
+
+namespace {
+
+int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) noexcept
+{
+    if (message == BFFM_INITIALIZED && data)
+        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+} // namespace
+
+void TPoolTemplate::Browse(int index, bool toVariable)
+{
+    const std::string root = BrowseRoot(ExpandVariables("$TARGETDIR$"), [](const std::string& f) {
+        return DirectoryExists(f);
+    });
+    char chosen[MAX_PATH] = {};
+    BROWSEINFOA info{};
+    info.hwndOwner = window_.get();
+    info.pszDisplayName = chosen;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = BrowseCallback;
+    info.lParam = root.empty() ? 0 : reinterpret_cast<LPARAM>(root.c_str());
+    PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
+    if (!list)
+        return;
+    const bool got = SHGetPathFromIDListA(list, chosen) != FALSE;
+    CoTaskMemFree(list);
+    if (!got || !chosen[0])
+        return;
+    if (toVariable) {
+        const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+        SetVariable(UpperCaseAscii(control.Name), WithBackslash(chosen), "SetCustomDirectoryEditText");
+        RefreshFigures();
+        RefreshLiveControls();
+        return;
+    }
+    const std::string text = BrowsedFolderText(chosen, rememberedTarget_, targetTail_);
+    const auto& controls = model_.Controls();
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        if (controls[i].Kind == TControlKind::Edit && controls[i].Tag() == 2)
+            model_.Set(static_cast<int>(i), "Text", text); // its change handler writes it
+}
+
+LRESULT CALLBACK TPoolTemplate::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) noexcept
+{
+    auto* self = reinterpret_cast<TPoolTemplate*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcA(window, message, wParam, lParam);
+    try {
+        return self->Handle(message, wParam, lParam);
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND window = window_.get();
+    auto& controls = model_.Controls();
+    const auto indexOf = [&](HWND child) {
+        const int index = GetDlgCtrlID(child) - kFirstControlId;
+        return index > 0 && index < static_cast<int>(controls.size()) ? index : -1;
+    };
+    switch (message) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (id == IDOK || id == IDCANCEL) {
+            // Enter and Escape: the default and the cancel button.
+            const char* role = id == IDOK ? "Default" : "Cancel";
+            for (std::size_t i = 1; i < controls.size(); ++i)
+                if (controls[i].Boolean(role) && IsWindowEnabled(controls_[i]) &&
+                    IsWindowVisible(controls_[i])) {
+                    OnCommand(static_cast<int>(i), BN_CLICKED);
+                    break;
+                }
+            return 0;
+        }
+        const int index = id - kFirstControlId;
+        if (index > 0 && index < static_cast<int>(controls.size()))
+            OnCommand(index, HIWORD(wParam));
+        return 0;
+    }
+    case DM_GETDEFID:
+        for (std::size_t i = 1; i < controls.size(); ++i)
+            if (controls[i].Boolean("Default"))
+                return MAKELRESULT(static_cast<WORD>(i + kFirstControlId), DC_HASDEFID);
+        return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        const int index = indexOf(reinterpret_cast<HWND>(lParam));
+        if (index > 0 && controls[static_cast<std::size_t>(index)].Kind == TControlKind::TrackBar &&
+            !EventsSuppressed() && attached_) {
+            ReadControlState(controls_[static_cast<std::size_t>(index)], controls[static_cast<std::size_t>(index)]);
+            WriteVariable(index, controls[static_cast<std::size_t>(index)].Get("Position"), "TrackBar1Change");
+            ApplyRules();
+        }
+        return 0;
+    }
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        const int index = indexOf(header->hwndFrom);
+        if (index <= 0 || EventsSuppressed() || !attached_)
+            return 0;
+        TControlModel& control = controls[static_cast<std::size_t>(index)];
+        if (control.Kind == TControlKind::CheckListBox && header->code == LVN_ITEMCHANGED) {
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            if (!(change->uChanged & LVIF_STATE) ||
+                ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) == 0)
+                return 0;
+            std::string lines;
+            const std::vector<std::string> items = control.Lines("Items");
+            for (std::size_t i = 0; i < items.size(); ++i)
+                if (ListView_GetCheckState(header->hwndFrom, static_cast<UINT>(i)))
+                    lines += (lines.empty() ? "" : std::string(kNewlineMarker)) + items[i];
+            WriteVariable(index, lines, "CheckListBox1ClickCheck");
+            ApplyRules();
+        } else if (control.Kind == TControlKind::TreeView && header->code == TVN_SELCHANGEDA) {
+            const auto* change = reinterpret_cast<const NMTREEVIEWA*>(lParam);
+            char text[260] = {};
+            TVITEMA item{};
+            item.mask = TVIF_TEXT;
+            item.hItem = change->itemNew.hItem;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(header->hwndFrom, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            WriteVariable(index, text, "TreeView1Change");
+            ApplyRules();
+        } else if (control.Kind == TControlKind::PageControl && header->code == TCN_SELCHANGE) {
+            const LRESULT page = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
+            int sheet = 0;
+            for (std::size_t k = 1; k < controls.size(); ++k)
+                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
+                    model_.Set(static_cast<int>(k), "Visible", PropertyBoolean(sheet++ == page));
+        }
+        return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        const int index = indexOf(reinterpret_cast<HWND>(lParam));
+        if (index <= 0)
+            break;
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, textColours_[static_cast<std::size_t>(index)]);
+        SetBkColor(dc, backColours_[static_cast<std::size_t>(index)]);
+        return reinterpret_cast<LRESULT>(brushOf_[static_cast<std::size_t>(index)]);
+    }
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brushOf_[0]);
+        return 1;
+    }
+    case WM_TIMER:
+        if (wParam == kTimer1 && OnTimer)
+            OnTimer(*this);
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            SendMessageA(window, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        if (CloseAllowed) {
+            ShowWindow(window, SW_HIDE);
+            return 0;
+        }
+        ShowWindow(window, SW_RESTORE);
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(window);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace ovd

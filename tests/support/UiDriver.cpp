@@ -1,0 +1,128 @@
+#include "UiDriver.h"
+
+namespace ovdtest {
+namespace {
+
+std::string ClassOf(HWND window)
+{
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string WithoutMarks(const std::string& text)
+{
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size())
+            ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
+struct TopQuery {
+    DWORD pid;
+    const std::string* className;
+    const std::string* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTop(HWND window, LPARAM data)
+{
+    auto* q = reinterpret_cast<TopQuery*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != q->pid || !IsWindowVisible(window))
+        return TRUE;
+    if (!q->className->empty() && _stricmp(ClassOf(window).c_str(), q->className->c_str()) != 0)
+        return TRUE;
+    if (!q->caption->empty() && TextOf(window) != *q->caption)
+        return TRUE;
+    q->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND WaitForWindowOf(DWORD pid, const std::string& className, const std::string& caption,
+                     DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            TopQuery q{pid, &className, &caption, nullptr};
+            EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&q));
+            found = q.found;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+std::vector<HWND> Controls(HWND window, const std::string& className)
+{
+    std::vector<HWND> found;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (className.empty() || _stricmp(ClassOf(child).c_str(), className.c_str()) == 0)
+            found.push_back(child);
+    return found;
+}
+
+HWND FindControl(HWND window, const std::string& className, const std::string& caption)
+{
+    for (HWND child : Controls(window, className))
+        if (WithoutMarks(TextOf(child)) == WithoutMarks(caption))
+            return child;
+    return nullptr;
+}
+
+std::string TextOf(HWND window)
+{
+    const int length = static_cast<int>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int got = static_cast<int>(
+        SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                     reinterpret_cast<LPARAM>(text.data())));
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+bool IsChecked(HWND button)
+{
+    return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool IsEnabled(HWND control)
+{
+    return IsWindowEnabled(control) != FALSE;
+}
+
+bool IsShown(HWND window)
+{
+    return IsWindowVisible(window) != FALSE;
+}
+
+void Press(HWND button)
+{
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void Type(HWND edit, const std::string& text)
+{
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool Choose(HWND combo, const std::string& item)
+{
+    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(item.c_str()));
+    if (index == CB_ERR)
+        return false;
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(GetParent(combo), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return true;
+}
+
+} // namespace ovdtest

@@ -1,0 +1,48 @@
+// A small driver for the windows of another process under Xvfb: find a top-level window by
+// class and caption, find its controls, press buttons, type into edits, toggle boxes and
+// read their state. Messages are posted where the target may open a modal box in reply.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ovdtest {
+
+// A visible top-level window of process `pid` whose class is `className` (empty: any) and
+// whose caption is `caption` (empty: any); waits up to timeoutMs.
+HWND WaitForWindowOf(DWORD pid, const std::string& className, const std::string& caption,
+                     DWORD timeoutMs);
+
+// A child control of `window` by class (empty: any) and caption; captions compare with
+// their "&" marks removed. Null when none.
+HWND FindControl(HWND window, const std::string& className, const std::string& caption);
+// The child controls of `window` of that class, in Z order (tab order).
+std::vector<HWND> Controls(HWND window, const std::string& className);
+
+std::string TextOf(HWND window);
+bool IsChecked(HWND button);
+bool IsEnabled(HWND control);
+bool IsShown(HWND window);
+
+// Clicks a button (posted: returns at once).
+void Press(HWND button);
+// Replaces an edit's text (sent: the change has been handled when it returns).
+void Type(HWND edit, const std::string& text);
+// Selects a combo box item by its text (sent, with the selection-change notification).
+bool Choose(HWND combo, const std::string& item);
+
+// Waits up to timeoutMs until `condition` holds; false on timeout.
+template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs)
+{
+    for (DWORD waited = 0;; waited += 25) {
+        if (condition())
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        Sleep(25);
+    }
+}
+
+} // namespace ovdtest
