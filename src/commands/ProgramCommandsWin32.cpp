@@ -13,6 +13,7 @@
 #include "CommandTable.h"
 #include "CompiledScript.h"
 #include "FileUtil.h"
+#include "IntegerText.h"
 #include "PathText.h"
 #include "PeImage.h"
 #include "ProgramText.h"
@@ -33,6 +34,8 @@ namespace {
 
 constexpr const char* kRunOnceKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\";
 constexpr int kTerminateRounds = 10;
+// "Run Program As" with this user name starts the program as the desktop user.
+constexpr const char* kDeelevateMarker = "$ZOVR_UAC$";
 
 // The process's current folder, changed for a scope and restored on every way out.
 class TCurrentFolder {
@@ -100,6 +103,33 @@ void RunProgram(TCommandContext& c)
     request.Wait = IsTrue(c.Expanded(4));
     request.Folder = ExtractFileDir(request.Program);
     StoreExitCode(c, result, RunThroughShell(c, std::move(request), "Cancel at Run-Program Time"));
+}
+
+void RunProgramAs(TCommandContext& c)
+{
+    const std::string result = c.OutputName(8);
+    if (!result.empty())
+        c.CreateFirst(result);
+    TRunAs::TRequest request;
+    request.CommandLine = QuotedCommandLine(PathParam(c, 1), c.Expanded(3));
+    request.Show = ShowCodeFrom(TryStrToInt64(c.Expanded(4)).value_or(0));
+    request.Deelevate = c.Param(5) == kDeelevateMarker;
+    if (!request.Deelevate)
+        request.User = c.Expanded(5);
+    request.Password = c.Expanded(6);
+    request.Domain = c.Expanded(7);
+    request.Wait = IsTrue(c.Expanded(9));
+    request.Environment = EnvironmentBlock(TextToNewlines(c.Expanded(10)));
+
+    // The started program inherits the working folder.
+    const TCurrentFolder folder(PathParam(c, 2));
+    TRunAs worker(std::move(request));
+    TWorkerWait wait;
+    wait.Watchdog = WatchdogTimer::traxTimer;
+    wait.CancelNote = "Cancel at Run-As Time";
+    wait.ReportScriptProgress = true;
+    const bool cancelled = WaitForWorker(c.Run(), worker, wait);
+    StoreExitCode(c, result, cancelled ? kCancelledWait : worker.ExitCode());
 }
 
 void ExtractSevenZipArchive(TCommandContext& c)
@@ -317,6 +347,7 @@ bool RequestSystemRestart()
 void RegisterProgramCommands(TEngineServices&, RestartRequestFn requestRestart)
 {
     RegisterCommand("Run Program", RunProgram);
+    RegisterCommand("Run Program As", RunProgramAs);
     RegisterCommand("Run Light Mode Setup", RunLightModeSetup);
     RegisterCommand("Extract 7Zip Archive", ExtractSevenZipArchive);
     RegisterCommand("Check Process", CheckProcess);

@@ -52,6 +52,36 @@ private:
     long exitCode_ = kNotStartedByShell;
 };
 
+class TRunAs final : public TWorkerThread {
+public:
+    static inline bool WorkerFinishedFlag = false;
+
+    struct TRequest {
+        std::string CommandLine; // QuotedCommandLine
+        std::string Environment; // EnvironmentBlock; empty: the engine's own
+        ShowCode Show = ShowCode::Normal;
+        std::string User; // empty: an ordinary launch
+        std::string Password;
+        std::string Domain;
+        bool Deelevate = false; // as the desktop user, from an elevated engine
+        bool Wait = false;
+    };
+
+    explicit TRunAs(TRequest request)
+        : TWorkerThread(WorkerFinishedFlag), request_(std::move(request))
+    {
+    }
+
+    // After the wait: the program's exit code, or one of the launchers' codes.
+    long ExitCode() const { return exitCode_; }
+
+private:
+    void Execute() override;
+
+    const TRequest request_;
+    long exitCode_ = kProcessNotCreated;
+};
+
 // Waits (on a worker) until `process` ends or the worker is asked to stop, polling once a
 // second and handling the thread's messages meanwhile; then its exit code as the system
 // reports it (STILL_ACTIVE while it runs).

@@ -378,5 +378,51 @@ TEST_F(ProgramCommandsWine, RunLightModeSetupBuildsRunsAndCleansUp)
     EXPECT_EQ(GetVariable("RC"), "-1");
 }
 
+TEST_F(ProgramCommandsWine, RunProgramAs)
+{
+    const std::string out = dir + "recorded.txt";
+    SetEnvironmentVariableA("OVD_TEST_VALUE", "inherited");
+    struct Case {
+        const char* name;
+        const char* program;
+        const char* folder;
+        const char* arguments;
+        const char* user;
+        const char* wait;
+        const char* environment;
+        const char* code;
+        const char* recorded; // lines the recorder wrote ("": it did not run)
+    } cases[] = {
+        {"exit code", "$DIR$exitwith.exe", "", "12", "", "TRUE", "", "12", ""},
+        {"desktop user from an engine that is not elevated: a plain launch", "$DIR$exitwith.exe",
+         "", "13", "$ZOVR_UAC$", "TRUE", "", "13", ""},
+        {"not waited for", "$DIR$exitwith.exe", "", "0 3000", "", "FALSE", "", "259", ""},
+        {"missing program", "$DIR$no such.exe", "", "", "", "TRUE", "", "-11", ""},
+        {"engine's environment, working folder given", "$DIR$recorder.exe", "$DIR$",
+         "\"$DIR$recorded.txt\" x", "", "TRUE", "", "0",
+         "program dir\\recorder.exe\" \"@\\recorded.txt\" x\n@\ninherited\nPATH\n"},
+        {"environment text", "$DIR$recorder.exe", "$DIR$", "\"$DIR$recorded.txt\"", "", "TRUE",
+         "OVD_TEST_VALUE=from the script$NEWLINE$OTHER=1", "0", "\n@\nfrom the script\nno PATH\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(out.c_str());
+        Execute({{"Run Program As",
+                  {c.program, c.folder, c.arguments, "1", c.user, "", "", "$RESULT$", c.wait,
+                   c.environment}}});
+        EXPECT_EQ(GetVariable("RESULT"), c.code);
+        if (*c.recorded == 0)
+            continue;
+        // "@" stands for the helpers' folder (without its trailing backslash).
+        std::string expected = c.recorded;
+        const std::string folder = dir.substr(0, dir.size() - 1);
+        for (std::size_t at; (at = expected.find('@')) != std::string::npos;)
+            expected.replace(at, 1, folder);
+        const std::string recorded = ovdtest::ReadFileBytes(out).value_or("?");
+        EXPECT_NE(recorded.find(expected), std::string::npos) << recorded << "\n" << expected;
+    }
+    SetEnvironmentVariableA("OVD_TEST_VALUE", nullptr);
+}
+
 } // namespace
 } // namespace ovd
