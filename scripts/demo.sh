@@ -47,6 +47,19 @@ else
 fi
 echo "-- exit code: $code"
 
+# What the installation left on the machine: the registry value (in the 32-bit view, as
+# a 32-bit engine writes it) names the folder that received the files.
+echo "-- what landed (HKLM\\Software\\OrdovanDemo, 32-bit view, and the folder it names):"
+value=$("$run" "$prefix" 'C:\windows\system32\reg.exe' query 'HKLM\Software\OrdovanDemo' \
+  /v InstallFolder /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+if [ -n "$value" ]; then
+  echo "   InstallFolder = $value"
+  "$run" "$prefix" 'C:\windows\system32\cmd.exe' /c dir /s /b "$value" 2>/dev/null | tr -d '\r' |
+    sed 's/^/   /'
+else
+  echo "   (nothing was installed)"
+fi
+
 echo
 echo "== running it with its splash on Xvfb (screenshot of the start-up windows)"
 set +e

@@ -6,9 +6,9 @@ std::string InstallerLogHeader(const TInstallerLogFacts& f)
 {
     std::string text = "=== " + f.Caption + ": Applying Changes @" + f.DateTime + " ===\r\n\r\n";
     const std::pair<const char*, const std::string*> sections[] = {
-        {"*** Variables ***", &f.Variables},         {"*** Properties ***", &f.Properties},
-        {"*** MSI Database ***", &f.Package},        {"*** GUID ***", &f.ProductCode},
-        {"*** Data Directory ***", &f.DataDir},      {"*** Media Directory ***", &f.MediaDir},
+        {"*** Variables ***", &f.Variables},    {"*** Properties ***", &f.Properties},
+        {"*** MSI Database ***", &f.Package},   {"*** GUID ***", &f.ProductCode},
+        {"*** Data Directory ***", &f.DataDir}, {"*** Media Directory ***", &f.MediaDir},
         {"*** MSI Directory ***", &f.MsiDir},
     };
     for (const auto& [heading, value] : sections)

@@ -7,9 +7,9 @@
 namespace ovd {
 
 struct TInstallerLogFacts {
-    std::string Caption;   // the wizard caption
+    std::string Caption; // the wizard caption
     std::string DateTime;
-    std::string Variables; // comma text
+    std::string Variables;  // comma text
     std::string Properties; // comma text
     std::string Package;
     std::string ProductCode;

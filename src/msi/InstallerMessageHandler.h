@@ -22,8 +22,8 @@ struct TInstallerProgress {
 
 // InstallerUiState: one installer operation at a time.
 struct TInstallerUiState {
-    bool Quiet = false;   // "SILENT": no box is shown
-    std::string Caption;  // "TITLE"
+    bool Quiet = false;     // "SILENT": no box is shown
+    std::string Caption;    // "TITLE"
     void* Parent = nullptr; // the wizard dialog's window when the operation started
     TInstallerProgress Progress;
     std::string LastErrorText;

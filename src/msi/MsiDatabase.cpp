@@ -65,8 +65,8 @@ std::string FreshGuid()
     CoCreateGuid(&guid);
     char text[40];
     wsprintfA(text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1, guid.Data2,
-              guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
-              guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+              guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4],
+              guid.Data4[5], guid.Data4[6], guid.Data4[7]);
     return text;
 }
 
@@ -144,7 +144,8 @@ void AdaptDatabasePlatform(const std::string& package, const std::string& platfo
     if (!db)
         return;
     if (const UniqueMsiHandle summary = OpenSummary(db.get())) {
-        const auto changed = TemplateForPlatform(SummaryText(summary.get(), kPidTemplate), platform);
+        const auto changed =
+            TemplateForPlatform(SummaryText(summary.get(), kPidTemplate), platform);
         if (changed) {
             MsiApi::MsiSummaryInfoSetPropertyA(summary.get(), kPidTemplate, VT_LPSTR, 0, nullptr,
                                                changed->c_str());
@@ -153,18 +154,17 @@ void AdaptDatabasePlatform(const std::string& package, const std::string& platfo
         // Word count 8: no elevation needed, long file names. A database whose files lie
         // in its cabinets keeps its compressed bit, or the installer would look for them
         // beside the package.
-        MsiApi::MsiSummaryInfoSetPropertyA(summary.get(), kPidWordCount, VT_I4,
-                                           kWordCount | (SummaryInteger(summary.get(), kPidWordCount) &
-                                                         kCompressedBit),
-                                           nullptr, nullptr);
+        MsiApi::MsiSummaryInfoSetPropertyA(
+            summary.get(), kPidWordCount, VT_I4,
+            kWordCount | (SummaryInteger(summary.get(), kPidWordCount) & kCompressedBit), nullptr,
+            nullptr);
         MsiApi::MsiSummaryInfoPersist(summary.get());
         if (changed) {
             const bool win32 = platform == "Win32";
             UpdateRows(db.get(), "SELECT `Attributes` FROM `Component`", [win32](MSIHANDLE record) {
                 const int attributes = MsiApi::MsiRecordGetInteger(record, 1);
-                MsiApi::MsiRecordSetInteger(record, 1,
-                                            win32 ? attributes ^ kComponent64Bit
-                                                  : attributes | kComponent64Bit);
+                MsiApi::MsiRecordSetInteger(
+                    record, 1, win32 ? attributes ^ kComponent64Bit : attributes | kComponent64Bit);
             });
         }
     }

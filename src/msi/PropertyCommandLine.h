@@ -30,7 +30,7 @@ std::string SourceListText(const TInstallerPaths& paths);
 
 struct TCommandLineFacts {
     InstallerOperation Operation = InstallerOperation::Install;
-    std::string AllUsers; // the variable "ALLUSERS": exactly "TRUE" gives ALLUSERS=1
+    std::string AllUsers;               // the variable "ALLUSERS": exactly "TRUE" gives ALLUSERS=1
     bool DisableRollback = false;       // "ZOVR_DISABLE_ROLLBACK"
     bool DisableRestartManager = false; // "ZOVR_DISABLE_VISTA_RESTART_MANAGER"
     bool ProductInstalled = false;      // product state 5

@@ -13,7 +13,7 @@ namespace ovd {
 struct THandoverInput {
     bool Patch = false;
     bool Uninstall = false;
-    std::string DataDir;   // the source directory for a patch
+    std::string DataDir; // the source directory for a patch
     std::string MediaDir;
     std::vector<std::string> Properties; // alternating names and values
     std::vector<std::string> Variables;  // alternating names and values

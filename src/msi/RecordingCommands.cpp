@@ -36,7 +36,8 @@ void RecordField(TCommandContext& c, const std::string& header, int field, std::
 
 std::string Localized(TCommandContext& c, long n)
 {
-    return ExpandVariables(c.Run().Services.Translated(c.LineId(), static_cast<int>(n), c.Param(n)));
+    return ExpandVariables(
+        c.Run().Services.Translated(c.LineId(), static_cast<int>(n), c.Param(n)));
 }
 
 void InstallFiles(TCommandContext& c)
@@ -114,8 +115,10 @@ void RegisterRecordingCommands(std::function<bool()> sevenOrLater)
     RegisterCommand("Install Files", InstallFiles);
     RegisterCommand("Create Folder", CreateFolder);
     RegisterCommand("Write Registry", WriteRegistry);
-    RegisterCommand("Create Shortcut", [sevenOrLater = std::move(sevenOrLater)](
-                                           TCommandContext& c) { CreateShortcut(c, sevenOrLater); });
+    RegisterCommand("Create Shortcut",
+                    [sevenOrLater = std::move(sevenOrLater)](TCommandContext& c) {
+                        CreateShortcut(c, sevenOrLater);
+                    });
 }
 
 } // namespace ovd

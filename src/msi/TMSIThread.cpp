@@ -61,8 +61,7 @@ void ForgetTempPackages(const std::string& productCode)
     for (DWORD i = 0;; ++i) {
         char name[1024];
         DWORD size = sizeof name;
-        if (RegEnumValueA(raw, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
+        if (RegEnumValueA(raw, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         if (!code.empty() && UpperCaseAscii(name).find(code) != std::string::npos)
             doomed.emplace_back(name);
@@ -73,12 +72,11 @@ void ForgetTempPackages(const std::string& productCode)
 
 bool WriteWholeFile(const std::string& path, const std::string& text)
 {
-    UniqueResource<FileHandleTraits> file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                                      nullptr));
+    UniqueResource<FileHandleTraits> file(CreateFileA(
+        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    return file && WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
-                             nullptr) &&
+    return file &&
+           WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
            written == text.size();
 }
 
@@ -246,8 +244,7 @@ void TMSIThread::Finished()
             outcome_.ResultText = Failure();
     }
     if (outcome_.Error && outcome_.ResultText.empty())
-        outcome_.ResultText =
-            !ui_.LastErrorText.empty() ? ui_.LastErrorText : EngineMessage(19);
+        outcome_.ResultText = !ui_.LastErrorText.empty() ? ui_.LastErrorText : EngineMessage(19);
     outcome_.ResultText = FinalResultText(outcome_.ResultText);
     if (!handoverFile_.empty())
         DeleteFileA(handoverFile_.c_str());

@@ -38,13 +38,13 @@ std::string Xml(std::string_view text)
 std::string FieldOrText(const std::string& header, int field, const std::string& text)
 {
     return text.find('$') != std::string::npos ? "[P" + header + "_" + std::to_string(field) + "]"
-                                                : text;
+                                               : text;
 }
 
 const char* RegistryRoot(const std::string& root)
 {
     static const std::pair<const char*, const char*> roots[] = {
-        {"0", "HKCR"}, {"HKEY_CLASSES_ROOT", "HKCR"}, {"1", "HKCU"}, {"HKEY_CURRENT_USER", "HKCU"},
+        {"0", "HKCR"}, {"HKEY_CLASSES_ROOT", "HKCR"},  {"1", "HKCU"}, {"HKEY_CURRENT_USER", "HKCU"},
         {"2", "HKLM"}, {"HKEY_LOCAL_MACHINE", "HKLM"}, {"3", "HKU"},  {"HKEY_USERS", "HKU"},
     };
     for (const auto& [name, wix] : roots) {
@@ -83,8 +83,6 @@ public:
 
     std::string Fragment() const
     {
-        if (switches_.empty())
-            return {};
         std::string group;
         for (const auto& sw : switches_) {
             for (const auto& c : sw.Components)
@@ -125,10 +123,9 @@ private:
     void AddFile(const fs::path& file, const std::string& indent)
     {
         const std::string n = std::to_string(++fileCount_);
-        body_ += indent + NewComponent(file.string()) + "\n" + indent + "  <File Id=\"F" +
-                 header_ + "_" + n + "\" Name=\"" + Xml(file.filename().string()) +
-                 "\" Source=\"" + Xml(fs::relative(file, sourceDir_).generic_string()) +
-                 "\" KeyPath=\"yes\"/>\n" +
+        body_ += indent + NewComponent(file.string()) + "\n" + indent + "  <File Id=\"F" + header_ +
+                 "_" + n + "\" Name=\"" + Xml(file.filename().string()) + "\" Source=\"" +
+                 Xml(fs::relative(file, sourceDir_).generic_string()) + "\" KeyPath=\"yes\"/>\n" +
                  indent + "</Component>\n";
     }
 
@@ -199,9 +196,9 @@ private:
                    (!name.empty() && Matches(pattern, name.substr(1)));
         if (name.empty())
             return false;
-        const bool same = pattern[0] == '?' || std::tolower(static_cast<unsigned char>(
-                                                   pattern[0])) ==
-                                                   std::tolower(static_cast<unsigned char>(name[0]));
+        const bool same =
+            pattern[0] == '?' || std::tolower(static_cast<unsigned char>(pattern[0])) ==
+                                     std::tolower(static_cast<unsigned char>(name[0]));
         return same && Matches(pattern.substr(1), name.substr(1));
     }
 
@@ -219,15 +216,18 @@ private:
     {
         const char* root = RegistryRoot(Param(1));
         if (root == nullptr)
-            throw EPackError(where_ + ": registry root \"" + Param(1) + "\" is not one of 0-3 or "
-                             "HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS");
+            throw EPackError(
+                where_ + ": registry root \"" + Param(1) +
+                "\" is not one of 0-3 or "
+                "HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS");
         const std::string& type = Param(5);
         std::string wixType = "string";
         if (type == "integer" || type == "expandable")
             wixType = type;
         else if (!type.empty() && type != "string")
-            throw EPackError(where_ + ": value type \"" + type + "\" is not string, integer or "
-                                                                 "expandable");
+            throw EPackError(where_ + ": value type \"" + type +
+                             "\" is not string, integer or "
+                             "expandable");
         body_ += "      " + NewComponent("registry") + "\n        <RegistryValue Root=\"" + root +
                  "\" Key=\"" + Xml(Param(2)) + "\" Name=\"" +
                  Xml(FieldOrText(header_, 1, Param(3))) + "\" Value=\"" +
@@ -268,16 +268,17 @@ std::string GeneratedProductWxs(const TCompiledScript& script)
            "<!-- Written by ovdpack: the product around the recording commands' rows. -->\n"
            "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
            "  <Product Id=\"" +
-           script.ProductCode + "\" Name=\"" + Xml(title) +
-           "\" Language=\"1033\" Version=\"" + Xml(version) +
-           "\" Manufacturer=\"" + Xml(script.Publisher.empty() ? "Ordovan setup" : script.Publisher) +
-           "\" UpgradeCode=\"" +
-           GuidFrom("upgrade:" + script.ProductCode) +
+           script.ProductCode + "\" Name=\"" + Xml(title) + "\" Language=\"1033\" Version=\"" +
+           Xml(version) + "\" Manufacturer=\"" +
+           Xml(script.Publisher.empty() ? "Ordovan setup" : script.Publisher) +
+           "\" UpgradeCode=\"" + GuidFrom("upgrade:" + script.ProductCode) +
            "\">\n"
-           "    <Package InstallerVersion=\"200\" Compressed=\"yes\" InstallScope=\"perMachine\"/>\n"
+           "    <Package InstallerVersion=\"200\" Compressed=\"yes\" "
+           "InstallScope=\"perMachine\"/>\n"
            "    <Media Id=\"1\" Cabinet=\"ovd.cab\" EmbedCab=\"yes\"/>\n"
            "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\"/>\n"
-           "    <Feature Id=\"Complete\" Level=\"1\"><ComponentGroupRef Id=\"OvdChanges\"/></Feature>\n"
+           "    <Feature Id=\"Complete\" Level=\"1\"><ComponentGroupRef "
+           "Id=\"OvdChanges\"/></Feature>\n"
            "  </Product>\n</Wix>\n";
 }
 
@@ -298,10 +299,7 @@ TChangeRows CompileChangeRows(const TCompiledScript& script, const TScriptSource
             continue;
         writer.Line(i, header);
     }
-    TChangeRows rows{writer.Fragment(), writer.Switches(), {}};
-    if (!rows.Fragment.empty())
-        rows.Product = GeneratedProductWxs(script);
-    return rows;
+    return {writer.Fragment(), writer.Switches(), GeneratedProductWxs(script)};
 }
 
 } // namespace ovd::pack

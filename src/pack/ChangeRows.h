@@ -14,7 +14,7 @@
 namespace ovd::pack {
 
 struct TChangeRows {
-    // A <Fragment> with <ComponentGroup Id="OvdChanges">; empty when no line needs rows.
+    // A <Fragment> with <ComponentGroup Id="OvdChanges"> (empty when no line needs rows).
     std::string Fragment;
     // The generated components of each line.
     std::vector<TComponentSwitch> Switches;

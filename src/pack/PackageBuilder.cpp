@@ -300,8 +300,10 @@ void BuildDatabase(const TPackOptions& o, const std::string& name, const TChange
     if (!msi.empty() && !wxs.empty()) {
         throw EPackError(o.sourceDir.string() + " holds both a .msi and a .wxs");
     }
-    // A given .msi already holds the rows of every line; otherwise ovdpack writes them.
-    if (msi.empty() && !rows.Fragment.empty()) {
+    // A given .msi already holds the rows of every line; otherwise ovdpack writes them (an
+    // empty group for a .wxs that expects it when no line needs rows).
+    const bool wantsRows = !wxs.empty() && ReadAll(wxs).find("\"OvdChanges\"") != std::string::npos;
+    if (msi.empty() && (!rows.Switches.empty() || wantsRows)) {
         BuildDatabaseWithRows(o, name, wxs, rows);
         if (!msp.empty()) {
             fs::copy_file(msp, o.outDir / (name + ".msp"), fs::copy_options::overwrite_existing);

@@ -63,8 +63,8 @@ protected:
     {
         DeleteFileA(out_.c_str());
         const auto result = ovdtest::RunProgram("\"" + Package("product") + "\" /s \"/l=" + log_ +
-                                                    "\" \"APPDIR=" + app_ + "\" \"OUTFILE=" +
-                                                    out_ + "\" " + switches,
+                                                    "\" \"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
+                                                    "\" " + switches,
                                                 120000);
         EXPECT_FALSE(result.timedOut);
         auto text = ovdtest::ReadFileBytes(out_).value_or("(no result)");
@@ -83,7 +83,8 @@ protected:
 
 TEST_F(Installer, InstallsWhatTheScriptReachedAndRemovesIt)
 {
-    EXPECT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE"), "COMPLETE||FALSE");
+    EXPECT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE PATCH=FALSE"),
+              "COMPLETE||FALSE");
     EXPECT_TRUE(Installed());
     EXPECT_TRUE(Exists("main\\a.txt"));
     EXPECT_TRUE(Exists("main\\sub\\b.txt"));
@@ -91,16 +92,17 @@ TEST_F(Installer, InstallsWhatTheScriptReachedAndRemovesIt)
     EXPECT_TRUE(Exists("menu\\Product Reader.lnk"));
     EXPECT_FALSE(Exists("extra")) << "a line the script never reached installed its files";
     // "Win32" mode: the 32-bit registry view, as a 32-bit engine on 64-bit Windows.
-    EXPECT_EQ(ovdtest::ReadRegistryString(HKEY_LOCAL_MACHINE, kKey, "Where",
-                                          ovdtest::RegView::View32),
-              app_);
+    EXPECT_EQ(
+        ovdtest::ReadRegistryString(HKEY_LOCAL_MACHINE, kKey, "Where", ovdtest::RegView::View32),
+        app_);
     EXPECT_FALSE(ovdtest::RegistryKeyExists(HKEY_LOCAL_MACHINE, kKey, ovdtest::RegView::View64));
 
     const std::string log = ReadLog(log_);
     EXPECT_NE(log.find("=== Ordovan Installer Test: Applying Changes @"), std::string::npos);
     EXPECT_NE(log.find("*** GUID ***\r\n" + std::string(kProductCode)), std::string::npos);
 
-    EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE SKIP=TRUE X64=FALSE"), "COMPLETE||FALSE");
+    EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE SKIP=TRUE X64=FALSE PATCH=FALSE"),
+              "COMPLETE||FALSE");
     EXPECT_FALSE(Installed());
     EXPECT_FALSE(Exists("main\\a.txt"));
     EXPECT_FALSE(Exists("menu\\Product Reader.lnk"));
@@ -109,15 +111,26 @@ TEST_F(Installer, InstallsWhatTheScriptReachedAndRemovesIt)
 
 TEST_F(Installer, SixtyFourBitModeWritesTheSixtyFourBitView)
 {
-    EXPECT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE SKIP=FALSE X64=TRUE"), "COMPLETE||FALSE");
+    EXPECT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE SKIP=FALSE X64=TRUE PATCH=FALSE"),
+              "COMPLETE||FALSE");
     EXPECT_TRUE(Exists("extra\\c.txt"));
-    EXPECT_EQ(ovdtest::ReadRegistryString(HKEY_LOCAL_MACHINE, kKey, "Where",
-                                          ovdtest::RegView::View64),
-              app_);
+    EXPECT_EQ(
+        ovdtest::ReadRegistryString(HKEY_LOCAL_MACHINE, kKey, "Where", ovdtest::RegView::View64),
+        app_);
     EXPECT_FALSE(ovdtest::RegistryKeyExists(HKEY_LOCAL_MACHINE, kKey, ovdtest::RegView::View32));
-    EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE SKIP=FALSE X64=TRUE"), "COMPLETE||FALSE");
+    EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE SKIP=FALSE X64=TRUE PATCH=FALSE"),
+              "COMPLETE||FALSE");
     EXPECT_FALSE(Installed());
     EXPECT_FALSE(ovdtest::RegistryKeyExists(HKEY_LOCAL_MACHINE, kKey, ovdtest::RegView::View64));
+}
+
+TEST_F(Installer, AFailingRunReportsTheInstallersText)
+{
+    // "Apply Patch" without a patch package: the installer's own text reaches LASTERROR.
+    const std::string result = Run("PATCH=TRUE INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE");
+    EXPECT_EQ(result.substr(0, 6), "ERROR|");
+    EXPECT_GT(result.size(), std::string("ERROR||FALSE").size()) << "LASTERROR is empty";
+    EXPECT_FALSE(Installed());
 }
 
 } // namespace

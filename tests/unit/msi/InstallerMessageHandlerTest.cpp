@@ -31,8 +31,11 @@ TEST(InstallerProgress, FieldsDriveTheCounters)
         {"backwards", {"1: 0 2: 1000 3: 1 4: 1 ", "1: 2 2: 250 "}, 1000, -250, -1},
         {"add to total", {"1: 0 2: 1000 3: 0 ", "1: 3 2: 24 "}, 1024, 0, 1},
         {"negative stops parsing", {"1: 0 2: 1000 3: 0 ", "1: 3 2: -24 "}, 1000, 0, 1},
-        {"reset keeps total when f2 is 0", {"1: 0 2: 50 3: 0 ", "1: 2 2: 5 ", "1: 0 2: 0 3: 7 "},
-         50, 0, 1},
+        {"reset keeps total when f2 is 0",
+         {"1: 0 2: 50 3: 0 ", "1: 2 2: 5 ", "1: 0 2: 0 3: 7 "},
+         50,
+         0,
+         1},
         {"step by action data", {"1: 0 2: 100 3: 0 ", "1: 1 2: 10 3: 1 "}, 100, 0, 1},
         {"empty text", {"1: 0 2: 100 3: 0 ", ""}, 100, 0, 1},
         {"entry without separator", {"1: 0 2: 100"}, 0, 0, 1},
@@ -113,8 +116,8 @@ TEST(InstallerMessages, EveryKindQuietAndShown)
                 shown.push_back(b);
                 return 7;
             };
-            const int answer = HandleInstallerMessage(state, Kind(c.kind, 1), "broken", prefixes,
-                                                      box, {});
+            const int answer =
+                HandleInstallerMessage(state, Kind(c.kind, 1), "broken", prefixes, box, {});
             const bool expectBox = c.box && !quiet;
             ASSERT_EQ(shown.size(), expectBox ? 1u : 0u) << c.kind;
             EXPECT_EQ(answer, expectBox ? 7 : c.quietAnswer) << c.kind << " quiet " << quiet;

@@ -43,25 +43,24 @@ TEST(PropertyCommandLine, EachOperation)
         {"lower-case true is not TRUE",
          with(Facts(InstallerOperation::Install), [](auto& f) { f.AllUsers = "true"; }),
          "ADDLOCAL=ALL ALLUSERS=\"\" " + kArp + kTail},
-        {"rollback and restart manager off", with(Facts(InstallerOperation::Install), [](auto& f) {
-             f.DisableRollback = f.DisableRestartManager = true;
-         }),
+        {"rollback and restart manager off",
+         with(Facts(InstallerOperation::Install),
+              [](auto& f) { f.DisableRollback = f.DisableRestartManager = true; }),
          "ADDLOCAL=ALL ALLUSERS=1 DISABLEROLLBACK=1 MSIRESTARTMANAGERCONTROL=Disable " + kArp +
              kTail},
         {"reinstall",
          with(Facts(InstallerOperation::Install), [](auto& f) { f.ProductInstalled = true; }),
          "REINSTALL=ALL REINSTALLMODE=vomus ALLUSERS=1 " + kArp + kTail},
-        {"install over an advertised product", with(Facts(InstallerOperation::Install), [](auto& f) {
-             f.ProductInstalled = f.CacheAdvertised = true;
-         }),
+        {"install over an advertised product",
+         with(Facts(InstallerOperation::Install),
+              [](auto& f) { f.ProductInstalled = f.CacheAdvertised = true; }),
          "ADDLOCAL=ALL ADVERTISE=\"\" ALLUSERS=1 " + kArp + kTail},
         {"advertise", Facts(InstallerOperation::Advertise),
          "ADVERTISE=ALL ALLUSERS=1 " + kArp + kTail},
         {"uninstall", Facts(InstallerOperation::Uninstall),
          "REMOVE=ALL ALLUSERS=1 ALLUSERS=1 REMOVE=ALL " + kTail},
-        {"quoted data folder", with(Facts(InstallerOperation::Uninstall), [](auto& f) {
-             f.Paths.QuoteData = true;
-         }),
+        {"quoted data folder",
+         with(Facts(InstallerOperation::Uninstall), [](auto& f) { f.Paths.QuoteData = true; }),
          "REMOVE=ALL ALLUSERS=1 ALLUSERS=1 REMOVE=ALL SRCDIR=\"C:\\SETUP\\DATA\\\" "
          "SOURCELIST=\"C:\\SETUP\\DATA\\;C:\\SETUP\\\" MEDIAPACKAGEPATH=\"\\SETUP\\\" REBOOT=R "},
         {"patch", Facts(InstallerOperation::Patch),

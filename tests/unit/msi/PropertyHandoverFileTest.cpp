@@ -42,9 +42,9 @@ TEST(PropertyHandoverFile, InstallUninstallAndPatch)
     THandoverInput patch = Input();
     patch.Patch = patch.Uninstall = true;
     const std::string text = PropertyHandoverText(patch);
-    EXPECT_EQ(text.rfind("SourceDir\r\nC:\\S\\DATA\\\r\n$ex\r\nSRCDIREX\r\nC:\\S\\DATA\\\r\n$ex\r\n",
-                         0),
-              0u);
+    EXPECT_EQ(
+        text.rfind("SourceDir\r\nC:\\S\\DATA\\\r\n$ex\r\nSRCDIREX\r\nC:\\S\\DATA\\\r\n$ex\r\n", 0),
+        0u);
     EXPECT_NE(text.find("TARGETDIR\r\nC:\\Gone\\\r\n"), std::string::npos);
 }
 

@@ -64,12 +64,9 @@ TEST_F(RecordingCommands, SwitchesAndFieldsInOrder)
              {"Write Registry", {"2", "string", "Software\\App", "Note", "$NOTE$"}},
              {"Write Registry", {"2", "string", "Software\\App", "Fixed", "value"}}});
     const std::vector<std::string> expected = {
-        "AH0000000=TRUE",
-        "PH0000000_1=C:\\Program Files\\App\\bin",
-        "AH0000001=TRUE",
-        "PH0000001_1=\\\\server\\share\\logs",
-        "AH0000002=TRUE",
-        "PH0000002_3=one$NEWLINE$two",
+        "AH0000000=TRUE", "PH0000000_1=C:\\Program Files\\App\\bin",
+        "AH0000001=TRUE", "PH0000001_1=\\\\server\\share\\logs",
+        "AH0000002=TRUE", "PH0000002_3=one$NEWLINE$two",
         "AH0000003=TRUE",
     };
     EXPECT_EQ(Recorded(), expected);
@@ -84,9 +81,9 @@ TEST_F(RecordingCommands, ShortcutListsAndFields)
     Execute({{"Create Shortcut",
               {"$APPDIR$\\app.exe", "Product Reader", "C:\\Menu", "Reads", "/x", "C:\\Work", "",
                "a|App.Id", "b|X7"}}});
-    const std::vector<std::string> expected = {
-        "AH0000000=TRUE", "PH0000000_1=C:\\Menu", "PH0000000_2=C:\\Program Files\\App\\app.exe",
-        "PH0000000_3=/x", "PH0000000_4=C:\\Work"};
+    const std::vector<std::string> expected = {"AH0000000=TRUE", "PH0000000_1=C:\\Menu",
+                                               "PH0000000_2=C:\\Program Files\\App\\app.exe",
+                                               "PH0000000_3=/x", "PH0000000_4=C:\\Work"};
     EXPECT_EQ(Recorded(), expected);
     const TInstallerSession& s = InstallerSession();
     EXPECT_EQ(s.ShortcutIdentities,
