@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo: builds the x86-64 tree (when needed), builds the sample setup of examples/demo
 # with ovdpack, runs it under Wine silently with a log file and prints the start-up trace
-# and the exit code, then runs it again with its splash on an Xvfb display and saves a
-# screenshot of the start-up windows.
+# and the exit code, then runs it again on an Xvfb display and walks its wizard (welcome,
+# licence, folder, options, finish) with a screenshot of every page.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -17,7 +17,7 @@ if [ ! -f "$tree/build.ninja" ]; then
   cmake -S . -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-x86_64.cmake" >/dev/null
 fi
 echo "== building the engine, ovd.lib and ovdpack ($tree)"
-cmake --build "$tree" -j "$jobs" --target ordovan ovd_archive_dll ovd_host_tools startup_shot >/dev/null
+cmake --build "$tree" -j "$jobs" --target ordovan ovd_archive_dll ovd_host_tools wizard_walk >/dev/null
 
 echo "== building the demo setup from examples/demo"
 rm -rf "$out"
@@ -61,13 +61,13 @@ else
 fi
 
 echo
-echo "== running it with its splash on Xvfb (screenshot of the start-up windows)"
+echo "== walking its wizard on Xvfb (a screenshot of every page; the time each page took)"
 set +e
-OVD_TEST_OUT=$out "$run" "$prefix" "$tree/bin/startup_shot.exe" demo-splash \
-  "$(winpath "$out/package/setup.exe")"
+OVD_TEST_OUT=$out "$run" "$prefix" "$tree/bin/wizard_walk.exe" "$(winpath "$out/package/setup.exe")"
 code=$?
 set -e
 echo "-- exit code: $code"
-if [ -f "$out/screenshots/demo-splash.png" ]; then
-  echo "-- screenshot: $out/screenshots/demo-splash.png"
+if [ -d "$out/screenshots" ]; then
+  echo "-- screenshots:"
+  ls -1 "$out/screenshots"/*.png
 fi

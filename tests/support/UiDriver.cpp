@@ -81,9 +81,9 @@ std::string TextOf(HWND window)
 {
     const int length = static_cast<int>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int got = static_cast<int>(
-        SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(length + 1),
-                     reinterpret_cast<LPARAM>(text.data())));
+    const int got =
+        static_cast<int>(SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                                      reinterpret_cast<LPARAM>(text.data())));
     text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
     return text;
 }
@@ -120,8 +120,8 @@ bool Choose(HWND combo, const std::string& item)
     if (index == CB_ERR)
         return false;
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(GetParent(combo), WM_COMMAND,
-                 MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
     return true;
 }
 

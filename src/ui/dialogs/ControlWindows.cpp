@@ -263,9 +263,9 @@ TWindowRecipe ControlRecipe(const TControlModel& control)
     case TControlKind::Bevel: {
         const std::string shape = control.Get("Shape");
         recipe.WindowClass = "STATIC";
-        style |= (shape == "bsTopLine" || shape == "bsBottomLine") ? SS_ETCHEDHORZ
+        style |= (shape == "bsTopLine" || shape == "bsBottomLine")   ? SS_ETCHEDHORZ
                  : (shape == "bsLeftLine" || shape == "bsRightLine") ? SS_ETCHEDVERT
-                                                                       : SS_ETCHEDFRAME;
+                                                                     : SS_ETCHEDFRAME;
         break;
     }
     case TControlKind::Shape:
@@ -335,10 +335,10 @@ void WriteControlProperty(HWND window, const TControlModel& control, const std::
         SetTextIfChanged(window, value);
     } else if (SameTextAscii(property, "Text") || SameTextAscii(property, "Lines")) {
         if (IsComboKind(kind) && (GetWindowLongA(window, GWL_STYLE) & 3) == CBS_DROPDOWNLIST) {
-            const LRESULT found =
-                SendMessageA(window, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                             reinterpret_cast<LPARAM>(value.c_str()));
-            SendMessageA(window, CB_SETCURSEL, found == CB_ERR ? static_cast<WPARAM>(-1) : found, 0);
+            const LRESULT found = SendMessageA(window, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                               reinterpret_cast<LPARAM>(value.c_str()));
+            SendMessageA(window, CB_SETCURSEL, found == CB_ERR ? static_cast<WPARAM>(-1) : found,
+                         0);
         } else {
             SetTextIfChanged(window, value);
         }
@@ -360,9 +360,9 @@ void WriteControlProperty(HWND window, const TControlModel& control, const std::
             SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
         else if (IsComboKind(kind))
             SendMessageA(window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    } else if (IsRangeKind(kind) && (SameTextAscii(property, "Position") ||
-                                     SameTextAscii(property, "Min") ||
-                                     SameTextAscii(property, "Max"))) {
+    } else if (IsRangeKind(kind) &&
+               (SameTextAscii(property, "Position") || SameTextAscii(property, "Min") ||
+                SameTextAscii(property, "Max"))) {
         WriteRange(window, control);
     }
 }
@@ -375,8 +375,8 @@ void ReadControlState(HWND window, TControlModel& control)
     if (IsTextControl(kind) || kind == TControlKind::ComboBox)
         control.Put("Text", WindowText(window));
     if (kind == TControlKind::CheckBox || kind == TControlKind::RadioButton)
-        control.Put("Checked", PropertyBoolean(SendMessageA(window, BM_GETCHECK, 0, 0) ==
-                                               BST_CHECKED));
+        control.Put("Checked",
+                    PropertyBoolean(SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED));
     if (IsListKind(kind))
         control.Put("ItemIndex", std::to_string(SendMessageA(window, LB_GETCURSEL, 0, 0)));
     if (IsComboKind(kind))

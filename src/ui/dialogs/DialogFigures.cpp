@@ -30,8 +30,8 @@ std::string ParentFolder(const std::string& folder)
 std::string FormatSize(long long bytes, const TSizeUnits& units)
 {
     const bool negative = bytes < 0;
-    const unsigned long long magnitude =
-        negative ? 0ULL - static_cast<unsigned long long>(bytes) : static_cast<unsigned long long>(bytes);
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(bytes)
+                                                  : static_cast<unsigned long long>(bytes);
     std::string number;
     std::string unit;
     if (negative || bytes < 1048576LL) {

@@ -85,8 +85,8 @@ void AddDefaults(TControlModel& control)
     }
 }
 
-void AddComponent(std::vector<TControlModel>& controls, const TFormComponent& component,
-                  int parent, int depth)
+void AddComponent(std::vector<TControlModel>& controls, const TFormComponent& component, int parent,
+                  int depth)
 {
     if (SameTextAscii(component.Name, kDesigner))
         return;
@@ -143,9 +143,8 @@ std::vector<std::string> SplitLines(std::string_view text)
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = text.find('\n', start);
-        std::string_view line = text.substr(start, end == std::string_view::npos
-                                                       ? std::string_view::npos
-                                                       : end - start);
+        std::string_view line = text.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         lines.emplace_back(line);

@@ -12,8 +12,8 @@
 #include "uGlobals.h"
 
 #include <algorithm>
-#include <fstream>
 #include <cstdint>
+#include <fstream>
 #include <stdexcept>
 
 namespace ovd {

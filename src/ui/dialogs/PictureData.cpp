@@ -45,8 +45,8 @@ HBITMAP BitmapFromFile(std::string_view file)
         return nullptr;
     const auto* info = reinterpret_cast<const BITMAPINFO*>(file.data() + headerAt);
     HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBitmap(screen, &header, CBM_INIT, file.data() + bitsOffset, info,
-                                    DIB_RGB_COLORS);
+    HBITMAP bitmap =
+        CreateDIBitmap(screen, &header, CBM_INIT, file.data() + bitsOffset, info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     return bitmap;
 }

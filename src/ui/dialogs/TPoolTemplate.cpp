@@ -163,7 +163,8 @@ void SetEventsSuppressed(bool on)
 TPoolTemplate::TPoolTemplate(const std::string& designFile, TDialogModel model,
                              std::vector<TDialogRule> rules)
     : hint_(BaseName(designFile)),
-      dialogsFolder_(designFile.substr(0, designFile.size() - hint_.size())), model_(std::move(model)), rules_(std::move(rules))
+      dialogsFolder_(designFile.substr(0, designFile.size() - hint_.size())),
+      model_(std::move(model)), rules_(std::move(rules))
 {
     Build();
 }
@@ -208,16 +209,16 @@ void TPoolTemplate::Build()
     if (border != "bsDialog" && form.Get("BorderIcons").find("biMinimize") != std::string::npos)
         style |= WS_MINIMIZEBOX;
 
-    const long long clientWidth = form.Has("ClientWidth") ? form.Integer("ClientWidth")
-                                                          : form.Integer("Width") - 6;
-    const long long clientHeight = form.Has("ClientHeight") ? form.Integer("ClientHeight")
-                                                            : form.Integer("Height") - 25;
+    const long long clientWidth =
+        form.Has("ClientWidth") ? form.Integer("ClientWidth") : form.Integer("Width") - 6;
+    const long long clientHeight =
+        form.Has("ClientHeight") ? form.Integer("ClientHeight") : form.Integer("Height") - 25;
     RECT frame{0, 0, Scale(clientWidth), Scale(clientHeight)};
     AdjustWindowRectEx(&frame, style, FALSE, ex);
-    HWND window = CreateWindowExA(ex, kWindowClass, form.Get("Caption").c_str(), style,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                                  frame.bottom - frame.top, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        CreateWindowExA(ex, kWindowClass, form.Get("Caption").c_str(), style, CW_USEDEFAULT,
+                        CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                        nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!window)
         throw EDialogError("Cannot create the window of dialog " + hint_ + ": " +
                            SystemErrorText(GetLastError()));
@@ -249,11 +250,11 @@ void TPoolTemplate::Build()
         auto font = fontCache.find(key);
         if (font == fontCache.end()) {
             const TFontSpec& spec = specs[i];
-            HFONT created = CreateFontA(Scale(spec.Height), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL,
-                                        spec.Italic, spec.Underline, spec.StrikeOut,
-                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                        spec.Name.c_str());
+            HFONT created =
+                CreateFontA(Scale(spec.Height), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL,
+                            spec.Italic, spec.Underline, spec.StrikeOut, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, spec.Name.c_str());
             ownedFonts_.emplace_back(created);
             font = fontCache.emplace(key, created).first;
         }
@@ -273,8 +274,8 @@ void TPoolTemplate::Build()
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
 
     // Places in design units relative to the form's client area.
-    std::vector<RECT> places(count, RECT{0, 0, static_cast<LONG>(clientWidth),
-                                         static_cast<LONG>(clientHeight)});
+    std::vector<RECT> places(
+        count, RECT{0, 0, static_cast<LONG>(clientWidth), static_cast<LONG>(clientHeight)});
     const std::vector<int> order = CreationOrder(model_);
     int previousRadioParent = -2;
     for (int index : order) {
@@ -323,20 +324,23 @@ void TPoolTemplate::Build()
         if (control.Kind == TControlKind::Bevel &&
             (control.Get("Shape") == "bsTopLine" || control.Get("Shape") == "bsBottomLine"))
             shownHeight = 2;
-        HWND child = CreateWindowExA(recipe.ExStyle, recipe.WindowClass.c_str(), "", recipe.Style,
-                                     Scale(place.left), Scale(place.top), Scale(width), shownHeight,
-                                     window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId)),
-                                     GetModuleHandleA(nullptr), nullptr);
+        HWND child =
+            CreateWindowExA(recipe.ExStyle, recipe.WindowClass.c_str(), "", recipe.Style,
+                            Scale(place.left), Scale(place.top), Scale(width), shownHeight, window,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId)),
+                            GetModuleHandleA(nullptr), nullptr);
         if (!child && control.Kind == TControlKind::RichEdit)
-            child = CreateWindowExA(recipe.ExStyle, "EDIT", "", recipe.Style, Scale(place.left),
-                                    Scale(place.top), Scale(width), shownHeight, window,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId)),
-                                    GetModuleHandleA(nullptr), nullptr);
+            child = CreateWindowExA(
+                recipe.ExStyle, "EDIT", "", recipe.Style, Scale(place.left), Scale(place.top),
+                Scale(width), shownHeight, window,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId)),
+                GetModuleHandleA(nullptr), nullptr);
         if (!child)
             throw EDialogError("Cannot create control " + control.Name + " of dialog " + hint_ +
                                ": " + SystemErrorText(GetLastError()));
         controls_[static_cast<std::size_t>(index)] = child;
-        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(index)]), FALSE);
+        SendMessageA(child, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(index)]), FALSE);
 
         if (control.Kind == TControlKind::CheckListBox || control.Kind == TControlKind::ShellList) {
             SendMessageA(child, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
@@ -378,8 +382,7 @@ void TPoolTemplate::Build()
         const TControlModel& control = controls[static_cast<std::size_t>(*it)];
         HWND child = controls_[static_cast<std::size_t>(*it)];
         if (child && IsContainer(control.Kind))
-            SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     model_.OnChange = [this](int index, const std::string& property) {
         if (index == 0 && SameTextAscii(property, "Caption")) {
@@ -557,9 +560,7 @@ void TPoolTemplate::Prepare()
 {
     attached_ = true;
     rememberedTarget_ = GetVariable("TARGETDIR");
-    const FolderExistsFn exists = [](const std::string& folder) {
-        return DirectoryExists(folder);
-    };
+    const FolderExistsFn exists = [](const std::string& folder) { return DirectoryExists(folder); };
     targetTail_ = TargetTail(rememberedTarget_, exists);
     const std::string browseRoot = BrowseRoot(ExpandVariables("$TARGETDIR$"), exists);
     const auto& controls = model_.Controls();
@@ -814,9 +815,9 @@ void TPoolTemplate::OnAction(int index)
 void TPoolTemplate::ConfirmCancel(int index)
 {
     SetProgressAttention(true, false);
-    const int answer = MessageBoxA(window_.get(), "Are you sure you want to cancel?",
-                                   EngineCaption().c_str(),
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer =
+        MessageBoxA(window_.get(), "Are you sure you want to cancel?", EngineCaption().c_str(),
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     SetProgressAttention(false, false);
     if (answer != IDYES)
         return;
@@ -839,9 +840,8 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) noex
 
 void TPoolTemplate::Browse(int index, bool toVariable)
 {
-    const std::string root = BrowseRoot(ExpandVariables("$TARGETDIR$"), [](const std::string& f) {
-        return DirectoryExists(f);
-    });
+    const std::string root = BrowseRoot(ExpandVariables("$TARGETDIR$"),
+                                        [](const std::string& f) { return DirectoryExists(f); });
     char chosen[MAX_PATH] = {};
     BROWSEINFOA info{};
     info.hwndOwner = window_.get();
@@ -858,7 +858,8 @@ void TPoolTemplate::Browse(int index, bool toVariable)
         return;
     if (toVariable) {
         const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-        SetVariable(UpperCaseAscii(control.Name), WithBackslash(chosen), "SetCustomDirectoryEditText");
+        SetVariable(UpperCaseAscii(control.Name), WithBackslash(chosen),
+                    "SetCustomDirectoryEditText");
         RefreshFigures();
         RefreshLiveControls();
         return;
@@ -920,8 +921,10 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         const int index = indexOf(reinterpret_cast<HWND>(lParam));
         if (index > 0 && controls[static_cast<std::size_t>(index)].Kind == TControlKind::TrackBar &&
             !EventsSuppressed() && attached_) {
-            ReadControlState(controls_[static_cast<std::size_t>(index)], controls[static_cast<std::size_t>(index)]);
-            WriteVariable(index, controls[static_cast<std::size_t>(index)].Get("Position"), "TrackBar1Change");
+            ReadControlState(controls_[static_cast<std::size_t>(index)],
+                             controls[static_cast<std::size_t>(index)]);
+            WriteVariable(index, controls[static_cast<std::size_t>(index)].Get("Position"),
+                          "TrackBar1Change");
             ApplyRules();
         }
         return 0;

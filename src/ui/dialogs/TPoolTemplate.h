@@ -30,7 +30,8 @@ class TPoolTemplate {
 public:
     // Builds the windows (hidden). `designFile` names the form file; its name without folder
     // is the form's Hint, the key of its caption templates.
-    TPoolTemplate(const std::string& designFile, TDialogModel model, std::vector<TDialogRule> rules);
+    TPoolTemplate(const std::string& designFile, TDialogModel model,
+                  std::vector<TDialogRule> rules);
     ~TPoolTemplate();
     TPoolTemplate(const TPoolTemplate&) = delete;
     TPoolTemplate& operator=(const TPoolTemplate&) = delete;

@@ -153,11 +153,9 @@ TEST_F(DialogsE2E, WalkForwardAndBackKeepsWhatWasEntered)
 
     const auto written = Written();
     const std::map<std::string, std::string> expected = {
-        {"RESULT", "NEXT"},       {"ACCEPTLICENCE", "TRUE"},
-        {"TARGETDIR", "C:\\Demo Target\\"},
-        {"TYPICAL", "FALSE"},     {"COMPLETE", "TRUE"},
-        {"DESKTOPSHORTCUT", "TRUE"}, {"GROUP", "Utilities"},
-        {"HIDDEN", "0"},          {"FINISH", "NEXT LAUNCH=FALSE"},
+        {"RESULT", "NEXT"},     {"ACCEPTLICENCE", "TRUE"}, {"TARGETDIR", "C:\\Demo Target\\"},
+        {"TYPICAL", "FALSE"},   {"COMPLETE", "TRUE"},      {"DESKTOPSHORTCUT", "TRUE"},
+        {"GROUP", "Utilities"}, {"HIDDEN", "0"},           {"FINISH", "NEXT LAUNCH=FALSE"},
     };
     for (const auto& [name, value] : expected)
         EXPECT_EQ(written.count(name) ? written.at(name) : "<missing>", value) << name;
@@ -199,7 +197,7 @@ TEST_F(DialogsE2E, SilentRunGoesThroughTheWizardWithoutAWindow)
     EXPECT_EQ(result.exitCode, 0u);
     const auto written = Written();
     const std::map<std::string, std::string> expected = {
-        {"RESULT", "NEXT"}, {"ACCEPTLICENCE", "FALSE"}, {"SHOWN", "0"},
+        {"RESULT", "NEXT"}, {"ACCEPTLICENCE", "FALSE"},      {"SHOWN", "0"},
         {"HIDDEN", "0"},    {"FINISH", "NEXT LAUNCH=FALSE"},
     };
     for (const auto& [name, value] : expected)

@@ -63,7 +63,7 @@ TEST(DialogModel, ReadsPublishedPropertiesByNameWithDefaults)
         {"ButtonNext", "Tag", true, "1"},
         {"Memo1", "Lines", true, "one\r\ntwo"},
         {"Memo1", "Text", true, ""},
-        {"Memo1", "Checked", false, ""},  // no such property on a memo
+        {"Memo1", "Checked", false, ""},   // no such property on a memo
         {"Button9", "Enabled", false, ""}, // no such control
         {"cmpFormDesigner", "Caption", false, ""},
     };

@@ -1,0 +1,91 @@
+// wizard_walk COMMANDLINE: runs the demo setup and walks its wizard (welcome, licence with
+// the accept box, folder, options, finish), saving OVD_TEST_OUT\screenshots\demo-<n>-<page>.png
+// for every page and printing how long each button press took until the next page was on
+// screen. Returns the setup's exit code.
+#include "UiDriver.h"
+#include "ovdtest.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace ovdtest;
+
+constexpr DWORD kPageTimeout = 30000;
+
+struct Page {
+    const char* Caption;
+    const char* Shot;
+    const char* Check;  // a box to tick first (or null)
+    const char* Button; // the button that leaves the page
+};
+
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 /
+           static_cast<double>(frequency.QuadPart);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: wizard_walk COMMANDLINE\n");
+        return 2;
+    }
+    HANDLE engine = StartProgram(argv[1]);
+    if (!engine) {
+        std::fprintf(stderr, "wizard_walk: cannot start %s\n", argv[1]);
+        return 2;
+    }
+    const DWORD pid = GetProcessId(engine);
+    const std::vector<Page> pages = {
+        {"Ordovan Demo Setup", "demo-1-welcome", nullptr, "Next >"},
+        {"Ordovan Demo Setup - Licence Agreement", "demo-2-licence",
+         "I accept the terms of the licence agreement", "Next >"},
+        {"Ordovan Demo Setup - Destination Folder", "demo-3-folder", nullptr, "Next >"},
+        {"Ordovan Demo Setup - Options", "demo-4-options", nullptr, "Next >"},
+        {"Ordovan Demo Setup", "demo-6-finish", nullptr, "Finish"},
+    };
+    LARGE_INTEGER pressed{};
+    bool timing = false;
+    for (const Page& page : pages) {
+        HWND window = nullptr;
+        // The finish page shares the welcome page's caption: wait for its own button.
+        WaitUntil(
+            [&] {
+                window = WaitForWindowOf(pid, "TPoolTemplate", page.Caption, 1);
+                return window && FindControl(window, "Button", page.Button) != nullptr;
+            },
+            kPageTimeout);
+        if (!window) {
+            std::printf("page not shown: %s\n", page.Caption);
+            break;
+        }
+        if (timing) {
+            LARGE_INTEGER shown;
+            QueryPerformanceCounter(&shown);
+            std::printf("%-42s on screen %.1f ms after the click\n", page.Caption,
+                        Milliseconds(pressed, shown));
+        }
+        Sleep(300); // let it paint for the picture
+        if (page.Check) {
+            HWND box = FindControl(window, "Button", page.Check);
+            Press(box);
+            WaitUntil([&] { return IsChecked(box); }, 5000);
+        }
+        const std::string shot = SaveScreenshot(page.Shot);
+        std::printf("%s\n", shot.empty() ? "screenshot failed" : shot.c_str());
+        HWND button = FindControl(window, "Button", page.Button);
+        WaitUntil([&] { return IsEnabled(button); }, 5000);
+        QueryPerformanceCounter(&pressed);
+        Press(button);
+        timing = true;
+    }
+    return static_cast<int>(WaitForExitCode(engine, 120000));
+}
