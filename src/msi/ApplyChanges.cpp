@@ -3,6 +3,7 @@
 // outcome in the script's variables.
 #include "InstallerCommands.h"
 
+#include "CommaText.h"
 #include "CommandTable.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
@@ -110,7 +111,7 @@ TInstallerJob CommonJob(TScriptRun& run)
     job.Trace = run.Services.Trace;
     RecordPendingProperty(run, "MSINTEMP", GetVariable("TEMPDIR"));
     job.Properties = run.HandOverProperties;
-    job.ExecutedLines = "";
+    job.ExecutedLines = ToCommaText(session.ExecutedLines);
     return job;
 }
 
