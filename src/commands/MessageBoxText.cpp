@@ -1,5 +1,6 @@
 #include "MessageBoxText.h"
 
+#include <algorithm>
 #include <array>
 
 namespace ovd {
@@ -48,6 +49,22 @@ std::string MessageBoxResultWord(int pressed)
     default:
         return {};
     }
+}
+
+int BalloonKindCode(int icon)
+{
+    return icon >= 0 && icon <= 2 ? icon + 1 : 0;
+}
+
+int BalloonTimeoutSeconds(int seconds)
+{
+    return std::clamp(seconds, 10, 30);
+}
+
+TTrayFlags TrayFlagsOf(std::string_view minimize, std::string_view show,
+                       std::string_view restore, std::string_view remove)
+{
+    return {minimize == "TRUE", show == "TRUE", restore == "TRUE", remove == "TRUE"};
 }
 
 } // namespace ovd

@@ -1,8 +1,10 @@
-// "MessageBox": the box style of an icon and a button set, and the result words. OS-free;
-// the numbers are the platform's message-box flags and button identifiers.
+// The rules of the message commands: "MessageBox" (box style of an icon and a button set,
+// result words; the numbers are the platform's flags and button identifiers),
+// "MessageBalloon" (kind and time-out) and "System Tray" (its four flags). OS-free.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace ovd {
 
@@ -15,5 +17,21 @@ bool MessageBoxIsError(unsigned style);
 // "OK", "CANCEL", "ABORT", "RETRY", "IGNORE", "YES", "NO"; empty for anything else (a
 // failed box leaves the result variable unchanged).
 std::string MessageBoxResultWord(int pressed);
+
+// The balloon kind of icon 0 information, 1 warning, 2 error as 1, 2, 3; anything else 0
+// (no icon).
+int BalloonKindCode(int icon);
+// The time-out in seconds, kept between 10 and 30.
+int BalloonTimeoutSeconds(int seconds);
+
+// "System Tray": each flag acts only when it is exactly "TRUE".
+struct TTrayFlags {
+    bool MinimizeToTray = false;
+    bool ShowIcon = false;
+    bool Restore = false;
+    bool RemoveIcon = false;
+};
+TTrayFlags TrayFlagsOf(std::string_view minimize, std::string_view show,
+                       std::string_view restore, std::string_view remove);
 
 } // namespace ovd

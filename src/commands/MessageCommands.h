@@ -1,11 +1,11 @@
-// The script's own message boxes ("MessageBox").
+// The script's own message boxes, balloons and tray icon.
 #pragma once
 
 namespace ovd {
 
 struct TEngineServices;
 
-// Registers "MessageBox" (Windows trees).
+// Registers "MessageBox", "MessageBalloon" and "System Tray" (Windows trees).
 void RegisterMessageCommands(TEngineServices& services);
 
 } // namespace ovd

@@ -1,5 +1,6 @@
-// "MessageBox": a box with the script's caption, owned by the current dialog, with the
-// taskbar asking for attention while it is up.
+// The message commands: "MessageBox" (a box with the script's caption, owned by the current
+// dialog, the taskbar asking for attention while it is up), "MessageBalloon" and
+// "System Tray" (the tray icon of the hidden main form).
 #include "MessageCommands.h"
 
 #include "CommandTable.h"
@@ -7,6 +8,8 @@
 #include "MessageBoxText.h"
 #include "ProgressDisplay.h"
 #include "RunnerUIWin32.h"
+#include "TImageListPool.h"
+#include "TrayIcon.h"
 #include "VariableManager.h"
 #include "mscriptexec.h"
 #include "uGlobals.h"
@@ -41,11 +44,51 @@ void MessageBoxCommand(TCommandContext& c)
     c.Assign(result, word);
 }
 
+void MessageBalloonCommand(TCommandContext& c)
+{
+    const TEngineServices& services = c.Run().Services;
+    const std::string title = ExpandVariables(services.Translated(c.LineId(), 1, c.Param(1)));
+    const std::string text = ExpandVariables(services.Translated(c.LineId(), 2, c.Param(2)));
+    const auto kind = static_cast<BalloonKind>(
+        BalloonKindCode(TryStrToInt32(c.Expanded(3)).value_or(-1)));
+    const UINT timeoutMs =
+        static_cast<UINT>(BalloonTimeoutSeconds(TryStrToInt32(c.Expanded(4)).value_or(0))) * 1000;
+    if (Process().SilentMode)
+        return;
+    Tray().ShowBalloon(GetVariable("TITLE"), title, text, kind, timeoutMs);
+    // The taskbar asks for attention while the balloon is up; Win7Timer ends that.
+    SetProgressAttention(true, false);
+    ImageListPool().StartWin7Timer(timeoutMs, [] { SetProgressAttention(false, false); });
+}
+
+void SystemTrayCommand(TCommandContext& c)
+{
+    const TTrayFlags flags = TrayFlagsOf(c.Expanded(1), c.Expanded(2), c.Expanded(3),
+                                         c.Expanded(4));
+    const bool silent = Process().SilentMode;
+    TTrayIcon& tray = Tray();
+    if (flags.MinimizeToTray) {
+        if (!silent)
+            tray.Show(GetVariable("TITLE"));
+        tray.MinimizeDialog();
+    }
+    if (flags.ShowIcon && !silent)
+        tray.Show(GetVariable("TITLE"));
+    if (flags.Restore)
+        tray.RestoreDialog();
+    if (flags.RemoveIcon) {
+        tray.Hide();
+        tray.RestoreDialog();
+    }
+}
+
 } // namespace
 
 void RegisterMessageCommands(TEngineServices&)
 {
     RegisterCommand("MessageBox", MessageBoxCommand);
+    RegisterCommand("MessageBalloon", MessageBalloonCommand);
+    RegisterCommand("System Tray", SystemTrayCommand);
 }
 
 } // namespace ovd

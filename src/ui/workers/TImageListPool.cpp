@@ -80,11 +80,31 @@ bool TImageListPool::WatchdogEnabled(WatchdogTimer timer) const
     return enabled_[static_cast<std::size_t>(timer)];
 }
 
+void TImageListPool::StartWin7Timer(UINT intervalMs, std::function<void()> onFire)
+{
+    win7Handler_ = std::move(onFire);
+    SetTimer(window_.get(), kWin7TimerId, intervalMs, nullptr);
+}
+
+void TImageListPool::SetMessageHandler(UINT message, std::function<void(WPARAM, LPARAM)> handler)
+{
+    for (auto& entry : messageHandlers_) {
+        if (entry.first == message) {
+            entry.second = std::move(handler);
+            return;
+        }
+    }
+    messageHandlers_.emplace_back(message, std::move(handler));
+}
+
 void TImageListPool::Tick(UINT_PTR id)
 {
     if (id == 0 || id > kWatchdogCount) {
-        if (id == kWin7TimerId)
-            KillTimer(window_.get(), id); // its handler arrives with the tray
+        if (id == kWin7TimerId) {
+            KillTimer(window_.get(), id); // it fires once
+            if (const std::function<void()> handler = std::move(win7Handler_))
+                handler();
+        }
         return;
     }
     const auto timer = static_cast<WatchdogTimer>(id - 1);
@@ -106,6 +126,14 @@ LRESULT CALLBACK TImageListPool::WindowProc(HWND window, UINT message, WPARAM wP
         if (message == WM_TIMER && pool != nullptr) {
             pool->Tick(wParam);
             return 0;
+        }
+        if (pool != nullptr) {
+            for (const auto& [wanted, handler] : pool->messageHandlers_) {
+                if (wanted == message && handler) {
+                    handler(wParam, lParam);
+                    return 0;
+                }
+            }
         }
     } catch (...) {
         // Nothing escapes a window procedure; a failing handler leaves its flag unset.

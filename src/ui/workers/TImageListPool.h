@@ -1,12 +1,14 @@
 // The engine's hidden main form: never shown, it is the target of the workers'
-// synchronised calls and wake-up messages and carries the watchdog timers (and Win7Timer,
-// whose handler arrives with the tray). Created on the main thread before the script runs.
+// synchronised calls and wake-up messages and carries the watchdog timers, Win7Timer and
+// the tray icon's notifications. Created on the main thread before the script runs.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "WinHandles.h"
 
@@ -52,6 +54,11 @@ public:
     void DisableWatchdog(WatchdogTimer timer);
     bool WatchdogEnabled(WatchdogTimer timer) const;
 
+    // Win7Timer: fires once after `intervalMs` (restarted by a new call), then runs `onFire`.
+    void StartWin7Timer(UINT intervalMs, std::function<void()> onFire);
+    // A handler for one window message of the hidden form (the tray icon's notifications).
+    void SetMessageHandler(UINT message, std::function<void(WPARAM, LPARAM)> handler);
+
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
@@ -60,6 +67,8 @@ private:
     UniqueWindow window_;
     std::array<bool, kWatchdogCount> enabled_{};
     std::array<std::function<void()>, kWatchdogCount> handlers_;
+    std::function<void()> win7Handler_;
+    std::vector<std::pair<UINT, std::function<void(WPARAM, LPARAM)>>> messageHandlers_;
     DWORD mainThread_ = 0;
 };
 

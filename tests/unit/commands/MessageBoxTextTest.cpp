@@ -33,5 +33,20 @@ TEST(MessageBoxText, StylesResultsAndTheErrorState)
         EXPECT_EQ(MessageBoxResultWord(id), words[id]) << id;
 }
 
+TEST(MessageBoxText, BalloonKindsTimeOutsAndTrayFlags)
+{
+    const int kinds[][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {-1, 0}};
+    for (const auto& k : kinds)
+        EXPECT_EQ(BalloonKindCode(k[0]), k[1]) << k[0];
+    const int timeouts[][2] = {{0, 10}, {-5, 10}, {10, 10}, {17, 17}, {30, 30}, {31, 30}, {45, 30}};
+    for (const auto& t : timeouts)
+        EXPECT_EQ(BalloonTimeoutSeconds(t[0]), t[1]) << t[0];
+    const TTrayFlags flags = TrayFlagsOf("TRUE", "true", "TRUE", "");
+    EXPECT_TRUE(flags.MinimizeToTray);
+    EXPECT_FALSE(flags.ShowIcon); // only exactly "TRUE"
+    EXPECT_TRUE(flags.Restore);
+    EXPECT_FALSE(flags.RemoveIcon);
+}
+
 } // namespace
 } // namespace ovd

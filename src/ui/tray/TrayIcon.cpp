@@ -1,0 +1,132 @@
+#include "TrayIcon.h"
+
+#include "RunnerUIWin32.h"
+#include "TImageListPool.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace ovd {
+namespace {
+
+constexpr UINT kTrayIconId = 1;
+
+void CopyText(char* target, std::size_t size, const std::string& text)
+{
+    const std::size_t n = std::min(text.size(), size - 1);
+    std::memcpy(target, text.data(), n);
+    target[n] = '\0';
+}
+
+HICON ProgramIcon()
+{
+    // The program's own icon when it carries one, else the system's application icon.
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    return icon != nullptr ? icon : LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+}
+
+// Shows the window, brings it to the top and restores it from a minimised state.
+void BringBack(HWND window)
+{
+    ShowWindow(window, SW_SHOW);
+    BringWindowToTop(window);
+    SendMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+}
+
+} // namespace
+
+NOTIFYICONDATAA TTrayIcon::Data(const std::string& hint) const
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = ImageListPool().Window();
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+    data.uCallbackMessage = kTrayMessage;
+    data.hIcon = ProgramIcon();
+    CopyText(data.szTip, sizeof data.szTip, hint);
+    return data;
+}
+
+bool TTrayIcon::Show(const std::string& hint)
+{
+    if (!handlerSet_) {
+        ImageListPool().SetMessageHandler(kTrayMessage, [this](WPARAM, LPARAM event) {
+            if (event == WM_LBUTTONUP || event == WM_LBUTTONDBLCLK)
+                Clicked();
+        });
+        handlerSet_ = true;
+    }
+    NOTIFYICONDATAA data = Data(hint);
+    if (visible_)
+        return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+    visible_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+    return visible_;
+}
+
+void TTrayIcon::Hide()
+{
+    if (!visible_)
+        return;
+    NOTIFYICONDATAA data = Data({});
+    Shell_NotifyIconA(NIM_DELETE, &data);
+    visible_ = false;
+}
+
+bool TTrayIcon::ShowBalloon(const std::string& hint, const std::string& title,
+                            const std::string& text, BalloonKind kind, UINT timeoutMs)
+{
+    if (!Show(hint))
+        return false;
+    NOTIFYICONDATAA data = Data(hint);
+    data.uFlags = NIF_INFO;
+    CopyText(data.szInfo, sizeof data.szInfo, text);
+    CopyText(data.szInfoTitle, sizeof data.szInfoTitle, title);
+    data.uTimeout = timeoutMs;
+    data.dwInfoFlags = kind == BalloonKind::Information ? NIIF_INFO
+                       : kind == BalloonKind::Warning   ? NIIF_WARNING
+                       : kind == BalloonKind::Error     ? NIIF_ERROR
+                                                        : NIIF_NONE;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+void TTrayIcon::MinimizeDialog()
+{
+    if (HWND dialog = CurrentDialogWindow())
+        ShowWindow(dialog, SW_HIDE);
+    minimized_ = true;
+}
+
+void TTrayIcon::RestoreDialog()
+{
+    if (HWND dialog = CurrentDialogWindow()) {
+        BringBack(dialog);
+        SetForegroundWindow(dialog);
+    }
+    minimized_ = false;
+}
+
+void TTrayIcon::Clicked()
+{
+    HWND dialog = CurrentDialogWindow();
+    if (dialog == nullptr)
+        return;
+    if (minimized_) {
+        minimized_ = false;
+        BringBack(dialog);
+    } else {
+        ShowWindow(dialog, SW_SHOW);
+        BringWindowToTop(dialog);
+    }
+    SetForegroundWindow(dialog);
+}
+
+TTrayIcon& Tray()
+{
+    static TTrayIcon tray;
+    return tray;
+}
+
+} // namespace ovd

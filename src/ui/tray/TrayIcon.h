@@ -1,0 +1,46 @@
+// The tray icon of the hidden main form (`Tray`): shown with the setup title as its hint,
+// balloon tips, and the dialog hidden into the tray and brought back by a click.
+// Main thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ovd {
+
+enum class BalloonKind { None, Information, Warning, Error };
+
+class TTrayIcon {
+public:
+    // Shows the icon (or updates its hint); true when the shell took it.
+    bool Show(const std::string& hint);
+    void Hide();
+    bool Visible() const { return visible_; }
+    // A balloon tip over the icon, which is shown first.
+    bool ShowBalloon(const std::string& hint, const std::string& title, const std::string& text,
+                     BalloonKind kind, UINT timeoutMs);
+
+    // The current dialog hidden into the tray, and back (rows 1 and 3 of "System Tray").
+    void MinimizeDialog();
+    void RestoreDialog();
+    bool MinimizedToTray() const { return minimized_; }
+
+    // TrayClick / TrayDblClick: a hidden dialog comes back; a shown one comes to the top.
+    void Clicked();
+
+private:
+    NOTIFYICONDATAA Data(const std::string& hint) const;
+
+    bool visible_ = false;
+    bool minimized_ = false;
+    bool handlerSet_ = false;
+};
+
+// The process's tray icon, on the hidden main form (created on first use, main thread).
+TTrayIcon& Tray();
+
+// The message the shell sends the hidden main form for the tray icon.
+inline constexpr UINT kTrayMessage = WM_APP + 0x315;
+
+} // namespace ovd
