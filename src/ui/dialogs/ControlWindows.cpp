@@ -276,8 +276,7 @@ TWindowRecipe ControlRecipe(const TControlModel& control)
         break;
     case TControlKind::Image:
         recipe.WindowClass = "STATIC";
-        style |= SS_NOTIFY | SS_BITMAP |
-                 (control.Boolean("Stretch") ? SS_REALSIZECONTROL : SS_CENTERIMAGE);
+        style |= SS_NOTIFY | SS_BITMAP | (control.Boolean("Stretch") ? 0 : SS_CENTERIMAGE);
         break;
     case TControlKind::Gauge:
     case TControlKind::ProgressBar:

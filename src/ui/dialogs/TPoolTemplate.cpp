@@ -115,6 +115,28 @@ std::string FontKey(const TFontSpec& font)
            (font.Italic ? "i" : "") + (font.Underline ? "u" : "") + (font.StrikeOut ? "s" : "");
 }
 
+// The picture drawn to the image's size; the original is freed.
+HBITMAP StretchedBitmap(HBITMAP source, int width, int height)
+{
+    BITMAP info{};
+    GetObjectA(source, sizeof info, &info);
+    HDC screen = GetDC(nullptr);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ oldFrom = SelectObject(from, source);
+    HGDIOBJ oldTo = SelectObject(to, scaled);
+    SetStretchBltMode(to, HALFTONE);
+    StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(source);
+    return scaled;
+}
+
 // Siblings in creation order, the controls that take the focus reordered by TabOrder in
 // the places they hold.
 std::vector<int> CreationOrder(const TDialogModel& model)
@@ -351,7 +373,10 @@ void TPoolTemplate::Build()
             SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
         }
         if (control.Kind == TControlKind::Image && !control.Picture.empty()) {
-            if (HBITMAP bitmap = PictureBitmap(control.Picture)) {
+            HBITMAP bitmap = PictureBitmap(control.Picture);
+            if (bitmap && control.Boolean("Stretch"))
+                bitmap = StretchedBitmap(bitmap, Scale(width), Scale(height));
+            if (bitmap) {
                 bitmaps_.emplace_back(bitmap);
                 SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
                 SetWindowPos(child, nullptr, 0, 0, Scale(width), Scale(height),
