@@ -1,8 +1,8 @@
 // TRunAs: a process of its own for "Run Program As": under other credentials (a logon
 // launch), as the desktop user when the engine runs elevated (the shell's token without
 // its powerful privileges), or an ordinary launch. Handles are never inherited.
+#include "TRunAsWin32.h"
 #include "SystemVersion.h"
-#include "TRunAppWin32.h"
 #include "WinHandles.h"
 
 #include <optional>
@@ -123,6 +123,23 @@ void* EnvironmentOf(const std::string& block)
 }
 
 } // namespace
+
+int ShowWindowCode(ShowCode code)
+{
+    switch (code) {
+    case ShowCode::Hidden:
+        return SW_HIDE;
+    case ShowCode::Maximized:
+        return SW_SHOWMAXIMIZED;
+    case ShowCode::Minimized:
+        return SW_SHOWMINIMIZED;
+    case ShowCode::MinimizedNoActivate:
+        return SW_SHOWMINNOACTIVE;
+    case ShowCode::Normal:
+        break;
+    }
+    return SW_SHOWNORMAL;
+}
 
 void TRunAs::Execute()
 {

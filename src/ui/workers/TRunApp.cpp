@@ -1,0 +1,73 @@
+#include "TRunApp.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "MessagePump.h"
+#include "WinHandles.h"
+
+namespace ovd {
+namespace {
+
+constexpr DWORD kProcessPollMs = 1000;
+
+// The shell may hand the launch to COM objects of this thread.
+class TComApartment {
+public:
+    TComApartment()
+        : initialised_(
+              SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+    {
+    }
+    ~TComApartment()
+    {
+        if (initialised_)
+            CoUninitialize();
+    }
+    TComApartment(const TComApartment&) = delete;
+    TComApartment& operator=(const TComApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
+} // namespace
+
+long AwaitProcessExit(const TWorkerThread& worker, HANDLE process, bool wait)
+{
+    if (process == nullptr)
+        return 0;
+    while (wait && !worker.Terminated() &&
+           PumpUntilSignalled(&process, 1, kProcessPollMs) == WaitOutcome::TimedOut) {
+    }
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process, &code))
+        return 0;
+    return static_cast<long>(static_cast<std::int32_t>(code));
+}
+
+void TRunApp::Execute()
+{
+    const TComApartment apartment;
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpFile = request_.Program.c_str();
+    info.lpParameters = request_.Arguments.empty() ? nullptr : request_.Arguments.c_str();
+    info.lpDirectory = request_.Folder.empty() ? nullptr : request_.Folder.c_str();
+    info.nShow = request_.Hidden ? SW_HIDE : SW_SHOWNORMAL;
+    info.lpVerb = "open";
+    bool started = ShellExecuteExA(&info) != FALSE;
+    if (!started) {
+        info.lpVerb = nullptr; // the file type's default verb
+        started = ShellExecuteExA(&info) != FALSE;
+    }
+    if (!started) {
+        exitCode_ = kNotStartedByShell;
+        return;
+    }
+    const UniqueHandle process(info.hProcess);
+    exitCode_ = AwaitProcessExit(*this, process.get(), request_.Wait);
+}
+
+} // namespace ovd
