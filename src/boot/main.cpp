@@ -3,6 +3,7 @@
 // sequence with it.
 #include "CompiledScript.h"
 #include "DialogRunnerUI.h"
+#include "DotNetCommands.h"
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
 #include "InstallerCommands.h"
@@ -69,6 +70,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::RegisterInstallerCommands(services);
     ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);
+    ovd::RegisterDotNetCommands(services);
     ovd::RegisterMessageCommands(services);
     return ovd::RunStartup(services);
 }

@@ -1,0 +1,126 @@
+// Handlers of the .NET assembly commands on Win32: the tools are started through the
+// shell (TRunApp) and waited for with the main thread's messages running; there is no
+// cancel.
+#include "DotNetCommands.h"
+
+#include <windows.h>
+
+#include "CommandTable.h"
+#include "DotNetText.h"
+#include "FileUtil.h"
+#include "ScriptText.h"
+#include "TRunApp.h"
+#include "VariableManager.h"
+#include "WaitForWorker.h"
+#include "Wow64Redirection.h"
+#include "mscriptexec.h"
+
+#include <memory>
+#include <optional>
+
+namespace ovd {
+namespace {
+
+// The folder part of a path, with its backslash (empty when the path has none).
+std::string FolderPart(const std::string& path)
+{
+    const std::size_t end = path.find_last_of("\\:");
+    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
+std::string WindowsFolder()
+{
+    char buffer[MAX_PATH] = {};
+    const UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::string() : WithBackslash(std::string(buffer, n));
+}
+
+// One run of a tool: started hidden in the assembly's folder, waited for; its exit code,
+// -1 when the shell could not start it.
+long RunTool(const TScriptRun& run, const std::string& tool, const std::string& arguments,
+             const std::string& file)
+{
+    TRunApp::TRequest request;
+    request.Program = tool;
+    request.Arguments = arguments;
+    request.Folder = FolderPart(file);
+    request.Hidden = true;
+    request.Wait = true;
+    TRunApp worker(std::move(request));
+    bool& finished = worker.FinishedFlag();
+    finished = false;
+    worker.Start(run.RegistryView == "Win64");
+    while (!finished) {
+        PumpOrWait(&worker);
+        if (!finished && WaitForSingleObject(worker.Handle(), 0) == WAIT_OBJECT_0)
+            finished = true;
+    }
+    return worker.ExitCode();
+}
+
+// Runs the tool of each framework version, newest first, until one succeeds.
+void RunWithFallBack(const TCommandContext& c, DotNetTool tool, const TDotNetFlags& flags,
+                     const std::string& file)
+{
+    std::optional<TWow64RedirectionOff> redirection;
+    if (c.Run().RegistryView == "Win64")
+        redirection.emplace();
+    const std::string windows = WindowsFolder();
+    for (std::string_view version : kFrameworkVersions) {
+        if (RunTool(c.Run(), ToolPath(windows, version, tool),
+                    ToolArguments(tool, version, flags, file), file) == 0)
+            return;
+    }
+}
+
+// An empty flag takes its default.
+bool Flag(const std::string& text, bool empty)
+{
+    return text.empty() ? empty : IsTrue(text);
+}
+
+void GenerateNativeImages(TCommandContext& c)
+{
+    const auto [path, install] = SplitAtBar(c.Param(1));
+    TDotNetFlags flags;
+    flags.Install = Flag(install, true);
+    RunWithFallBack(c, DotNetTool::NativeImages, flags, ExpandVariables(path));
+}
+
+void RunInstallerClass(TCommandContext& c)
+{
+    TDotNetFlags flags;
+    flags.Install = IsTrue(ExpandVariables(c.Param(2)));
+    RunWithFallBack(c, DotNetTool::InstallerClass, flags, ExpandVariables(c.Param(1)));
+}
+
+void RegisterAssembly(TCommandContext& c)
+{
+    const auto [path, rest] = SplitAtBar(c.Param(1));
+    const auto [registerFlag, codeBase] = SplitAtBar(rest);
+    TDotNetFlags flags;
+    flags.Install = Flag(registerFlag, true);
+    flags.CodeBase = Flag(codeBase, false);
+    std::string file = ExpandVariables(path);
+    // Without a folder part the text is an assembly display name in the cache.
+    if (FolderPart(file).empty()) {
+        for (const std::string& candidate : AssemblyCacheCandidates(WindowsFolder(), file)) {
+            if (FileExists(candidate)) {
+                file = candidate;
+                break;
+            }
+        }
+    }
+    RunWithFallBack(c, DotNetTool::RegisterAssembly, flags, file);
+}
+
+} // namespace
+
+void RegisterDotNetCommands(TEngineServices&)
+{
+    RegisterCommand("Generate Native Images", GenerateNativeImages);
+    RegisterCommand("Run .NET Installer Class", RunInstallerClass);
+    RegisterCommand("Register Assembly", RegisterAssembly);
+}
+
+} // namespace ovd
