@@ -145,6 +145,21 @@ TEST_F(ProgramCommandsWine, RunProgramGetsItsArgumentsAndFolder)
     EXPECT_STREQ(after, before);
 }
 
+DWORD& CancelTick()
+{
+    static DWORD tick = 0;
+    return tick;
+}
+
+// The user cancels once, a second into the wait (a timer procedure: stdcall on i686).
+void CALLBACK CancelOnce(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (CancelTick() == 0) {
+        Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
+        CancelTick() = GetTickCount();
+    }
+}
+
 TEST_F(ProgramCommandsWine, CancelEndsTheWaitAndLeavesTheProgramRunning)
 {
     struct Case {
@@ -163,19 +178,13 @@ TEST_F(ProgramCommandsWine, CancelEndsTheWaitAndLeavesTheProgramRunning)
         run.EndRequested = false;
         ui.Messages.clear();
         // The user cancels a second into the wait.
-        static DWORD cancelTick;
-        cancelTick = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 1000, [](HWND, UINT, UINT_PTR, DWORD) {
-            if (cancelTick == 0) {
-                Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
-                cancelTick = GetTickCount();
-            }
-        });
+        CancelTick() = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 1000, CancelOnce);
         Execute({{"Run Program", {"$DIR$exitwith.exe", "TRUE", "0 60000", "TRUE", "RC"}}});
         const DWORD ended = GetTickCount();
         KillTimer(nullptr, timer);
-        ASSERT_NE(cancelTick, 0u);
-        EXPECT_LE(ended - cancelTick, 6000u);
+        ASSERT_NE(CancelTick(), 0u);
+        EXPECT_LE(ended - CancelTick(), 6000u);
         EXPECT_EQ(GetVariable("RC"), "-314");
         ASSERT_EQ(ui.Messages.size(), 1u);
         EXPECT_EQ(ui.Messages[0].Text, "Setup cancelled");
