@@ -33,6 +33,28 @@ if [ "$have_i386" != 1 ]; then
   $sudo dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-echo "setup-deps: installed ${missing[*]}"
+# A mirror in the middle of a sync fails one index now and then: try again, and go on
+# with what was fetched when it keeps failing (the install says what it cannot find).
+for attempt in 1 2 3; do
+  if $sudo apt-get update -q; then break; fi
+  echo "setup-deps: apt-get update failed (attempt $attempt)" >&2
+  sleep $((attempt * 5))
+done
+# The 32-bit Wine comes last and alone: when the mirror cannot give its i386 libraries,
+# everything else is still installed and the 32-bit Wine tests are reported as not run.
+native=()
+foreign=()
+for p in "${missing[@]}"; do
+  case "$p" in *:i386) foreign+=("$p") ;; *) native+=("$p") ;; esac
+done
+if [ "${#native[@]}" -gt 0 ]; then
+  $sudo apt-get install -y -q --no-install-recommends "${native[@]}"
+  echo "setup-deps: installed ${native[*]}"
+fi
+if [ "${#foreign[@]}" -gt 0 ]; then
+  if $sudo apt-get install -y -q --no-install-recommends "${foreign[@]}"; then
+    echo "setup-deps: installed ${foreign[*]}"
+  else
+    echo "setup-deps: could not install ${foreign[*]}; 32-bit programs will not run under Wine" >&2
+  fi
+fi
