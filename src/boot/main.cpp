@@ -67,7 +67,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::ImageListPool(); // the hidden main form, on the main thread
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
-    ovd::RegisterInstallerCommands(services);
+    ovd::RegisterInstallerCommands(services, {&dialogs, {}});
     ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);
     ovd::RegisterDotNetCommands(services);

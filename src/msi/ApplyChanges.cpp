@@ -5,11 +5,15 @@
 
 #include "CommaText.h"
 #include "CommandTable.h"
+#include "DialogRunnerUI.h"
+#include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
 #include "InstallerSession.h"
+#include "MessagePump.h"
 #include "MsiDatabase.h"
 #include "ProgressDisplay.h"
+#include "PropertyTable.h"
 #include "RecordingCommands.h"
 #include "RunnerUIWin32.h"
 #include "ScriptText.h"
@@ -17,7 +21,10 @@
 #include "TMSIThread.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
+#include "WorkerProgress.h"
 #include "uGlobals.h"
+
+#include <exception>
 
 namespace ovd {
 namespace {
@@ -59,8 +66,56 @@ struct TLaunchResult {
     std::string Text;
 };
 
+// The armed dialog's Timer1 starts the thread within a second; should no tick come, the
+// loop starts it itself after this long.
+constexpr DWORD kArmedStartLimitMs = 3000;
+
+// The run inside the armed progress dialog: its Timer1 starts the thread, shows the
+// installer's progress and publishes the user's cancel; the loop keeps the dialog alive
+// until the thread has finished. True when the user cancelled meanwhile.
+bool AwaitInDialog(TScriptRun& run, TDialogRunnerUI& dialogs, TPoolTemplate& form,
+                   TMSIThread& worker)
+{
+    bool started = false;
+    std::exception_ptr startFailure;
+    worker.FinishedFlag() = false;
+    dialogs.CreateInstallerThread = [&] {
+        if (started || startFailure)
+            return;
+        try {
+            worker.Start(run.RegistryView == "Win64");
+            started = true;
+        } catch (...) {
+            startFailure = std::current_exception();
+        }
+    };
+    const DWORD armed = GetTickCount();
+    bool cancelled = false;
+    while (!startFailure && !(started && worker.FinishedFlag())) {
+        if (started) {
+            const HANDLE thread = worker.Handle();
+            PumpOnce(&thread, 1, INFINITE);
+            // A thread that ended without its synchronised call has finished all the same.
+            if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0)
+                worker.FinishedFlag() = true;
+        } else {
+            WaitForMessages(250);
+            if (!started && GetTickCount() - armed > kArmedStartLimitMs)
+                dialogs.CreateInstallerThread();
+        }
+        if (CancelRequested()) {
+            cancelled = true;
+            worker.RequestTerminate();
+        }
+    }
+    dialogs.DisarmInstallerDialog(form);
+    if (startFailure)
+        std::rethrow_exception(startFailure);
+    return cancelled;
+}
+
 // Runs the job in TMSIThread while the main thread keeps the user interface alive.
-TLaunchResult LaunchInstaller(TScriptRun& run, TInstallerJob job)
+TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInstallerJob job)
 {
     const TCurrentDirectory directory(Process().SupportDir);
     TInstallerUiState& ui = InstallerSession().Ui;
@@ -72,11 +127,16 @@ TLaunchResult LaunchInstaller(TScriptRun& run, TInstallerJob job)
     InstallerSession().Running = true;
 
     TMSIThread worker(std::move(job), ui);
-    TWorkerWait wait;
-    wait.UseWatchdog = false;
+    TPoolTemplate* form = host.Dialogs ? host.Dialogs->ArmInstallerDialog() : nullptr;
     bool cancelled = false;
     try {
-        cancelled = AwaitWorker(run, worker, wait);
+        if (form != nullptr) {
+            cancelled = AwaitInDialog(run, *host.Dialogs, *form, worker);
+        } else {
+            TWorkerWait wait;
+            wait.UseWatchdog = false;
+            cancelled = AwaitWorker(run, worker, wait);
+        }
     } catch (...) {
         InstallerSession().Running = false;
         throw;
@@ -99,7 +159,22 @@ void StoreOutcome(TCommandContext& c, const std::string& resultVariable, const T
         c.Assign("LASTERROR", r.Text);
 }
 
-TInstallerJob CommonJob(TScriptRun& run)
+// With a setup language active the database speaks it: "ProductLanguage" and the
+// localized names and descriptions of the shortcuts.
+void ApplySetupLanguage(TScriptRun& run)
+{
+    const std::string language = GetVariable("LANGUAGE");
+    if (language.empty())
+        return;
+    RecordPendingProperty(run, "ProductLanguage", std::to_string(LanguageIdOf(language)));
+    std::vector<std::string> triples;
+    for (const TShortcutRename& rename : InstallerSession().ShortcutRenames)
+        triples.insert(triples.end(), {rename.Key, rename.Name, rename.Description});
+    if (!triples.empty())
+        ExecuteDatabaseStatements(run.DatabasePath, ShortcutRenameStatements(triples));
+}
+
+TInstallerJob CommonJob(TScriptRun& run, bool changes)
 {
     // The folder of the setup's media; the media prompt and the web media step of a
     // maintenance run choose another one here.
@@ -110,16 +185,18 @@ TInstallerJob CommonJob(TScriptRun& run)
     job.Platform = session.Platform;
     job.Trace = run.Services.Trace;
     RecordPendingProperty(run, "MSINTEMP", GetVariable("TEMPDIR"));
+    if (changes)
+        ApplySetupLanguage(run);
     job.Properties = run.HandOverProperties;
     job.ExecutedLines = ToCommaText(session.ExecutedLines);
     return job;
 }
 
-void ApplyChangesCommand(TCommandContext& c)
+void ApplyChangesCommand(TCommandContext& c, const TInstallerHost& host)
 {
     TScriptRun& run = c.Run();
     const std::string resultVariable = c.OutputName(2);
-    TInstallerJob job = CommonJob(run);
+    TInstallerJob job = CommonJob(run, true);
     if (IsTrue(c.Expanded(3)))
         job.Operation = InstallerOperation::Install;
     else if (IsTrue(c.Expanded(4)))
@@ -130,20 +207,21 @@ void ApplyChangesCommand(TCommandContext& c)
     job.InstallLocation = CollapseBackslashPairs(ExpandVariables(GetVariable("TARGETDIR")));
     job.Pending = std::move(run.PendingProperties);
     run.PendingProperties.Clear();
-    const TLaunchResult result = LaunchInstaller(run, std::move(job));
+    const InstallerOperation operation = job.Operation;
+    const TLaunchResult result = LaunchInstaller(run, host, std::move(job));
     StoreOutcome(c, resultVariable, result);
-    // After a completed run the engine cache follows the product: created or refreshed on
-    // install and advertise, removed with its uninstall entry on removal.
+    if ((result.Code == 1 || result.Code == 2) && host.UpdateEngineCache)
+        host.UpdateEngineCache(run, operation);
 }
 
-void ApplyPatchCommand(TCommandContext& c)
+void ApplyPatchCommand(TCommandContext& c, const TInstallerHost& host)
 {
     TScriptRun& run = c.Run();
     const std::string resultVariable = c.OutputName(1);
-    TInstallerJob job = CommonJob(run);
+    TInstallerJob job = CommonJob(run, false);
     job.Operation = InstallerOperation::Patch;
     job.PackagePath = PatchPackage(run.DatabasePath);
-    StoreOutcome(c, resultVariable, LaunchInstaller(run, std::move(job)));
+    StoreOutcome(c, resultVariable, LaunchInstaller(run, host, std::move(job)));
 }
 
 void SetSixtyFourBitMode(TCommandContext& c)
@@ -172,11 +250,11 @@ void TransformInstance(TCommandContext& c)
 
 } // namespace
 
-void RegisterInstallerCommands(TEngineServices&)
+void RegisterInstallerCommands(TEngineServices&, TInstallerHost host)
 {
     RegisterRecordingCommands([] { return GetSystemVersion().IsSevenOrLater(); });
-    RegisterCommand("Apply Changes", ApplyChangesCommand);
-    RegisterCommand("Apply Patch", ApplyPatchCommand);
+    RegisterCommand("Apply Changes", [host](TCommandContext& c) { ApplyChangesCommand(c, host); });
+    RegisterCommand("Apply Patch", [host](TCommandContext& c) { ApplyPatchCommand(c, host); });
     RegisterCommand("Set 64 Bit Mode", SetSixtyFourBitMode);
     RegisterCommand("Transform Instance", TransformInstance);
 }

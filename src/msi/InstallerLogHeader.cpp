@@ -16,4 +16,20 @@ std::string InstallerLogHeader(const TInstallerLogFacts& f)
     return text + "\r\n";
 }
 
+std::vector<std::string> InstallerLogLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
 } // namespace ovd

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ovd {
 
@@ -21,5 +23,9 @@ struct TInstallerLogFacts {
 // "=== <caption>: Applying Changes @<date time> ===", then a section per fact, CR LF after
 // every line.
 std::string InstallerLogHeader(const TInstallerLogFacts& facts);
+
+// The lines of the installer's own log as it wrote them (LF or CR LF after each), to be
+// appended to the engine's log one by one; a last line without its end still counts.
+std::vector<std::string> InstallerLogLines(std::string_view text);
 
 } // namespace ovd

@@ -169,6 +169,10 @@ int HandleInstallerMessage(TInstallerUiState& state, std::uint32_t type, std::st
             ApplyProgressMessage(state.Progress, text);
             break;
         case kInfo:
+            // "Nothing done": the installer then logs it (Wine's logs only such messages);
+            // with its own interface off it shows nothing either way.
+            result = 0;
+            break;
         case kCommonData:
         case kInitialize:
         case kTerminate:

@@ -52,3 +52,25 @@ std::string NextBusyDots(std::string_view dots)
 }
 
 } // namespace ovd
+
+namespace ovd {
+
+unsigned RunWhileInstallerBusy(const TBusyRetry& retry)
+{
+    // The installer would answer the first message with our cancel; not asking it at all
+    // leaves the machine as it was on every platform.
+    if (retry.Cancelled())
+        return kInstallerUserExit;
+    std::string dots;
+    for (;;) {
+        const unsigned result = retry.Attempt();
+        if (result != kInstallerBusy)
+            return result;
+        dots = NextBusyDots(dots);
+        retry.Report("Windows Installer" + dots);
+        if (!retry.Pause(kBusyPauseMs) || retry.Cancelled())
+            return result;
+    }
+}
+
+} // namespace ovd

@@ -1,6 +1,7 @@
 // The outcome of one installer run as the script sees it. OS-free.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,8 @@ namespace ovd {
 
 // Installer return codes the run treats specially.
 inline constexpr unsigned kInstallerBusy = 1618;
+inline constexpr unsigned kInstallerUserExit = 1602;
+inline constexpr unsigned kBusyPauseMs = 3141;
 inline constexpr unsigned kRebootInitiated = 1641;
 inline constexpr unsigned kRebootRequired = 3010;
 
@@ -27,5 +30,20 @@ std::string FinalResultText(std::string text);
 
 // "Windows Installer" with the busy dots: "." -> "..", ".." -> "...", "..." -> ".".
 std::string NextBusyDots(std::string_view dots);
+
+// How one installer operation is tried while another installation holds the installer.
+struct TBusyRetry {
+    std::function<unsigned()> Attempt; // the installer call
+    std::function<bool()> Cancelled;   // the user has cancelled
+    // Shows the waiting text ("Windows Installer" and the growing dots).
+    std::function<void(const std::string& text)> Report;
+    // Waits kBusyPauseMs; false when the user cancelled meanwhile.
+    std::function<bool(unsigned ms)> Pause;
+};
+
+// Runs the attempt again while it answers 1618, showing the waiting text before each
+// repetition; a cancel ends the waiting and the last answer counts. A cancel given
+// before the first attempt starts none: the answer is 1602 (the user's exit).
+unsigned RunWhileInstallerBusy(const TBusyRetry& retry);
 
 } // namespace ovd

@@ -138,6 +138,16 @@ bool WritePropertyTable(const std::string& package, const TPendingProperties& pe
     return true;
 }
 
+void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql)
+{
+    const UniqueMsiHandle db = OpenDirect(package);
+    if (!db)
+        return;
+    for (const std::string& statement : sql)
+        Execute(db.get(), statement);
+    MsiApi::MsiDatabaseCommit(db.get());
+}
+
 void AdaptDatabasePlatform(const std::string& package, const std::string& platform)
 {
     const UniqueMsiHandle db = OpenDirect(package);

@@ -19,6 +19,10 @@ bool WritePropertyTable(const std::string& package, const TPendingProperties& pe
 // components' 64-bit bit when it changes; then sets the word count to 8.
 void AdaptDatabasePlatform(const std::string& package, const std::string& platform);
 
+// Runs each statement against the database opened for direct update, ignoring each one's
+// failure, and commits.
+void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql);
+
 // A new GUID in braces, upper case (new product, revision and component codes).
 std::string FreshGuid();
 

@@ -37,6 +37,23 @@ std::vector<std::string> PropertyTableStatements(const std::vector<std::string>&
     return statements;
 }
 
+std::vector<std::string> ShortcutRenameStatements(const std::vector<std::string>& triples)
+{
+    std::vector<std::string> statements;
+    for (std::size_t i = 0; i + 2 < triples.size(); i += 3) {
+        const std::string& key = triples[i];
+        const std::string& name = triples[i + 1];
+        const std::string& description = triples[i + 2];
+        if ((key + name + description).find('\'') != std::string::npos)
+            continue;
+        statements.push_back("UPDATE `Shortcut` SET `Name`='" + name + "' WHERE `Directory_`='" +
+                             key + "'");
+        statements.push_back("UPDATE `Shortcut` SET `Description`='" + description +
+                             "' WHERE `Directory_`='" + key + "'");
+    }
+    return statements;
+}
+
 std::string TemplatePlatformName(std::string_view platform)
 {
     if (platform == "ia64")

@@ -18,6 +18,12 @@ std::string PropertyTableValue(std::string_view stored);
 std::vector<std::string> PropertyTableStatements(const std::vector<std::string>& names,
                                                  const std::vector<std::string>& values);
 
+// The renames of the localized shortcuts, one triple (key "P<header>_1", installer file
+// name, description) after another: a Name and a Description UPDATE of the Shortcut table
+// per triple, selected by its folder. A triple with a "'" in any text is left out: the
+// literal would end early and the statement turn into another one.
+std::vector<std::string> ShortcutRenameStatements(const std::vector<std::string>& triples);
+
 // The summary template's platform name for a platform of "Set 64 Bit Mode": "Intel"
 // (Win32), "Intel64" (ia64), "x64".
 std::string TemplatePlatformName(std::string_view platform);

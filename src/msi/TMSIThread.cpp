@@ -1,6 +1,7 @@
 #include "TMSIThread.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "CommaText.h"
 #include "EngineMessages.h"
@@ -12,7 +13,9 @@
 #include "MsiDatabase.h"
 #include "ProgressDisplay.h"
 #include "PropertyHandoverFile.h"
+#include "RunPlatform.h"
 #include "ScriptText.h"
+#include "SourceList.h"
 #include "VariableManager.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
@@ -22,7 +25,6 @@ namespace {
 
 constexpr DWORD kLogMode = 0x3FDF;
 constexpr DWORD kLogAppendFlushEachLine = 3;
-constexpr DWORD kBusyPauseMs = 3141;
 constexpr int kProductInstalled = 5;
 constexpr const char* kInstallerText = "Windows Installer";
 
@@ -78,6 +80,75 @@ bool WriteWholeFile(const std::string& path, const std::string& text)
     return file &&
            WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
            written == text.size();
+}
+
+// A value of the source list, written back as the installer keeps it: expandable on the
+// NT family.
+void WriteSourceValue(HKEY key, const std::string& name, const std::string& value)
+{
+    const DWORD type = (GetVersion() & 0x80000000u) ? REG_SZ : REG_EXPAND_SZ;
+    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+std::optional<std::string> ReadSourceValue(HKEY key, const char* name)
+{
+    char buffer[4096];
+    DWORD size = sizeof buffer - 1;
+    DWORD type = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    buffer[std::min<DWORD>(size, sizeof buffer - 1)] = '\0';
+    return std::string(buffer);
+}
+
+UniqueResource<RegKeyTraits> OpenSourceKey(HKEY root, const std::string& path)
+{
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &raw) != ERROR_SUCCESS)
+        return UniqueResource<RegKeyTraits>(nullptr);
+    return UniqueResource<RegKeyTraits>(raw);
+}
+
+// Before a removal the setup's folders join the product's source list, so that the
+// installer finds its package where this setup lies now. Failures are ignored: the list
+// only helps the installer look.
+void RegisterSourceFolders(const std::string& productCode, const TInstallerPaths& paths)
+{
+    const std::optional<std::string> packed = PackedProductCode(productCode);
+    if (!packed)
+        return;
+    const std::pair<HKEY, std::string> products[] = {
+        {HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Installer\\Products\\"},
+        {HKEY_CLASSES_ROOT, "Installer\\Products\\"}};
+    for (const auto& [root, base] : products) {
+        const std::string list = base + *packed + "\\SourceList\\";
+        if (const auto key = OpenSourceKey(root, list)) {
+            if (const auto last = ReadSourceValue(key.get(), "LastUsedSource"))
+                WriteSourceValue(key.get(), "LastUsedSource",
+                                 LastUsedSourceValue(*last, paths.MsiDir));
+        }
+        if (const auto media = OpenSourceKey(root, list + "Media\\")) {
+            if (ReadSourceValue(media.get(), "MediaPackage"))
+                WriteSourceValue(media.get(), "MediaPackage", paths.MediaDir);
+        }
+        if (const auto net = OpenSourceKey(root, list + "Net\\")) {
+            std::vector<std::string> names;
+            for (DWORD i = 0;; ++i) {
+                char name[256];
+                DWORD size = sizeof name;
+                if (RegEnumValueA(net.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+                    ERROR_SUCCESS)
+                    break;
+                names.emplace_back(name, size);
+            }
+            const auto [first, second] = NextNetSourceNames(names);
+            WriteSourceValue(net.get(), first, paths.MsiDir);
+            WriteSourceValue(net.get(), second, paths.DataDir);
+        }
+    }
 }
 
 bool ThreadCancelled()
@@ -151,7 +222,42 @@ void TMSIThread::WriteLogHeader(const TInstallerPaths& paths)
             start = end + 2;
         }
     }
-    MsiApi::MsiEnableLogA(kLogMode, log.c_str(), kLogAppendFlushEachLine);
+    // The installer writes its log beside ours and the lines join it after the run: one
+    // encoding for the whole file, and no installer that writes from the file's start
+    // (Wine's does) can overwrite the trace.
+    installerLog_ = log + ".installer";
+    DeleteFileA(installerLog_.c_str());
+    if (MsiApi::MsiEnableLogA(kLogMode, installerLog_.c_str(), kLogAppendFlushEachLine) !=
+        ERROR_SUCCESS)
+        installerLog_.clear();
+}
+
+void TMSIThread::AppendInstallerLog()
+{
+    if (installerLog_.empty())
+        return;
+    MsiApi::MsiEnableLogA(0, nullptr, 0);
+    std::string text;
+    if (const auto bytes = Win32RunPlatform().ReadTextFile(installerLog_))
+        text = *bytes;
+    DeleteFileA(installerLog_.c_str());
+    installerLog_.clear();
+    if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
+        static_cast<unsigned char>(text[1]) == 0xFE) {
+        // A log in UTF-16: the trace takes ANSI text.
+        const std::wstring wide(reinterpret_cast<const wchar_t*>(text.data() + 2),
+                                (text.size() - 2) / 2);
+        const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, nullptr);
+        std::string ansi(static_cast<std::size_t>(std::max(size, 0)), '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+                            size, nullptr, nullptr);
+        text = std::move(ansi);
+    }
+    if (job_.Trace) {
+        for (const std::string& line : InstallerLogLines(text))
+            job_.Trace(line);
+    }
 }
 
 UINT TMSIThread::RunOperation(const TInstallerPaths& paths, bool installed)
@@ -174,22 +280,21 @@ UINT TMSIThread::RunOperation(const TInstallerPaths& paths, bool installed)
         return MsiApi::MsiApplyPatchA(job_.PackagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT,
                                       line.c_str());
 
-    std::string dots;
-    for (;;) {
-        const UINT result = MsiApi::MsiInstallProductA(job_.PackagePath.c_str(), line.c_str());
-        if (result != kInstallerBusy)
-            return result;
-        // Another installation is running: wait for it, showing that we do.
-        dots = NextBusyDots(dots);
-        ReportWorkerProgress(std::string(kInstallerText) + dots, 0, 100, 100);
-        for (DWORD slept = 0; slept < kBusyPauseMs; slept += 100) {
+    TBusyRetry retry;
+    retry.Attempt = [&] {
+        return MsiApi::MsiInstallProductA(job_.PackagePath.c_str(), line.c_str());
+    };
+    retry.Cancelled = [this] { return ThreadCancelled() || Terminated(); };
+    retry.Report = [](const std::string& text) { ReportWorkerProgress(text, 0, 100, 100); };
+    retry.Pause = [this](unsigned ms) {
+        for (unsigned slept = 0; slept < ms; slept += 100) {
             if (ThreadCancelled() || Terminated())
-                return result;
-            Sleep(std::min<DWORD>(100, kBusyPauseMs - slept));
+                return false;
+            Sleep(std::min(100u, ms - slept));
         }
-        if (ThreadCancelled() || Terminated())
-            return result;
-    }
+        return true;
+    };
+    return RunWhileInstallerBusy(retry);
 }
 
 void TMSIThread::Execute()
@@ -223,10 +328,12 @@ void TMSIThread::Execute()
     context.State = &ui_;
     context.Cancelled = [this] { return Terminated(); };
     ArmInstallerUi(context);
-    // Removal registers the setup's folders as the product's sources here.
+    if (job_.Operation == InstallerOperation::Uninstall)
+        RegisterSourceFolders(job_.ProductCode, paths);
 
     const UINT result = RunOperation(paths, installed);
     MsiApi::MsiSetExternalUIA(nullptr, 0, nullptr);
+    AppendInstallerLog();
     if (result == kRebootInitiated || result == kRebootRequired) {
         outcome_.Restart = true;
     } else if (result != ERROR_SUCCESS) {

@@ -55,12 +55,14 @@ private:
     TInstallerPaths DerivePaths();
     void WriteHandoverFile(const TInstallerPaths& paths, const std::vector<std::string>& variables);
     void WriteLogHeader(const TInstallerPaths& paths);
+    void AppendInstallerLog();
     UINT RunOperation(const TInstallerPaths& paths, bool installed);
 
     TInstallerJob job_;
     TInstallerUiState& ui_;
     TInstallerOutcome outcome_;
     std::string handoverFile_;
+    std::string installerLog_; // the installer's own log until it joins the engine's
 };
 
 } // namespace ovd

@@ -264,6 +264,27 @@ void TDialogRunnerUI::HideDialog()
     SetCurrentDialogWindow(nullptr);
 }
 
+TPoolTemplate* TDialogRunnerUI::ArmInstallerDialog()
+{
+    TPoolTemplate* form = CurrentDialog();
+    if (form == nullptr || Process().SilentMode)
+        return nullptr;
+    form->InstallerStarted = false;
+    form->SkipNextTick = false;
+    form->InstallerMode = true;
+    form->EnableTimer(true);
+    return form;
+}
+
+void TDialogRunnerUI::DisarmInstallerDialog(TPoolTemplate& form)
+{
+    // Left armed, a later waiting display of this dialog would end itself on the first
+    // tick, as the installer's finished flag is still set.
+    form.InstallerMode = false;
+    form.InstallerStarted = false;
+    CreateInstallerThread = nullptr;
+}
+
 void TDialogRunnerUI::Tick(TPoolTemplate& form)
 {
     form.EnableTimer(false);

@@ -46,6 +46,13 @@ public:
     TPoolTemplate* CurrentDialog();
     // The installer launcher's thread, started by the armed dialog's Timer1.
     std::function<void()> CreateInstallerThread;
+    // Arms the dialog being shown for an installer run (not in silent mode): its Timer1
+    // starts the thread through CreateInstallerThread, then shows the installer's progress
+    // and publishes the cancel state; its Cancel button no longer ends the dialog. Null
+    // when no dialog is shown.
+    TPoolTemplate* ArmInstallerDialog();
+    // After the run: the dialog is an ordinary one again.
+    void DisarmInstallerDialog(TPoolTemplate& form);
 
 private:
     TPoolTemplate& Prepared(long line);

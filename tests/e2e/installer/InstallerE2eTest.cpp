@@ -1,6 +1,8 @@
 // A setup built by ovdpack installs its product through "Apply Changes" and the real
 // installer under Wine, and removes it again: files, the empty folder, the registry value
-// in the view the script chose, the shortcut, the product state, the skipped line.
+// in the view the script chose, the shortcut, the product state, the skipped line; Cancel
+// pressed on the progress page.
+#include "UiDriver.h"
 #include "ovdtest.h"
 
 #include <msi.h>
@@ -57,20 +59,28 @@ protected:
                                    "REMOVE=ALL");
     }
 
-    // Runs the setup silently with the test's folders and `switches`; the script's result
-    // line ("RESULT|LASTERROR|REBOOTCOMPUTER").
-    std::string Run(const std::string& switches)
+    std::string CommandLine(const std::string& switches) const
     {
-        DeleteFileA(out_.c_str());
-        const auto result = ovdtest::RunProgram("\"" + Package("product") + "\" /s \"/l=" + log_ +
-                                                    "\" \"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
-                                                    "\" " + switches,
-                                                120000);
-        EXPECT_FALSE(result.timedOut);
+        return "\"" + Package("product") + "\" \"/l=" + log_ + "\" \"APPDIR=" + app_ +
+               "\" \"OUTFILE=" + out_ + "\" " + switches;
+    }
+
+    // The script's result line ("RESULT|LASTERROR|REBOOTCOMPUTER").
+    std::string Result() const
+    {
         auto text = ovdtest::ReadFileBytes(out_).value_or("(no result)");
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
             text.pop_back();
         return text;
+    }
+
+    // Runs the setup silently with the test's folders and `switches`.
+    std::string Run(const std::string& switches)
+    {
+        DeleteFileA(out_.c_str());
+        const auto result = ovdtest::RunProgram(CommandLine("/s " + switches), 120000);
+        EXPECT_FALSE(result.timedOut);
+        return Result();
     }
 
     bool Exists(const std::string& relative) const
@@ -97,9 +107,15 @@ TEST_F(Installer, InstallsWhatTheScriptReachedAndRemovesIt)
         app_);
     EXPECT_FALSE(ovdtest::RegistryKeyExists(HKEY_LOCAL_MACHINE, kKey, ovdtest::RegView::View64));
 
+    // The run header, then the installer's own log in the same encoding, the start-up
+    // trace before them untouched.
     const std::string log = ReadLog(log_);
-    EXPECT_NE(log.find("=== Ordovan Installer Test: Applying Changes @"), std::string::npos);
+    EXPECT_EQ(log.rfind("<Ordovan>", 0), 0u) << log.substr(0, 80);
+    const std::size_t header = log.find("=== Ordovan Installer Test: Applying Changes @");
+    ASSERT_NE(header, std::string::npos);
     EXPECT_NE(log.find("*** GUID ***\r\n" + std::string(kProductCode)), std::string::npos);
+    EXPECT_NE(log.find("InstallFiles", header), std::string::npos) << "no installer log";
+    EXPECT_FALSE(ovdtest::FileExists(log_ + ".installer"));
 
     EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE SKIP=TRUE X64=FALSE PATCH=FALSE"),
               "COMPLETE||FALSE");
@@ -131,6 +147,37 @@ TEST_F(Installer, AFailingRunReportsTheInstallersText)
     EXPECT_EQ(result.substr(0, 6), "ERROR|");
     EXPECT_GT(result.size(), std::string("ERROR||FALSE").size()) << "LASTERROR is empty";
     EXPECT_FALSE(Installed());
+}
+
+TEST_F(Installer, CancelOnTheProgressPageLeavesNothingOrFinishes)
+{
+    DeleteFileA(out_.c_str());
+    HANDLE engine = ovdtest::StartProgram(
+        CommandLine("INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE PATCH=FALSE UI=TRUE"));
+    ASSERT_TRUE(engine);
+    const DWORD pid = GetProcessId(engine);
+    HWND page =
+        ovdtest::WaitForWindowOf(pid, "TPoolTemplate", "Installer Test - Installing", 60000);
+    ASSERT_TRUE(page);
+    ovdtest::Press(ovdtest::FindControl(page, "Button", "Cancel"));
+    // The question box; a run that has ended meanwhile shows none.
+    HWND box = ovdtest::WaitForWindowOf(pid, "#32770", "", 20000);
+    if (box)
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(ovdtest::WaitForExitCode(engine, 120000), 0u);
+
+    const std::string result = Result();
+    RecordProperty("outcome", result);
+    if (result.rfind("CANCEL|", 0) == 0) {
+        EXPECT_FALSE(Installed());
+        EXPECT_FALSE(Exists("main\\a.txt"));
+        EXPECT_FALSE(Exists("empty"));
+        EXPECT_GT(result.size(), std::string("CANCEL||FALSE").size()) << "no LASTERROR";
+    } else {
+        EXPECT_EQ(result, "COMPLETE||FALSE") << "the installer had finished before the cancel";
+        EXPECT_TRUE(Installed());
+        EXPECT_TRUE(Exists("main\\a.txt"));
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace ovd {
@@ -97,7 +98,7 @@ TEST(InstallerMessages, EveryKindQuietAndShown)
         {0x01, 1, true, "Error\r\rbroken", 0x10 | 0x1, M::Unchanged, true},
         {0x02, 1, true, "Warning\r\rbroken", 0x30 | 0x1, M::Pause, false},
         {0x03, 1, true, "broken", 0x20 | 0x1, M::Pause, false},
-        {0x04, 1, false, "", 0, M::Unchanged, false},
+        {0x04, 0, false, "", 0, M::Unchanged, false}, // left to the installer's log
         {0x05, 1, true, "Files in Use\r\rbroken", 0x30 | 0x1, M::Pause, false},
         {0x19, 1, true, "Files in Use\r\rbroken", 0x30 | 0x1, M::Pause, false},
         {0x06, 0, false, "", 0, M::Unchanged, false},
@@ -164,6 +165,52 @@ TEST(InstallerResult, WordsTextsAndDots)
     EXPECT_EQ(NextBusyDots("."), "..");
     EXPECT_EQ(NextBusyDots(".."), "...");
     EXPECT_EQ(NextBusyDots("..."), ".");
+}
+
+struct BusyCase {
+    const char* name;
+    std::vector<unsigned> answers; // the installer's answers, in turn
+    int cancelBeforeAttempt;       // the user cancels before this attempt (0: never)
+    bool cancelDuringPause;        // ... or while the first pause runs
+    unsigned result;
+    std::vector<std::string> reports;
+    int attempts;
+};
+
+TEST(InstallerResult, BusyInstallerIsWaitedFor)
+{
+    const BusyCase cases[] = {
+        {"free at once", {0}, 0, false, 0, {}, 1},
+        {"busy three times",
+         {1618, 1618, 1618, 1618, 3010},
+         0,
+         false,
+         3010,
+         {"Windows Installer.", "Windows Installer..", "Windows Installer...",
+          "Windows Installer."},
+         5},
+        {"cancel while waiting", {1618, 0}, 0, true, 1618, {"Windows Installer."}, 1},
+        {"cancel before the next try", {1618, 1618, 0}, 2, false, 1618, {"Windows Installer."}, 1},
+        {"cancel before the first try", {0}, 1, false, 1602, {}, 0},
+    };
+    for (const BusyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        int attempts = 0;
+        std::vector<std::string> reports;
+        std::vector<unsigned> pauses;
+        TBusyRetry retry;
+        retry.Attempt = [&] { return c.answers.at(static_cast<std::size_t>(attempts++)); };
+        retry.Cancelled = [&] { return c.cancelBeforeAttempt == attempts + 1; };
+        retry.Report = [&](const std::string& text) { reports.push_back(text); };
+        retry.Pause = [&](unsigned ms) {
+            pauses.push_back(ms);
+            return !c.cancelDuringPause;
+        };
+        EXPECT_EQ(RunWhileInstallerBusy(retry), c.result);
+        EXPECT_EQ(attempts, c.attempts);
+        EXPECT_EQ(reports, c.reports);
+        EXPECT_EQ(pauses, std::vector<unsigned>(reports.size(), 3141u));
+    }
 }
 
 } // namespace

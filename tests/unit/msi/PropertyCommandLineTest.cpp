@@ -2,6 +2,7 @@
 #include "PropertyCommandLine.h"
 
 #include "PropertyTable.h"
+#include "SourceList.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,33 @@ TEST(PropertyTable, StatementsAndTemplate)
     EXPECT_EQ(TemplateForPlatform("Intel;1033", "x64"), "x64;1033");
     EXPECT_EQ(TemplateForPlatform("x64;1033,1031", "Win32"), "Intel;1033,1031");
     EXPECT_EQ(TemplateForPlatform("", "ia64"), "Intel64;");
+
+    // Localized shortcuts: Name and Description by folder; a "'" leaves the triple out.
+    EXPECT_EQ(ShortcutRenameStatements({"P0000A005_1", "Produc~1|Product Reader", "Reads",
+                                        "P0000A006_1", "It's~1|It's", "x"}),
+              (std::vector<std::string>{
+                  "UPDATE `Shortcut` SET `Name`='Produc~1|Product Reader' WHERE "
+                  "`Directory_`='P0000A005_1'",
+                  "UPDATE `Shortcut` SET `Description`='Reads' WHERE `Directory_`='P0000A005_1'"}));
+}
+
+TEST(SourceList, PackedCodeLastUsedSourceAndNetNames)
+{
+    EXPECT_EQ(PackedProductCode("{5A1B2C3D-0000-4000-8000-00000000A001}"),
+              "D3C2B1A5000000040800000000000A10");
+    EXPECT_EQ(PackedProductCode("{12345678-9ABC-DEF0-1234-56789ABCDEF0}"),
+              "87654321CBA90FED21436587A9CBED0F");
+    for (const char* bad :
+         {"", "12345678-9ABC-DEF0-1234-56789ABCDEF0", "{12345678-9ABC-DEF0-1234-56789ABCDEFG}",
+          "{12345678+9ABC-DEF0-1234-56789ABCDEF0}"})
+        EXPECT_EQ(PackedProductCode(bad), std::nullopt) << bad;
+
+    EXPECT_EQ(LastUsedSourceValue("n;1;C:\\Old\\", "C:\\SETUP\\"), "n;1;C:\\SETUP\\");
+    EXPECT_EQ(LastUsedSourceValue("C:\\Old\\", "C:\\SETUP\\"), "C:\\SETUP\\");
+
+    using Names = std::pair<std::string, std::string>;
+    EXPECT_EQ(NextNetSourceNames({}), (Names{"1", "2"}));
+    EXPECT_EQ(NextNetSourceNames({"1", "7", "3", "x9", ""}), (Names{"8", "9"}));
 }
 
 } // namespace

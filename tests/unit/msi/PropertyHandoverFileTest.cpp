@@ -61,6 +61,11 @@ TEST(InstallerLogHeader, Sections)
                          0),
               0u);
     EXPECT_TRUE(text.ends_with("*** MSI Directory ***\r\n\r\n\r\n\r\n"));
+
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(InstallerLogLines(""), Lines{});
+    EXPECT_EQ(InstallerLogLines("a\nb\r\n\nlast"), (Lines{"a", "b", "", "last"}));
+    EXPECT_EQ(InstallerLogLines("one\n"), Lines{"one"});
 }
 
 } // namespace
