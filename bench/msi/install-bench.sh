@@ -3,7 +3,9 @@
 # the engine (setup.exe /s, "Install Files" + "Apply Changes") against bare
 # "msiexec /i setup.msi /qn" of the same database with the same properties, interleaved,
 # everything on tmpfs. Prints each run, the medians and their ratio, and the peak resident
-# size of the Wine process that ran the engine (an upper bound of its working set).
+# size of the Wine process that ran the engine (an upper bound of its working set: under
+# Wine the installer runs inside the engine's process, and Wine's own libraries count too),
+# beside that of the same engine running a script that installs nothing.
 #
 #   bench/msi/install-bench.sh BUILD_TREE [RUNS]     (BUILD_TREE: a built x86-64 tree)
 set -euo pipefail
@@ -31,6 +33,18 @@ line Apply Changes | "" | RESULT | $INSTALL$ | $UNINSTALL$
 SCRIPT
 "$tree/host-tools/bin/ovdpack" --engine "$tree/bin/ordovan.exe" --lib "$tree/bin/ovd.lib" \
   "$work/src" "$work/pkg" >/dev/null
+mkdir -p "$work/idle"
+cat >"$work/idle/setup.ovds" <<'SCRIPT'
+name setup
+title Ordovan Idle Engine
+version 1.0.0
+product-code {5A1B2C3D-0000-4000-8000-00000000BE03}
+revision-code {5A1B2C3D-0000-4000-8000-00000000BE04}
+variable BUILDMODE | SFX
+line Set Variable | RESULT | NOTHING
+SCRIPT
+"$tree/host-tools/bin/ovdpack" --engine "$tree/bin/ordovan.exe" --lib "$tree/bin/ovd.lib" \
+  "$work/idle" "$work/idlepkg" >/dev/null
 code='{5A1B2C3D-0000-4000-8000-00000000BE01}'
 target=$work/target
 
@@ -63,6 +77,9 @@ for i in $(seq 1 "$runs"); do
   echo "msiexec run $i: ${msiexec_times[-1]} s, $files files, peak RSS of its Wine processes $(cat "$work/rss.txt") KiB"
   remove
 done
+
+/usr/bin/time -f %M -o "$work/rss.txt" "$run" "$prefix" "$work/idlepkg/setup.exe" /s
+echo "engine running a script that installs nothing: peak RSS of its Wine process $(cat "$work/rss.txt") KiB"
 
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 e=$(median "${engine_times[@]}")
