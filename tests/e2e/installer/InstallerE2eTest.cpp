@@ -149,6 +149,21 @@ TEST_F(Installer, AFailingRunReportsTheInstallersText)
     EXPECT_FALSE(Installed());
 }
 
+TEST_F(Installer, TheProgressPageRunsTheInstaller)
+{
+    // The armed page starts the installer from its timer and the run ends with it.
+    DeleteFileA(out_.c_str());
+    HANDLE engine = ovdtest::StartProgram(
+        CommandLine("INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE PATCH=FALSE UI=TRUE"));
+    ASSERT_TRUE(engine);
+    EXPECT_TRUE(ovdtest::WaitForWindowOf(GetProcessId(engine), "TPoolTemplate",
+                                         "Installer Test - Installing", 60000));
+    EXPECT_EQ(ovdtest::WaitForExitCode(engine, 120000), 0u);
+    EXPECT_EQ(Result(), "COMPLETE||FALSE");
+    EXPECT_TRUE(Installed());
+    EXPECT_TRUE(Exists("main\\sub\\b.txt"));
+}
+
 TEST_F(Installer, CancelOnTheProgressPageLeavesNothingOrFinishes)
 {
     DeleteFileA(out_.c_str());
