@@ -2,10 +2,11 @@
 # Whole silent install of the shared benchmark payload (68 MB, 2,025 files) as one setup:
 # the engine (setup.exe /s, "Install Files" + "Apply Changes") against bare
 # "msiexec /i setup.msi /qn" of the same database with the same properties, interleaved,
-# everything on tmpfs. Prints each run, the medians and their ratio, and the peak resident
-# size of the Wine process that ran the engine (an upper bound of its working set: under
-# Wine the installer runs inside the engine's process, and Wine's own libraries count too),
-# beside that of the same engine running a script that installs nothing.
+# everything on tmpfs. Prints each run, the medians and their ratio, and the peak working
+# set of the engine's process (VmHWM of the Linux process running setup.exe, sampled while
+# it runs: under Wine the installer works inside the engine's process, and Wine's own
+# libraries count too), beside that of the same engine running a script that installs
+# nothing.
 #
 #   bench/msi/install-bench.sh BUILD_TREE [RUNS]     (BUILD_TREE: a built x86-64 tree)
 set -euo pipefail
@@ -41,7 +42,10 @@ version 1.0.0
 product-code {5A1B2C3D-0000-4000-8000-00000000BE03}
 revision-code {5A1B2C3D-0000-4000-8000-00000000BE04}
 variable BUILDMODE | SFX
-line Set Variable | RESULT | NOTHING
+line If | NEVER | 0 | TRUE | FALSE
+line Create Folder | $TEMPDIR$\never
+  .header 0000BE05
+line End
 SCRIPT
 "$tree/host-tools/bin/ovdpack" --engine "$tree/bin/ordovan.exe" --lib "$tree/bin/ovd.lib" \
   "$work/idle" "$work/idlepkg" >/dev/null
@@ -49,6 +53,23 @@ code='{5A1B2C3D-0000-4000-8000-00000000BE01}'
 target=$work/target
 
 now() { date +%s.%N; }
+# Runs a command, printing the highest VmHWM (KiB) of the processes whose command line
+# matches PATTERN while it runs: peak_of PATTERN COMMAND...
+peak_of() {
+  local pattern=$1 best=0 v p
+  shift
+  "$@" &
+  local job=$!
+  while kill -0 "$job" 2>/dev/null; do
+    for p in $(pgrep -f "$pattern"); do
+      v=$(awk '/^VmHWM/ {print $2}' "/proc/$p/status" 2>/dev/null || true)
+      [ "${v:-0}" -gt "$best" ] && best=$v
+    done
+    sleep 0.2
+  done
+  wait "$job"
+  echo "$best" >"$work/peak.txt"
+}
 remove() {
   "$run" "$prefix" 'C:\windows\system32\msiexec.exe' /x "$code" /qn REMOVE=ALL >/dev/null 2>&1 || true
   rm -rf "$target"
@@ -59,27 +80,27 @@ msiexec_times=()
 remove
 for i in $(seq 1 "$runs"); do
   t0=$(now)
-  /usr/bin/time -f %M -o "$work/rss.txt" "$run" "$prefix" "$work/pkg/setup.exe" /s \
+  peak_of 'pkg.setup\.exe' "$run" "$prefix" "$work/pkg/setup.exe" /s \
     "APPDIR=$(winpath "$target")" INSTALL=TRUE UNINSTALL=FALSE
   t1=$(now)
   files=$(find "$target" -type f | wc -l)
   engine_times+=("$(echo "$t1 - $t0" | bc)")
-  echo "engine  run $i: ${engine_times[-1]} s, $files files, peak RSS of its Wine process $(cat "$work/rss.txt") KiB"
+  echo "engine  run $i: ${engine_times[-1]} s, $files files, peak working set $(cat "$work/peak.txt") KiB"
   remove
 
   t0=$(now)
-  /usr/bin/time -f %M -o "$work/rss.txt" "$run" "$prefix" 'C:\windows\system32\msiexec.exe' /i \
+  peak_of 'msiexec\.exe' "$run" "$prefix" 'C:\windows\system32\msiexec.exe' /i \
     "$(winpath "$work/pkg/setup.msi")" /qn \
     A0000BE01=TRUE "P0000BE01_1=$(winpath "$target")"
   t1=$(now)
   files=$(find "$target" -type f | wc -l)
   msiexec_times+=("$(echo "$t1 - $t0" | bc)")
-  echo "msiexec run $i: ${msiexec_times[-1]} s, $files files, peak RSS of its Wine processes $(cat "$work/rss.txt") KiB"
+  echo "msiexec run $i: ${msiexec_times[-1]} s, $files files, peak working set $(cat "$work/peak.txt") KiB"
   remove
 done
 
-/usr/bin/time -f %M -o "$work/rss.txt" "$run" "$prefix" "$work/idlepkg/setup.exe" /s
-echo "engine running a script that installs nothing: peak RSS of its Wine process $(cat "$work/rss.txt") KiB"
+peak_of 'idlepkg.setup\.exe' "$run" "$prefix" "$work/idlepkg/setup.exe" /s
+echo "engine running a script that installs nothing: peak working set $(cat "$work/peak.txt") KiB"
 
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 e=$(median "${engine_times[@]}")
