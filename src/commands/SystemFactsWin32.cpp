@@ -383,11 +383,18 @@ std::string FolderOfCode(int code, bool allUsers, const TScriptRun& run)
         return FirstCdDrive();
     case 19:
         return allUsers ? ProfilesRoot(view) : ShellFolderPath(CSIDL_PROFILE);
-    case 20:
-        return ReadRegistryString(HKEY_LOCAL_MACHINE,
-                                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                                  allUsers ? "CommonFilesDir" : "ProgramFilesDir", view)
-            .value_or("");
+    case 20: {
+        const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+        const std::string name = allUsers ? "CommonFilesDir" : "ProgramFilesDir";
+        if (auto folder = ReadRegistryString(HKEY_LOCAL_MACHINE, key, name, view))
+            return *folder;
+        // A 64-bit system without the 32-bit copy of the key (a Wine prefix made without
+        // its 32-bit half) still names the 32-bit folders in the native key.
+        if (view == KEY_WOW64_32KEY)
+            return ReadRegistryString(HKEY_LOCAL_MACHINE, key, name + " (x86)", KEY_WOW64_64KEY)
+                .value_or("");
+        return {};
+    }
     case 23:
         return ViewNamed(run.RegistryView) == RegistryView::Win32 ? SystemFolder32()
                                                                   : SystemFolder();
