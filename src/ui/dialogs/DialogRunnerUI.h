@@ -46,6 +46,9 @@ public:
     TPoolTemplate* CurrentDialog();
     // The installer launcher's thread, started by the armed dialog's Timer1.
     std::function<void()> CreateInstallerThread;
+    // The product's features for the dialogs' feature trees and figures; null until the
+    // feature table is there.
+    IDialogFeatures* Features = nullptr;
 
 private:
     TPoolTemplate& Prepared(long line);
