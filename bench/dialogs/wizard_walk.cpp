@@ -70,7 +70,8 @@ int main(int argc, char** argv)
                     char cls[32] = {};
                     GetWindowThreadProcessId(top, &owner);
                     if (owner == pid && top != previous && IsWindowVisible(top) &&
-                        GetClassNameA(top, cls, sizeof cls) && std::strcmp(cls, "TPoolTemplate") == 0)
+                        GetClassNameA(top, cls, sizeof cls) &&
+                        std::strcmp(cls, "TPoolTemplate") == 0)
                         next = top;
                 }
                 if (!next)

@@ -90,9 +90,8 @@ std::vector<std::pair<std::string, std::string>> FilterItems(std::string_view fi
     std::size_t start = 0;
     while (start < filter.size()) {
         const std::size_t bar = filter.find('|', start);
-        const std::string_view description =
-            filter.substr(start, bar == std::string_view::npos ? std::string_view::npos
-                                                                : bar - start);
+        const std::string_view description = filter.substr(
+            start, bar == std::string_view::npos ? std::string_view::npos : bar - start);
         if (bar == std::string_view::npos) {
             items.emplace_back(std::string(description), std::string(description));
             break;

@@ -112,10 +112,10 @@ std::vector<TLayoutRect> LayoutDialog(const TDialogModel& model, long clientWidt
             continue;
         const TControlModel& outer = controls[holder];
         const TLayoutRect& box = places[holder];
-        const long designedWidth = holder == 0 ? DesignClientWidth(outer)
-                                               : static_cast<long>(outer.Integer("Width"));
-        const long designedHeight = holder == 0 ? DesignClientHeight(outer)
-                                                : static_cast<long>(outer.Integer("Height"));
+        const long designedWidth =
+            holder == 0 ? DesignClientWidth(outer) : static_cast<long>(outer.Integer("Width"));
+        const long designedHeight =
+            holder == 0 ? DesignClientHeight(outer) : static_cast<long>(outer.Integer("Height"));
         // Positions of held controls are relative to the holder's top left corner.
         for (std::size_t kid : kids) {
             const TControlModel& control = controls[kid];

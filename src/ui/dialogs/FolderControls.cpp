@@ -74,8 +74,8 @@ std::string DriveText(const std::string& root)
     // Removable drives without a medium are not asked (that would wait or complain).
     const UINT type = GetDriveTypeA(root.c_str());
     if (type != DRIVE_REMOVABLE && type != DRIVE_CDROM &&
-        GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr,
-                              nullptr, 0) &&
+        GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr,
+                              0) &&
         label[0])
         text += std::string(" [") + label + "]";
     return text;
@@ -86,8 +86,7 @@ std::string FolderName(const std::string& folder)
 {
     const std::string path = WithoutBackslash(folder);
     const std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos || slash + 1 == path.size() ? folder
-                                                                   : path.substr(slash + 1);
+    return slash == std::string::npos || slash + 1 == path.size() ? folder : path.substr(slash + 1);
 }
 
 HTREEITEM AddNode(HWND tree, HTREEITEM parent, const std::string& text, const std::string& path,
@@ -218,8 +217,8 @@ std::vector<std::string> FillFolderControl(HWND window, const TControlModel& con
             for (std::size_t step = 1; step < chain.size() && open; ++step) {
                 ExpandFolderNode(window, open, paths);
                 SendMessageA(window, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(open));
-                HTREEITEM child = reinterpret_cast<HTREEITEM>(
-                    SendMessageA(window, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(open)));
+                HTREEITEM child = reinterpret_cast<HTREEITEM>(SendMessageA(
+                    window, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(open)));
                 while (child && !SameTextAscii(NodePath(window, child, paths), chain[step]))
                     child = reinterpret_cast<HTREEITEM>(SendMessageA(
                         window, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)));
@@ -268,10 +267,10 @@ std::string SelectedPath(HWND window, const TControlModel& control,
         selected = SendMessageA(window, CB_GETCURSEL, 0, 0);
         break;
     case TControlKind::ShellTree:
-        return NodePath(window,
-                        reinterpret_cast<HTREEITEM>(
-                            SendMessageA(window, TVM_GETNEXTITEM, TVGN_CARET, 0)),
-                        paths);
+        return NodePath(
+            window,
+            reinterpret_cast<HTREEITEM>(SendMessageA(window, TVM_GETNEXTITEM, TVGN_CARET, 0)),
+            paths);
     case TControlKind::ShellList:
         selected = SendMessageA(window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
         break;
@@ -288,8 +287,8 @@ void ExpandFolderNode(HWND tree, HTREEITEM node, std::vector<std::string>& paths
     if (SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node)))
         return; // opened before
     const std::string folder = NodePath(tree, node, paths);
-    const std::vector<TEntry> entries = folder.empty() ? std::vector<TEntry>()
-                                                       : Entries(folder, "*", true);
+    const std::vector<TEntry> entries =
+        folder.empty() ? std::vector<TEntry>() : Entries(folder, "*", true);
     for (const TEntry& entry : entries)
         AddNode(tree, node, entry.Name, folder + entry.Name + "\\", paths);
     if (entries.empty()) {

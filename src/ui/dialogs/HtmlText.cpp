@@ -12,8 +12,8 @@ namespace {
 bool EndsLine(std::string_view name)
 {
     static constexpr std::array<std::string_view, 17> kBlocks = {
-        "br", "p", "div", "li", "tr", "h1", "h2", "h3", "h4", "h5", "h6", "title", "table", "ul",
-        "ol", "pre", "blockquote"};
+        "br", "p",  "div",   "li",    "tr", "h1", "h2",  "h3",        "h4",
+        "h5", "h6", "title", "table", "ul", "ol", "pre", "blockquote"};
     for (std::string_view block : kBlocks)
         if (SameTextAscii(name, block))
             return true;
@@ -68,7 +68,8 @@ std::string HtmlToText(std::string_view page)
     };
     const auto endParagraph = [&] {
         endLine();
-        if (!text.empty() && !(text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0))
+        if (!text.empty() &&
+            !(text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0))
             text += "\r\n";
     };
     for (std::size_t i = 0; i < page.size();) {
@@ -93,9 +94,8 @@ std::string HtmlToText(std::string_view page)
                 // Their content is no text; skip to the matching end tag.
                 const std::string close = "</" + UpperCaseAscii(name);
                 std::size_t at = i;
-                while (at < page.size() &&
-                       !(page[at] == '<' && at + close.size() <= page.size() &&
-                         SameTextAscii(page.substr(at, close.size()), close)))
+                while (at < page.size() && !(page[at] == '<' && at + close.size() <= page.size() &&
+                                             SameTextAscii(page.substr(at, close.size()), close)))
                     ++at;
                 const std::size_t after = page.find('>', at);
                 i = after == std::string_view::npos ? page.size() : after + 1;

@@ -101,12 +101,11 @@ HBITMAP DecodedBitmap(std::string_view file, COLORREF background)
     UniqueComPtr<IWICStream> stream;
     UniqueComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateStream(reinterpret_cast<IWICStream**>(stream.put()))) ||
-        FAILED(stream->InitializeFromMemory(
-            reinterpret_cast<BYTE*>(const_cast<char*>(file.data())),
-            static_cast<DWORD>(file.size()))) ||
-        FAILED(factory->CreateDecoderFromStream(
-            stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
-            reinterpret_cast<IWICBitmapDecoder**>(decoder.put()))))
+        FAILED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(file.data())),
+                                            static_cast<DWORD>(file.size()))) ||
+        FAILED(
+            factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                             reinterpret_cast<IWICBitmapDecoder**>(decoder.put()))))
         return nullptr;
     UINT frames = 0;
     if (FAILED(decoder->GetFrameCount(&frames)) || frames == 0)
@@ -115,8 +114,8 @@ HBITMAP DecodedBitmap(std::string_view file, COLORREF background)
     for (UINT i = 0; i < frames && i < 64; ++i) {
         UniqueComPtr<IWICBitmapFrameDecode> candidate;
         UINT w = 0, h = 0;
-        if (SUCCEEDED(decoder->GetFrame(
-                i, reinterpret_cast<IWICBitmapFrameDecode**>(candidate.put()))) &&
+        if (SUCCEEDED(
+                decoder->GetFrame(i, reinterpret_cast<IWICBitmapFrameDecode**>(candidate.put()))) &&
             SUCCEEDED(candidate->GetSize(&w, &h)) && w > width) {
             best = i;
             width = w;
@@ -139,8 +138,7 @@ HBITMAP DecodedBitmap(std::string_view file, COLORREF background)
     if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(pixels.size()),
                                      pixels.data())))
         return nullptr;
-    const unsigned back[3] = {GetBValue(background), GetGValue(background),
-                              GetRValue(background)};
+    const unsigned back[3] = {GetBValue(background), GetGValue(background), GetRValue(background)};
     for (std::size_t i = 0; i < pixels.size(); i += 4) {
         const unsigned alpha = pixels[i + 3];
         for (int c = 0; c < 3; ++c)

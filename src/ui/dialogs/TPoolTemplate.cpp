@@ -444,10 +444,10 @@ void TPoolTemplate::Relayout()
         if (!child)
             continue;
         const RECT shown = ShownRect(static_cast<int>(i), places[i]);
-        const bool keepSize = controls[i].Kind == TControlKind::Image ||
-                              (controls[i].Kind == TControlKind::Label &&
-                               controls[i].Boolean("AutoSize", true) &&
-                               !controls[i].Boolean("WordWrap"));
+        const bool keepSize =
+            controls[i].Kind == TControlKind::Image ||
+            (controls[i].Kind == TControlKind::Label && controls[i].Boolean("AutoSize", true) &&
+             !controls[i].Boolean("WordWrap"));
         SetWindowPos(child, nullptr, shown.left, shown.top, shown.right - shown.left,
                      shown.bottom - shown.top,
                      SWP_NOZORDER | SWP_NOACTIVATE | (keepSize ? SWP_NOSIZE : 0));
@@ -535,8 +535,9 @@ void TPoolTemplate::ShowFeatureTree(int index)
     if (control.Kind == TControlKind::CheckListBox) {
         std::vector<std::string> lines;
         for (const TFeatureNode& node : featureTree_)
-            lines.push_back(std::string(2 * static_cast<std::size_t>(std::max(node.Depth, 0)), ' ') +
-                            node.Text);
+            lines.push_back(
+                std::string(2 * static_cast<std::size_t>(std::max(node.Depth, 0)), ' ') +
+                node.Text);
         const bool was = EventsSuppressed();
         SetEventsSuppressed(true);
         model_.Set(index, "Items", JoinLines(lines));
@@ -1202,9 +1203,9 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             if (control.Tag() == 1) {
                 // The selected feature: the node texts from the root down.
                 std::string path = text;
-                for (HTREEITEM node = reinterpret_cast<HTREEITEM>(SendMessageA(
-                         header->hwndFrom, TVM_GETNEXTITEM, TVGN_PARENT,
-                         reinterpret_cast<LPARAM>(change->itemNew.hItem)));
+                for (HTREEITEM node = reinterpret_cast<HTREEITEM>(
+                         SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_PARENT,
+                                      reinterpret_cast<LPARAM>(change->itemNew.hItem)));
                      node; node = reinterpret_cast<HTREEITEM>(
                                SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_PARENT,
                                             reinterpret_cast<LPARAM>(node)))) {

@@ -104,10 +104,10 @@ private:
     TDialogModel model_;
     std::vector<TDialogRule> rules_;
     UniqueWindow window_;
-    std::vector<HWND> controls_; // by model index; [0] is the form
+    std::vector<HWND> controls_;                      // by model index; [0] is the form
     std::vector<std::vector<std::string>> itemPaths_; // file and folder controls' items
-    std::vector<TFeatureNode> featureTree_;            // as the Tag 1 feature tree shows it
-    std::vector<HFONT> fonts_;   // by model index
+    std::vector<TFeatureNode> featureTree_;           // as the Tag 1 feature tree shows it
+    std::vector<HFONT> fonts_;                        // by model index
     std::vector<UniqueGdiObject> ownedFonts_;
     std::vector<UniqueGdiObject> bitmaps_;
     std::vector<COLORREF> backColours_;

@@ -212,8 +212,8 @@ std::string Encoded(const GUID& container, bool alpha)
                 written.insert(written.end(), pixels.begin() + static_cast<long>(i),
                                pixels.begin() + static_cast<long>(i) + 3);
         }
-        if (SUCCEEDED(frame->WritePixels(8, 8 * bytesPerPixel,
-                                         static_cast<UINT>(written.size()), written.data())) &&
+        if (SUCCEEDED(frame->WritePixels(8, 8 * bytesPerPixel, static_cast<UINT>(written.size()),
+                                         written.data())) &&
             SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit())) {
             HGLOBAL memory = nullptr;
             GetHGlobalFromStream(stream, &memory);
@@ -239,9 +239,9 @@ std::string Icon()
             icon += static_cast<char>((value >> (8 * i)) & 0xFF);
     };
     const std::uint32_t image = 40 + 8 * 8 * 4 + 8 * 4;
-    put(0, 2), put(1, 2), put(1, 2);                     // icon directory, one image
-    put(8, 1), put(8, 1), put(0, 1), put(0, 1);          // 8x8, no palette
-    put(1, 2), put(32, 2), put(image, 4), put(22, 4);    // planes, bits, size, offset
+    put(0, 2), put(1, 2), put(1, 2);                          // icon directory, one image
+    put(8, 1), put(8, 1), put(0, 1), put(0, 1);               // 8x8, no palette
+    put(1, 2), put(32, 2), put(image, 4), put(22, 4);         // planes, bits, size, offset
     put(40, 4), put(8, 4), put(16, 4), put(1, 2), put(32, 2); // header: height doubled
     for (int i = 0; i < 6; ++i)
         put(0, 4);
@@ -284,7 +284,7 @@ TEST(Dialogs, ImagesShowIconPngAndJpegPictures)
         const char* what;
         std::string data; // Picture.Data: class name, then the picture
         bool shown;
-        COLORREF right;   // the right half over a green control
+        COLORREF right; // the right half over a green control
     };
     const std::vector<Case> cases = {
         {"PNG", std::string("\x09TPngImage") + png, true, RGB(0, 255, 0)},
@@ -292,8 +292,8 @@ TEST(Dialogs, ImagesShowIconPngAndJpegPictures)
         {"icon", std::string("\x05TIcon") + Icon(), true, RGB(0, 255, 0)},
         {"truncated PNG", std::string("\x09TPngImage") + png.substr(0, png.size() / 2), false, 0},
         {"unknown bytes", std::string("\x08TUnknown") + "not a picture", false, 0},
-        {"size beyond the data", std::string("\x0ATJPEGImage") + Sized(jpeg).substr(0, 40),
-         false, 0},
+        {"size beyond the data", std::string("\x0ATJPEGImage") + Sized(jpeg).substr(0, 40), false,
+         0},
     };
     for (const Case& c : cases) {
         const std::string form = "object Pic: TPoolTemplate\n  ClientWidth = 100\n"
@@ -304,7 +304,8 @@ TEST(Dialogs, ImagesShowIconPngAndJpegPictures)
         TPoolTemplate dialog("Pic.dfm", TDialogModel::FromForm(LoadForm(form)), {});
         HWND image = FindWindowExA(dialog.Window(), nullptr, "Static", nullptr);
         ASSERT_TRUE(image) << c.what;
-        auto* bitmap = reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        auto* bitmap =
+            reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0));
         EXPECT_EQ(bitmap != nullptr, c.shown) << c.what;
         if (!bitmap || !c.shown)
             continue;
@@ -329,8 +330,8 @@ TEST(Dialogs, FolderControlsListAndWriteTheChoice)
 {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "ovd-folders-" +
-                               std::to_string(GetCurrentProcessId()) + "\\";
+    const std::string folder =
+        std::string(temp) + "ovd-folders-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(folder.c_str(), nullptr);
     CreateDirectoryA((folder + "Sub").c_str(), nullptr);
     for (const char* file : {"b.txt", "a.txt", "c.log"}) {
@@ -431,7 +432,8 @@ end
     HWND filters = child("ComboBox", 1);
     char text[260] = {};
     SendMessageA(drives, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    EXPECT_EQ(std::string(text).substr(0, 2), std::string(1, static_cast<char>(std::tolower(folder[0]))) + ":");
+    EXPECT_EQ(std::string(text).substr(0, 2),
+              std::string(1, static_cast<char>(std::tolower(folder[0]))) + ":");
     EXPECT_EQ(SendMessageA(filters, CB_GETCOUNT, 0, 0), 2);
     HWND list = child("SysListView32", 0);
     ASSERT_TRUE(list);
