@@ -466,5 +466,43 @@ end
     RemoveDirectoryA(folder.c_str());
 }
 
+// Without a renderer the HTML viewer shows its page's text, read-only; without a page, and
+// for the Flash frame, nothing.
+TEST(Dialogs, HtmlViewerShowsThePageTextAndFlashStaysEmpty)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "ovd-html-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string page = "<html><title>Demo</title><body><p>Hello &amp; welcome</p>"
+                             "<script>alert(1)</script></body></html>";
+    HANDLE file = CreateFileA((folder + "index.htm").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, page.data(), static_cast<DWORD>(page.size()), &written, nullptr);
+    CloseHandle(file);
+    Variables().ClearVariables();
+    const std::string form = "object Web: TPoolTemplate\n  ClientWidth = 300\n"
+                             "  ClientHeight = 200\n"
+                             "  object Viewer: THTMLViewer\n    Width = 300\n    Height = 100\n"
+                             "    Tag = 1\n  end\n"
+                             "  object Plain: THTMLViewer\n    Top = 100\n    Width = 300\n"
+                             "    Height = 50\n  end\n"
+                             "  object Movie: TFlashFrame\n    Top = 150\n    Width = 300\n"
+                             "    Height = 50\n    Tag = 1\n  end\nend\n";
+    TPoolTemplate dialog(folder + "Web.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    EXPECT_NO_THROW(dialog.Prepare());
+    HWND viewer = FindWindowExA(dialog.Window(), nullptr, "Edit", nullptr);
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(TextOf(viewer), "Demo\r\n\r\nHello & welcome");
+    EXPECT_TRUE(GetWindowLongA(viewer, GWL_STYLE) & ES_READONLY);
+    HWND plain = FindWindowExA(dialog.Window(), viewer, "Edit", nullptr);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(TextOf(plain), "") << "no Tag 1, no page";
+    DeleteFileA((folder + "index.htm").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
 } // namespace
 } // namespace ovd
