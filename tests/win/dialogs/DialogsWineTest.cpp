@@ -504,5 +504,71 @@ TEST(Dialogs, HtmlViewerShowsThePageTextAndFlashStaysEmpty)
     RemoveDirectoryA(folder.c_str());
 }
 
+// A sizeable form resized by the user: the anchored and aligned controls follow.
+TEST(Dialogs, ResizedFormMovesAnchoredControls)
+{
+    Variables().ClearVariables();
+    const char* form = R"(object Sizes: TPoolTemplate
+  BorderStyle = bsSizeable
+  ClientWidth = 300
+  ClientHeight = 200
+  PixelsPerInch = 96
+  object Footer: TPanel
+    Top = 160
+    Width = 300
+    Height = 40
+    Align = alBottom
+    object Done: TButton
+      Left = 215
+      Top = 8
+      Width = 75
+      Height = 25
+      Anchors = [akRight, akBottom]
+      Caption = 'Done'
+    end
+  end
+  object Field: TEdit
+    Left = 10
+    Top = 10
+    Width = 280
+    Height = 21
+    Anchors = [akLeft, akTop, akRight]
+  end
+end
+)";
+    TPoolTemplate dialog("Sizes.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    HWND window = dialog.Window();
+    HWND done = FindWindowExA(window, nullptr, "Button", "Done");
+    HWND name = FindWindowExA(window, nullptr, "Edit", nullptr);
+    ASSERT_TRUE(done && name);
+    const auto rectOf = [&](HWND control) {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    RECT client;
+    GetClientRect(window, &client);
+    const RECT doneBefore = rectOf(done);
+    const RECT nameBefore = rectOf(name);
+    EXPECT_EQ(client.right - doneBefore.right, nameBefore.left) << "10 units from the right";
+    // 100 units wider and 50 higher, in this screen's pixels.
+    HDC screen = GetDC(nullptr);
+    const int dx = MulDiv(100, GetDeviceCaps(screen, LOGPIXELSX), 96);
+    const int dy = MulDiv(50, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + dx,
+                 frame.bottom - frame.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT doneAfter = rectOf(done);
+    const RECT nameAfter = rectOf(name);
+    EXPECT_NEAR(doneAfter.left - doneBefore.left, dx, 1);
+    EXPECT_NEAR(doneAfter.top - doneBefore.top, dy, 1);
+    EXPECT_EQ(doneAfter.right - doneAfter.left, doneBefore.right - doneBefore.left);
+    EXPECT_EQ(nameAfter.left, nameBefore.left);
+    EXPECT_NEAR((nameAfter.right - nameAfter.left) - (nameBefore.right - nameBefore.left), dx, 1);
+}
+
 } // namespace
 } // namespace ovd
