@@ -182,11 +182,8 @@ std::vector<std::string> FillFolderControl(HWND window, const TControlModel& con
     }
     case TControlKind::DriveCombo: {
         SendMessageA(window, CB_RESETCONTENT, 0, 0);
-        for (const std::string& drive : Drives()) {
-            if (!chain.empty() && SameTextAscii(drive, chain[0]))
-                SendMessageA(window, CB_SETCURSEL, paths.size(), 0);
+        for (const std::string& drive : Drives())
             addString(CB_ADDSTRING, DriveText(drive), drive);
-        }
         for (std::size_t i = 0; i < paths.size(); ++i)
             if (!chain.empty() && SameTextAscii(paths[i], chain[0]))
                 SendMessageA(window, CB_SETCURSEL, i, 0);

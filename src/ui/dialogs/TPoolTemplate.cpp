@@ -388,6 +388,10 @@ void TPoolTemplate::Build()
         WriteControlProperty(ControlWindow(index), control, property);
         if (control.Kind == TControlKind::Label && SameTextAscii(property, "Caption"))
             FitLabel(index);
+        // An aligned control shown or hidden gives its room to the others or takes it back.
+        if (SameTextAscii(property, "Visible") && control.Has("Align") &&
+            control.Get("Align") != "alNone")
+            Relayout(true);
     };
     EnableTimer(true);
 }
@@ -426,13 +430,13 @@ RECT TPoolTemplate::ShownRect(int index, const TLayoutRect& place) const
 }
 
 // A form resized by the user: aligned and anchored controls follow its client area.
-void TPoolTemplate::Relayout()
+void TPoolTemplate::Relayout(bool always)
 {
     RECT client;
     GetClientRect(window_.get(), &client);
     const long width = MulDiv(client.right, designDpi_, dpi_);
     const long height = MulDiv(client.bottom, designDpi_, dpi_);
-    if ((width == layoutWidth_ && height == layoutHeight_) ||
+    if ((!always && width == layoutWidth_ && height == layoutHeight_) ||
         controls_.size() != model_.Controls().size())
         return;
     layoutWidth_ = width;
@@ -1247,7 +1251,7 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED)
-            Relayout();
+            Relayout(false);
         break;
     case WM_TIMER:
         if (wParam == kTimer1 && OnTimer)

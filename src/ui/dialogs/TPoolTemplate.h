@@ -76,7 +76,7 @@ private:
 
     void Build();
     RECT ShownRect(int index, const TLayoutRect& place) const;
-    void Relayout();
+    void Relayout(bool always);
     void FitLabel(int index);
     int Scale(long long value) const;
     HFONT FontOf(int index);

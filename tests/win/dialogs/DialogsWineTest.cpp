@@ -570,5 +570,46 @@ end
     EXPECT_NEAR((nameAfter.right - nameAfter.left) - (nameBefore.right - nameBefore.left), dx, 1);
 }
 
+// A top bar hidden by a rule gives its room to the bar below it, and takes it back.
+TEST(Dialogs, HiddenAlignedBarGivesUpItsRoom)
+{
+    Variables().ClearVariables();
+    const char* form = R"(object Bars: TPoolTemplate
+  ClientWidth = 300
+  ClientHeight = 200
+  PixelsPerInch = 96
+  object Banner: TPanel
+    Top = 0
+    Width = 300
+    Height = 30
+    Align = alTop
+    Caption = 'Banner'
+  end
+  object Header: TPanel
+    Top = 30
+    Width = 300
+    Height = 20
+    Align = alTop
+    Caption = 'Header'
+  end
+end
+)";
+    TPoolTemplate dialog("Bars.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    HWND header = FindWindowExA(dialog.Window(), nullptr, "Static", "Header");
+    ASSERT_TRUE(header);
+    const auto top = [&] {
+        RECT rect;
+        GetWindowRect(header, &rect);
+        MapWindowPoints(nullptr, dialog.Window(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect.top;
+    };
+    const LONG below = top();
+    EXPECT_GT(below, 0);
+    EXPECT_TRUE(dialog.Model().Write("Banner", "Visible", "False"));
+    EXPECT_EQ(top(), 0);
+    EXPECT_TRUE(dialog.Model().Write("Banner", "Visible", "True"));
+    EXPECT_EQ(top(), below);
+}
+
 } // namespace
 } // namespace ovd
