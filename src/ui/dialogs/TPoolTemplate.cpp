@@ -354,16 +354,26 @@ void TPoolTemplate::Build()
             }
         }
         if (control.Kind == TControlKind::PageControl) {
+            // One tab per sheet; the ActivePage sheet (else the first) is the one shown.
             int tab = 0;
+            int active = -1;
             for (std::size_t k = 0; k < count; ++k)
                 if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet) {
                     TCITEMA item{};
                     item.mask = TCIF_TEXT;
                     std::string caption = controls[k].Get("Caption");
                     item.pszText = caption.data();
-                    SendMessageA(child, TCM_INSERTITEMA, static_cast<WPARAM>(tab++),
+                    SendMessageA(child, TCM_INSERTITEMA, static_cast<WPARAM>(tab),
                                  reinterpret_cast<LPARAM>(&item));
+                    if (active < 0 || SameTextAscii(controls[k].Name, control.Get("ActivePage")))
+                        active = tab;
+                    ++tab;
                 }
+            SendMessageA(child, TCM_SETCURSEL, static_cast<WPARAM>(std::max(active, 0)), 0);
+            int sheet = 0;
+            for (std::size_t k = 0; k < count; ++k)
+                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
+                    controls[k].Put("Visible", PropertyBoolean(sheet++ == active));
         }
         for (const char* property : {"Caption", "Items", "Lines", "Text", "Checked", "MaxLength",
                                      "Min", "Max", "Position", "ItemIndex"})
@@ -379,6 +389,7 @@ void TPoolTemplate::Build()
         if (child && IsContainer(control.Kind))
             SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
+    ApplyVisibility();
     model_.OnChange = [this](int index, const std::string& property) {
         if (index == 0 && SameTextAscii(property, "Caption")) {
             SetWindowTextA(window_.get(), model_.Controls()[0].Get("Caption").c_str());
@@ -388,6 +399,8 @@ void TPoolTemplate::Build()
         WriteControlProperty(ControlWindow(index), control, property);
         if (control.Kind == TControlKind::Label && SameTextAscii(property, "Caption"))
             FitLabel(index);
+        if (SameTextAscii(property, "Visible"))
+            ApplyVisibility();
         // An aligned control shown or hidden gives its room to the others or takes it back.
         if (SameTextAscii(property, "Visible") && control.Has("Align") &&
             control.Get("Align") != "alNone")
@@ -427,6 +440,22 @@ RECT TPoolTemplate::ShownRect(int index, const TLayoutRect& place) const
         break;
     }
     return shown;
+}
+
+// Every control window shown only while it and all its holders are visible (a tab sheet
+// is visible while it is its page control's active page), since all are the form's
+// children.
+void TPoolTemplate::ApplyVisibility()
+{
+    const auto& controls = model_.Controls();
+    std::vector<char> shown(controls.size(), 1);
+    for (std::size_t i = 1; i < controls.size(); ++i) {
+        shown[i] = controls[i].Boolean("Visible", true) &&
+                   (controls[i].Parent < 0 || shown[static_cast<std::size_t>(controls[i].Parent)]);
+        HWND window = i < controls_.size() ? controls_[i] : nullptr;
+        if (window && ((GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0) != (shown[i] != 0))
+            ShowWindow(window, shown[i] ? SW_SHOWNA : SW_HIDE);
+    }
 }
 
 // A form resized by the user: aligned and anchored controls follow its client area.
@@ -1150,6 +1179,15 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
                              itemPaths_[static_cast<std::size_t>(index)]);
             return 0;
         }
+        if (control.Kind == TControlKind::PageControl && header->code == TCN_SELCHANGE) {
+            // Pages turn whether or not the dialog writes variables.
+            const LRESULT page = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
+            int sheet = 0;
+            for (std::size_t k = 1; k < controls.size(); ++k)
+                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
+                    model_.Set(static_cast<int>(k), "Visible", PropertyBoolean(sheet++ == page));
+            return 0;
+        }
         if (EventsSuppressed() || !attached_)
             return 0;
         if (control.Kind == TControlKind::ShellTree && header->code == TVN_SELCHANGEDA) {
@@ -1224,12 +1262,6 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
                 RefreshFigures();
             }
             ApplyRules();
-        } else if (control.Kind == TControlKind::PageControl && header->code == TCN_SELCHANGE) {
-            const LRESULT page = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
-            int sheet = 0;
-            for (std::size_t k = 1; k < controls.size(); ++k)
-                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
-                    model_.Set(static_cast<int>(k), "Visible", PropertyBoolean(sheet++ == page));
         }
         return 0;
     }

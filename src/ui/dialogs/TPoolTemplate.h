@@ -77,6 +77,7 @@ private:
     void Build();
     RECT ShownRect(int index, const TLayoutRect& place) const;
     void Relayout(bool always);
+    void ApplyVisibility();
     void FitLabel(int index);
     int Scale(long long value) const;
     HFONT FontOf(int index);

@@ -611,5 +611,72 @@ end
     EXPECT_EQ(top(), below);
 }
 
+// Controls on a page control's sheets show only on the active page, and those of a hidden
+// panel not at all.
+TEST(Dialogs, OnlyTheActivePageAndVisibleHoldersShowTheirControls)
+{
+    Variables().ClearVariables();
+    const char* form = R"(object Paged: TPoolTemplate
+  ClientWidth = 300
+  ClientHeight = 200
+  object Pages: TPageControl
+    Width = 300
+    Height = 150
+    ActivePage = Second
+    object First: TTabSheet
+      Caption = 'First'
+      object OnFirst: TEdit
+        Width = 100
+        Height = 21
+      end
+    end
+    object Second: TTabSheet
+      Caption = 'Second'
+      object OnSecond: TEdit
+        Width = 100
+        Height = 21
+      end
+    end
+  end
+  object Holder: TPanel
+    Top = 160
+    Width = 300
+    Height = 40
+    Visible = False
+    object Inside: TButton
+      Width = 75
+      Height = 25
+      Caption = 'Inside'
+    end
+  end
+end
+)";
+    TPoolTemplate dialog("Paged.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    HWND window = dialog.Window();
+    ShowWindow(window, SW_SHOW);
+    HWND pages = FindWindowExA(window, nullptr, "SysTabControl32", nullptr);
+    HWND onFirst = FindWindowExA(window, nullptr, "Edit", nullptr);
+    HWND onSecond = FindWindowExA(window, onFirst, "Edit", nullptr);
+    HWND inside = FindWindowExA(window, nullptr, "Button", "Inside");
+    ASSERT_TRUE(pages && onFirst && onSecond && inside);
+    EXPECT_EQ(SendMessageA(pages, TCM_GETCURSEL, 0, 0), 1) << "ActivePage";
+    EXPECT_FALSE(IsWindowVisible(onFirst));
+    EXPECT_TRUE(IsWindowVisible(onSecond));
+    EXPECT_FALSE(IsWindowVisible(inside)) << "its panel is hidden";
+
+    // The user picks the first tab.
+    SendMessageA(pages, TCM_SETCURSEL, 0, 0);
+    NMHDR change{pages, static_cast<UINT_PTR>(GetDlgCtrlID(pages)),
+                 static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(window, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    EXPECT_TRUE(IsWindowVisible(onFirst));
+    EXPECT_FALSE(IsWindowVisible(onSecond));
+
+    // A rule shows the panel: its button comes with it.
+    EXPECT_TRUE(dialog.Model().Write("Holder", "Visible", "True"));
+    EXPECT_TRUE(IsWindowVisible(inside));
+    ShowWindow(window, SW_HIDE);
+}
+
 } // namespace
 } // namespace ovd
