@@ -125,4 +125,31 @@ bool Choose(HWND combo, const std::string& item)
     return true;
 }
 
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+void PressKey(HWND window, WORD key)
+{
+    HWND target = FocusOf(window);
+    if (!target)
+        target = window;
+    const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    PostMessageA(target, WM_KEYDOWN, key, static_cast<LPARAM>(1u | (scan << 16)));
+    PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u | (scan << 16)));
+}
+
+RECT RectIn(HWND page, HWND control)
+{
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 } // namespace ovdtest

@@ -33,6 +33,14 @@ void Type(HWND edit, const std::string& text);
 // Selects a combo box item by its text (sent, with the selection-change notification).
 bool Choose(HWND combo, const std::string& item);
 
+// The control that has the keyboard focus in the thread of `window` (null: none).
+HWND FocusOf(HWND window);
+// A key pressed on the control that has the focus in `window`'s thread (posted, so that the
+// target's message loop sees it as typed: dialog keys such as Tab, Enter and Escape work).
+void PressKey(HWND window, WORD key);
+// A control's rectangle in the client coordinates of `page`.
+RECT RectIn(HWND page, HWND control);
+
 // Waits up to timeoutMs until `condition` holds; false on timeout.
 template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs)
 {

@@ -108,10 +108,18 @@ void WizardMove(TScriptRun& run)
 {
     TControlFlowState& flow = run.Flow;
     const long count = static_cast<long>(flow.WizardDialogLines.size());
-    if (flow.WizardStep == 0 || count == 0) {
-        for (;;) {
+    long position = flow.WizardPosition + flow.WizardStep;
+    // Back from the first dialog reaches the loop's own start: the loop ends as on a stop.
+    if (flow.WizardStep == 0 || count == 0 || position < 1) {
+        // To the loop's own End, over the blocks inside it.
+        for (long depth = 0;;) {
             const long line = ScanNext(run);
-            if (NameAt(*run.Script, line) == "End" && Live(*run.Script, line))
+            if (!Live(*run.Script, line))
+                continue;
+            const std::string& name = NameAt(*run.Script, line);
+            if (name == "If" || name == "Wizard Loop")
+                ++depth;
+            else if (name == "End" && depth-- == 0)
                 break;
         }
         flow.WizardNavigating = false;
@@ -121,9 +129,6 @@ void WizardMove(TScriptRun& run)
         flow.WizardPosition = 0;
         return;
     }
-    long position = flow.WizardPosition + flow.WizardStep;
-    if (position < 1)
-        position = 1;
     if (position > count)
         position = count;
     flow.WizardPosition = position;

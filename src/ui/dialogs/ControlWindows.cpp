@@ -17,7 +17,7 @@ struct TNamedColour {
     COLORREF Fixed;
 };
 
-constexpr std::array<TNamedColour, 24> kColours{{
+constexpr std::array<TNamedColour, 28> kColours{{
     {"clBtnFace", COLOR_BTNFACE, 0},
     {"clWindow", COLOR_WINDOW, 0},
     {"clWindowText", COLOR_WINDOWTEXT, 0},
@@ -42,6 +42,10 @@ constexpr std::array<TNamedColour, 24> kColours{{
     {"clYellow", -1, RGB(255, 255, 0)},
     {"clTeal", -1, RGB(0, 128, 128)},
     {"clPurple", -1, RGB(128, 0, 128)},
+    {"clLime", -1, RGB(0, 255, 0)},
+    {"clAqua", -1, RGB(0, 255, 255)},
+    {"clFuchsia", -1, RGB(255, 0, 255)},
+    {"clOlive", -1, RGB(128, 128, 0)},
 }};
 
 bool IsListKind(TControlKind kind)

@@ -84,4 +84,50 @@ std::string BrowsedFolderText(std::string_view chosen, std::string_view remember
     return WithBackslash(std::string(chosen)) + std::string(tail);
 }
 
+std::vector<std::pair<std::string, std::string>> FilterItems(std::string_view filter)
+{
+    std::vector<std::pair<std::string, std::string>> items;
+    std::size_t start = 0;
+    while (start < filter.size()) {
+        const std::size_t bar = filter.find('|', start);
+        const std::string_view description = filter.substr(
+            start, bar == std::string_view::npos ? std::string_view::npos : bar - start);
+        if (bar == std::string_view::npos) {
+            items.emplace_back(std::string(description), std::string(description));
+            break;
+        }
+        const std::size_t end = filter.find('|', bar + 1);
+        items.emplace_back(std::string(description),
+                           std::string(filter.substr(bar + 1, end == std::string_view::npos
+                                                                  ? std::string_view::npos
+                                                                  : end - bar - 1)));
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    if (items.empty())
+        items.emplace_back("All files (*.*)", "*.*");
+    return items;
+}
+
+std::vector<std::string> FolderChain(std::string_view folder)
+{
+    std::vector<std::string> chain;
+    if (folder.empty())
+        return chain;
+    const std::string path = WithBackslash(std::string(folder));
+    std::size_t at = 0;
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        const std::size_t server = path.find('\\', 2);
+        at = server == std::string::npos ? std::string::npos : path.find('\\', server + 1);
+    } else {
+        at = path.find('\\');
+    }
+    while (at != std::string::npos) {
+        chain.push_back(path.substr(0, at + 1));
+        at = path.find('\\', at + 1);
+    }
+    return chain;
+}
+
 } // namespace ovd

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace ovd {
 
@@ -34,5 +36,13 @@ std::string TargetTail(std::string_view target, const FolderExistsFn& exists);
 // of it (ASCII case ignored); else the chosen folder, a backslash and the tail.
 std::string BrowsedFolderText(std::string_view chosen, std::string_view rememberedTarget,
                               std::string_view tail);
+
+// A filter list's Filter property ("Text files (*.txt)|*.txt|All files|*.*") as pairs of
+// description and mask; "All files (*.*)" with "*.*" when it holds none.
+std::vector<std::pair<std::string, std::string>> FilterItems(std::string_view filter);
+
+// The folders from the root down to `folder`, each with its trailing backslash
+// ("C:\A\B" -> "C:\", "C:\A\", "C:\A\B\"); a network path starts at its share.
+std::vector<std::string> FolderChain(std::string_view folder);
 
 } // namespace ovd

@@ -147,6 +147,7 @@ TPoolTemplate& TDialogRunnerUI::Prepared(long line)
     }
     // The dialog on screen does not repaint half-prepared controls.
     const bool locked = CurrentDialogWindow() && LockWindowUpdate(CurrentDialogWindow());
+    form.Features = Features;
     form.Prepare();
     if (locked)
         LockWindowUpdate(nullptr);

@@ -54,6 +54,10 @@ public:
     // After the run: the dialog is an ordinary one again.
     void DisarmInstallerDialog(TPoolTemplate& form);
 
+    // The product's features for the dialogs' feature trees and figures; null until the
+    // feature table is there.
+    IDialogFeatures* Features = nullptr;
+
 private:
     TPoolTemplate& Prepared(long line);
     int Show(TPoolTemplate& form, const std::string& name, bool wait);

@@ -4,9 +4,13 @@
 #include <shlobj.h>
 
 #include "ControlWindows.h"
+#include "DialogFeatures.h"
 #include "DialogFigures.h"
+#include "DialogLayout.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
+#include "FolderControls.h"
+#include "HtmlText.h"
 #include "IntegerText.h"
 #include "MessagePump.h"
 #include "ProgressDisplay.h"
@@ -16,6 +20,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <unordered_map>
 
@@ -231,10 +236,8 @@ void TPoolTemplate::Build()
     if (border != "bsDialog" && form.Get("BorderIcons").find("biMinimize") != std::string::npos)
         style |= WS_MINIMIZEBOX;
 
-    const long long clientWidth =
-        form.Has("ClientWidth") ? form.Integer("ClientWidth") : form.Integer("Width") - 6;
-    const long long clientHeight =
-        form.Has("ClientHeight") ? form.Integer("ClientHeight") : form.Integer("Height") - 25;
+    const long clientWidth = DesignClientWidth(form);
+    const long clientHeight = DesignClientHeight(form);
     RECT frame{0, 0, Scale(clientWidth), Scale(clientHeight)};
     AdjustWindowRectEx(&frame, style, FALSE, ex);
     HWND window =
@@ -253,6 +256,7 @@ void TPoolTemplate::Build()
     // Fonts and colours: a control without its own font takes its parent's.
     const std::size_t count = controls.size();
     controls_.assign(count, nullptr);
+    itemPaths_.assign(count, {});
     fonts_.assign(count, nullptr);
     backColours_.assign(count, GetSysColor(COLOR_BTNFACE));
     brushOf_.assign(count, nullptr);
@@ -296,42 +300,14 @@ void TPoolTemplate::Build()
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
 
     // Places in design units relative to the form's client area.
-    std::vector<RECT> places(
-        count, RECT{0, 0, static_cast<LONG>(clientWidth), static_cast<LONG>(clientHeight)});
+    const std::vector<TLayoutRect> places = LayoutDialog(model_, clientWidth, clientHeight);
+    layoutWidth_ = clientWidth;
+    layoutHeight_ = clientHeight;
     const std::vector<int> order = CreationOrder(model_);
     int previousRadioParent = -2;
     for (int index : order) {
         TControlModel& control = controls[static_cast<std::size_t>(index)];
-        const RECT& outer = places[static_cast<std::size_t>(control.Parent)];
-        const LONG parentWidth = outer.right - outer.left;
-        const LONG parentHeight = outer.bottom - outer.top;
-        LONG left = static_cast<LONG>(control.Integer("Left"));
-        LONG top = static_cast<LONG>(control.Integer("Top"));
-        LONG width = static_cast<LONG>(control.Integer("Width"));
-        LONG height = static_cast<LONG>(control.Integer("Height"));
-        const std::string align = control.Get("Align");
-        if (align == "alTop" || align == "alBottom" || align == "alClient") {
-            left = 0;
-            width = parentWidth;
-        }
-        if (align == "alTop" || align == "alClient" || align == "alLeft" || align == "alRight")
-            top = 0;
-        if (align == "alBottom")
-            top = parentHeight - height;
-        if (align == "alClient" || align == "alLeft" || align == "alRight")
-            height = parentHeight;
-        if (align == "alLeft")
-            left = 0;
-        if (align == "alRight")
-            left = parentWidth - width;
-        if (control.Kind == TControlKind::Bevel && control.Get("Shape") == "bsBottomLine")
-            top += height - 2;
-        if (control.Kind == TControlKind::Bevel && control.Get("Shape") == "bsRightLine")
-            left += width - 2;
-        RECT& place = places[static_cast<std::size_t>(index)];
-        place = {outer.left + left, outer.top + top, outer.left + left + width,
-                 outer.top + top + height};
-
+        const RECT shown = ShownRect(index, places[static_cast<std::size_t>(index)]);
         TWindowRecipe recipe = ControlRecipe(control);
         if (recipe.WindowClass.empty())
             continue;
@@ -340,23 +316,16 @@ void TPoolTemplate::Build()
         if (!radio || previousRadioParent != control.Parent)
             recipe.Style |= WS_GROUP;
         previousRadioParent = radio ? control.Parent : -2;
-        int shownHeight = Scale(height);
-        if (recipe.WindowClass == "COMBOBOX")
-            shownHeight = Scale(height) + Scale(160);
-        if (control.Kind == TControlKind::Bevel &&
-            (control.Get("Shape") == "bsTopLine" || control.Get("Shape") == "bsBottomLine"))
-            shownHeight = 2;
-        HWND child =
-            CreateWindowExA(recipe.ExStyle, recipe.WindowClass.c_str(), "", recipe.Style,
-                            Scale(place.left), Scale(place.top), Scale(width), shownHeight, window,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId)),
-                            GetModuleHandleA(nullptr), nullptr);
+        const int shownWidth = shown.right - shown.left;
+        const int shownHeight = shown.bottom - shown.top;
+        const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId));
+        HWND child = CreateWindowExA(recipe.ExStyle, recipe.WindowClass.c_str(), "", recipe.Style,
+                                     shown.left, shown.top, shownWidth, shownHeight, window, id,
+                                     GetModuleHandleA(nullptr), nullptr);
         if (!child && control.Kind == TControlKind::RichEdit)
-            child = CreateWindowExA(
-                recipe.ExStyle, "EDIT", "", recipe.Style, Scale(place.left), Scale(place.top),
-                Scale(width), shownHeight, window,
-                reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId)),
-                GetModuleHandleA(nullptr), nullptr);
+            child = CreateWindowExA(recipe.ExStyle, "EDIT", "", recipe.Style, shown.left, shown.top,
+                                    shownWidth, shownHeight, window, id, GetModuleHandleA(nullptr),
+                                    nullptr);
         if (!child)
             throw EDialogError("Cannot create control " + control.Name + " of dialog " + hint_ +
                                ": " + SystemErrorText(GetLastError()));
@@ -369,31 +338,42 @@ void TPoolTemplate::Build()
                          control.Kind == TControlKind::CheckListBox ? LVS_EX_CHECKBOXES : 0);
             LVCOLUMNA column{};
             column.mask = LVCF_WIDTH;
-            column.cx = Scale(width) - GetSystemMetrics(SM_CXVSCROLL) - 4;
+            column.cx = shownWidth - GetSystemMetrics(SM_CXVSCROLL) - 4;
             SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
         }
         if (control.Kind == TControlKind::Image && !control.Picture.empty()) {
-            HBITMAP bitmap = PictureBitmap(control.Picture);
+            HBITMAP bitmap =
+                PictureBitmap(control.Picture, backColours_[static_cast<std::size_t>(index)]);
             if (bitmap && control.Boolean("Stretch"))
-                bitmap = StretchedBitmap(bitmap, Scale(width), Scale(height));
+                bitmap = StretchedBitmap(bitmap, shownWidth, shownHeight);
             if (bitmap) {
                 bitmaps_.emplace_back(bitmap);
                 SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-                SetWindowPos(child, nullptr, 0, 0, Scale(width), Scale(height),
+                SetWindowPos(child, nullptr, 0, 0, shownWidth, shownHeight,
                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
         }
         if (control.Kind == TControlKind::PageControl) {
+            // One tab per sheet; the ActivePage sheet (else the first) is the one shown.
             int tab = 0;
+            int active = -1;
             for (std::size_t k = 0; k < count; ++k)
                 if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet) {
                     TCITEMA item{};
                     item.mask = TCIF_TEXT;
                     std::string caption = controls[k].Get("Caption");
                     item.pszText = caption.data();
-                    SendMessageA(child, TCM_INSERTITEMA, static_cast<WPARAM>(tab++),
+                    SendMessageA(child, TCM_INSERTITEMA, static_cast<WPARAM>(tab),
                                  reinterpret_cast<LPARAM>(&item));
+                    if (active < 0 || SameTextAscii(controls[k].Name, control.Get("ActivePage")))
+                        active = tab;
+                    ++tab;
                 }
+            SendMessageA(child, TCM_SETCURSEL, static_cast<WPARAM>(std::max(active, 0)), 0);
+            int sheet = 0;
+            for (std::size_t k = 0; k < count; ++k)
+                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
+                    controls[k].Put("Visible", PropertyBoolean(sheet++ == active));
         }
         for (const char* property : {"Caption", "Items", "Lines", "Text", "Checked", "MaxLength",
                                      "Min", "Max", "Position", "ItemIndex"})
@@ -409,6 +389,7 @@ void TPoolTemplate::Build()
         if (child && IsContainer(control.Kind))
             SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
+    ApplyVisibility();
     model_.OnChange = [this](int index, const std::string& property) {
         if (index == 0 && SameTextAscii(property, "Caption")) {
             SetWindowTextA(window_.get(), model_.Controls()[0].Get("Caption").c_str());
@@ -418,8 +399,93 @@ void TPoolTemplate::Build()
         WriteControlProperty(ControlWindow(index), control, property);
         if (control.Kind == TControlKind::Label && SameTextAscii(property, "Caption"))
             FitLabel(index);
+        if (SameTextAscii(property, "Visible"))
+            ApplyVisibility();
+        // An aligned control shown or hidden gives its room to the others or takes it back.
+        if (SameTextAscii(property, "Visible") && control.Has("Align") &&
+            control.Get("Align") != "alNone")
+            Relayout(true);
     };
     EnableTimer(true);
+}
+
+// A control's window rectangle in pixels for its place in design units: edges scaled (so
+// that controls that line up at design time line up at any resolution), a combo box with
+// room for its drop-down list, a bevel line two pixels thick along its edge.
+RECT TPoolTemplate::ShownRect(int index, const TLayoutRect& place) const
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    RECT shown{Scale(place.Left), Scale(place.Top), Scale(place.Left + place.Width),
+               Scale(place.Top + place.Height)};
+    switch (control.Kind) {
+    case TControlKind::ComboBox:
+    case TControlKind::DriveCombo:
+    case TControlKind::FilterCombo:
+    case TControlKind::ShellCombo:
+        shown.bottom += Scale(160);
+        break;
+    case TControlKind::Bevel: {
+        const std::string shape = control.Get("Shape");
+        if (shape == "bsBottomLine")
+            shown.top = shown.bottom - 2;
+        if (shape == "bsTopLine" || shape == "bsBottomLine")
+            shown.bottom = shown.top + 2;
+        if (shape == "bsRightLine")
+            shown.left = shown.right - 2;
+        if (shape == "bsLeftLine" || shape == "bsRightLine")
+            shown.right = shown.left + 2;
+        break;
+    }
+    default:
+        break;
+    }
+    return shown;
+}
+
+// Every control window shown only while it and all its holders are visible (a tab sheet
+// is visible while it is its page control's active page), since all are the form's
+// children.
+void TPoolTemplate::ApplyVisibility()
+{
+    const auto& controls = model_.Controls();
+    std::vector<char> shown(controls.size(), 1);
+    for (std::size_t i = 1; i < controls.size(); ++i) {
+        shown[i] = controls[i].Boolean("Visible", true) &&
+                   (controls[i].Parent < 0 || shown[static_cast<std::size_t>(controls[i].Parent)]);
+        HWND window = i < controls_.size() ? controls_[i] : nullptr;
+        if (window && ((GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0) != (shown[i] != 0))
+            ShowWindow(window, shown[i] ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+// A form resized by the user: aligned and anchored controls follow its client area.
+void TPoolTemplate::Relayout(bool always)
+{
+    RECT client;
+    GetClientRect(window_.get(), &client);
+    const long width = MulDiv(client.right, designDpi_, dpi_);
+    const long height = MulDiv(client.bottom, designDpi_, dpi_);
+    if ((!always && width == layoutWidth_ && height == layoutHeight_) ||
+        controls_.size() != model_.Controls().size())
+        return;
+    layoutWidth_ = width;
+    layoutHeight_ = height;
+    const std::vector<TLayoutRect> places = LayoutDialog(model_, width, height);
+    const auto& controls = model_.Controls();
+    for (std::size_t i = 1; i < controls.size(); ++i) {
+        HWND child = controls_[i];
+        if (!child)
+            continue;
+        const RECT shown = ShownRect(static_cast<int>(i), places[i]);
+        const bool keepSize =
+            controls[i].Kind == TControlKind::Image ||
+            (controls[i].Kind == TControlKind::Label && controls[i].Boolean("AutoSize", true) &&
+             !controls[i].Boolean("WordWrap"));
+        SetWindowPos(child, nullptr, shown.left, shown.top, shown.right - shown.left,
+                     shown.bottom - shown.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE | (keepSize ? SWP_NOSIZE : 0));
+    }
+    InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
 // A label that sizes itself to its one-line caption.
@@ -465,22 +531,68 @@ std::string TPoolTemplate::CaptionTemplate(int index, const std::string& propert
     return found->second;
 }
 
-void TPoolTemplate::LoadSupportText(int index, const char* base)
+// A support file of the package: base + "." + language + extension from the current
+// folder, else base + extension from the dialogs' folder.
+bool TPoolTemplate::ReadSupportFile(const std::string& base, const std::string& extension,
+                                    std::string& text) const
 {
-    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
     const std::string language = GetVariable("LANGUAGE");
-    const std::string extension = control.Kind == TControlKind::RichEdit ? ".rtf" : ".txt";
     char folder[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, folder);
     bool found = false;
-    std::string text =
-        ReadTextFile(WithBackslash(folder) + base + "." + language + extension, found);
+    text = ReadTextFile(WithBackslash(folder) + base + "." + language + extension, found);
     if (!found)
         text = ReadTextFile(dialogsFolder_ + base + extension, found);
-    if (!found)
-        text = std::string("Add a ") + base + "." + language + extension + " or " + base +
-               extension + " file to your project as a support file/creative to display it here.";
+    return found;
+}
+
+void TPoolTemplate::LoadSupportText(int index, const char* base)
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    const std::string extension = control.Kind == TControlKind::RichEdit ? ".rtf" : ".txt";
+    std::string text;
+    if (!ReadSupportFile(base, extension, text))
+        text = std::string("Add a ") + base + "." + GetVariable("LANGUAGE") + extension + " or " +
+               base + extension +
+               " file to your project as a support file/creative to display it here.";
     model_.Set(index, control.Kind == TControlKind::Memo ? "Lines" : "Text", text);
+}
+
+// The feature tree in a tree view or check list box with Tag 1 (empty without a feature
+// table).
+void TPoolTemplate::ShowFeatureTree(int index)
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    HWND window = ControlWindow(index);
+    featureTree_ = Features ? Features->FeatureTree() : std::vector<TFeatureNode>();
+    if (control.Kind == TControlKind::CheckListBox) {
+        std::vector<std::string> lines;
+        for (const TFeatureNode& node : featureTree_)
+            lines.push_back(
+                std::string(2 * static_cast<std::size_t>(std::max(node.Depth, 0)), ' ') +
+                node.Text);
+        const bool was = EventsSuppressed();
+        SetEventsSuppressed(true);
+        model_.Set(index, "Items", JoinLines(lines));
+        for (std::size_t i = 0; i < featureTree_.size(); ++i)
+            ListView_SetCheckState(window, static_cast<UINT>(i), featureTree_[i].Selected);
+        SetEventsSuppressed(was);
+        return;
+    }
+    SendMessageA(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    std::vector<HTREEITEM> parents; // the last node of each depth
+    for (const TFeatureNode& node : featureTree_) {
+        const auto depth = static_cast<std::size_t>(std::max(node.Depth, 0));
+        TVINSERTSTRUCTA insert{};
+        insert.hParent = depth > 0 && depth <= parents.size() ? parents[depth - 1] : TVI_ROOT;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT;
+        insert.item.pszText = const_cast<char*>(node.Text.c_str());
+        HTREEITEM item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        parents.resize(std::min(depth, parents.size()));
+        parents.push_back(item);
+    }
 }
 
 void TPoolTemplate::BindControl(int index, const std::string& browseRoot)
@@ -489,7 +601,6 @@ void TPoolTemplate::BindControl(int index, const std::string& browseRoot)
     const std::string variable = control.BoundVariable();
     const bool bound = IsBound(control);
     const int tag = control.Tag();
-    (void)browseRoot;
     if (HasCaption(control.Kind) &&
         !(control.Kind == TControlKind::StaticText && tag >= 1 && tag <= 6))
         model_.Set(index, "Caption", ExpandVariables(CaptionTemplate(index, "Caption")));
@@ -576,6 +687,46 @@ void TPoolTemplate::BindControl(int index, const std::string& browseRoot)
         }
         break;
     }
+    case TControlKind::TreeView:
+    case TControlKind::CheckListBox:
+        if (tag == 1)
+            ShowFeatureTree(index);
+        break;
+    case TControlKind::HtmlViewer: {
+        // No renderer: the page's text in the read-only stand-in; no page, no text.
+        std::string page;
+        if (tag == 1 && ReadSupportFile("index", ".htm", page))
+            model_.Set(index, "Text", HtmlToText(page));
+        break;
+    }
+    case TControlKind::FileList:
+    case TControlKind::DirectoryList:
+    case TControlKind::DriveCombo:
+    case TControlKind::FilterCombo:
+    case TControlKind::ShellTree:
+    case TControlKind::ShellList:
+    case TControlKind::ShellCombo: {
+        // The variable's folder (or the folder of the file it names), the browse root for
+        // Tag 1, else the current folder.
+        std::string folder;
+        if (bound) {
+            const std::string value = GetVariable(variable);
+            if (DirectoryExists(value))
+                folder = value;
+            else if (const std::size_t slash = value.find_last_of('\\');
+                     slash != std::string::npos && DirectoryExists(value.substr(0, slash + 1)))
+                folder = value.substr(0, slash + 1);
+        }
+        if (tag == 1 && !browseRoot.empty())
+            folder = browseRoot;
+        if (folder.empty()) {
+            char current[MAX_PATH] = {};
+            const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+            folder = length > 0 && length < MAX_PATH ? current : "C:\\";
+        }
+        OpenFolder(index, folder);
+        break;
+    }
     default:
         break;
     }
@@ -614,14 +765,13 @@ void TPoolTemplate::RefreshFigures()
         const int tag = control.Tag();
         if (control.Kind != TControlKind::StaticText || tag < 2 || tag > 6)
             continue;
-        std::string text; // the feature figures (2, 3, 4, 6) come with the feature table
-        if (tag == 5) {
-            const std::string target = GetVariable("TARGETDIR");
-            ULARGE_INTEGER free{};
-            if (target.size() >= 3 &&
-                GetDiskFreeSpaceExA(target.substr(0, 3).c_str(), &free, nullptr, nullptr))
-                text = FormatSize(static_cast<long long>(free.QuadPart));
-        }
+        std::optional<long long> freeSpace;
+        const std::string target = GetVariable("TARGETDIR");
+        ULARGE_INTEGER free{};
+        if ((tag == 5 || tag == 6) && target.size() >= 3 &&
+            GetDiskFreeSpaceExA(target.substr(0, 3).c_str(), &free, nullptr, nullptr))
+            freeSpace = static_cast<long long>(free.QuadPart);
+        const std::string text = FigureText(tag, Features, SelectedFeaturePath, freeSpace);
         model_.Set(static_cast<int>(i), "Caption", text);
     }
 }
@@ -782,6 +932,28 @@ void TPoolTemplate::OnCommand(int index, int code)
         WriteVariable(index, lines, "ListBox1Click");
         break;
     }
+    case TControlKind::FileList:
+        if (code == LBN_SELCHANGE)
+            FolderChosen(index, "FileListBox1Change", false);
+        return;
+    case TControlKind::DirectoryList:
+        if (code == LBN_DBLCLK) {
+            const std::string folder =
+                SelectedPath(window, control, itemPaths_[static_cast<std::size_t>(index)]);
+            if (!folder.empty())
+                OpenFolder(index, folder);
+        }
+        if (code == LBN_SELCHANGE || code == LBN_DBLCLK)
+            FolderChosen(index, "DirectoryListBox1Change", true);
+        return;
+    case TControlKind::DriveCombo:
+    case TControlKind::ShellCombo:
+        if (code == CBN_SELCHANGE)
+            FolderChosen(index,
+                         control.Kind == TControlKind::DriveCombo ? "DriveComboBox1Change"
+                                                                  : "PTShellCombo1Change",
+                         true);
+        return;
     case TControlKind::ComboBox: {
         if (code == CBN_SELCHANGE) {
             const LRESULT selected = SendMessageA(window, CB_GETCURSEL, 0, 0);
@@ -889,11 +1061,41 @@ void TPoolTemplate::Browse(int index, bool toVariable)
         RefreshLiveControls();
         return;
     }
+    PutIntoTargetEdits(chosen);
+}
+
+// A chosen folder into every edit with Tag 2, with the remembered target's tail.
+void TPoolTemplate::PutIntoTargetEdits(const std::string& chosen)
+{
     const std::string text = BrowsedFolderText(chosen, rememberedTarget_, targetTail_);
     const auto& controls = model_.Controls();
     for (std::size_t i = 1; i < controls.size(); ++i)
         if (controls[i].Kind == TControlKind::Edit && controls[i].Tag() == 2)
             model_.Set(static_cast<int>(i), "Text", text); // its change handler writes it
+}
+
+void TPoolTemplate::OpenFolder(int index, const std::string& folder)
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    if (HWND window = ControlWindow(index))
+        itemPaths_[static_cast<std::size_t>(index)] =
+            FillFolderControl(window, control, WithBackslash(folder));
+}
+
+// A file or folder picked in a file, folder or drive control: its variable, the live
+// controls, and for a folder control with Tag 1 the target edits as after Browse.
+void TPoolTemplate::FolderChosen(int index, const char* handler, bool folderShown)
+{
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    const std::string path =
+        SelectedPath(ControlWindow(index), control, itemPaths_[static_cast<std::size_t>(index)]);
+    if (path.empty())
+        return;
+    WriteVariable(index, path, handler);
+    RefreshLiveControls();
+    if (folderShown && control.Tag() == 1)
+        PutIntoTargetEdits(path);
+    ApplyRules();
 }
 
 LRESULT CALLBACK TPoolTemplate::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -936,6 +1138,17 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             OnCommand(index, HIWORD(wParam));
         return 0;
     }
+    case WM_NEXTDLGCTL: {
+        // Tab inside a multi-line edit arrives here (the edit keeps the dialog keys for itself).
+        HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                     : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+        if (target && IsChild(window, target)) {
+            if (SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                SendMessageA(target, EM_SETSEL, 0, -1);
+            SetFocus(target);
+        }
+        return 0;
+    }
     case DM_GETDEFID:
         for (std::size_t i = 1; i < controls.size(); ++i)
             if (controls[i].Boolean("Default"))
@@ -957,14 +1170,61 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         const int index = indexOf(header->hwndFrom);
-        if (index <= 0 || EventsSuppressed() || !attached_)
+        if (index <= 0)
             return 0;
         TControlModel& control = controls[static_cast<std::size_t>(index)];
+        if (control.Kind == TControlKind::ShellTree && header->code == TVN_ITEMEXPANDINGA) {
+            const auto* change = reinterpret_cast<const NMTREEVIEWA*>(lParam);
+            ExpandFolderNode(header->hwndFrom, change->itemNew.hItem,
+                             itemPaths_[static_cast<std::size_t>(index)]);
+            return 0;
+        }
+        if (control.Kind == TControlKind::PageControl && header->code == TCN_SELCHANGE) {
+            // Pages turn whether or not the dialog writes variables.
+            const LRESULT page = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
+            int sheet = 0;
+            for (std::size_t k = 1; k < controls.size(); ++k)
+                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
+                    model_.Set(static_cast<int>(k), "Visible", PropertyBoolean(sheet++ == page));
+            return 0;
+        }
+        if (EventsSuppressed() || !attached_)
+            return 0;
+        if (control.Kind == TControlKind::ShellTree && header->code == TVN_SELCHANGEDA) {
+            FolderChosen(index, "PTShellTree1Change", true);
+        } else if (control.Kind == TControlKind::ShellList && header->code == NM_DBLCLK) {
+            const std::string path = SelectedPath(header->hwndFrom, control,
+                                                  itemPaths_[static_cast<std::size_t>(index)]);
+            if (!path.empty() && path.back() == '\\') {
+                OpenFolder(index, path);
+                WriteVariable(index, path, "PTShellList1FolderChanged");
+                RefreshLiveControls();
+                if (control.Tag() == 1)
+                    PutIntoTargetEdits(path);
+                ApplyRules();
+            }
+        } else if (control.Kind == TControlKind::ShellList && header->code == LVN_ITEMCHANGED) {
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
+                !(change->uOldState & LVIS_SELECTED))
+                FolderChosen(index, "PTShellList1Change", false);
+        }
         if (control.Kind == TControlKind::CheckListBox && header->code == LVN_ITEMCHANGED) {
             const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
             if (!(change->uChanged & LVIF_STATE) ||
                 ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) == 0)
                 return 0;
+            if (control.Tag() == 1) {
+                // The feature tree: the feature's state goes to the feature table.
+                if (Features && change->iItem >= 0 &&
+                    static_cast<std::size_t>(change->iItem) < featureTree_.size())
+                    Features->SetFeatureSelected(
+                        FeaturePath(featureTree_, static_cast<std::size_t>(change->iItem)),
+                        ListView_GetCheckState(header->hwndFrom, static_cast<UINT>(change->iItem)));
+                RefreshFigures();
+                ApplyRules();
+                return 0;
+            }
             std::string lines;
             const std::vector<std::string> items = control.Lines("Items");
             for (std::size_t i = 0; i < items.size(); ++i)
@@ -982,13 +1242,26 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             item.cchTextMax = sizeof text;
             SendMessageA(header->hwndFrom, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
             WriteVariable(index, text, "TreeView1Change");
+            if (control.Tag() == 1) {
+                // The selected feature: the node texts from the root down.
+                std::string path = text;
+                for (HTREEITEM node = reinterpret_cast<HTREEITEM>(
+                         SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_PARENT,
+                                      reinterpret_cast<LPARAM>(change->itemNew.hItem)));
+                     node; node = reinterpret_cast<HTREEITEM>(
+                               SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_PARENT,
+                                            reinterpret_cast<LPARAM>(node)))) {
+                    char parent[260] = {};
+                    item.hItem = node;
+                    item.pszText = parent;
+                    SendMessageA(header->hwndFrom, TVM_GETITEMA, 0,
+                                 reinterpret_cast<LPARAM>(&item));
+                    path = std::string(parent) + "\\" + path;
+                }
+                SelectedFeaturePath = path;
+                RefreshFigures();
+            }
             ApplyRules();
-        } else if (control.Kind == TControlKind::PageControl && header->code == TCN_SELCHANGE) {
-            const LRESULT page = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
-            int sheet = 0;
-            for (std::size_t k = 1; k < controls.size(); ++k)
-                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
-                    model_.Set(static_cast<int>(k), "Visible", PropertyBoolean(sheet++ == page));
         }
         return 0;
     }
@@ -1008,6 +1281,10 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         FillRect(reinterpret_cast<HDC>(wParam), &client, brushOf_[0]);
         return 1;
     }
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED)
+            Relayout(false);
+        break;
     case WM_TIMER:
         if (wParam == kTimer1 && OnTimer)
             OnTimer(*this);

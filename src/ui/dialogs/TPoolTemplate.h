@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "DialogFeatures.h"
+#include "DialogLayout.h"
 #include "DialogModel.h"
 #include "DialogRules.h"
 #include "RunnerUI.h"
@@ -58,6 +60,10 @@ public:
     bool InstallerMode = false;
     bool InstallerStarted = false;
     bool SkipNextTick = false;
+    // The product's features for the feature trees and figures (null: none yet), and the
+    // path of the feature selected in a Tag 1 tree view.
+    IDialogFeatures* Features = nullptr;
+    std::string SelectedFeaturePath;
 
     // Timer1 (1000 ms, on from creation): its tick handler, set by the dialog host.
     std::function<void(TPoolTemplate&)> OnTimer;
@@ -69,6 +75,9 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void Build();
+    RECT ShownRect(int index, const TLayoutRect& place) const;
+    void Relayout(bool always);
+    void ApplyVisibility();
     void FitLabel(int index);
     int Scale(long long value) const;
     HFONT FontOf(int index);
@@ -76,13 +85,19 @@ private:
     void OnAction(int index);
     void ConfirmCancel(int index);
     void Browse(int index, bool toVariable);
+    void PutIntoTargetEdits(const std::string& chosen);
+    void OpenFolder(int index, const std::string& folder);
+    void FolderChosen(int index, const char* handler, bool folderShown);
     void WriteVariable(int index, const std::string& value, const char* handler);
     void AfterEdit(int index);
     void RefreshFigures();
     void RefreshLiveControls();
     void BindControl(int index, const std::string& browseRoot);
     std::string CaptionTemplate(int index, const std::string& property);
+    bool ReadSupportFile(const std::string& base, const std::string& extension,
+                         std::string& text) const;
     void LoadSupportText(int index, const char* base);
+    void ShowFeatureTree(int index);
     HWND ControlWindow(int index) const { return controls_[static_cast<std::size_t>(index)]; }
 
     std::string hint_;
@@ -90,8 +105,10 @@ private:
     TDialogModel model_;
     std::vector<TDialogRule> rules_;
     UniqueWindow window_;
-    std::vector<HWND> controls_; // by model index; [0] is the form
-    std::vector<HFONT> fonts_;   // by model index
+    std::vector<HWND> controls_;                      // by model index; [0] is the form
+    std::vector<std::vector<std::string>> itemPaths_; // file and folder controls' items
+    std::vector<TFeatureNode> featureTree_;           // as the Tag 1 feature tree shows it
+    std::vector<HFONT> fonts_;                        // by model index
     std::vector<UniqueGdiObject> ownedFonts_;
     std::vector<UniqueGdiObject> bitmaps_;
     std::vector<COLORREF> backColours_;
@@ -100,6 +117,8 @@ private:
     std::vector<HBRUSH> brushOf_;
     int dpi_ = 96;
     int designDpi_ = 96;
+    long layoutWidth_ = 0; // the client size the controls are placed for, in design units
+    long layoutHeight_ = 0;
     bool attached_ = false;
     int rulesDepth_ = 0;
     bool timerOn_ = false;
@@ -111,8 +130,9 @@ private:
 bool EventsSuppressed();
 void SetEventsSuppressed(bool on);
 
-// Turns the Picture.Data of an image into a bitmap (bitmap pictures; other kinds give
-// null, the image stays empty).
-HBITMAP PictureBitmap(const std::string& pictureData);
+// Turns the Picture.Data of an image into a bitmap: bitmaps, icons, PNG, JPEG and GIF
+// pictures, transparent parts drawn over `background`; null for anything else (the image
+// stays empty).
+HBITMAP PictureBitmap(const std::string& pictureData, COLORREF background);
 
 } // namespace ovd

@@ -1,12 +1,17 @@
 // The demo's wizard pages in a whole setup under Wine, driven like a user would: forward
 // and back with the values kept, the licence rule on Next, Cancel asked and confirmed,
-// a non-waiting page hidden again, and the silent run through the wizard. A screenshot of
-// every page lands in the build tree.
+// a non-waiting page hidden again, the keyboard (focus, Tab, Enter, Escape), the same
+// layout at 96 and 144 dpi, and the silent run through the wizard. A screenshot of every
+// page lands in the build tree.
 #include "UiDriver.h"
 #include "ovdtest.h"
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -90,6 +95,7 @@ const char kWelcome[] = "Ordovan Demo Setup";
 const char kLicence[] = "Ordovan Demo Setup - Licence Agreement";
 const char kFolder[] = "Ordovan Demo Setup - Destination Folder";
 const char kOptions[] = "Ordovan Demo Setup - Options";
+const char kProgress[] = "Ordovan Demo Setup - Installing";
 const char kFinish[] = "Ordovan Demo Setup";
 
 TEST_F(DialogsE2E, WalkForwardAndBackKeepsWhatWasEntered)
@@ -141,7 +147,18 @@ TEST_F(DialogsE2E, WalkForwardAndBackKeepsWhatWasEntered)
     EXPECT_FALSE(IsChecked(Button(page, "Typical")));
     Press(Button(page, "Next >"));
 
-    // The progress page shown without waiting, hidden again; then the finish page.
+    // The progress page shown without waiting stays on screen, owns the script's message
+    // box and shows PROGRESS; "Hide Dialog" takes it away; then the finish page.
+    HWND progress = Page(kProgress);
+    ASSERT_TRUE(progress);
+    HWND box = WaitForWindowOf(pid_, "#32770", "Installing", kPageTimeout);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), progress);
+    HWND bar = Controls(progress, "msctls_progress32").at(0);
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) == 50; }, 5000));
+    SaveScreenshot("wizard-5-progress");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsShown(progress); }, kPageTimeout));
     HWND finish = WaitForWindowOf(pid_, kPageClass, kFinish, kPageTimeout);
     ASSERT_TRUE(finish);
     ASSERT_TRUE(WaitUntil([&] { return FindControl(finish, "Button", "Finish") != nullptr; },
@@ -202,6 +219,157 @@ TEST_F(DialogsE2E, SilentRunGoesThroughTheWizardWithoutAWindow)
     };
     for (const auto& [name, value] : expected)
         EXPECT_EQ(written.count(name) ? written.at(name) : "<missing>", value) << name;
+}
+
+TEST_F(DialogsE2E, KeyboardFocusFollowsTheTabOrderAndTheDefaultButton)
+{
+    HANDLE engine = Start();
+    ASSERT_TRUE(engine);
+    HWND page = Page(kWelcome);
+    ASSERT_TRUE(page);
+    const auto focusMovesTo = [&](HWND control) {
+        return WaitUntil([&] { return FocusOf(page) == control; }, 5000);
+    };
+    HWND next = Button(page, "Next >");
+    HWND cancel = Button(page, "Cancel");
+    EXPECT_TRUE(focusMovesTo(next)) << "the default button has the focus";
+    // Back is disabled: Tab goes round Next and Cancel.
+    for (HWND control : {cancel, next}) {
+        PressKey(page, VK_TAB);
+        EXPECT_TRUE(focusMovesTo(control)) << TextOf(control);
+    }
+    PressKey(page, VK_RETURN); // Enter presses the default button
+    page = Page(kLicence);
+    ASSERT_TRUE(page);
+    // Next is disabled until the box is checked: the first control in tab order has the
+    // focus, and Tab leaves the licence text too.
+    HWND memo = Controls(page, "Edit").at(0);
+    HWND accept = Button(page, "I accept the terms of the licence agreement");
+    EXPECT_TRUE(focusMovesTo(memo));
+    for (HWND control : {accept, Button(page, "< Back"), Button(page, "Cancel"), memo, accept}) {
+        PressKey(page, VK_TAB);
+        EXPECT_TRUE(focusMovesTo(control)) << TextOf(control);
+    }
+    PressKey(page, VK_ESCAPE); // Escape presses the cancel button, which asks
+    HWND box = WaitForWindowOf(pid_, "#32770", "", kPageTimeout);
+    ASSERT_TRUE(box);
+    PostMessageA(box, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(WaitForExitCode(engine), 5u);
+}
+
+// The screen resolution of the prefix (HKCU\Control Panel\Desktop LogPixels), which each
+// program reads when it starts; the old value comes back when the guard goes.
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi)
+    {
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD type = 0, size = sizeof old_;
+        had_ = RegQueryValueExA(key_, "LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old_),
+                                &size) == ERROR_SUCCESS &&
+               type == REG_DWORD;
+        RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof dpi);
+    }
+    ~ScreenDpi()
+    {
+        if (!key_)
+            return;
+        if (had_)
+            RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
+                           sizeof old_);
+        else
+            RegDeleteValueA(key_, "LogPixels");
+        RegCloseKey(key_);
+    }
+    ScreenDpi(const ScreenDpi&) = delete;
+    ScreenDpi& operator=(const ScreenDpi&) = delete;
+    bool Set() const { return key_ != nullptr; }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
+struct ControlPlace {
+    std::string Text;
+    RECT Rect;
+};
+
+struct PageLayout {
+    RECT Client{};
+    std::vector<ControlPlace> Controls;
+};
+
+PageLayout Measure(HWND page)
+{
+    PageLayout layout;
+    GetClientRect(page, &layout.Client);
+    for (HWND control : Controls(page, ""))
+        if (IsShown(control))
+            layout.Controls.push_back({TextOf(control), RectIn(page, control)});
+    return layout;
+}
+
+TEST_F(DialogsE2E, LayoutInLogicalUnitsIsTheSameAt96And144Dpi)
+{
+    // Labels that size themselves to their text: only their place is compared, since the
+    // fonts' widths do not scale exactly.
+    const std::vector<std::string> fitted = {"Welcome to the Ordovan Demo Setup Wizard",
+                                             "Please read the following licence agreement "
+                                             "carefully."};
+    std::map<DWORD, std::vector<PageLayout>> pages;
+    for (const DWORD dpi : {96u, 144u}) {
+        ScreenDpi screen(dpi);
+        ASSERT_TRUE(screen.Set());
+        HANDLE engine = Start();
+        ASSERT_TRUE(engine);
+        HWND page = Page(kWelcome);
+        ASSERT_TRUE(page);
+        pages[dpi].push_back(Measure(page));
+        SaveScreenshot("wizard-dpi" + std::to_string(dpi) + "-welcome");
+        page = Move(page, "Next >", kLicence);
+        ASSERT_TRUE(page);
+        pages[dpi].push_back(Measure(page));
+        SaveScreenshot("wizard-dpi" + std::to_string(dpi) + "-licence");
+        Press(Button(page, "Cancel"));
+        HWND box = WaitForWindowOf(pid_, "#32770", "", kPageTimeout);
+        ASSERT_TRUE(box);
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+        EXPECT_EQ(WaitForExitCode(engine), 5u);
+    }
+    const auto logical = [](LONG pixels, DWORD dpi) { return pixels * 96.0 / dpi; };
+    const auto alike = [&](LONG at96, LONG at144) {
+        return std::abs(logical(at96, 96) - logical(at144, 144)) <= 1.0;
+    };
+    ASSERT_EQ(pages[96].size(), pages[144].size());
+    for (std::size_t p = 0; p < pages[96].size(); ++p) {
+        const PageLayout& low = pages[96][p];
+        const PageLayout& high = pages[144][p];
+        EXPECT_GT(high.Client.right, low.Client.right * 14 / 10) << "the page grew at 144 dpi";
+        EXPECT_TRUE(alike(low.Client.right, high.Client.right)) << "page " << p;
+        EXPECT_TRUE(alike(low.Client.bottom, high.Client.bottom)) << "page " << p;
+        ASSERT_EQ(low.Controls.size(), high.Controls.size()) << "page " << p;
+        for (std::size_t c = 0; c < low.Controls.size(); ++c) {
+            const ControlPlace& a = low.Controls[c];
+            const ControlPlace& b = high.Controls[c];
+            EXPECT_EQ(a.Text, b.Text);
+            const bool sized = std::find(fitted.begin(), fitted.end(), a.Text) == fitted.end();
+            EXPECT_TRUE(alike(a.Rect.left, b.Rect.left) && alike(a.Rect.top, b.Rect.top) &&
+                        (!sized || (alike(a.Rect.right, b.Rect.right) &&
+                                    alike(a.Rect.bottom, b.Rect.bottom))))
+                << "page " << p << " control \"" << a.Text << "\": " << a.Rect.left << ","
+                << a.Rect.top << "-" << a.Rect.right << "," << a.Rect.bottom << " at 96 dpi, "
+                << b.Rect.left << "," << b.Rect.top << "-" << b.Rect.right << "," << b.Rect.bottom
+                << " at 144 dpi";
+        }
+    }
 }
 
 } // namespace

@@ -68,5 +68,24 @@ TEST(DialogFigures, BrowsedFolderKeepsTheTargetTail)
         EXPECT_EQ(BrowsedFolderText(c.chosen, c.remembered, tail), c.expected) << c.chosen;
 }
 
+TEST(DialogFigures, FilterListsAndFolderChains)
+{
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(FilterItems("Text files (*.txt)|*.txt|All files|*.*"),
+              (Pairs{{"Text files (*.txt)", "*.txt"}, {"All files", "*.*"}}));
+    EXPECT_EQ(FilterItems("Pictures|*.bmp;*.png"), (Pairs{{"Pictures", "*.bmp;*.png"}}));
+    EXPECT_EQ(FilterItems("*.txt"), (Pairs{{"*.txt", "*.txt"}}));
+    EXPECT_EQ(FilterItems(""), (Pairs{{"All files (*.*)", "*.*"}}));
+
+    using Chain = std::vector<std::string>;
+    EXPECT_EQ(FolderChain("C:\\Program Files\\Demo"),
+              (Chain{"C:\\", "C:\\Program Files\\", "C:\\Program Files\\Demo\\"}));
+    EXPECT_EQ(FolderChain("C:\\"), (Chain{"C:\\"}));
+    EXPECT_EQ(FolderChain("\\\\server\\share\\dir\\"),
+              (Chain{"\\\\server\\share\\", "\\\\server\\share\\dir\\"}));
+    EXPECT_EQ(FolderChain("\\\\server"), Chain{});
+    EXPECT_EQ(FolderChain(""), Chain{});
+}
+
 } // namespace
 } // namespace ovd

@@ -395,6 +395,17 @@ TEST(RunnerWizard, BackAndCancelNavigate)
     EXPECT_EQ(h.ui.DialogsShown, (std::vector<long>{2, 8, 2, 8}));
     EXPECT_EQ(Joined(Probes()), "before done");
     EXPECT_EQ(ovd::GetVariable("WIZARD"), "CANCEL");
+
+    // Back or Cancel on the first page leaves the loop after its own End (not the End of
+    // a block inside it), the result kept.
+    for (const char* last : {"BACK", "CANCEL"}) {
+        Harness first(WizardScript());
+        first.ui.DialogAnswers = {"NEXT", "BACK", last};
+        first.Run();
+        EXPECT_EQ(first.ui.DialogsShown, (std::vector<long>{2, 8, 2})) << last;
+        EXPECT_EQ(Joined(Probes()), "before done") << last;
+        EXPECT_EQ(ovd::GetVariable("WIZARD"), last);
+    }
 }
 
 // "Display Dialog" outside a wizard loop: skip condition, waiting and non-waiting display,

@@ -1,6 +1,7 @@
 // Runtime dialogs under Wine: every control class a dialog may hold becomes a window (or,
 // for glass, none) without a crash; properties written by name reach the window at once;
-// binding by Hint fills controls from variables and writes back on change.
+// binding by Hint fills controls from variables and writes back on change; images show
+// their bitmap, icon, PNG and JPEG pictures.
 #include "TPoolTemplate.h"
 
 #include "FormFile.h"
@@ -8,7 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+#include <objidl.h>
+#include <wincodec.h>
+
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace ovd {
 namespace {
@@ -163,6 +173,509 @@ TEST(Dialogs, BindingAndPropertiesFollowEachOther)
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(next), BN_CLICKED),
                  reinterpret_cast<LPARAM>(next));
     EXPECT_EQ(form.ResultCode, kResultNext);
+}
+
+// Pictures as form files hold them, encoded here by the system's imaging component: an 8x8
+// picture, red on the left, transparent (or, for JPEG, blue) on the right.
+std::string Encoded(const GUID& container, bool alpha)
+{
+    IWICImagingFactory* factory = nullptr;
+    IStream* stream = nullptr;
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    std::string bytes;
+    std::vector<BYTE> pixels(8 * 8 * 4);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            BYTE* p = &pixels[static_cast<std::size_t>((y * 8 + x) * 4)];
+            const bool left = x < 4;
+            p[0] = left ? 0 : 255; // B
+            p[1] = 0;
+            p[2] = left ? 255 : 0; // R
+            p[3] = left || !alpha ? 255 : 0;
+        }
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+        SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) &&
+        SUCCEEDED(factory->CreateEncoder(container, nullptr, &encoder)) &&
+        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
+        SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize(8, 8))) {
+        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+        frame->SetPixelFormat(&format);
+        std::vector<BYTE> written = pixels;
+        UINT bytesPerPixel = 4;
+        if (format == GUID_WICPixelFormat24bppBGR) {
+            written.clear();
+            bytesPerPixel = 3;
+            for (std::size_t i = 0; i < pixels.size(); i += 4)
+                written.insert(written.end(), pixels.begin() + static_cast<long>(i),
+                               pixels.begin() + static_cast<long>(i) + 3);
+        }
+        if (SUCCEEDED(frame->WritePixels(8, 8 * bytesPerPixel, static_cast<UINT>(written.size()),
+                                         written.data())) &&
+            SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit())) {
+            HGLOBAL memory = nullptr;
+            GetHGlobalFromStream(stream, &memory);
+            STATSTG stat{};
+            stream->Stat(&stat, STATFLAG_NONAME);
+            const char* data = static_cast<const char*>(GlobalLock(memory));
+            bytes.assign(data, static_cast<std::size_t>(stat.cbSize.QuadPart));
+            GlobalUnlock(memory);
+        }
+    }
+    for (IUnknown* object : std::initializer_list<IUnknown*>{frame, encoder, stream, factory})
+        if (object)
+            object->Release();
+    return bytes;
+}
+
+// An icon file with one 8x8 32-bit image of the same picture.
+std::string Icon()
+{
+    std::string icon;
+    const auto put = [&](std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            icon += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    const std::uint32_t image = 40 + 8 * 8 * 4 + 8 * 4;
+    put(0, 2), put(1, 2), put(1, 2);                          // icon directory, one image
+    put(8, 1), put(8, 1), put(0, 1), put(0, 1);               // 8x8, no palette
+    put(1, 2), put(32, 2), put(image, 4), put(22, 4);         // planes, bits, size, offset
+    put(40, 4), put(8, 4), put(16, 4), put(1, 2), put(32, 2); // header: height doubled
+    for (int i = 0; i < 6; ++i)
+        put(0, 4);
+    for (int y = 0; y < 8; ++y) // bottom-up rows
+        for (int x = 0; x < 8; ++x)
+            put(x < 4 ? 0xFFFF0000u : 0x00000000u, 4);
+    for (int y = 0; y < 8; ++y)
+        put(0, 4); // the mask: the alpha channel decides
+    return icon;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i % 32 == 0)
+            hex += "\n    ";
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
+std::string Sized(const std::string& file)
+{
+    const auto size = static_cast<std::uint32_t>(file.size());
+    return std::string(reinterpret_cast<const char*>(&size), 4) + file;
+}
+
+TEST(Dialogs, ImagesShowIconPngAndJpegPictures)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const std::string png = Encoded(GUID_ContainerFormatPng, true);
+    const std::string jpeg = Encoded(GUID_ContainerFormatJpeg, false);
+    ASSERT_FALSE(png.empty());
+    ASSERT_FALSE(jpeg.empty());
+    struct Case {
+        const char* what;
+        std::string data; // Picture.Data: class name, then the picture
+        bool shown;
+        COLORREF right; // the right half over a green control
+    };
+    const std::vector<Case> cases = {
+        {"PNG", std::string("\x09TPngImage") + png, true, RGB(0, 255, 0)},
+        {"JPEG", std::string("\x0ATJPEGImage") + Sized(jpeg), true, RGB(0, 0, 255)},
+        {"icon", std::string("\x05TIcon") + Icon(), true, RGB(0, 255, 0)},
+        {"truncated PNG", std::string("\x09TPngImage") + png.substr(0, png.size() / 2), false, 0},
+        {"unknown bytes", std::string("\x08TUnknown") + "not a picture", false, 0},
+        {"size beyond the data", std::string("\x0ATJPEGImage") + Sized(jpeg).substr(0, 40), false,
+         0},
+    };
+    for (const Case& c : cases) {
+        const std::string form = "object Pic: TPoolTemplate\n  ClientWidth = 100\n"
+                                 "  ClientHeight = 100\n  object Image1: TImage\n"
+                                 "    Left = 0\n    Top = 0\n    Width = 8\n    Height = 8\n"
+                                 "    Color = clLime\n    Picture.Data = {" +
+                                 Hex(c.data) + "}\n  end\nend\n";
+        TPoolTemplate dialog("Pic.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+        HWND image = FindWindowExA(dialog.Window(), nullptr, "Static", nullptr);
+        ASSERT_TRUE(image) << c.what;
+        auto* bitmap =
+            reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        EXPECT_EQ(bitmap != nullptr, c.shown) << c.what;
+        if (!bitmap || !c.shown)
+            continue;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        const auto close = [](COLORREF a, COLORREF b) {
+            return std::abs(GetRValue(a) - GetRValue(b)) < 40 &&
+                   std::abs(GetGValue(a) - GetGValue(b)) < 40 &&
+                   std::abs(GetBValue(a) - GetBValue(b)) < 40;
+        };
+        EXPECT_TRUE(close(GetPixel(dc, 1, 4), RGB(255, 0, 0))) << c.what << " left";
+        EXPECT_TRUE(close(GetPixel(dc, 6, 4), c.right)) << c.what << " right";
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    CoUninitialize();
+}
+
+// The file, folder and drive controls list a folder of the machine and write what the user
+// picks; a folder control with Tag 1 fills the target edits as Browse does.
+TEST(Dialogs, FolderControlsListAndWriteTheChoice)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "ovd-folders-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA((folder + "Sub").c_str(), nullptr);
+    for (const char* file : {"b.txt", "a.txt", "c.log"}) {
+        HANDLE created = CreateFileA((folder + file).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CloseHandle(created);
+    }
+    Variables().ClearVariables();
+    DefineVariable("PICKED", folder, "Initialization");
+    DefineVariable("FOLDER", folder, "Initialization");
+    // The browse root (the target's first existing folder) is the test folder: the Tag 1
+    // folder list opens it.
+    DefineVariable("TARGETDIR", folder + "No Such Place\\App\\", "Initialization");
+    const std::string form = R"(object Folders: TPoolTemplate
+  ClientWidth = 600
+  ClientHeight = 400
+  object Files: TFileListBox
+    Left = 0
+    Top = 0
+    Width = 150
+    Height = 100
+    Hint = 'PICKED'
+    Mask = '*.txt'
+  end
+  object Dirs: TDirectoryListBox
+    Left = 150
+    Top = 0
+    Width = 150
+    Height = 100
+    Hint = 'FOLDER'
+    Tag = 1
+  end
+  object Drives: TDriveComboBox
+    Left = 300
+    Top = 0
+    Width = 150
+    Height = 21
+    Hint = 'FOLDER'
+  end
+  object Filters: TFilterComboBox
+    Left = 450
+    Top = 0
+    Width = 150
+    Height = 21
+    Filter = 'Text files|*.txt|All files|*.*'
+  end
+  object Tree: TPTShellTree
+    Left = 0
+    Top = 100
+    Width = 300
+    Height = 200
+    Hint = 'FOLDER'
+  end
+  object List: TPTShellList
+    Left = 300
+    Top = 100
+    Width = 300
+    Height = 200
+    Hint = 'FOLDER'
+  end
+  object Target: TEdit
+    Left = 0
+    Top = 320
+    Width = 300
+    Height = 21
+    Hint = 'TARGETDIR'
+    Tag = 2
+  end
+end
+)";
+    TPoolTemplate dialog("Folders.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    dialog.Prepare();
+    HWND window = dialog.Window();
+    const auto child = [&](const char* cls, int nth) {
+        HWND found = nullptr;
+        for (int i = 0; i <= nth; ++i)
+            found = FindWindowExA(window, found, cls, nullptr);
+        return found;
+    };
+    const auto listText = [](HWND list, int item) {
+        char text[260] = {};
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    HWND files = child("ListBox", 0);
+    HWND dirs = child("ListBox", 1);
+    ASSERT_TRUE(files && dirs);
+    ASSERT_EQ(SendMessageA(files, LB_GETCOUNT, 0, 0), 2) << "the mask keeps the .txt files";
+    EXPECT_EQ(listText(files, 0), "a.txt");
+    EXPECT_EQ(listText(files, 1), "b.txt");
+    const LRESULT open = SendMessageA(dirs, LB_GETCURSEL, 0, 0);
+    EXPECT_EQ(listText(dirs, static_cast<int>(open)).find_first_not_of(' '),
+              listText(dirs, static_cast<int>(open)).find("ovd-folders-"))
+        << "the open folder is selected";
+    const LRESULT count = SendMessageA(dirs, LB_GETCOUNT, 0, 0);
+    EXPECT_NE(listText(dirs, static_cast<int>(count - 1)).find("Sub"), std::string::npos);
+    HWND drives = child("ComboBox", 0);
+    HWND filters = child("ComboBox", 1);
+    char text[260] = {};
+    SendMessageA(drives, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(std::string(text).substr(0, 2),
+              std::string(1, static_cast<char>(std::tolower(folder[0]))) + ":");
+    EXPECT_EQ(SendMessageA(filters, CB_GETCOUNT, 0, 0), 2);
+    HWND list = child("SysListView32", 0);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4) << "Sub and the three files";
+    HWND tree = child("SysTreeView32", 0);
+    ASSERT_TRUE(tree);
+    TVITEMA node{};
+    node.mask = TVIF_TEXT;
+    node.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    node.pszText = text;
+    node.cchTextMax = sizeof text;
+    ASSERT_TRUE(SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&node)));
+    EXPECT_EQ(std::string(text).rfind("ovd-folders-", 0), 0u) << "the open folder's node";
+
+    // Picking a file writes its path; picking Sub in the Tag 1 folder list writes the folder
+    // and puts it, with the target's tail, into the Tag 2 edit.
+    SendMessageA(files, LB_SETCURSEL, 1, 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(files), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(files));
+    EXPECT_EQ(GetVariable("PICKED"), folder + "b.txt");
+    SendMessageA(dirs, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dirs), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(dirs));
+    EXPECT_EQ(GetVariable("FOLDER"), folder + "Sub\\");
+    EXPECT_EQ(GetVariable("TARGETDIR"), folder + "Sub\\No Such Place\\App\\");
+
+    for (const char* file : {"a.txt", "b.txt", "c.log"})
+        DeleteFileA((folder + file).c_str());
+    RemoveDirectoryA((folder + "Sub").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Without a renderer the HTML viewer shows its page's text, read-only; without a page, and
+// for the Flash frame, nothing.
+TEST(Dialogs, HtmlViewerShowsThePageTextAndFlashStaysEmpty)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "ovd-html-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string page = "<html><title>Demo</title><body><p>Hello &amp; welcome</p>"
+                             "<script>alert(1)</script></body></html>";
+    HANDLE file = CreateFileA((folder + "index.htm").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, page.data(), static_cast<DWORD>(page.size()), &written, nullptr);
+    CloseHandle(file);
+    Variables().ClearVariables();
+    const std::string form = "object Web: TPoolTemplate\n  ClientWidth = 300\n"
+                             "  ClientHeight = 200\n"
+                             "  object Viewer: THTMLViewer\n    Width = 300\n    Height = 100\n"
+                             "    Tag = 1\n  end\n"
+                             "  object Plain: THTMLViewer\n    Top = 100\n    Width = 300\n"
+                             "    Height = 50\n  end\n"
+                             "  object Movie: TFlashFrame\n    Top = 150\n    Width = 300\n"
+                             "    Height = 50\n    Tag = 1\n  end\nend\n";
+    TPoolTemplate dialog(folder + "Web.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    EXPECT_NO_THROW(dialog.Prepare());
+    HWND viewer = FindWindowExA(dialog.Window(), nullptr, "Edit", nullptr);
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(TextOf(viewer), "Demo\r\n\r\nHello & welcome");
+    EXPECT_TRUE(GetWindowLongA(viewer, GWL_STYLE) & ES_READONLY);
+    HWND plain = FindWindowExA(dialog.Window(), viewer, "Edit", nullptr);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(TextOf(plain), "") << "no Tag 1, no page";
+    DeleteFileA((folder + "index.htm").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+// A sizeable form resized by the user: the anchored and aligned controls follow.
+TEST(Dialogs, ResizedFormMovesAnchoredControls)
+{
+    Variables().ClearVariables();
+    const char* form = R"(object Sizes: TPoolTemplate
+  BorderStyle = bsSizeable
+  ClientWidth = 300
+  ClientHeight = 200
+  PixelsPerInch = 96
+  object Footer: TPanel
+    Top = 160
+    Width = 300
+    Height = 40
+    Align = alBottom
+    object Done: TButton
+      Left = 215
+      Top = 8
+      Width = 75
+      Height = 25
+      Anchors = [akRight, akBottom]
+      Caption = 'Done'
+    end
+  end
+  object Field: TEdit
+    Left = 10
+    Top = 10
+    Width = 280
+    Height = 21
+    Anchors = [akLeft, akTop, akRight]
+  end
+end
+)";
+    TPoolTemplate dialog("Sizes.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    HWND window = dialog.Window();
+    HWND done = FindWindowExA(window, nullptr, "Button", "Done");
+    HWND name = FindWindowExA(window, nullptr, "Edit", nullptr);
+    ASSERT_TRUE(done && name);
+    const auto rectOf = [&](HWND control) {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    RECT client;
+    GetClientRect(window, &client);
+    const RECT doneBefore = rectOf(done);
+    const RECT nameBefore = rectOf(name);
+    EXPECT_EQ(client.right - doneBefore.right, nameBefore.left) << "10 units from the right";
+    // 100 units wider and 50 higher, in this screen's pixels.
+    HDC screen = GetDC(nullptr);
+    const int dx = MulDiv(100, GetDeviceCaps(screen, LOGPIXELSX), 96);
+    const int dy = MulDiv(50, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + dx,
+                 frame.bottom - frame.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT doneAfter = rectOf(done);
+    const RECT nameAfter = rectOf(name);
+    EXPECT_NEAR(doneAfter.left - doneBefore.left, dx, 1);
+    EXPECT_NEAR(doneAfter.top - doneBefore.top, dy, 1);
+    EXPECT_EQ(doneAfter.right - doneAfter.left, doneBefore.right - doneBefore.left);
+    EXPECT_EQ(nameAfter.left, nameBefore.left);
+    EXPECT_NEAR((nameAfter.right - nameAfter.left) - (nameBefore.right - nameBefore.left), dx, 1);
+}
+
+// A top bar hidden by a rule gives its room to the bar below it, and takes it back.
+TEST(Dialogs, HiddenAlignedBarGivesUpItsRoom)
+{
+    Variables().ClearVariables();
+    const char* form = R"(object Bars: TPoolTemplate
+  ClientWidth = 300
+  ClientHeight = 200
+  PixelsPerInch = 96
+  object Banner: TPanel
+    Top = 0
+    Width = 300
+    Height = 30
+    Align = alTop
+    Caption = 'Banner'
+  end
+  object Header: TPanel
+    Top = 30
+    Width = 300
+    Height = 20
+    Align = alTop
+    Caption = 'Header'
+  end
+end
+)";
+    TPoolTemplate dialog("Bars.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    HWND header = FindWindowExA(dialog.Window(), nullptr, "Static", "Header");
+    ASSERT_TRUE(header);
+    const auto top = [&] {
+        RECT rect;
+        GetWindowRect(header, &rect);
+        MapWindowPoints(nullptr, dialog.Window(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect.top;
+    };
+    const LONG below = top();
+    EXPECT_GT(below, 0);
+    EXPECT_TRUE(dialog.Model().Write("Banner", "Visible", "False"));
+    EXPECT_EQ(top(), 0);
+    EXPECT_TRUE(dialog.Model().Write("Banner", "Visible", "True"));
+    EXPECT_EQ(top(), below);
+}
+
+// Controls on a page control's sheets show only on the active page, and those of a hidden
+// panel not at all.
+TEST(Dialogs, OnlyTheActivePageAndVisibleHoldersShowTheirControls)
+{
+    Variables().ClearVariables();
+    const char* form = R"(object Paged: TPoolTemplate
+  ClientWidth = 300
+  ClientHeight = 200
+  object Pages: TPageControl
+    Width = 300
+    Height = 150
+    ActivePage = Second
+    object First: TTabSheet
+      Caption = 'First'
+      object OnFirst: TEdit
+        Width = 100
+        Height = 21
+      end
+    end
+    object Second: TTabSheet
+      Caption = 'Second'
+      object OnSecond: TEdit
+        Width = 100
+        Height = 21
+      end
+    end
+  end
+  object Holder: TPanel
+    Top = 160
+    Width = 300
+    Height = 40
+    Visible = False
+    object Inside: TButton
+      Width = 75
+      Height = 25
+      Caption = 'Inside'
+    end
+  end
+end
+)";
+    TPoolTemplate dialog("Paged.dfm", TDialogModel::FromForm(LoadForm(form)), {});
+    HWND window = dialog.Window();
+    ShowWindow(window, SW_SHOW);
+    HWND pages = FindWindowExA(window, nullptr, "SysTabControl32", nullptr);
+    HWND onFirst = FindWindowExA(window, nullptr, "Edit", nullptr);
+    HWND onSecond = FindWindowExA(window, onFirst, "Edit", nullptr);
+    HWND inside = FindWindowExA(window, nullptr, "Button", "Inside");
+    ASSERT_TRUE(pages && onFirst && onSecond && inside);
+    EXPECT_EQ(SendMessageA(pages, TCM_GETCURSEL, 0, 0), 1) << "ActivePage";
+    EXPECT_FALSE(IsWindowVisible(onFirst));
+    EXPECT_TRUE(IsWindowVisible(onSecond));
+    EXPECT_FALSE(IsWindowVisible(inside)) << "its panel is hidden";
+
+    // The user picks the first tab.
+    SendMessageA(pages, TCM_SETCURSEL, 0, 0);
+    NMHDR change{pages, static_cast<UINT_PTR>(GetDlgCtrlID(pages)),
+                 static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(window, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    EXPECT_TRUE(IsWindowVisible(onFirst));
+    EXPECT_FALSE(IsWindowVisible(onSecond));
+
+    // A rule shows the panel: its button comes with it.
+    EXPECT_TRUE(dialog.Model().Write("Holder", "Visible", "True"));
+    EXPECT_TRUE(IsWindowVisible(inside));
+    ShowWindow(window, SW_HIDE);
 }
 
 } // namespace
