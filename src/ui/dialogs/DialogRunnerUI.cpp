@@ -111,6 +111,7 @@ void TDialogRunnerUI::LoadDialog(const std::string& dialogFile, const std::strin
                                      : what);
     }
     form->OnTimer = [this](TPoolTemplate& timed) { Tick(timed); };
+    form->TranslateCaption = TranslateCaption;
     for (const TControlModel& control : form->Model().Controls()) {
         const std::string variable = control.BoundVariable();
         if (control.Kind != TControlKind::Form && !variable.empty() &&

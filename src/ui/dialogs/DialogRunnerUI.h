@@ -46,6 +46,8 @@ public:
     TPoolTemplate* CurrentDialog();
     // The installer launcher's thread, started by the armed dialog's Timer1.
     std::function<void()> CreateInstallerThread;
+    // Handed to every dialog loaded afterwards (TPoolTemplate::TranslateCaption).
+    std::function<std::string(const std::string& key, const std::string& text)> TranslateCaption;
 
 private:
     TPoolTemplate& Prepared(long line);

@@ -455,14 +455,16 @@ void TPoolTemplate::EnableTimer(bool on)
 std::string TPoolTemplate::CaptionTemplate(int index, const std::string& property)
 {
     const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    std::string key = UpperCaseAscii(hint_ + "." + control.Name);
+    std::string name = hint_ + "." + control.Name;
     if (property != "Caption")
-        key += "." + UpperCaseAscii(property);
+        name += "." + property;
     auto& templates = CaptionTemplates();
-    auto found = templates.find(key);
+    auto found = templates.find(UpperCaseAscii(name));
     if (found == templates.end())
-        found = templates.emplace(key, control.Get(property)).first;
-    return found->second;
+        found = templates.emplace(UpperCaseAscii(name), control.Get(property)).first;
+    // The template keeps the authored text; the setup language is applied on each use, so
+    // a language switched by the script shows in the next dialog.
+    return TranslateCaption ? TranslateCaption(name, found->second) : found->second;
 }
 
 void TPoolTemplate::LoadSupportText(int index, const char* base)
