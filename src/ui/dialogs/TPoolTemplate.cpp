@@ -1,4 +1,5 @@
 #include "TPoolTemplate.h"
+#include "TrayIcon.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -1020,9 +1021,18 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_SIZE:
+        // Minimised while the tray icon is up: the dialog goes into the tray.
+        if (wParam == SIZE_MINIMIZED && Tray().Visible())
+            Tray().MinimizeDialog();
+        break;
     case WM_CLOSE:
         if (CloseAllowed) {
             ShowWindow(window, SW_HIDE);
+            return 0;
+        }
+        if (Tray().Visible()) {
+            Tray().RestoreDialog();
             return 0;
         }
         ShowWindow(window, SW_RESTORE);

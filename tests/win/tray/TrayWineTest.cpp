@@ -53,6 +53,31 @@ TEST(Tray, HiddenIntoTheTrayAndBackByAClick)
     DestroyWindow(dialog);
 }
 
+TEST(Tray, ClickOrDoubleClickShowsThePageThatCameWhileInTheTray)
+{
+    for (LPARAM click : {WM_LBUTTONUP, WM_LBUTTONDBLCLK}) {
+        HWND first = MakeDialogStandIn();
+        HWND next = CreateWindowExA(0, "STATIC", "Next page", WS_OVERLAPPEDWINDOW, 60, 60, 300,
+                                    200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ovd::SetCurrentDialogWindow(first);
+        ovd::TTrayIcon& tray = ovd::Tray();
+        tray.Show("Tray Test");
+        tray.MinimizeDialog();
+        tray.RememberPending(next); // the runner's next page, not shown while in the tray
+        ShowWindow(first, SW_HIDE);
+        EXPECT_FALSE(IsWindowVisible(next));
+        PostMessageA(ovd::ImageListPool().Window(), ovd::kTrayMessage, 1, click);
+        EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(next) != FALSE; })) << click;
+        EXPECT_EQ(ovd::CurrentDialogWindow(), next);
+        EXPECT_FALSE(tray.MinimizedToTray());
+        EXPECT_EQ(tray.PendingDialog(), nullptr);
+        tray.Hide();
+        ovd::SetCurrentDialogWindow(nullptr);
+        DestroyWindow(first);
+        DestroyWindow(next);
+    }
+}
+
 TEST(Tray, BalloonAndWin7Timer)
 {
     EXPECT_TRUE(ovd::Tray().ShowBalloon("Tray Test", "Title", "Text of the balloon",
