@@ -4,6 +4,7 @@
 #include "MessagePump.h"
 #include "RunnerUIWin32.h"
 #include "TImageListPool.h"
+#include "TaskbarProgress.h"
 #include "TrayIcon.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,21 @@ TEST(Tray, ClickOrDoubleClickShowsThePageThatCameWhileInTheTray)
         DestroyWindow(first);
         DestroyWindow(next);
     }
+}
+
+TEST(Tray, TaskbarOverlayIcon)
+{
+    // Wine's taskbar list accepts the call or declines it; either way nothing else changes
+    // and switching the overlay off after on is as good as before.
+    HWND dialog = MakeDialogStandIn();
+    ovd::TTaskbarProgress& taskbar = ovd::TaskbarProgress();
+    const bool on = taskbar.SetOverlay(dialog, true, "Tray Test");
+    const bool off = taskbar.SetOverlay(dialog, false, {});
+    EXPECT_EQ(on, off);
+    EXPECT_EQ(on, taskbar.Available());
+    EXPECT_FALSE(taskbar.SetOverlay(nullptr, true, "no window"));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    DestroyWindow(dialog);
 }
 
 TEST(Tray, BalloonAndWin7Timer)
