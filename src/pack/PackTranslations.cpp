@@ -8,6 +8,7 @@
 #include "FormError.h"
 #include "FormFile.h"
 #include "PackageBuilder.h"
+#include "ScriptText.h"
 
 namespace fs = std::filesystem;
 
@@ -58,7 +59,7 @@ std::string FormText(const TSourceText& text, const fs::path& sourceDir)
         return {};
     }
     if (value->Type != TFormValueType::List) {
-        return value->Text;
+        return NewlinesToText(value->Text);
     }
     std::string joined;
     for (std::size_t i = 0; i < value->Items.size(); ++i) {

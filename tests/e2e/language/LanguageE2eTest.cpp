@@ -12,6 +12,7 @@ namespace {
 std::string RunPackage(const char* package)
 {
     const std::string work = ovdtest::PrepareRunFolder(package);
+    DeleteFileA((work + "\\result.txt").c_str()); // the script appends
     const std::string setup = ovdtest::TestOutDir() + "\\pkg\\" + package + "\\setup.exe";
     const auto run = ovdtest::RunProgram("\"" + setup + "\" /s \"WORK=" + work + "\"", 90000);
     EXPECT_FALSE(run.timedOut);

@@ -117,4 +117,22 @@ TEST_F(LanguageFormE2E, SilentRunTakesThePreselectedLanguage)
     EXPECT_EQ(ReadFileBytes(Result()).value_or("?"), "started in German\r\nended in English\r\n");
 }
 
+TEST_F(LanguageFormE2E, DemoWizardInGerman)
+{
+    HANDLE engine =
+        StartProgram("\"" + BuildDir() + "\\demo\\setup.exe\" LANGUAGE=German");
+    ASSERT_TRUE(engine);
+    const DWORD pid = GetProcessId(engine);
+    HWND welcome = WaitForWindowOf(pid, "TPoolTemplate", "Ordovan Demo Setup", kTimeout);
+    ASSERT_TRUE(welcome);
+    EXPECT_TRUE(FindControl(welcome, "", "Willkommen beim Setup-Assistenten von Ordovan Demo"));
+    EXPECT_TRUE(FindControl(welcome, "Button", "Weiter >"));
+    SaveScreenshot("language-demo-german");
+    Press(FindControl(welcome, "Button", "Abbrechen"));
+    HWND question = WaitForWindowOf(pid, "#32770", "", kTimeout);
+    ASSERT_TRUE(question);
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    WaitForExitCode(engine);
+}
+
 } // namespace
