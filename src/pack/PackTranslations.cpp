@@ -117,6 +117,9 @@ TranslationFiles(const TScriptSource& source, const fs::path& sourceDir, const s
         CheckLine(text, original);
         CheckLine(text, text.Text);
         entry->Originals.emplace(text.Field, original);
+        for (std::size_t field = 1; field <= text.LineFields.size(); ++field) {
+            entry->Originals.emplace(static_cast<int>(field), text.LineFields[field - 1]);
+        }
         if (!entry->Texts.emplace(std::make_pair(text.Field, AnsiUpperCase(text.Language)), text.Text)
                  .second) {
             throw EPackError(text.Where + ": field " + std::to_string(text.Field) + " of " +

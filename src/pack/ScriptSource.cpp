@@ -497,7 +497,21 @@ void Fill(TState& st)
             s.CommandHeaders.Add(header);
             s.CommandHeaders.Add(std::to_string(i));
         }
+        std::vector<std::string> fields;
+        for (const TSourceText& text : line.texts) {
+            while (fields.size() < static_cast<std::size_t>(text.Field)) {
+                const std::size_t param = TranslatedParameter(line.command, int(fields.size()) + 1);
+                std::string authored = param <= line.params.size() ? line.params[param - 1] : "";
+                for (const auto& [field, original] : line.originals) {
+                    if (field == int(fields.size()) + 1) {
+                        authored = original;
+                    }
+                }
+                fields.push_back(std::move(authored));
+            }
+        }
         for (TSourceText text : line.texts) {
+            text.LineFields = fields;
             const bool variable = line.command == "Localization Variable";
             text.Key = variable ? "ZUDAVOVU$" +
                                       OutputVariableName(line.params.empty() ? "" : line.params[0]) +

@@ -38,6 +38,9 @@ struct TSourceText {
     // The text as authored when it was translated; for lines it defaults to the text the
     // line carries now, for dialogs to the form's text.
     std::optional<std::string> Original;
+    // Lines: the authored text of each field up to the line's highest translated one, so
+    // that a field without a translation keeps it.
+    std::vector<std::string> LineFields;
     std::string Dialog, Control, Property; // dialog texts
     std::string Where;                     // "file:line" for messages
 };

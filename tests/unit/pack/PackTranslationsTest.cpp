@@ -42,27 +42,24 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-struct Built {
-    TCompiledScript script;
-    std::map<std::string, std::string> files;
-};
-
-Built Build(const std::string& source)
+// The translation files of a one-file source, by name.
+std::map<std::string, std::string> Build(const std::string& source, TCompiledScript& script)
 {
     const auto dir = Scratch("translations");
     Write(dir / "setup.ovds", source);
     Write(dir / "support" / "Hello.dfm", kForm);
-    Built built;
-    const TScriptSource parsed = ParseScriptSource(dir / "setup.ovds", dir, built.script);
+    const TScriptSource parsed = ParseScriptSource(dir / "setup.ovds", dir, script);
+    std::map<std::string, std::string> files;
     for (auto& [name, text] : TranslationFiles(parsed, dir, "setup"))
-        built.files[name] = text;
-    return built;
+        files[name] = text;
+    return files;
 }
 
 std::string BuildError(const std::string& source)
 {
     try {
-        Build(source);
+        TCompiledScript script;
+        Build(source, script);
     } catch (const std::exception& e) {
         return e.what();
     }
@@ -73,7 +70,8 @@ std::string BuildError(const std::string& source)
 
 TEST(PackTranslations, TextsLandWhereTheEngineLooksThemUp)
 {
-    const Built b = Build(R"(language English
+    TCompiledScript script;
+    const auto files = Build(R"(language English
 language German
 line Set Variable | A | Hello
   .text German | 1 | Hallo
@@ -88,15 +86,16 @@ line Set Variable | E | Edited
   .text German | 1 | Alt
 dialog-text Hello | Label1 | German | Hallo $TITLE$
 dialog-text Hello | ListBox1.Items | German | Eins$NEWLINE$Zwei
-)");
-    ASSERT_EQ(b.files.size(), 5u);
-    EXPECT_EQ(b.files.at("translations.Map"), "");
+)",
+                             script);
+    ASSERT_EQ(files.size(), 5u);
+    EXPECT_EQ(files.at("translations.Map"), "");
     TTranslationTables german, english;
-    german.Load(Lines(b.files.at("setup.mtx")), Lines(b.files.at("translations.Original")),
-                Lines(b.files.at("translations.German")));
-    english.Load(Lines(b.files.at("setup.mtx")), Lines(b.files.at("translations.Original")),
-                 Lines(b.files.at("translations.English")));
-    const auto id = [&](int line) { return b.script.CommandIds[line]; };
+    german.Load(Lines(files.at("setup.mtx")), Lines(files.at("translations.Original")),
+                Lines(files.at("translations.German")));
+    english.Load(Lines(files.at("setup.mtx")), Lines(files.at("translations.Original")),
+                 Lines(files.at("translations.English")));
+    const auto id = [&](int line) { return script.CommandIds[line]; };
     struct Case {
         std::string text, key;
         int field;
@@ -124,7 +123,8 @@ dialog-text Hello | ListBox1.Items | German | Eins$NEWLINE$Zwei
 
 TEST(PackTranslations, NoLanguagesNoFilesAndMistakesNamed)
 {
-    EXPECT_TRUE(Build("line Set Variable | A | B\n").files.empty());
+    TCompiledScript script;
+    EXPECT_TRUE(Build("line Set Variable | A | B\n", script).empty());
     struct Case {
         std::string source, error;
     } cases[] = {
