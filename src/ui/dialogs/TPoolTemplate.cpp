@@ -844,7 +844,7 @@ void TPoolTemplate::ConfirmCancel(int index)
 {
     SetProgressAttention(true, false);
     const int answer =
-        MessageBoxA(window_.get(), "Are you sure you want to cancel?", EngineCaption().c_str(),
+        MessageBoxA(window_.get(), EngineMessage(23).c_str(), EngineCaption().c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     SetProgressAttention(false, false);
     if (answer != IDYES)
