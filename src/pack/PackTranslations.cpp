@@ -83,8 +83,9 @@ struct TKeyTexts {
 
 } // namespace
 
-std::vector<std::pair<std::string, std::string>>
-TranslationFiles(const TScriptSource& source, const fs::path& sourceDir, const std::string& setupName)
+std::vector<std::pair<std::string, std::string>> TranslationFiles(const TScriptSource& source,
+                                                                  const fs::path& sourceDir,
+                                                                  const std::string& setupName)
 {
     std::vector<std::pair<std::string, std::string>> files;
     if (source.Languages.empty()) {
@@ -112,15 +113,15 @@ TranslationFiles(const TScriptSource& source, const fs::path& sourceDir, const s
             keys.push_back({text.Key, {}, {}});
             entry = keys.end() - 1;
         }
-        const std::string original =
-            text.Original ? *text.Original : FormText(text, sourceDir);
+        const std::string original = text.Original ? *text.Original : FormText(text, sourceDir);
         CheckLine(text, original);
         CheckLine(text, text.Text);
         entry->Originals.emplace(text.Field, original);
         for (std::size_t field = 1; field <= text.LineFields.size(); ++field) {
             entry->Originals.emplace(static_cast<int>(field), text.LineFields[field - 1]);
         }
-        if (!entry->Texts.emplace(std::make_pair(text.Field, AnsiUpperCase(text.Language)), text.Text)
+        if (!entry->Texts
+                 .emplace(std::make_pair(text.Field, AnsiUpperCase(text.Language)), text.Text)
                  .second) {
             throw EPackError(text.Where + ": field " + std::to_string(text.Field) + " of " +
                              text.Key + " is translated to " + text.Language + " twice");

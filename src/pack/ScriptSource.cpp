@@ -29,7 +29,7 @@ struct TSourceLine {
     std::string defaultSource;           // "path*n"
     std::vector<TSourceText> texts;      // .text, completed when the identifier is known
     std::vector<std::pair<int, std::string>> originals; // .original
-    std::string where;                   // "file:line" of the statement
+    std::string where;                                  // "file:line" of the statement
 };
 
 struct TState {
@@ -513,10 +513,11 @@ void Fill(TState& st)
         for (TSourceText text : line.texts) {
             text.LineFields = fields;
             const bool variable = line.command == "Localization Variable";
-            text.Key = variable ? "ZUDAVOVU$" +
-                                      OutputVariableName(line.params.empty() ? "" : line.params[0]) +
-                                      "$ZUDAVOVU"
-                                : id;
+            text.Key = variable
+                           ? "ZUDAVOVU$" +
+                                 OutputVariableName(line.params.empty() ? "" : line.params[0]) +
+                                 "$ZUDAVOVU"
+                           : id;
             const std::size_t param = TranslatedParameter(line.command, text.Field);
             text.Original = param <= line.params.size() ? line.params[param - 1] : std::string();
             for (const auto& [field, original] : line.originals) {

@@ -31,7 +31,7 @@ public:
         words_.push_back(0); // the standard dialog class
         words_.push_back(0); // no title
         words_.push_back(8); // point size of the font
-        for (const char* c = "MS Shell Dlg"; ; ++c) {
+        for (const char* c = "MS Shell Dlg";; ++c) {
             words_.push_back(static_cast<WORD>(*c));
             if (*c == '\0')
                 break;
@@ -99,7 +99,8 @@ void Prepare(HWND form, const TSetLanguage& language)
     HWND combo = GetDlgItem(form, kComboId);
     int selected = 0;
     for (const std::string& name : language.Languages()) {
-        const LRESULT at = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        const LRESULT at =
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
         if (name == language.Preselected())
             selected = static_cast<int>(at);
     }
@@ -143,20 +144,17 @@ INT_PTR CALLBACK SetLanguageProc(HWND form, UINT message, WPARAM wParam, LPARAM 
 std::optional<std::string> TSetLanguage::ShowModal()
 {
     // Dialog units: a picture, the question, the list and the two buttons.
-    TemplateWriter form(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION |
-                            WS_SYSMENU,
+    TemplateWriter form(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU,
                         218, 76, 5);
     form.Item(SS_ICON, 8, 8, 21, 20, kPictureId, kStaticClass);
     form.Item(SS_LEFT, 38, 8, 172, 18, kLabelId, kStaticClass);
-    form.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 38, 30, 172, 120, kComboId,
-              kComboClass);
+    form.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 38, 30, 172, 120, kComboId, kComboClass);
     form.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 106, 54, 50, 14, IDOK, kButtonClass);
     form.Item(BS_PUSHBUTTON | WS_TABSTOP, 160, 54, 50, 14, IDCANCEL, kButtonClass);
 
     chosen_.clear();
-    const INT_PTR result =
-        DialogBoxIndirectParamA(GetModuleHandleA(nullptr), form.Get(), nullptr, SetLanguageProc,
-                                reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), form.Get(), nullptr,
+                                                   SetLanguageProc, reinterpret_cast<LPARAM>(this));
     if (result == -1 || result == 0)
         return preselected_;
     if (result != IDOK)

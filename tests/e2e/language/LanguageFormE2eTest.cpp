@@ -22,8 +22,7 @@ constexpr DWORD kTimeout = 30000;
 std::string ItemText(HWND list, UINT message, LRESULT index)
 {
     wchar_t item[128] = {};
-    if (SendMessageW(list, message, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item)) <
-        0)
+    if (SendMessageW(list, message, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item)) < 0)
         return {};
     char text[256] = {};
     WideCharToMultiByte(CP_ACP, 0, item, -1, text, sizeof text, nullptr, nullptr);
@@ -48,13 +47,14 @@ protected:
     // The language form of the engine, with its offer checked.
     HWND LanguageForm(HANDLE engine)
     {
-        HWND form = WaitForWindowOf(GetProcessId(engine), "#32770", "Select Setup Language",
-                                    kTimeout);
+        HWND form =
+            WaitForWindowOf(GetProcessId(engine), "#32770", "Select Setup Language", kTimeout);
         EXPECT_TRUE(form);
         if (!form)
             return nullptr;
-        EXPECT_TRUE(FindControl(form, "", "Please select the language to use during the "
-                                          "installation:"));
+        EXPECT_TRUE(FindControl(form, "",
+                                "Please select the language to use during the "
+                                "installation:"));
         const std::vector<HWND> combos = Controls(form, "ComboBox");
         EXPECT_EQ(combos.size(), 1u);
         if (combos.empty())
@@ -119,8 +119,7 @@ TEST_F(LanguageFormE2E, SilentRunTakesThePreselectedLanguage)
 
 TEST_F(LanguageFormE2E, DemoWizardInGerman)
 {
-    HANDLE engine =
-        StartProgram("\"" + BuildDir() + "\\demo\\setup.exe\" LANGUAGE=German");
+    HANDLE engine = StartProgram("\"" + BuildDir() + "\\demo\\setup.exe\" LANGUAGE=German");
     ASSERT_TRUE(engine);
     const DWORD pid = GetProcessId(engine);
     HWND welcome = WaitForWindowOf(pid, "TPoolTemplate", "Ordovan Demo Setup", kTimeout);

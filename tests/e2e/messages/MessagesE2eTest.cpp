@@ -28,8 +28,8 @@ protected:
     }
     std::string Command(const char* switches, const char* package = "messages") const
     {
-        return "\"" + ovdtest::TestOutDir() + "\\pkg\\" + package + "\\setup.exe\" " +
-               switches + " \"WORK=" + work + "\" WHO=you";
+        return "\"" + ovdtest::TestOutDir() + "\\pkg\\" + package + "\\setup.exe\" " + switches +
+               " \"WORK=" + work + "\" WHO=you";
     }
 };
 

@@ -110,8 +110,8 @@ dialog-text Hello | ListBox1.Items | German | Eins$NEWLINE$Zwei
         {"Y", id(3), 2, LocalizationMode::All, "Ypsilon", "Y"},
         {"Edited", id(4), 1, LocalizationMode::All, "Alt", "Old"},
         {"Edited", id(4), 1, LocalizationMode::NewOnly, "Edited", "Edited"}, // author's edit
-        {"Welcome to $TITLE$", "hello.dfm.LABEL1", 1, LocalizationMode::NewOnly,
-         "Hallo $TITLE$", "Welcome to $TITLE$"},
+        {"Welcome to $TITLE$", "hello.dfm.LABEL1", 1, LocalizationMode::NewOnly, "Hallo $TITLE$",
+         "Welcome to $TITLE$"},
         {"First$NEWLINE$Second", "Hello.dfm.ListBox1.Items", 1, LocalizationMode::NewOnly,
          "Eins$NEWLINE$Zwei", "First$NEWLINE$Second"},
     };
@@ -128,8 +128,7 @@ TEST(PackTranslations, NoLanguagesNoFilesAndMistakesNamed)
     struct Case {
         std::string source, error;
     } cases[] = {
-        {"line Set Variable | A | B\n  .text German | 1 | C\n",
-         "need their languages declared"},
+        {"line Set Variable | A | B\n  .text German | 1 | C\n", "need their languages declared"},
         {"language English\nline Set Variable | A | B\n  .text German | 1 | C\n",
          "language \"German\" is not declared"},
         {"language German\nline Set Variable | A | B\n  .text German | 1 | C\n"
