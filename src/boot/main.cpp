@@ -13,6 +13,7 @@
 #include "ProgressRunnerUI.h"
 #include "RunPlatform.h"
 #include "RunnerUI.h"
+#include "ScriptText.h"
 #include "SetupLanguage.h"
 #include "Startup.h"
 #include "StartupPhases.h"
@@ -60,6 +61,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     services.LoadLanguage = [&language](const std::string& name) { language.Load(name); };
     services.Translate = [&language](const std::string& key, int field, const std::string& text) {
         return language.Translate(key, field, text);
+    };
+    // Dialog texts through the same tables, a multi-line text as one "$NEWLINE$" line.
+    dialogs.TranslateCaption = [&services](const std::string& key, const std::string& text) {
+        const std::string line = ovd::NewlinesToText(text);
+        const std::string translated = services.Translated(key, 1, line);
+        return translated == line ? text : ovd::TextToNewlines(translated);
     };
     services.RemovedMedium = {ProgramMediumRemoved, {}, ovd::RemoveCachedSupportDir,
                               [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }};

@@ -9,6 +9,7 @@
 #include "ProgressDisplay.h"
 #include "RunnerUIWin32.h"
 #include "TImageListPool.h"
+#include "TaskbarProgress.h"
 #include "TrayIcon.h"
 #include "VariableManager.h"
 #include "mscriptexec.h"
@@ -67,17 +68,24 @@ void SystemTrayCommand(TCommandContext& c)
                                          c.Expanded(4));
     const bool silent = Process().SilentMode;
     TTrayIcon& tray = Tray();
+    // The icon in the tray and the overlay on the taskbar button go together.
+    const auto showIcon = [&tray] {
+        const std::string title = GetVariable("TITLE");
+        tray.Show(title);
+        TaskbarProgress().SetOverlay(CurrentDialogWindow(), true, title);
+    };
     if (flags.MinimizeToTray) {
         if (!silent)
-            tray.Show(GetVariable("TITLE"));
+            showIcon();
         tray.MinimizeDialog();
     }
     if (flags.ShowIcon && !silent)
-        tray.Show(GetVariable("TITLE"));
+        showIcon();
     if (flags.Restore)
         tray.RestoreDialog();
     if (flags.RemoveIcon) {
         tray.Hide();
+        TaskbarProgress().SetOverlay(CurrentDialogWindow(), false, {});
         tray.RestoreDialog();
     }
 }

@@ -23,6 +23,7 @@
 #include "FormBinaryWriter.h"
 #include "FormError.h"
 #include "FormFile.h"
+#include "PackTranslations.h"
 #include "PeImage.h"
 #include "ScriptSource.h"
 
@@ -246,23 +247,35 @@ void ConvertForms(const fs::path& dir, const std::vector<fs::path>& forms)
     }
 }
 
-void BuildArchive(const TPackOptions& o, const fs::path& res, const std::vector<fs::path>& forms)
+// `generated`: files written into the archive beside support/ (the translation tables).
+void BuildArchive(const TPackOptions& o, const fs::path& res, const std::vector<fs::path>& forms,
+                  const std::vector<std::pair<std::string, std::string>>& generated)
 {
     fs::path support = o.sourceDir / "support";
     if (o.badRes) {
         WriteAll(res, "This is not an archive.\r\n");
         return;
     }
-    if (!HasFiles(support)) {
+    if (!HasFiles(support) && generated.empty()) {
         WriteAll(res, EmptyArchive());
         return;
     }
     std::optional<TTempDir> stage;
-    if (!forms.empty()) {
+    if (!forms.empty() || !generated.empty()) {
         stage.emplace();
-        fs::copy(support, stage->Path() / "support", fs::copy_options::recursive);
+        fs::create_directories(stage->Path() / "support");
+        if (fs::is_directory(support)) {
+            fs::copy(support, stage->Path() / "support", fs::copy_options::recursive);
+        }
         support = stage->Path() / "support";
         ConvertForms(support, forms);
+        for (const auto& [file, content] : generated) {
+            if (fs::exists(support / file)) {
+                throw EPackError("support/" + file +
+                                 " would be replaced by the translations of the script source");
+            }
+            WriteAll(support / file, content);
+        }
     }
     // 7zz adds to an existing archive: start from nothing. "*" would skip dot files.
     Run({"7zz", "a", "-t7z", "-bd", "-y", "-r", fs::absolute(res).string(), "."},
@@ -479,7 +492,8 @@ TPackResult BuildPackage(const TPackOptions& o)
                     fs::perm_options::add);
 
     if (!o.noRes) {
-        BuildArchive(o, o.outDir / (name + ".res"), BinaryForms(o, source));
+        BuildArchive(o, o.outDir / (name + ".res"), BinaryForms(o, source),
+                     TranslationFiles(source, o.sourceDir, name));
     }
     if (!o.noMsi) {
         const TChangeRows rows = CompileChangeRows(script, source, o.sourceDir);

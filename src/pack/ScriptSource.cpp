@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AnsiText.h"
+#include "ScriptText.h"
 
 namespace fs = std::filesystem;
 
@@ -26,6 +27,9 @@ struct TSourceLine {
     std::optional<std::string> id, flag, webMedia, header, source;
     std::vector<std::string> components; // .components
     std::string defaultSource;           // "path*n"
+    std::vector<TSourceText> texts;      // .text, completed when the identifier is known
+    std::vector<std::pair<int, std::string>> originals; // .original
+    std::string where;                                  // "file:line" of the statement
 };
 
 struct TState {
@@ -83,6 +87,7 @@ class TLineParser {
 public:
     TLineParser(std::string_view text, std::string where) : text_(text), where_(std::move(where)) {}
 
+    const std::string& Where() const { return where_; }
     [[noreturn]] void Fail(const std::string& why) const
     {
         throw ESourceError(where_ + ": " + why);
@@ -247,7 +252,34 @@ void Statement(TState& st, const std::string& keyword, std::vector<std::string> 
         line.command = f[0];
         line.params.assign(f.begin() + 1, f.end());
         line.defaultSource = st.sourceRoot + sourceName + "*" + std::to_string(lineNo);
+        line.where = file.string() + ":" + std::to_string(lineNo + 1);
         st.lines.push_back(std::move(line));
+    } else if (keyword == "language") {
+        Expect(f, 1, keyword, p);
+        if (f[0].empty() || f[0].find_first_of("\\/:*?\"<>") != std::string::npos) {
+            p.Fail("\"language\" needs a name that can end a file name");
+        }
+        for (const std::string& known : st.result.Languages) {
+            if (AnsiSameText(known, f[0])) {
+                p.Fail("language \"" + f[0] + "\" is declared twice");
+            }
+        }
+        st.result.Languages.push_back(f[0]);
+    } else if (keyword == "dialog-text") {
+        Expect(f, 4, keyword, p);
+        if (f[0].empty() || f[1].empty() || f[2].empty()) {
+            p.Fail("\"dialog-text\" takes DIALOG | CONTROL[.PROPERTY] | LANGUAGE | TEXT");
+        }
+        TSourceText text;
+        text.Dialog = f[0];
+        const std::size_t dot = f[1].find('.');
+        text.Control = f[1].substr(0, dot);
+        text.Property = dot == std::string::npos ? "Caption" : f[1].substr(dot + 1);
+        text.Key = f[0] + ".dfm." + f[1];
+        text.Language = f[2];
+        text.Text = f[3];
+        text.Where = p.Where();
+        st.result.Texts.push_back(std::move(text));
     } else if (keyword == "name") {
         single(st.result.Name);
     } else if (keyword == "product-code") {
@@ -333,6 +365,28 @@ void LineOption(TState& st, const std::string& option, std::vector<std::string> 
             }
             line.components.push_back(std::move(name));
         }
+        return;
+    }
+    if (option == "text") {
+        Expect(f, 3, ".text", p);
+        TSourceText text;
+        text.Language = f[0];
+        text.Field = ToInt(f[1], p);
+        text.Text = f[2];
+        text.Where = p.Where();
+        if (text.Language.empty() || text.Field < 1) {
+            p.Fail("\".text\" takes LANGUAGE | FIELD (from 1) | TEXT");
+        }
+        line.texts.push_back(std::move(text));
+        return;
+    }
+    if (option == "original") {
+        Expect(f, 2, ".original", p);
+        const int field = ToInt(f[0], p);
+        if (field < 1) {
+            p.Fail("\".original\" takes FIELD (from 1) | TEXT");
+        }
+        line.originals.emplace_back(field, f[1]);
         return;
     }
     Expect(f, 1, "." + option, p);
@@ -443,6 +497,36 @@ void Fill(TState& st)
             s.CommandHeaders.Add(header);
             s.CommandHeaders.Add(std::to_string(i));
         }
+        std::vector<std::string> fields;
+        for (const TSourceText& text : line.texts) {
+            while (fields.size() < static_cast<std::size_t>(text.Field)) {
+                const std::size_t param = TranslatedParameter(line.command, int(fields.size()) + 1);
+                std::string authored = param <= line.params.size() ? line.params[param - 1] : "";
+                for (const auto& [field, original] : line.originals) {
+                    if (field == int(fields.size()) + 1) {
+                        authored = original;
+                    }
+                }
+                fields.push_back(std::move(authored));
+            }
+        }
+        for (TSourceText text : line.texts) {
+            text.LineFields = fields;
+            const bool variable = line.command == "Localization Variable";
+            text.Key = variable
+                           ? "ZUDAVOVU$" +
+                                 OutputVariableName(line.params.empty() ? "" : line.params[0]) +
+                                 "$ZUDAVOVU"
+                           : id;
+            const std::size_t param = TranslatedParameter(line.command, text.Field);
+            text.Original = param <= line.params.size() ? line.params[param - 1] : std::string();
+            for (const auto& [field, original] : line.originals) {
+                if (field == text.Field) {
+                    text.Original = original;
+                }
+            }
+            st.result.Texts.push_back(std::move(text));
+        }
         if (!line.components.empty()) {
             if (header.empty()) {
                 throw ESourceError("line " + std::to_string(i) + " (" + line.defaultSource +
@@ -473,6 +557,17 @@ bool CarriesCommandHeader(std::string_view commandName)
         }
     }
     return false;
+}
+
+std::size_t TranslatedParameter(std::string_view command, int field)
+{
+    if (command == "Set Variable" || command == "Localization Variable") {
+        return field == 1 ? 2 : static_cast<std::size_t>(field) + 1;
+    }
+    if ((command == "If" || command == "Else If") && field == 2) {
+        return 3;
+    }
+    return static_cast<std::size_t>(field);
 }
 
 TScriptSource ParseScriptSource(const fs::path& mainFile, const fs::path& root,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,11 +27,35 @@ struct TComponentSwitch {
     bool RemovedWithProduct = false;
 };
 
+// One translated text: field `Field` of a script line (key: the line's identifier, or
+// "ZUDAVOVU$<name>$ZUDAVOVU" for "Localization Variable"), or the text of a dialog control
+// (key "<dialog>.dfm.<control>", + ".<property>" for texts other than the caption; field 1).
+struct TSourceText {
+    std::string Key;
+    int Field = 1;
+    std::string Language;
+    std::string Text;
+    // The text as authored when it was translated; for lines it defaults to the text the
+    // line carries now, for dialogs to the form's text.
+    std::optional<std::string> Original;
+    // Lines: the authored text of each field up to the line's highest translated one, so
+    // that a field without a translation keeps it.
+    std::vector<std::string> LineFields;
+    std::string Dialog, Control, Property; // dialog texts
+    std::string Where;                     // "file:line" for messages
+};
+
 struct TScriptSource {
     std::string Name; // setup name from "name"; empty when not given
     std::vector<TComponentSwitch> Switches;
     std::vector<std::string> BinaryForms; // "binary-form": dialogs carried as binary streams
+    std::vector<std::string> Languages;   // "language", in order
+    std::vector<TSourceText> Texts;       // ".text" and "dialog-text"
 };
+
+// The parameter that field `field` of a localized command's line reads ("Set Variable" and
+// "Localization Variable" translate their value, "If" its two operands).
+std::size_t TranslatedParameter(std::string_view command, int field);
 
 // Parses `mainFile` (and what it includes) into `script`. Source positions name files
 // relative to `root` (the package source folder). Throws ESourceError.

@@ -6,6 +6,7 @@
 #include "ProgressDisplay.h"
 #include "RunnerUIWin32.h"
 #include "ScriptText.h"
+#include "TrayIcon.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
 #include "WorkerProgress.h"
@@ -111,6 +112,7 @@ void TDialogRunnerUI::LoadDialog(const std::string& dialogFile, const std::strin
                                      : what);
     }
     form->OnTimer = [this](TPoolTemplate& timed) { Tick(timed); };
+    form->TranslateCaption = TranslateCaption;
     for (const TControlModel& control : form->Model().Controls()) {
         const std::string variable = control.BoundVariable();
         if (control.Kind != TControlKind::Form && !variable.empty() &&
@@ -209,16 +211,21 @@ int TDialogRunnerUI::Show(TPoolTemplate& form, const std::string& name, bool wai
         form.ResultCode = kResultUndecided;
 
     HWND window = form.Window();
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-    HWND focus = nullptr;
-    if (const LRESULT id = SendMessageA(window, DM_GETDEFID, 0, 0); HIWORD(id) == DC_HASDEFID)
-        focus = GetDlgItem(window, LOWORD(id));
-    if (!focus || !IsWindowEnabled(focus))
-        focus = GetNextDlgTabItem(window, nullptr, FALSE);
-    if (focus)
-        SetFocus(focus);
-    SetCurrentDialogWindow(window);
+    if (Tray().MinimizedToTray()) {
+        // The setup is in the tray: the page waits there until the user brings it back.
+        Tray().RememberPending(window);
+    } else {
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+        HWND focus = nullptr;
+        if (const LRESULT id = SendMessageA(window, DM_GETDEFID, 0, 0); HIWORD(id) == DC_HASDEFID)
+            focus = GetDlgItem(window, LOWORD(id));
+        if (!focus || !IsWindowEnabled(focus))
+            focus = GetNextDlgTabItem(window, nullptr, FALSE);
+        if (focus)
+            SetFocus(focus);
+        SetCurrentDialogWindow(window);
+    }
     UpdateWindow(window);
     ProcessPendingMessages();
     // The previous page goes only once this one is on screen.

@@ -58,6 +58,9 @@ public:
     // feature table is there.
     IDialogFeatures* Features = nullptr;
 
+    // Handed to every dialog loaded afterwards (TPoolTemplate::TranslateCaption).
+    std::function<std::string(const std::string& key, const std::string& text)> TranslateCaption;
+
 private:
     TPoolTemplate& Prepared(long line);
     int Show(TPoolTemplate& form, const std::string& name, bool wait);

@@ -1,4 +1,5 @@
 #include "TPoolTemplate.h"
+#include "TrayIcon.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -521,14 +522,16 @@ void TPoolTemplate::EnableTimer(bool on)
 std::string TPoolTemplate::CaptionTemplate(int index, const std::string& property)
 {
     const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    std::string key = UpperCaseAscii(hint_ + "." + control.Name);
+    std::string name = hint_ + "." + control.Name;
     if (property != "Caption")
-        key += "." + UpperCaseAscii(property);
+        name += "." + property;
     auto& templates = CaptionTemplates();
-    auto found = templates.find(key);
+    auto found = templates.find(UpperCaseAscii(name));
     if (found == templates.end())
-        found = templates.emplace(key, control.Get(property)).first;
-    return found->second;
+        found = templates.emplace(UpperCaseAscii(name), control.Get(property)).first;
+    // The template keeps the authored text; the setup language is applied on each use, so
+    // a language switched by the script shows in the next dialog.
+    return TranslateCaption ? TranslateCaption(name, found->second) : found->second;
 }
 
 // A support file of the package: base + "." + language + extension from the current
@@ -1013,7 +1016,7 @@ void TPoolTemplate::ConfirmCancel(int index)
 {
     SetProgressAttention(true, false);
     const int answer =
-        MessageBoxA(window_.get(), "Are you sure you want to cancel?", EngineCaption().c_str(),
+        MessageBoxA(window_.get(), EngineMessage(23).c_str(), EngineCaption().c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     SetProgressAttention(false, false);
     if (answer != IDYES)
@@ -1295,9 +1298,18 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_SIZE:
+        // Minimised while the tray icon is up: the dialog goes into the tray.
+        if (wParam == SIZE_MINIMIZED && Tray().Visible())
+            Tray().MinimizeDialog();
+        break;
     case WM_CLOSE:
         if (CloseAllowed) {
             ShowWindow(window, SW_HIDE);
+            return 0;
+        }
+        if (Tray().Visible()) {
+            Tray().RestoreDialog();
             return 0;
         }
         ShowWindow(window, SW_RESTORE);

@@ -67,6 +67,9 @@ public:
 
     // Timer1 (1000 ms, on from creation): its tick handler, set by the dialog host.
     std::function<void(TPoolTemplate&)> OnTimer;
+    // A caption template in the setup language, by its key "<dialog file>.<control>"
+    // (+ ".<property>" for texts other than the caption); set by the dialog host.
+    std::function<std::string(const std::string& key, const std::string& text)> TranslateCaption;
     void EnableTimer(bool on);
 
 private:

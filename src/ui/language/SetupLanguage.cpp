@@ -4,6 +4,7 @@
 #include "CompiledScript.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
+#include "TSetLanguage.h"
 #include "VariableManager.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
@@ -58,7 +59,7 @@ std::string UserLanguageName()
     return LanguageNameOfLocale(static_cast<int>(std::strtol(hex, nullptr, 16)));
 }
 
-std::string TSetupLanguage::Choose()
+std::optional<std::string> TSetupLanguage::Choose()
 {
     const ProcessFacts& facts = Process();
     const std::string& support = facts.SupportDir;
@@ -76,6 +77,8 @@ std::string TSetupLanguage::Choose()
     const bool patch = FileExists(facts.ExeDir + facts.ExeBaseName + ".msp");
     if (script_.AskLanguageFlag == "TRUE" && !maintenance && !patch) {
         selected = PreselectedLanguage(languages, UserLanguageName(), packageDefault);
+        if (!facts.SilentMode)
+            return TSetLanguage(languages, selected).ShowModal();
     }
     else if (maintenance || patch) {
         const std::vector<std::string> remembered =

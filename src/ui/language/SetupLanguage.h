@@ -3,6 +3,7 @@
 // Translate that commands and dialogs use (TEngineServices::Translate).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Translations.h"
@@ -15,12 +16,12 @@ class TSetupLanguage {
 public:
     explicit TSetupLanguage(const TCompiledScript& script) : script_(script) {}
 
-    // The language of this run; empty when the package has no translations. When the
-    // package asks, the user's language is pre-selected (else the package default, else
-    // the first); the language form itself comes with the dialog engine, until then the
-    // pre-selected entry is taken. In maintenance mode, or with a patch beside the setup,
-    // the language remembered in the engine cache (".lan") decides.
-    std::string Choose();
+    // The language of this run; empty when the package has no translations, nothing when
+    // the user cancelled the language form. When the package asks, the form offers the
+    // package's languages with the user's language pre-selected (else the package default,
+    // else the first; in silent mode that entry is taken). In maintenance mode, or with a
+    // patch beside the setup, the language remembered in the engine cache (".lan") decides.
+    std::optional<std::string> Choose();
     // Loads the tables of `language` and, when the package has them, the engine's own texts
     // in that language ("shared.translations.<language>").
     void Load(const std::string& language);

@@ -1,5 +1,6 @@
 #include "TrayIcon.h"
 
+#include "MessagePump.h"
 #include "RunnerUIWin32.h"
 #include "TImageListPool.h"
 
@@ -101,6 +102,8 @@ void TTrayIcon::MinimizeDialog()
 
 void TTrayIcon::RestoreDialog()
 {
+    // A page that came while the setup was in the tray is the one to bring back.
+    ShowPending();
     if (HWND dialog = CurrentDialogWindow()) {
         BringBack(dialog);
         SetForegroundWindow(dialog);
@@ -108,8 +111,22 @@ void TTrayIcon::RestoreDialog()
     minimized_ = false;
 }
 
+void TTrayIcon::ShowPending()
+{
+    HWND pending = pending_;
+    pending_ = nullptr;
+    if (pending == nullptr || !IsWindow(pending))
+        return;
+    ShowWindow(pending, SW_SHOW);
+    SetFocus(pending);
+    ProcessPendingMessages();
+    SetCurrentDialogWindow(pending);
+}
+
 void TTrayIcon::Clicked()
 {
+    if (minimized_)
+        ShowPending();
     HWND dialog = CurrentDialogWindow();
     if (dialog == nullptr)
         return;

@@ -26,15 +26,23 @@ public:
     void RestoreDialog();
     bool MinimizedToTray() const { return minimized_; }
 
-    // TrayClick / TrayDblClick: a hidden dialog comes back; a shown one comes to the top.
+    // A dialog to be shown while the current one is in the tray waits there until the
+    // user brings the setup back.
+    void RememberPending(HWND dialog) { pending_ = dialog; }
+    HWND PendingDialog() const { return pending_; }
+
+    // TrayClick / TrayDblClick: a hidden dialog (or the one pending) comes back; a shown
+    // one comes to the top.
     void Clicked();
 
 private:
     NOTIFYICONDATAA Data(const std::string& hint) const;
+    void ShowPending();
 
     bool visible_ = false;
     bool minimized_ = false;
     bool handlerSet_ = false;
+    HWND pending_ = nullptr;
 };
 
 // The process's tray icon, on the hidden main form (created on first use, main thread).

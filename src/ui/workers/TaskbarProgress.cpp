@@ -45,6 +45,23 @@ void TTaskbarProgress::SetValue(HWND window, unsigned long long position, unsign
         list_->SetProgressValue(window, position, max);
 }
 
+bool TTaskbarProgress::SetOverlay(HWND window, bool on, const std::string& description)
+{
+    if (!Available() || window == nullptr)
+        return false;
+    if (!on)
+        return SUCCEEDED(list_->SetOverlayIcon(window, nullptr, nullptr));
+    // Icon 0 of the hidden main form's 32x32 list: the program's own icon.
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    if (icon == nullptr)
+        icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512)); // IDI_APPLICATION
+    const int length = MultiByteToWideChar(CP_ACP, 0, description.c_str(), -1, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, description.c_str(), -1, text.data(), length);
+    return SUCCEEDED(list_->SetOverlayIcon(window, icon, text.c_str()));
+}
+
 TTaskbarProgress& TaskbarProgress()
 {
     static TTaskbarProgress taskbar;

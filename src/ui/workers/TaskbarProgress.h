@@ -7,6 +7,7 @@
 
 #include <shobjidl.h>
 
+#include <string>
 #include <string_view>
 
 #include "WinHandles.h"
@@ -21,6 +22,9 @@ public:
     // paused, anything else normal.
     void SetMode(HWND window, std::string_view mode);
     void SetValue(HWND window, unsigned long long position, unsigned long long max);
+    // The overlay icon of the window's taskbar button (the program's icon) with
+    // `description`, or none; true when the taskbar took the call.
+    bool SetOverlay(HWND window, bool on, const std::string& description);
 
 private:
     void SetState(HWND window, int flags);

@@ -1,6 +1,6 @@
-// Translated texts in a whole setup under Wine: the package's default language, NEWONLY,
-// a localization variable, compiler variables in a translation, and LANGUAGE switched by
-// the script.
+// Translated texts in whole setups under Wine, built by ovdpack from readable sources: the
+// package's default language, a localization variable, compiler variables in a
+// translation, LANGUAGE switched by the script, and the NEWONLY and VARSONLY modes.
 #include "ovdtest.h"
 
 #include <gtest/gtest.h>
@@ -9,23 +9,29 @@
 
 namespace {
 
-TEST(LanguageE2E, TranslatedTextsAndALanguageSwitch)
+std::string RunPackage(const char* package)
 {
-    const std::string work = ovdtest::TestOutDir() + "\\language-run";
-    CreateDirectoryA(work.c_str(), nullptr);
-    const std::string temp = work + "\\temp";
-    CreateDirectoryA(temp.c_str(), nullptr);
-    SetEnvironmentVariableA("TMP", temp.c_str());
-    SetEnvironmentVariableA("TEMP", temp.c_str());
-    DeleteFileA((work + "\\result.txt").c_str());
-
-    const std::string setup = ovdtest::TestOutDir() + "\\pkg\\language\\setup.exe";
+    const std::string work = ovdtest::PrepareRunFolder(package);
+    DeleteFileA((work + "\\result.txt").c_str()); // the script appends
+    const std::string setup = ovdtest::TestOutDir() + "\\pkg\\" + package + "\\setup.exe";
     const auto run = ovdtest::RunProgram("\"" + setup + "\" /s \"WORK=" + work + "\"", 90000);
-    ASSERT_FALSE(run.timedOut);
+    EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 5u);
-    EXPECT_EQ(ovdtest::ReadFileBytes(work + "\\result.txt").value_or("?"),
-              "German/Hallo/Tsch\xfcss/Hello there\r\n" // the edited text stays (NEWONLY)
+    return ovdtest::ReadFileBytes(work + "\\result.txt").value_or("?");
+}
+
+TEST(LanguageE2E, NewOnlyKeepsAnEditedTextAndFollowsALanguageSwitch)
+{
+    EXPECT_EQ(RunPackage("language"),
+              "German/Hallo/Tsch\xfcss/Hello there\r\n" // the edited text stays
               "English/Hi Ordovan\r\n");                // tables switched before the line
+}
+
+TEST(LanguageE2E, VarsOnlyTranslatesOnlyLocalizationVariables)
+{
+    EXPECT_EQ(RunPackage("language-varsonly"),
+              "German/Hello/Tsch\xfcss/Hello there\r\n"
+              "English/Hello\r\n");
 }
 
 } // namespace

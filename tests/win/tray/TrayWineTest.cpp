@@ -4,6 +4,7 @@
 #include "MessagePump.h"
 #include "RunnerUIWin32.h"
 #include "TImageListPool.h"
+#include "TaskbarProgress.h"
 #include "TrayIcon.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,46 @@ TEST(Tray, HiddenIntoTheTrayAndBackByAClick)
     tray.Hide();
     EXPECT_FALSE(tray.Visible());
     ovd::SetCurrentDialogWindow(nullptr);
+    DestroyWindow(dialog);
+}
+
+TEST(Tray, ClickOrDoubleClickShowsThePageThatCameWhileInTheTray)
+{
+    for (LPARAM click : {WM_LBUTTONUP, WM_LBUTTONDBLCLK}) {
+        HWND first = MakeDialogStandIn();
+        HWND next = CreateWindowExA(0, "STATIC", "Next page", WS_OVERLAPPEDWINDOW, 60, 60, 300,
+                                    200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ovd::SetCurrentDialogWindow(first);
+        ovd::TTrayIcon& tray = ovd::Tray();
+        tray.Show("Tray Test");
+        tray.MinimizeDialog();
+        tray.RememberPending(next); // the runner's next page, not shown while in the tray
+        ShowWindow(first, SW_HIDE);
+        EXPECT_FALSE(IsWindowVisible(next));
+        PostMessageA(ovd::ImageListPool().Window(), ovd::kTrayMessage, 1, click);
+        EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(next) != FALSE; })) << click;
+        EXPECT_EQ(ovd::CurrentDialogWindow(), next);
+        EXPECT_FALSE(tray.MinimizedToTray());
+        EXPECT_EQ(tray.PendingDialog(), nullptr);
+        tray.Hide();
+        ovd::SetCurrentDialogWindow(nullptr);
+        DestroyWindow(first);
+        DestroyWindow(next);
+    }
+}
+
+TEST(Tray, TaskbarOverlayIcon)
+{
+    // Wine's taskbar list accepts the call or declines it; either way nothing else changes
+    // and switching the overlay off after on is as good as before.
+    HWND dialog = MakeDialogStandIn();
+    ovd::TTaskbarProgress& taskbar = ovd::TaskbarProgress();
+    const bool on = taskbar.SetOverlay(dialog, true, "Tray Test");
+    const bool off = taskbar.SetOverlay(dialog, false, {});
+    EXPECT_EQ(on, off);
+    EXPECT_EQ(on, taskbar.Available());
+    EXPECT_FALSE(taskbar.SetOverlay(nullptr, true, "no window"));
+    EXPECT_TRUE(IsWindowVisible(dialog));
     DestroyWindow(dialog);
 }
 
