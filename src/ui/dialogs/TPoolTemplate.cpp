@@ -1287,6 +1287,9 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED)
             Relayout(false);
+        // Minimised while the tray icon is up: the dialog goes into the tray.
+        else if (Tray().Visible())
+            Tray().MinimizeDialog();
         break;
     case WM_TIMER:
         if (wParam == kTimer1 && OnTimer)
@@ -1297,11 +1300,6 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             SendMessageA(window, WM_CLOSE, 0, 0);
             return 0;
         }
-        break;
-    case WM_SIZE:
-        // Minimised while the tray icon is up: the dialog goes into the tray.
-        if (wParam == SIZE_MINIMIZED && Tray().Visible())
-            Tray().MinimizeDialog();
         break;
     case WM_CLOSE:
         if (CloseAllowed) {
