@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "EngineMessages.h"
+
 namespace ovd {
 namespace {
 
@@ -13,6 +15,41 @@ constexpr UINT_PTR kWin7TimerId = kWatchdogCount + 1;
 UINT_PTR TimerId(WatchdogTimer timer)
 {
     return static_cast<UINT_PTR>(timer) + 1;
+}
+
+// The engine texts of the component menu's shown items.
+constexpr std::pair<ComponentMenuItem, int> kMenuTexts[] = {
+    {ComponentMenuItem::InstallComponentOnly, 92},
+    {ComponentMenuItem::InstallComponentWithSubComponents, 93},
+    {ComponentMenuItem::EntireFeatureUnavailable, 94},
+};
+
+// Two check-box pictures, empty and checked, at the small-icon size.
+HIMAGELIST MakeStateImages()
+{
+    const int size = GetSystemMetrics(SM_CXSMICON) > 0 ? GetSystemMetrics(SM_CXSMICON) : 16;
+    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 0);
+    if (list == nullptr)
+        return nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    constexpr COLORREF kTransparent = RGB(255, 0, 255);
+    for (const UINT state : {UINT{0}, UINT{DFCS_CHECKED}}) {
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+        const HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT all{0, 0, size, size};
+        HBRUSH back = CreateSolidBrush(kTransparent);
+        FillRect(dc, &all, back);
+        DeleteObject(back);
+        RECT box{1, 1, size - 1, size - 1};
+        DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | state);
+        SelectObject(dc, old);
+        ImageList_AddMasked(list, bitmap, kTransparent);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return list;
 }
 
 } // namespace
@@ -37,6 +74,39 @@ TImageListPool::TImageListPool() : mainThread_(GetCurrentThreadId())
     if (!window_)
         throw std::runtime_error("The engine's main window cannot be created");
     SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+
+    stateImages_ = MakeStateImages();
+    // The pop-up hangs off a menu bar that is never shown, so it stays a pop-up menu that
+    // TrackPopupMenu takes. The two items that are never shown are not added.
+    popupBar_ = CreateMenu();
+    popup_ = CreatePopupMenu();
+    if (popupBar_ != nullptr && popup_ != nullptr) {
+        AppendMenuA(popupBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(popup_), "Popup");
+        for (const auto& [item, text] : kMenuTexts) {
+            if (item == ComponentMenuItem::EntireFeatureUnavailable)
+                AppendMenuA(popup_, MF_SEPARATOR, 0, nullptr); // N1
+            AppendMenuA(popup_, MF_STRING, static_cast<UINT_PTR>(item),
+                        EngineMessage(text).c_str());
+        }
+    }
+}
+
+TImageListPool::~TImageListPool()
+{
+    if (popupBar_ != nullptr)
+        DestroyMenu(popupBar_); // with the pop-up in it
+    if (stateImages_ != nullptr)
+        ImageList_Destroy(stateImages_);
+}
+
+HMENU TImageListPool::ComponentMenu()
+{
+    if (popup_ == nullptr)
+        return nullptr;
+    for (const auto& [item, text] : kMenuTexts)
+        ModifyMenuA(popup_, static_cast<UINT>(item), MF_BYCOMMAND | MF_STRING,
+                    static_cast<UINT_PTR>(item), EngineMessage(text).c_str());
+    return popup_;
 }
 
 void TImageListPool::Synchronize(const std::function<void()>& call)

@@ -1,9 +1,12 @@
 // The engine's hidden main form: never shown, it is the target of the workers'
-// synchronised calls and wake-up messages and carries the watchdog timers, Win7Timer and
-// the tray icon's notifications. Created on the main thread before the script runs.
+// synchronised calls and wake-up messages and carries the watchdog timers, Win7Timer, the
+// tray icon's notifications and the feature tree's state icons and component menu.
+// Created on the main thread before the script runs.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <array>
 #include <functional>
@@ -30,12 +33,23 @@ inline constexpr int kWatchdogCount = 8;
 
 bool IsKillAtFirstTick(WatchdogTimer timer);
 
+// The items of the feature tree's component menu (`Popup`), by their command identifiers.
+// The last two are never shown.
+enum class ComponentMenuItem : UINT {
+    InstallComponentOnly = 1,
+    InstallComponentWithSubComponents,
+    EntireFeatureUnavailable,
+    DoNotInstallComponentOnly,
+    DoNotInstallComponentOrSubComponents
+};
+
 class TImageListPool {
 public:
     static constexpr UINT kWatchdogInterval = 5000;
     static constexpr UINT kWin7TimerInterval = 1000;
 
     TImageListPool();
+    ~TImageListPool();
     TImageListPool(const TImageListPool&) = delete;
     TImageListPool& operator=(const TImageListPool&) = delete;
 
@@ -59,12 +73,21 @@ public:
     // A handler for one window message of the hidden form (the tray icon's notifications).
     void SetMessageHandler(UINT message, std::function<void(WPARAM, LPARAM)> handler);
 
+    // `ImageList`: the feature tree's state icons, 0 not selected and 1 selected.
+    HIMAGELIST StateImages() const { return stateImages_; }
+    // `Popup`: the component menu (a pop-up menu). Its three shown captions are the engine
+    // texts in force when it is asked for, so a language loaded after creation shows.
+    HMENU ComponentMenu();
+
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
     void Tick(UINT_PTR id);
 
     UniqueWindow window_;
+    HIMAGELIST stateImages_ = nullptr;
+    HMENU popupBar_ = nullptr; // owns the pop-up menu below
+    HMENU popup_ = nullptr;
     std::array<bool, kWatchdogCount> enabled_{};
     std::array<std::function<void()>, kWatchdogCount> handlers_;
     std::function<void()> win7Handler_;

@@ -1,6 +1,7 @@
 // The tray icon on a real desktop: "System Tray" hides the current dialog into the tray
 // and a click on the icon brings it back; a balloon is taken by the shell; Win7Timer fires
-// once.
+// once. The hidden main form's feature-tree parts: state icons and the component menu.
+#include "EngineMessages.h"
 #include "MessagePump.h"
 #include "RunnerUIWin32.h"
 #include "TImageListPool.h"
@@ -10,6 +11,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
 namespace {
 
 HWND MakeDialogStandIn()
@@ -18,10 +25,10 @@ HWND MakeDialogStandIn()
                            50, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-// Handles messages until `done` holds or about two seconds pass.
-template <class Done> bool PumpUntil(Done done)
+// Handles messages until `done` holds or about `ms` milliseconds pass.
+template <class Done> bool PumpUntil(Done done, int ms = 2000)
 {
-    for (int i = 0; i < 200 && !done(); ++i)
+    for (int i = 0; i < ms / 10 && !done(); ++i)
         ovd::PumpUntilSignalled(nullptr, 0, 10);
     return done();
 }
@@ -94,6 +101,39 @@ TEST(Tray, TaskbarOverlayIcon)
     DestroyWindow(dialog);
 }
 
+BOOL CALLBACK FindShellBalloon(HWND window, LPARAM found)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() && lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 &&
+        IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON)) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A balloon tip of the shell (another process) on screen.
+bool ShellBalloonShown()
+{
+    bool shown = false;
+    EnumWindows(FindShellBalloon, reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
+TEST(Tray, BalloonShownAndGone)
+{
+    ASSERT_FALSE(ShellBalloonShown());
+    ASSERT_TRUE(ovd::Tray().ShowBalloon("Tray Test", "Title", "Shown and gone",
+                                        ovd::BalloonKind::Information, 10000));
+    EXPECT_TRUE(PumpUntil([] { return ShellBalloonShown(); }, 5000));
+    // The shell takes the balloon down at its time-out (at least ten seconds).
+    EXPECT_TRUE(PumpUntil([] { return !ShellBalloonShown(); }, 20000));
+    ovd::Tray().Hide();
+}
+
 TEST(Tray, BalloonAndWin7Timer)
 {
     EXPECT_TRUE(ovd::Tray().ShowBalloon("Tray Test", "Title", "Text of the balloon",
@@ -104,6 +144,49 @@ TEST(Tray, BalloonAndWin7Timer)
     PumpUntil([] { return false; }); // no second tick
     EXPECT_EQ(fired, 1);
     ovd::Tray().Hide();
+}
+
+std::vector<std::string> MenuCaptions(HMENU menu)
+{
+    std::vector<std::string> captions;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[256] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        captions.emplace_back(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) &
+                                      MF_SEPARATOR
+                                  ? "-"
+                                  : text);
+    }
+    return captions;
+}
+
+TEST(Tray, ComponentMenuAndStateIcons)
+{
+    ovd::TImageListPool& pool = ovd::ImageListPool();
+    EXPECT_EQ(ImageList_GetImageCount(pool.StateImages()), 2);
+
+    ovd::ResetEngineMessages();
+    HMENU menu = pool.ComponentMenu();
+    ASSERT_TRUE(menu);
+    const std::vector<std::string> english{
+        "Will be &installed on local hard drive",
+        "&Entire feature will be installed on local hard drive", "-",
+        "Entire feature will be &unavailable"};
+    EXPECT_EQ(MenuCaptions(menu), english);
+    EXPECT_EQ(GetMenuItemID(menu, 3),
+              static_cast<UINT>(ovd::ComponentMenuItem::EntireFeatureUnavailable));
+
+    // A language file read after the form was made: the menu shows its texts.
+    std::array<std::string, ovd::kEngineMessageCount + 1> texts;
+    for (int i = 1; i <= ovd::kEngineMessageCount; ++i)
+        texts[static_cast<std::size_t>(i)] = ovd::DefaultEngineMessage(i);
+    texts[92] = "Wird auf der lokalen Festplatte &installiert";
+    texts[93] = "&Gesamtes Feature wird installiert";
+    texts[94] = "Gesamtes Feature ist &nicht verf\xFCgbar";
+    ASSERT_EQ(ovd::LoadEngineMessagesFromText(ovd::LanguageBlockText(texts), "German"), 1);
+    EXPECT_EQ(MenuCaptions(pool.ComponentMenu()),
+              (std::vector<std::string>{texts[92], texts[93], "-", texts[94]}));
+    ovd::ResetEngineMessages();
 }
 
 } // namespace
