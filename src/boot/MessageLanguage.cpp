@@ -5,22 +5,11 @@
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "OverlayFile.h"
+#include "UserLanguage.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
 
 namespace ovd {
-namespace {
-
-std::string UserLanguage()
-{
-    char hex[16] = {};
-    if (!GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE, hex, sizeof hex))
-        return {};
-    return UserLanguageName(hex);
-}
-
-} // namespace
-
 void LoadMessageLanguage() noexcept
 {
     try {
@@ -31,7 +20,7 @@ void LoadMessageLanguage() noexcept
         const std::string languageFile = facts.TempDir + "lang.loc";
         TempFileLock lock("lang.loc");
         if (CopyModuleOverlay(library.get(), languageFile)) {
-            LoadEngineMessages(languageFile, UserLanguage());
+            LoadEngineMessages(languageFile, UserLanguageName());
             DeleteFileA(languageFile.c_str());
         }
     } catch (...) {

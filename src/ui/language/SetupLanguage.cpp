@@ -5,6 +5,7 @@
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "TSetLanguage.h"
+#include "UserLanguage.h"
 #include "VariableManager.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
@@ -49,15 +50,6 @@ std::vector<std::string> FileNamesIn(const std::string& folder)
 }
 
 } // namespace
-
-std::string UserLanguageName()
-{
-    // The user's default language identifier as hexadecimal text ("0407").
-    char hex[16] = {};
-    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE, hex, sizeof hex) == 0)
-        return {};
-    return LanguageNameOfLocale(static_cast<int>(std::strtol(hex, nullptr, 16)));
-}
 
 std::optional<std::string> TSetupLanguage::Choose()
 {

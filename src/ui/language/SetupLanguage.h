@@ -33,7 +33,4 @@ private:
     TTranslationTables tables_;
 };
 
-// The user's language by the locale table ("German" for 1031); empty when not in it.
-std::string UserLanguageName();
-
 } // namespace ovd

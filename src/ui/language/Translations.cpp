@@ -4,7 +4,6 @@
 #include "ScriptText.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace ovd {
@@ -13,27 +12,6 @@ namespace {
 constexpr std::string_view kVariableKeyHead = "ZUDAVOVU$";
 constexpr std::string_view kVariableKeyTail = "$ZUDAVOVU";
 constexpr std::string_view kTranslationsPrefix = "translations.";
-
-struct LocaleName {
-    int Id;
-    std::string_view Name;
-};
-
-// The names as the package's translation files spell them.
-constexpr std::array<LocaleName, 35> kLocales{{
-    {1025, "Arabic"},  {1027, "Catalan"},   {1028, "Chinese (Taiwan)"},
-    {2052, "Chinese (PRC)"}, {1029, "Czech"}, {1030, "Danish"},
-    {1031, "German"},  {1032, "Greek"},     {1033, "English"},
-    {3082, "Spanish"}, {1061, "Estonian"},  {1035, "Finnish"},
-    {1036, "French"},  {1037, "Hebrew"},    {1038, "Hungarian"},
-    {1040, "Italian"}, {1041, "Japanese"},  {1042, "Korean"},
-    {1063, "Lithuanian"}, {1062, "Latvian"}, {1043, "Dutch"},
-    {1044, "Norwegian"}, {1045, "Polish"},  {1046, "Portugese (Brazil)"},
-    {2070, "Portugese (Portugal)"}, {1048, "Romanian"}, {1049, "Russian"},
-    {1050, "Croatian"}, {1051, "Slovak"},   {1053, "Swedish"},
-    {1054, "Thai"},    {1055, "Turkish"},   {1060, "Slovenian"},
-    {1066, "Vietnamese"}, {1069, "Basque"},
-}};
 
 } // namespace
 
@@ -113,23 +91,6 @@ std::vector<std::string> LanguageNames(const std::vector<std::string>& fileNames
         names.push_back(name);
     }
     return names;
-}
-
-std::string LanguageNameOfLocale(int localeId)
-{
-    for (const LocaleName& locale : kLocales)
-        if (locale.Id == localeId)
-            return std::string(locale.Name);
-    return {};
-}
-
-int LocaleOfLanguageName(std::string_view name)
-{
-    const std::string upper = AnsiUpperCase(name);
-    for (const LocaleName& locale : kLocales)
-        if (AnsiUpperCase(locale.Name) == upper)
-            return locale.Id;
-    return 1033;
 }
 
 std::string PreselectedLanguage(const std::vector<std::string>& languages,

@@ -48,11 +48,6 @@ private:
 // "translations.<name>" without "Map", "Original" and any name holding "shared".
 std::vector<std::string> LanguageNames(const std::vector<std::string>& fileNames);
 
-// The locale table: English name of a locale identifier (empty when not in the table),
-// and the identifier of a name (upper-cased comparison; 1033 when not in the table).
-std::string LanguageNameOfLocale(int localeId);
-int LocaleOfLanguageName(std::string_view name);
-
 // The entry the language form starts on: the user's language when the list holds it, else
 // the package's default, else the first; empty for an empty list.
 std::string PreselectedLanguage(const std::vector<std::string>& languages,
