@@ -85,6 +85,9 @@ bool AwaitInDialog(TScriptRun& run, TDialogRunnerUI& dialogs, TPoolTemplate& for
         try {
             worker.Start(run.RegistryView == "Win64");
             started = true;
+            // Started by the loop's fallback, a later first tick must not take the start
+            // for its own and reset the cancel and finished flags of the running thread.
+            form.InstallerStarted = true;
         } catch (...) {
             startFailure = std::current_exception();
         }
