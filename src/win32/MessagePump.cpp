@@ -24,6 +24,15 @@ bool Signalled(DWORD result, DWORD count)
            (result >= WAIT_ABANDONED_0 && result < WAIT_ABANDONED_0 + count);
 }
 
+// A multi-line edit keeps Escape for itself and only asks its parent to close, which a
+// dialog may refuse: in a window with dialog keys, Escape there is Cancel as everywhere.
+bool IsEscapeInMultiLineEdit(const MSG& msg, HWND root)
+{
+    return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && msg.hwnd != root &&
+           (GetWindowLongA(msg.hwnd, GWL_STYLE) & ES_MULTILINE) != 0 &&
+           (SendMessageA(msg.hwnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0;
+}
+
 } // namespace
 
 bool ProcessPendingMessages()
@@ -35,8 +44,14 @@ bool ProcessPendingMessages()
             return false;
         }
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root && GetPropA(root, kDialogKeysProperty) && IsDialogMessageA(root, &msg))
-            continue;
+        if (root && GetPropA(root, kDialogKeysProperty)) {
+            if (IsEscapeInMultiLineEdit(msg, root)) {
+                SendMessageA(root, WM_COMMAND, IDCANCEL, 0);
+                continue;
+            }
+            if (IsDialogMessageA(root, &msg))
+                continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -69,9 +84,8 @@ WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeout
             result = count == 0 ? (Sleep(left), WAIT_TIMEOUT)
                                 : WaitForMultipleObjects(count, handles, FALSE, left);
         else
-            result = MsgWaitForMultipleObjectsEx(count, handles, left,
-                                                 sentOnly ? QS_SENDMESSAGE : QS_ALLINPUT,
-                                                 MWMO_INPUTAVAILABLE);
+            result = MsgWaitForMultipleObjectsEx(
+                count, handles, left, sentOnly ? QS_SENDMESSAGE : QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (Signalled(result, count)) {
             if (signalled != nullptr)
                 *signalled = result < WAIT_OBJECT_0 + count ? result - WAIT_OBJECT_0
@@ -101,8 +115,8 @@ WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeout
 
 WaitOutcome PumpOnce(const HANDLE* handles, DWORD count, DWORD timeoutMs)
 {
-    const DWORD result = MsgWaitForMultipleObjectsEx(count, handles, timeoutMs, QS_ALLINPUT,
-                                                     MWMO_INPUTAVAILABLE);
+    const DWORD result =
+        MsgWaitForMultipleObjectsEx(count, handles, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     ProcessPendingMessages();
     if (Signalled(result, count))
         return WaitOutcome::Signalled;

@@ -246,11 +246,12 @@ TEST_F(DialogsE2E, KeyboardFocusFollowsTheTabOrderAndTheDefaultButton)
     HWND memo = Controls(page, "Edit").at(0);
     HWND accept = Button(page, "I accept the terms of the licence agreement");
     EXPECT_TRUE(focusMovesTo(memo));
-    for (HWND control : {accept, Button(page, "< Back"), Button(page, "Cancel"), memo, accept}) {
+    for (HWND control : {accept, Button(page, "< Back"), Button(page, "Cancel"), memo}) {
         PressKey(page, VK_TAB);
         EXPECT_TRUE(focusMovesTo(control)) << TextOf(control);
     }
-    PressKey(page, VK_ESCAPE); // Escape presses the cancel button, which asks
+    // Escape, even in the licence text, presses the cancel button, which asks.
+    PressKey(page, VK_ESCAPE);
     HWND box = WaitForWindowOf(pid_, "#32770", "", kPageTimeout);
     ASSERT_TRUE(box);
     PostMessageA(box, WM_COMMAND, IDYES, 0);
