@@ -105,6 +105,43 @@ ProcessResult RunProgram(const std::string& commandLine, DWORD timeoutMs,
     return result;
 }
 
+namespace {
+
+// The programs StartProgram started: one a failed test left running would hold the Wine
+// prefix, and every later test of the run would wait for it, so the test program ends
+// them as it exits.
+class TStartedPrograms {
+public:
+    ~TStartedPrograms()
+    {
+        for (HANDLE process : processes_) {
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(process, 0xDEAD);
+                WaitForSingleObject(process, 10000);
+            }
+            CloseHandle(process);
+        }
+    }
+    void Add(HANDLE process)
+    {
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &copy, 0, FALSE,
+                            DUPLICATE_SAME_ACCESS))
+            processes_.push_back(copy);
+    }
+
+private:
+    std::vector<HANDLE> processes_;
+};
+
+TStartedPrograms& StartedPrograms()
+{
+    static TStartedPrograms programs;
+    return programs;
+}
+
+} // namespace
+
 HANDLE StartProgram(const std::string& commandLine, const std::string& workDir)
 {
     STARTUPINFOA si{};
@@ -116,6 +153,7 @@ HANDLE StartProgram(const std::string& commandLine, const std::string& workDir)
                         workDir.empty() ? nullptr : workDir.c_str(), &si, &pi))
         return nullptr;
     CloseHandle(pi.hThread);
+    StartedPrograms().Add(pi.hProcess);
     return pi.hProcess;
 }
 
