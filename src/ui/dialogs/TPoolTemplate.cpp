@@ -258,6 +258,7 @@ void TPoolTemplate::Build()
     const std::size_t count = controls.size();
     controls_.assign(count, nullptr);
     itemPaths_.assign(count, {});
+    openFolders_.assign(count, {});
     fonts_.assign(count, nullptr);
     backColours_.assign(count, GetSysColor(COLOR_BTNFACE));
     brushOf_.assign(count, nullptr);
@@ -949,7 +950,20 @@ void TPoolTemplate::OnCommand(int index, int code)
         if (code == LBN_SELCHANGE || code == LBN_DBLCLK)
             FolderChosen(index, "DirectoryListBox1Change", true);
         return;
+    case TControlKind::FilterCombo:
+        if (code == CBN_SELCHANGE)
+            FilterChosen(index);
+        return;
     case TControlKind::DriveCombo:
+        // The linked directory list opens the chosen drive.
+        if (code == CBN_SELCHANGE) {
+            const int dirs = LinkedControl(index, "DirList", TControlKind::DirectoryList);
+            const std::string drive =
+                SelectedPath(window, control, itemPaths_[static_cast<std::size_t>(index)]);
+            if (dirs > 0 && !drive.empty())
+                OpenFolder(dirs, drive);
+        }
+        [[fallthrough]];
     case TControlKind::ShellCombo:
         if (code == CBN_SELCHANGE)
             FolderChosen(index,
@@ -1079,10 +1093,54 @@ void TPoolTemplate::PutIntoTargetEdits(const std::string& chosen)
 
 void TPoolTemplate::OpenFolder(int index, const std::string& folder)
 {
+    const auto at = static_cast<std::size_t>(index);
+    const TControlModel& control = model_.Controls()[at];
+    HWND window = ControlWindow(index);
+    if (!window)
+        return;
+    openFolders_[at] = WithBackslash(folder);
+    itemPaths_[at] = FillFolderControl(window, control, openFolders_[at]);
+    // A directory list shows its folder in its linked file list and label; a filter
+    // combo gives its linked file list the selected mask.
+    if (control.Kind == TControlKind::DirectoryList) {
+        if (const int files = LinkedControl(index, "FileList", TControlKind::FileList); files > 0)
+            OpenFolder(files, openFolders_[at]);
+        if (const int label = LinkedControl(index, "DirLabel", TControlKind::Label); label > 0)
+            model_.Set(label, "Caption",
+                       openFolders_[at].size() <= 3 ? openFolders_[at]
+                                                    : WithoutBackslash(openFolders_[at]));
+    } else if (control.Kind == TControlKind::FilterCombo) {
+        FilterChosen(index);
+    }
+}
+
+int TPoolTemplate::LinkedControl(int index, std::string_view property, TControlKind kind) const
+{
     const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    if (HWND window = ControlWindow(index))
-        itemPaths_[static_cast<std::size_t>(index)] =
-            FillFolderControl(window, control, WithBackslash(folder));
+    if (!control.Has(property))
+        return -1;
+    const int linked = model_.Find(control.Get(property));
+    return linked > 0 && linked != index &&
+                   model_.Controls()[static_cast<std::size_t>(linked)].Kind == kind
+               ? linked
+               : -1;
+}
+
+void TPoolTemplate::FilterChosen(int index)
+{
+    const int files = LinkedControl(index, "FileList", TControlKind::FileList);
+    if (files <= 0)
+        return;
+    const std::string mask = SelectedPath(ControlWindow(index),
+                                          model_.Controls()[static_cast<std::size_t>(index)],
+                                          itemPaths_[static_cast<std::size_t>(index)]);
+    if (mask.empty())
+        return;
+    TControlModel& list = model_.Controls()[static_cast<std::size_t>(files)];
+    if (!list.Put("Mask", mask))
+        list.Put("Mask", mask, true);
+    if (!openFolders_[static_cast<std::size_t>(files)].empty())
+        OpenFolder(files, openFolders_[static_cast<std::size_t>(files)]);
 }
 
 // A file or folder picked in a file, folder or drive control: its variable, the live

@@ -90,6 +90,9 @@ private:
     void Browse(int index, bool toVariable);
     void PutIntoTargetEdits(const std::string& chosen);
     void OpenFolder(int index, const std::string& folder);
+    // The control a property names (FileList, DirList, DirLabel) when it is of `kind`; -1.
+    int LinkedControl(int index, std::string_view property, TControlKind kind) const;
+    void FilterChosen(int index);
     void FolderChosen(int index, const char* handler, bool folderShown);
     void WriteVariable(int index, const std::string& value, const char* handler);
     void AfterEdit(int index);
@@ -110,6 +113,7 @@ private:
     UniqueWindow window_;
     std::vector<HWND> controls_;                      // by model index; [0] is the form
     std::vector<std::vector<std::string>> itemPaths_; // file and folder controls' items
+    std::vector<std::string> openFolders_;            // the folder each of them shows
     std::vector<TFeatureNode> featureTree_;           // as the Tag 1 feature tree shows it
     std::vector<HFONT> fonts_;                        // by model index
     std::vector<UniqueGdiObject> ownedFonts_;

@@ -334,7 +334,7 @@ TEST(Dialogs, FolderControlsListAndWriteTheChoice)
         std::string(temp) + "ovd-folders-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(folder.c_str(), nullptr);
     CreateDirectoryA((folder + "Sub").c_str(), nullptr);
-    for (const char* file : {"b.txt", "a.txt", "c.log"}) {
+    for (const char* file : {"b.txt", "a.txt", "c.log", "Sub\\d.log"}) {
         HANDLE created = CreateFileA((folder + file).c_str(), GENERIC_WRITE, 0, nullptr,
                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         CloseHandle(created);
@@ -363,6 +363,8 @@ TEST(Dialogs, FolderControlsListAndWriteTheChoice)
     Height = 100
     Hint = 'FOLDER'
     Tag = 1
+    FileList = Files
+    DirLabel = Shown
   end
   object Drives: TDriveComboBox
     Left = 300
@@ -370,6 +372,7 @@ TEST(Dialogs, FolderControlsListAndWriteTheChoice)
     Width = 150
     Height = 21
     Hint = 'FOLDER'
+    DirList = Dirs
   end
   object Filters: TFilterComboBox
     Left = 450
@@ -377,6 +380,13 @@ TEST(Dialogs, FolderControlsListAndWriteTheChoice)
     Width = 150
     Height = 21
     Filter = 'Text files|*.txt|All files|*.*'
+    FileList = Files
+  end
+  object Shown: TLabel
+    Left = 300
+    Top = 350
+    Width = 300
+    Height = 13
   end
   object Tree: TPTShellTree
     Left = 0
@@ -460,6 +470,28 @@ end
     EXPECT_EQ(GetVariable("FOLDER"), folder + "Sub\\");
     EXPECT_EQ(GetVariable("TARGETDIR"), folder + "Sub\\No Such Place\\App\\");
 
+    // Linked controls: the filter combo gives the file list its mask, the directory list
+    // opens its folder in the file list and its label, the drive combo opens the drive.
+    const auto labelText = [&] {
+        char caption[MAX_PATH] = {};
+        GetWindowTextA(child("Static", 0), caption, sizeof caption);
+        return std::string(caption);
+    };
+    EXPECT_EQ(labelText(), folder.substr(0, folder.size() - 1));
+    SendMessageA(filters, CB_SETCURSEL, 1, 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(filters), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(filters));
+    EXPECT_EQ(SendMessageA(files, LB_GETCOUNT, 0, 0), 3) << "all files";
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dirs), LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(dirs));
+    ASSERT_EQ(SendMessageA(files, LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(listText(files, 0), "d.log");
+    EXPECT_EQ(labelText(), folder + "Sub");
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drives), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(drives));
+    EXPECT_EQ(labelText(), folder.substr(0, 3)) << "the drive's root";
+
+    DeleteFileA((folder + "Sub\\d.log").c_str());
     for (const char* file : {"a.txt", "b.txt", "c.log"})
         DeleteFileA((folder + file).c_str());
     RemoveDirectoryA((folder + "Sub").c_str());
