@@ -276,19 +276,24 @@ UINT TMSIThread::RunOperation(const TInstallerPaths& paths, bool installed)
 
     // The shortcut identities and pins of the shell integration are applied here, before
     // the installer runs.
-    if (job_.Operation == InstallerOperation::Patch)
+    const auto cancelled = [this] { return ThreadCancelled() || Terminated(); };
+    if (job_.Operation == InstallerOperation::Patch) {
+        // Applied once, not repeated while busy; a cancel before it applies nothing.
+        if (cancelled())
+            return kInstallerUserExit;
         return MsiApi::MsiApplyPatchA(job_.PackagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT,
                                       line.c_str());
+    }
 
     TBusyRetry retry;
     retry.Attempt = [&] {
         return MsiApi::MsiInstallProductA(job_.PackagePath.c_str(), line.c_str());
     };
-    retry.Cancelled = [this] { return ThreadCancelled() || Terminated(); };
+    retry.Cancelled = cancelled;
     retry.Report = [](const std::string& text) { ReportWorkerProgress(text, 0, 100, 100); };
-    retry.Pause = [this](unsigned ms) {
+    retry.Pause = [&cancelled](unsigned ms) {
         for (unsigned slept = 0; slept < ms; slept += 100) {
-            if (ThreadCancelled() || Terminated())
+            if (cancelled())
                 return false;
             Sleep(std::min(100u, ms - slept));
         }
