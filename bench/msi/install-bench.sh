@@ -2,11 +2,12 @@
 # Whole silent install of the shared benchmark payload (68 MB, 2,025 files) as one setup:
 # the engine (setup.exe /s, "Install Files" + "Apply Changes") against bare
 # "msiexec /i setup.msi /qn" of the same database with the same properties, interleaved,
-# everything on tmpfs. Prints each run, the medians and their ratio, and the peak working
-# set of the engine's process (VmHWM of the Linux process running setup.exe, sampled while
-# it runs: under Wine the installer works inside the engine's process, and Wine's own
-# libraries count too), beside that of the same engine running a script that installs
-# nothing.
+# everything on tmpfs (the Wine prefix too: the engine copies the database into its
+# temporary folder, which lies in the prefix). Prints each run, the medians and their
+# ratio, and the peak working set of the engine's process (VmHWM of the Linux process
+# running setup.exe, sampled while it runs: under Wine the installer works inside the
+# engine's process, and Wine's own libraries count too), beside that of the same engine
+# running a script that installs nothing.
 #
 #   bench/msi/install-bench.sh BUILD_TREE [RUNS]     (BUILD_TREE: a built x86-64 tree)
 set -euo pipefail
@@ -14,12 +15,16 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 tree=$(realpath "${1:?usage: install-bench.sh BUILD_TREE [RUNS]}")
 runs=${2:-3}
 work=/dev/shm/ovd-msi-bench
-prefix=$tree/wine/prefix
+prefix=$work/prefix
 run=$top/cmake/wine-run.sh
 winpath() { echo "Z:${1//\//\\}"; }
 
 rm -rf "$work"
 mkdir -p "$work/src"
+# A copy of the tree's prefix (made by its first test run, else by the launcher here).
+if [ -d "$tree/wine/prefix" ]; then
+  cp -a "$tree/wine/prefix" "$prefix"
+fi
 python3 "$top/../shared/bench/gen_payload.py" "$work/src/payload" >/dev/null
 cat >"$work/src/setup.ovds" <<'SCRIPT'
 name setup
@@ -65,7 +70,7 @@ peak_of() {
       v=$(awk '/^VmHWM/ {print $2}' "/proc/$p/status" 2>/dev/null || true)
       [ "${v:-0}" -gt "$best" ] && best=$v
     done
-    sleep 0.2
+    sleep 0.1
   done
   wait "$job"
   echo "$best" >"$work/peak.txt"
@@ -106,4 +111,4 @@ median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1
 e=$(median "${engine_times[@]}")
 m=$(median "${msiexec_times[@]}")
 echo "median: engine $e s, msiexec $m s, ratio $(echo "scale=3; $e / $m" | bc)"
-rm -rf "$work"
+[ -n "${OVD_BENCH_KEEP:-}" ] || rm -rf "$work"
