@@ -277,12 +277,12 @@ void TPoolTemplate::Build()
         const std::string key = FontKey(specs[i]);
         auto font = fontCache.find(key);
         if (font == fontCache.end()) {
-            const TFontSpec& spec = specs[i];
+            const TFontSpec& wanted = specs[i];
             HFONT created =
-                CreateFontA(Scale(spec.Height), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL,
-                            spec.Italic, spec.Underline, spec.StrikeOut, DEFAULT_CHARSET,
+                CreateFontA(Scale(wanted.Height), 0, 0, 0, wanted.Bold ? FW_BOLD : FW_NORMAL,
+                            wanted.Italic, wanted.Underline, wanted.StrikeOut, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, spec.Name.c_str());
+                            DEFAULT_PITCH | FF_DONTCARE, wanted.Name.c_str());
             ownedFonts_.emplace_back(created);
             font = fontCache.emplace(key, created).first;
         }

@@ -77,17 +77,18 @@ TImageListPool::TImageListPool() : mainThread_(GetCurrentThreadId())
 
     stateImages_ = MakeStateImages();
     // The pop-up hangs off a menu bar that is never shown, so it stays a pop-up menu that
-    // TrackPopupMenu takes. The two items that are never shown are not added.
+    // TrackPopupMenu takes. The two items that are never shown are not added; the captions
+    // come from ComponentMenu.
     popupBar_ = CreateMenu();
     popup_ = CreatePopupMenu();
     if (popupBar_ != nullptr && popup_ != nullptr) {
         AppendMenuA(popupBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(popup_), "Popup");
-        for (const auto& [item, text] : kMenuTexts) {
-            if (item == ComponentMenuItem::EntireFeatureUnavailable)
+        for (const auto& entry : kMenuTexts) {
+            if (entry.first == ComponentMenuItem::EntireFeatureUnavailable)
                 AppendMenuA(popup_, MF_SEPARATOR, 0, nullptr); // N1
-            AppendMenuA(popup_, MF_STRING, static_cast<UINT_PTR>(item),
-                        EngineMessage(text).c_str());
+            AppendMenuA(popup_, MF_STRING, static_cast<UINT_PTR>(entry.first), "");
         }
+        ComponentMenu();
     }
 }
 

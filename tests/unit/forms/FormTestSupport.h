@@ -7,18 +7,18 @@
 namespace formtest {
 
 // "06 02 0D 0A" -> bytes; "'abc'" inside the text puts those characters as they stand.
-inline std::string Bytes(std::string_view spec)
+inline std::string Bytes(std::string_view hex)
 {
     std::string out;
-    for (std::size_t i = 0; i < spec.size();) {
-        if (spec[i] == ' ' || spec[i] == '\n') {
+    for (std::size_t i = 0; i < hex.size();) {
+        if (hex[i] == ' ' || hex[i] == '\n') {
             ++i;
-        } else if (spec[i] == '\'') {
-            const std::size_t end = spec.find('\'', i + 1);
-            out += spec.substr(i + 1, end - i - 1);
+        } else if (hex[i] == '\'') {
+            const std::size_t end = hex.find('\'', i + 1);
+            out += hex.substr(i + 1, end - i - 1);
             i = end + 1;
         } else {
-            out += static_cast<char>(std::stoi(std::string(spec.substr(i, 2)), nullptr, 16));
+            out += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
             i += 2;
         }
     }
