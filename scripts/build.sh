@@ -9,6 +9,14 @@ jobs=${OVD_JOBS:-$(nproc)}
 trees=("$@")
 [ ${#trees[@]} -gt 0 ] || trees=(native win64 win32 fuzz)
 
+# ccache, when installed, keeps rebuilds of other checkouts of the tree (git worktrees) cheap:
+# paths are hashed relative to the checkout.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$top}" CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 for tree in "${trees[@]}"; do
   case "$tree" in
     native) args=(-DOVD_SANITIZE="${OVD_SANITIZE:-ON}") ;;
@@ -18,6 +26,6 @@ for tree in "${trees[@]}"; do
     *) echo "build.sh: unknown tree '$tree' (native, win64, win32, fuzz)" >&2; exit 2 ;;
   esac
   echo "== build/$tree"
-  cmake -S . -B "build/$tree" -G Ninja "${args[@]}" >/dev/null
+  cmake -S . -B "build/$tree" -G Ninja "${args[@]}" "${launcher[@]}" >/dev/null
   cmake --build "build/$tree" -j "$jobs"
 done
