@@ -8,11 +8,11 @@
 #include "MessageBoxText.h"
 #include "ProgressDisplay.h"
 #include "RunnerUIWin32.h"
+#include "ScriptRun.h"
 #include "TImageListPool.h"
 #include "TaskbarProgress.h"
 #include "TrayIcon.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "uGlobals.h"
 
 #include <windows.h>
@@ -50,8 +50,8 @@ void MessageBalloonCommand(TCommandContext& c)
     const TEngineServices& services = c.Run().Services;
     const std::string title = ExpandVariables(services.Translated(c.LineId(), 1, c.Param(1)));
     const std::string text = ExpandVariables(services.Translated(c.LineId(), 2, c.Param(2)));
-    const auto kind = static_cast<BalloonKind>(
-        BalloonKindCode(TryStrToInt32(c.Expanded(3)).value_or(-1)));
+    const auto kind =
+        static_cast<BalloonKind>(BalloonKindCode(TryStrToInt32(c.Expanded(3)).value_or(-1)));
     const UINT timeoutMs =
         static_cast<UINT>(BalloonTimeoutSeconds(TryStrToInt32(c.Expanded(4)).value_or(0))) * 1000;
     if (Process().SilentMode)
@@ -64,8 +64,8 @@ void MessageBalloonCommand(TCommandContext& c)
 
 void SystemTrayCommand(TCommandContext& c)
 {
-    const TTrayFlags flags = TrayFlagsOf(c.Expanded(1), c.Expanded(2), c.Expanded(3),
-                                         c.Expanded(4));
+    const TTrayFlags flags =
+        TrayFlagsOf(c.Expanded(1), c.Expanded(2), c.Expanded(3), c.Expanded(4));
     const bool silent = Process().SilentMode;
     TTrayIcon& tray = Tray();
     // The icon in the tray and the overlay on the taskbar button go together.

@@ -8,12 +8,12 @@
 #include "CommandTable.h"
 #include "DotNetText.h"
 #include "FileUtil.h"
+#include "ScriptRun.h"
 #include "ScriptText.h"
 #include "TRunApp.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
 #include "Wow64Redirection.h"
-#include "mscriptexec.h"
 
 #include <memory>
 #include <optional>

@@ -121,13 +121,13 @@ bool AwaitInDialog(TScriptRun& run, TDialogRunnerUI& dialogs, TPoolTemplate& for
 TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInstallerJob job)
 {
     const TCurrentDirectory directory(Process().SupportDir);
-    TInstallerUiState& ui = InstallerSession().Ui;
+    TInstallerUiState& ui = InstallerSession(run).Ui;
     ui.Parent = CurrentDialogWindow();
     TVariableManager& store = Variables();
     store.SetVariableValue("ZOVR_thFinished", "FALSE");
     store.SetVariableValue("ZOVR_thCancelled", "FALSE");
     ReportWorkerProgress("", 0, 0, -1);
-    InstallerSession().Running = true;
+    InstallerSession(run).Running = true;
 
     TMSIThread worker(std::move(job), ui);
     TPoolTemplate* form = host.Dialogs ? host.Dialogs->ArmInstallerDialog() : nullptr;
@@ -141,10 +141,10 @@ TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInst
             cancelled = AwaitWorker(run, worker, wait);
         }
     } catch (...) {
-        InstallerSession().Running = false;
+        InstallerSession(run).Running = false;
         throw;
     }
-    InstallerSession().Running = false;
+    InstallerSession(run).Running = false;
     cancelled = cancelled || GetVariable("ZOVR_thCancelled") == "TRUE";
     const TInstallerOutcome& outcome = worker.Outcome();
     return {LaunchResult(cancelled, outcome.Error, outcome.Restart), outcome.ResultText};
@@ -171,7 +171,7 @@ void ApplySetupLanguage(TScriptRun& run)
         return;
     RecordPendingProperty(run, "ProductLanguage", std::to_string(LanguageIdOf(language)));
     std::vector<std::string> triples;
-    for (const TShortcutRename& rename : InstallerSession().ShortcutRenames)
+    for (const TShortcutRename& rename : InstallerSession(run).ShortcutRenames)
         triples.insert(triples.end(), {rename.Key, rename.Name, rename.Description});
     if (!triples.empty())
         ExecuteDatabaseStatements(run.DatabasePath, ShortcutRenameStatements(triples));
@@ -182,7 +182,8 @@ TInstallerJob CommonJob(TScriptRun& run, bool changes)
     // The folder of the setup's media; the media prompt and the web media step of a
     // maintenance run choose another one here.
     TInstallerJob job;
-    const TInstallerSession& session = InstallerSession();
+    TInstallerSession& session = InstallerSession(run);
+    job.Session = &session;
     job.ProductCode = session.NewInstance ? session.NewProductCode : run.Script->ProductCode;
     job.DataDir = Process().SupportDir + "data\\";
     job.Platform = session.Platform;
@@ -229,7 +230,7 @@ void ApplyPatchCommand(TCommandContext& c, const TInstallerHost& host)
 
 void SetSixtyFourBitMode(TCommandContext& c)
 {
-    TInstallerSession& session = InstallerSession();
+    TInstallerSession& session = InstallerSession(c.Run());
     const char* const platforms[] = {"Win32", "ia64", "x64"};
     for (long n = 1; n <= 3; ++n) {
         if (c.Expanded(n) == "TRUE")
@@ -243,7 +244,7 @@ void TransformInstance(TCommandContext& c)
     TScriptRun& run = c.Run();
     if (!IsTrue(GetVariable("NEWINSTANCE")) || FileExists(PatchPackage(run.DatabasePath)))
         return;
-    TInstallerSession& session = InstallerSession();
+    TInstallerSession& session = InstallerSession(run);
     session.NewProductCode = FreshGuid();
     session.NewRevisionCode = FreshGuid();
     session.NewInstance = true;

@@ -320,8 +320,8 @@ void TMSIThread::Execute()
     WriteHandoverFile(paths, variables);
 
     ReportWorkerProgress(kInstallerText, 0, 100, 50);
-    if (!patch)
-        WritePropertyTable(job_.PackagePath, job_.Pending);
+    if (!patch && job_.Session != nullptr)
+        WritePropertyTable(job_.PackagePath, job_.Pending, *job_.Session);
     ReportWorkerProgress(kInstallerText, 0, 100, 100);
     AdaptDatabasePlatform(job_.PackagePath, job_.Platform);
 

@@ -10,9 +10,10 @@
 
 #include "EngineServices.h"
 #include "InstallerMessageHandler.h"
+#include "InstallerSession.h"
 #include "PropertyCommandLine.h"
+#include "ScriptRun.h"
 #include "TWorkerThread.h"
-#include "mscriptexec.h"
 
 namespace ovd {
 
@@ -28,7 +29,9 @@ struct TInstallerJob {
     std::string Platform = "Win32";
     bool CacheAdvertised = false;
     TPendingProperties Pending; // written into the Property table (not for a patch)
-    TraceSink Trace;            // the log's run header
+    // The run's installer session (new-instance codes); it outlives the thread.
+    TInstallerSession* Session = nullptr;
+    TraceSink Trace; // the log's run header
 };
 
 // What the thread leaves for the script runner.

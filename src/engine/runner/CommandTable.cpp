@@ -4,8 +4,8 @@
 
 #include "CompiledScript.h"
 #include "RunnerUI.h"
+#include "ScriptRun.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 
 namespace ovd {
 namespace {
@@ -29,9 +29,7 @@ CommandMap& Commands()
 } // namespace
 
 TCommandContext::TCommandContext(TScriptRun& run, long line)
-    : run_(run),
-      line_(line),
-      lineId_(run.Script->CommandIds.At(static_cast<std::size_t>(line))),
+    : run_(run), line_(line), lineId_(run.Script->CommandIds.At(static_cast<std::size_t>(line))),
       command_(run.Script->CommandNames.At(static_cast<std::size_t>(line))),
       origin_(command_ + " Action")
 {

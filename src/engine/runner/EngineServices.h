@@ -54,19 +54,21 @@ using TranslationFn =
     std::function<std::string(const std::string& key, int field, const std::string& text)>;
 
 // Actions of the exit step, run once each in the order registered, whichever way a run
-// ends. An action that throws does not keep the others from running.
+// ends; each gets the ending run (its slots hold the subsystem's state). An action that
+// throws does not keep the others from running.
+using ExitStepAction = std::function<void(TScriptRun& run)>;
 class TExitSteps {
 public:
     // Registers `action` under `name`; a second registration of a name replaces the first
     // in its place.
-    void Add(std::string name, std::function<void()> action);
-    void Run() noexcept;
+    void Add(std::string name, ExitStepAction action);
+    void Run(TScriptRun& run) noexcept;
     std::vector<std::string> Names() const;
 
 private:
     struct Step {
         std::string Name;
-        std::function<void()> Action;
+        ExitStepAction Action;
     };
     std::vector<Step> steps_;
 };

@@ -1,8 +1,8 @@
 #include "PredefinedVariables.h"
 
 #include "AnsiText.h"
+#include "ScriptRun.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "uGlobals.h"
 
 namespace ovd {

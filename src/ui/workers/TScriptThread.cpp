@@ -8,9 +8,9 @@
 #include "ProgressDisplay.h"
 #include "RunnerUIWin32.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "WaitForWorker.h"
 #include "WorkerProgress.h"
-#include "mscriptexec.h"
 
 namespace ovd {
 namespace {

@@ -93,6 +93,25 @@ TEST_F(RunPreparation, StepsInOrderThenHandOver)
     EXPECT_EQ(run.RememberedLanguage, "ZILCH");
 }
 
+// A subsystem's slot holds one object per type for the run; preparing a run starts the
+// run's slots afresh, so nothing of an earlier run is seen.
+TEST_F(RunPreparation, SubsystemSlotsBelongToTheRun)
+{
+    struct OpenFile {
+        std::string Path;
+    };
+    struct Names {
+        std::vector<std::string> Items;
+    };
+    run.Slots.Get<OpenFile>().Path = "C:\\a.txt";
+    run.Slots.Get<Names>().Items.push_back("X");
+    EXPECT_EQ(run.Slots.Get<OpenFile>().Path, "C:\\a.txt");
+    EXPECT_EQ(run.Slots.Get<Names>().Items, Events{"X"});
+    EXPECT_EQ(PrepareRun(run), PrepareOutcome::Ready);
+    EXPECT_TRUE(run.Slots.Get<OpenFile>().Path.empty());
+    EXPECT_TRUE(run.Slots.Get<Names>().Items.empty());
+}
+
 TEST_F(RunPreparation, ValidationFailureEndsWith314AndNothingElse)
 {
     FillScript(script, {{"If", {"X", "0", "1", "FALSE"}}});
@@ -137,7 +156,8 @@ TEST_F(RunPreparation, LanguageCancelledRunsNothing)
     run.OnLine = [&](long) { return ran = true; };
     ScriptRunner(run);
     EXPECT_FALSE(ran);
-    EXPECT_EQ(platform.events.back(), "remove C:\\Temp\\{87654321-AAAA-BBBB-CCCC-000000000002}.ovd");
+    EXPECT_EQ(platform.events.back(),
+              "remove C:\\Temp\\{87654321-AAAA-BBBB-CCCC-000000000002}.ovd");
 }
 
 TEST_F(RunPreparation, SingleInstanceOnlyForExactTrue)

@@ -7,10 +7,10 @@
 #include "CompiledScript.h"
 #include "FileUtil.h"
 #include "RecordingRunnerUI.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "TImageListPool.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "ovdtest.h"
 #include "uGlobals.h"
 

@@ -6,9 +6,9 @@
 #include "CommandTable.h"
 #include "RecordingRunnerUI.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "ovdtest.h"
 
 #include <gtest/gtest.h>

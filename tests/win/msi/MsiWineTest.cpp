@@ -44,7 +44,6 @@ protected:
                                    {"ZOVR_thFinished", "FALSE"}})
             ovd::DefineVariable(n, v, "Initialization");
         ovd::ClearCommands();
-        ovd::ResetInstallerSession();
         ovd::RegisterInstallerCommands(services_);
         ovdtest_engine::FillScript(script_, {{"Install Files", {"files", "", work_ + "\\app"}},
                                              {"Apply Changes", {"", "RESULT", "TRUE", "FALSE"}}});
