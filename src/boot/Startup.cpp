@@ -1,8 +1,8 @@
 #include "Startup.h"
 
 #include "CommandLine.h"
-#include "EngineServices.h"
 #include "EngineMessages.h"
+#include "EngineServices.h"
 #include "OverlayFile.h"
 #include "StartupFailure.h"
 #include "StartupPhases.h"
@@ -49,7 +49,7 @@ void RunGuardedPhases(StartupForms& forms, TEngineServices& services)
     TraceLine("    </ResourcePath>");
 
     TraceLine("    <Dialogs>");
-    LoadDialogs(forms, *services.UI);
+    LoadDialogs(forms, *services.Dialogs);
     TraceLine("    </Dialogs>");
 
     FreeStartupForms(forms);

@@ -2,15 +2,15 @@
 // together (machine, user interface, trace, command libraries), then runs the start-up
 // sequence with it.
 #include "CompiledScript.h"
-#include "DialogRunnerUI.h"
+#include "DialogHost.h"
 #include "DotNetCommands.h"
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
 #include "InstallerCommands.h"
+#include "MessageBoxes.h"
 #include "MessageCommands.h"
-#include "ProgressDisplay.h"
 #include "ProgramCommands.h"
-#include "ProgressRunnerUI.h"
+#include "ProgressDisplay.h"
 #include "RunPlatform.h"
 #include "RunnerUI.h"
 #include "ScriptText.h"
@@ -45,14 +45,17 @@ bool ProgramMediumRemoved()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     ovd::TEngineServices services;
-    ovd::TDialogRunnerUI dialogs(ovd::Win32RunnerUI());
-    ovd::TProgressRunnerUI ui(dialogs);
+    ovd::TDialogHost dialogs;
+    ovd::TMessageBoxes boxes(dialogs);
+    ovd::TScriptProgressDisplay progress;
     services.Platform = &ovd::Win32RunPlatform();
-    services.UI = &ui;
+    services.Boxes = &boxes;
+    services.Dialogs = &dialogs;
+    services.Progress = &progress;
     services.Trace = [](std::string_view line) { ovd::TraceLine(line); };
     services.RunPlugin = ovd::RunPluginInWorker;
-    services.RefreshProgress = [&ui](const std::string& text, long long position) {
-        ovd::RefreshScriptProgress(ui, text, position);
+    services.RefreshProgress = [&dialogs](const std::string& text, long long position) {
+        ovd::RefreshScriptProgress(dialogs, text, position);
     };
     ovd::TSetupLanguage language(ovd::Script());
     services.ChooseLanguage = [&language]() -> std::optional<std::string> {
@@ -68,7 +71,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         const std::string translated = services.Translated(key, 1, line);
         return translated == line ? text : ovd::TextToNewlines(translated);
     };
-    services.RemovedMedium = {ProgramMediumRemoved, {}, ovd::RemoveCachedSupportDir,
+    services.RemovedMedium = {ProgramMediumRemoved,
+                              {},
+                              ovd::RemoveCachedSupportDir,
                               [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }};
 
     ovd::ImageListPool(); // the hidden main form, on the main thread

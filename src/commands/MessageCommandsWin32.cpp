@@ -6,8 +6,8 @@
 #include "CommandTable.h"
 #include "IntegerText.h"
 #include "MessageBoxText.h"
+#include "OwnerWindow.h"
 #include "ProgressDisplay.h"
-#include "RunnerUIWin32.h"
 #include "ScriptRun.h"
 #include "TImageListPool.h"
 #include "TaskbarProgress.h"
@@ -31,11 +31,12 @@ void MessageBoxCommand(TCommandContext& c)
     if (Process().SilentMode)
         return;
 
-    SetProgressAttention(true, MessageBoxIsError(style));
-    int pressed = MessageBoxA(CurrentDialogWindow(), message.c_str(), caption.c_str(), style);
+    IDialogHost& dialogs = *services.Dialogs;
+    SetProgressAttention(dialogs.OwnerWindow(), true, MessageBoxIsError(style));
+    int pressed = MessageBoxA(OwnerWindowOf(&dialogs), message.c_str(), caption.c_str(), style);
     if (pressed == 0) // the owner is gone: the box stands alone
         pressed = MessageBoxA(nullptr, message.c_str(), caption.c_str(), style | MB_TASKMODAL);
-    SetProgressAttention(false, false);
+    SetProgressAttention(dialogs.OwnerWindow(), false, false);
 
     const std::string result = c.OutputName(5);
     const std::string word = MessageBoxResultWord(pressed);
@@ -58,8 +59,10 @@ void MessageBalloonCommand(TCommandContext& c)
         return;
     Tray().ShowBalloon(GetVariable("TITLE"), title, text, kind, timeoutMs);
     // The taskbar asks for attention while the balloon is up; Win7Timer ends that.
-    SetProgressAttention(true, false);
-    ImageListPool().StartWin7Timer(timeoutMs, [] { SetProgressAttention(false, false); });
+    IDialogHost* dialogs = services.Dialogs;
+    SetProgressAttention(dialogs->OwnerWindow(), true, false);
+    ImageListPool().StartWin7Timer(
+        timeoutMs, [dialogs] { SetProgressAttention(dialogs->OwnerWindow(), false, false); });
 }
 
 void SystemTrayCommand(TCommandContext& c)
@@ -69,10 +72,10 @@ void SystemTrayCommand(TCommandContext& c)
     const bool silent = Process().SilentMode;
     TTrayIcon& tray = Tray();
     // The icon in the tray and the overlay on the taskbar button go together.
-    const auto showIcon = [&tray] {
+    const auto showIcon = [&tray, &c] {
         const std::string title = GetVariable("TITLE");
         tray.Show(title);
-        TaskbarProgress().SetOverlay(CurrentDialogWindow(), true, title);
+        TaskbarProgress().SetOverlay(OwnerWindowOf(c.Run().Services.Dialogs), true, title);
     };
     if (flags.MinimizeToTray) {
         if (!silent)
@@ -85,7 +88,7 @@ void SystemTrayCommand(TCommandContext& c)
         tray.RestoreDialog();
     if (flags.RemoveIcon) {
         tray.Hide();
-        TaskbarProgress().SetOverlay(CurrentDialogWindow(), false, {});
+        TaskbarProgress().SetOverlay(OwnerWindowOf(c.Run().Services.Dialogs), false, {});
         tray.RestoreDialog();
     }
 }

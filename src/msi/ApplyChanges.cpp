@@ -5,17 +5,18 @@
 
 #include "CommaText.h"
 #include "CommandTable.h"
-#include "DialogRunnerUI.h"
+#include "DialogHost.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
 #include "InstallerSession.h"
 #include "MessagePump.h"
 #include "MsiDatabase.h"
+#include "OwnerWindow.h"
+#include "PathParts.h"
 #include "ProgressDisplay.h"
 #include "PropertyTable.h"
 #include "RecordingCommands.h"
-#include "RunnerUIWin32.h"
 #include "ScriptText.h"
 #include "SystemVersion.h"
 #include "TMSIThread.h"
@@ -32,10 +33,7 @@ namespace {
 // The database's folder + its name + ".msp".
 std::string PatchPackage(const std::string& database)
 {
-    const std::size_t slash = database.find_last_of("\\/");
-    const std::size_t dot = database.rfind('.');
-    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (extension ? database.substr(0, dot) : database) + ".msp";
+    return ChangePathExtension(database, ".msp");
 }
 
 // The current directory, restored on every way out.
@@ -73,8 +71,7 @@ constexpr DWORD kArmedStartLimitMs = 3000;
 // The run inside the armed progress dialog: its Timer1 starts the thread, shows the
 // installer's progress and publishes the user's cancel; the loop keeps the dialog alive
 // until the thread has finished. True when the user cancelled meanwhile.
-bool AwaitInDialog(TScriptRun& run, TDialogRunnerUI& dialogs, TPoolTemplate& form,
-                   TMSIThread& worker)
+bool AwaitInDialog(TScriptRun& run, TDialogHost& dialogs, TPoolTemplate& form, TMSIThread& worker)
 {
     bool started = false;
     std::exception_ptr startFailure;
@@ -122,7 +119,7 @@ TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInst
 {
     const TCurrentDirectory directory(Process().SupportDir);
     TInstallerUiState& ui = InstallerSession(run).Ui;
-    ui.Parent = CurrentDialogWindow();
+    ui.Parent = OwnerWindowOf(run.Services.Dialogs);
     TVariableManager& store = Variables();
     store.SetVariableValue("ZOVR_thFinished", "FALSE");
     store.SetVariableValue("ZOVR_thCancelled", "FALSE");

@@ -71,9 +71,9 @@ void TCommandContext::Assign(std::string_view name, std::string_view value) cons
     SetVariable(name, value, origin_);
 }
 
-IRunnerUI& TCommandContext::UI() const
+IDialogHost& TCommandContext::Dialogs() const
 {
-    return *run_.Services.UI;
+    return *run_.Services.Dialogs;
 }
 
 bool TCommandContext::ReportFailure(std::string_view message, std::string_view origin) const

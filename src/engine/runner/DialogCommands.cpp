@@ -1,7 +1,7 @@
 // "Wizard Loop", "Display Dialog" and "Hide Dialog": the dialogs of a wizard and the
 // dialogs shown on their own. The loop moves between the pages (ExecutionLoop.cpp); these
 // handlers collect a loop's pages, show one and set the direction. OS-free: the dialog
-// itself is shown through IRunnerUI.
+// itself is shown by the dialog host (IDialogHost).
 #include "DialogCommands.h"
 
 #include "CommandTable.h"
@@ -35,15 +35,15 @@ void DisplayDialog(TCommandContext& context)
     const bool wait = position != 0 || IsTrue(context.Expanded(3));
     std::string result;
     if (wait) {
-        result =
-            Process().SilentMode ? std::string("NEXT") : context.UI().ShowDialog(context.Line());
+        result = Process().SilentMode ? std::string("NEXT")
+                                      : context.Dialogs().ShowDialog(context.Line());
         if (position == 0) {
-            context.UI().ReleaseDialogWindow();
+            context.Dialogs().ReleaseDialogWindow();
             SetVariable("WINDOWHANDLE", "0", "Display Dialog");
         }
     } else {
         const unsigned long long window =
-            Process().SilentMode ? 0 : context.UI().ShowDialogModeless(context.Line());
+            Process().SilentMode ? 0 : context.Dialogs().ShowDialogModeless(context.Line());
         SetVariable("WINDOWHANDLE", std::to_string(window), "Display Dialog");
         result = "NOTMODAL";
     }
@@ -71,7 +71,7 @@ void DisplayDialog(TCommandContext& context)
 void HideDialog(TCommandContext& context)
 {
     if (!Process().SilentMode)
-        context.UI().HideDialog();
+        context.Dialogs().HideDialog();
     SetVariable("WINDOWHANDLE", "0", "Hide Dialog");
 }
 

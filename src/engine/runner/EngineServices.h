@@ -13,7 +13,9 @@
 namespace ovd {
 
 class IRunPlatform;
-class IRunnerUI;
+class IDialogHost;
+class IMessageBoxes;
+class IProgressDisplay;
 struct TScriptRun;
 
 // Receives the runner's trace tags (the start-up trace in the program).
@@ -75,7 +77,11 @@ private:
 
 struct TEngineServices {
     IRunPlatform* Platform = nullptr;
-    IRunnerUI* UI = nullptr;
+    // The user interface: message boxes and the message round, the dialog host (which owns
+    // the owner window) and the display of the script's progress.
+    IMessageBoxes* Boxes = nullptr;
+    IDialogHost* Dialogs = nullptr;
+    IProgressDisplay* Progress = nullptr;
     TraceSink Trace;
     // Runs a plug-in command; without one, an existing plug-in library is a run error.
     PluginRunnerFn RunPlugin;
@@ -93,6 +99,14 @@ struct TEngineServices {
     // Without one, progress changes wait for the next line.
     ProgressRefreshFn RefreshProgress;
     TExitSteps ExitSteps;
+
+    // One object serving all three parts of the user interface (tests, tools).
+    template <class UI> void UseUserInterface(UI& ui)
+    {
+        Boxes = &ui;
+        Dialogs = &ui;
+        Progress = &ui;
+    }
 
     // The text in the active language (the text itself without a translator).
     std::string Translated(const std::string& key, int field, const std::string& text) const

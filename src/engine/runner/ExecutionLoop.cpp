@@ -184,7 +184,7 @@ void RefreshRunSettings(TScriptRun& run)
 // Step 8: progress of the shown dialog.
 void ReportProgress(TScriptRun& run)
 {
-    if (!run.Services.UI->DialogShown())
+    if (!run.Services.Dialogs->DialogShown())
         return;
     const std::string text = GetVariable("PROGRESSTEXT");
     const std::string progressText = GetVariable("PROGRESS");
@@ -192,14 +192,8 @@ void ReportProgress(TScriptRun& run)
     if (text != run.LastProgressText || value != run.LastProgressValue) {
         run.LastProgressText = text;
         run.LastProgressValue = value;
-        run.Services.UI->ReportProgress(text, static_cast<long>(value));
+        run.Services.Progress->ReportProgress(text, static_cast<long>(value));
     }
-}
-
-std::string FilePart(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool IsPluginCommand(const TCompiledScript& script, const std::string& name)
@@ -218,7 +212,7 @@ void RunPluginCommand(TScriptRun& run, long line)
     TCommandContext context(run, line);
     const std::string& webMedia = run.Script->LineWebMediaFlags.At(static_cast<std::size_t>(line));
     const std::string library = webMedia.empty()
-                                    ? Process().SupportDir + FilePart(context.Param(2))
+                                    ? Process().SupportDir + PathFilePart(context.Param(2))
                                     : Process().ExeDir + webMedia + context.Param(2);
     if (run.Services.Platform == nullptr || !run.Services.Platform->FileExists(library)) {
         ShowOwnedError(run, "Unable to load plug-in library. Please rebuild your project and "
@@ -283,7 +277,7 @@ bool RunNormally(TScriptRun& run)
     const long count = static_cast<long>(script.LineCount());
     while (flow.LineCounter < count) {
         if (flow.LineCounter % kMessageInterval == 0)
-            run.Services.UI->ProcessMessages();
+            run.Services.Boxes->ProcessMessages();
         RefreshRunSettings(run);
         run.CurrentLine = flow.LineCounter - 1;
         if (flow.SkipToBranch)
@@ -357,12 +351,6 @@ void NormalEnd(TScriptRun& run)
     }
 }
 
-std::string BaseFileName(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void Condition(TCommandContext& context)
 {
     TStoreEvalVariables variables;
@@ -404,7 +392,7 @@ std::string RunErrorText(const TCompiledScript& script, long line, const std::st
     long number = 0;
     if (star != std::string::npos)
         number = TryStrToInt32(position.substr(star + 1)).value_or(0);
-    return EngineMessage(kRuntimeErrorMessage) + "\r\rSource File: " + BaseFileName(file) +
+    return EngineMessage(kRuntimeErrorMessage) + "\r\rSource File: " + PathFilePart(file) +
            "\rLine Number: " + std::to_string(number + 1) + "\r\r" + message;
 }
 
@@ -429,10 +417,10 @@ void RunExecutionLoop(TScriptRun& run)
         error = "Unknown error";
     }
     if (!Process().SilentMode) {
-        run.Services.UI->SetProgressAttention(true);
-        run.Services.UI->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error), MessageIcon::Error,
+        run.Services.Boxes->SetProgressAttention(true);
+        run.Services.Boxes->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error), MessageIcon::Error,
                             false);
-        run.Services.UI->SetProgressAttention(false);
+        run.Services.Boxes->SetProgressAttention(false);
     }
     RunExitStep(run);
 }

@@ -14,20 +14,6 @@ constexpr std::string_view kOriginInit = "Initialization";
 
 } // namespace
 
-std::string PathFolderPart(const std::string& path)
-{
-    const std::size_t cut = path.find_last_of("\\/:");
-    if (cut == std::string::npos)
-        return {};
-    return WithBackslash(path.substr(0, cut + 1));
-}
-
-std::string PathFilePart(const std::string& path)
-{
-    const std::size_t cut = path.find_last_of("\\/:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 void SetThreadProtocolVariables(IRunPlatform& platform)
 {
     TVariableManager& v = Variables();

@@ -19,7 +19,7 @@ void RecordPendingProperty(TScriptRun& run, const std::string& name, const std::
 void ShowOwnedError(TScriptRun& run, const std::string& text)
 {
     // Nothing is shown in silent mode: an unattended install must never wait for a click.
-    IRunnerUI* ui = run.Services.UI;
+    IMessageBoxes* ui = run.Services.Boxes;
     if (ui == nullptr || Process().SilentMode)
         return;
     ui->SetProgressAttention(true);

@@ -1,6 +1,7 @@
 #include "mscriptexec.h"
 
 #include "ExecutionLoop.h"
+#include "PathParts.h"
 #include "PredefinedVariables.h"
 #include "VariableManager.h"
 #include "uGlobals.h"
@@ -11,13 +12,7 @@ namespace {
 // The patch file that may stand in for the database: same folder and base name, ".msp".
 std::string PatchPathFor(const std::string& databasePath)
 {
-    if (databasePath.empty())
-        return {};
-    const std::size_t slash = databasePath.find_last_of("\\/:");
-    const std::size_t dot = databasePath.rfind('.');
-    const bool hasExtension =
-        dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExtension ? databasePath.substr(0, dot) : databasePath) + ".msp";
+    return databasePath.empty() ? std::string() : ChangePathExtension(databasePath, ".msp");
 }
 
 } // namespace
@@ -50,7 +45,7 @@ PrepareOutcome PrepareRun(TScriptRun& run)
     run.TraceTag("    <CompileScript>");
     std::string message;
     const std::vector<std::string> dialogVariables =
-        run.Services.UI ? run.Services.UI->DialogVariables() : std::vector<std::string>();
+        run.Services.Dialogs ? run.Services.Dialogs->DialogVariables() : std::vector<std::string>();
     const long bad = ValidateScript(script.CommandNames, script.CommandIds, &script.LineFlags,
                                     message, script.ParameterLists, dialogVariables);
     if (bad != kScriptValid) {

@@ -1028,11 +1028,11 @@ void TPoolTemplate::OnAction(int index)
 
 void TPoolTemplate::ConfirmCancel(int index)
 {
-    SetProgressAttention(true, false);
+    SetProgressAttention(Window(), true, false);
     const int answer =
         MessageBoxA(window_.get(), EngineMessage(23).c_str(), EngineCaption().c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    SetProgressAttention(false, false);
+    SetProgressAttention(Window(), false, false);
     if (answer != IDYES)
         return;
     SetVariable("ZOVR_IsCancelled", "TRUE", "ShowDesign");
@@ -1131,9 +1131,9 @@ void TPoolTemplate::FilterChosen(int index)
     const int files = LinkedControl(index, "FileList", TControlKind::FileList);
     if (files <= 0)
         return;
-    const std::string mask = SelectedPath(ControlWindow(index),
-                                          model_.Controls()[static_cast<std::size_t>(index)],
-                                          itemPaths_[static_cast<std::size_t>(index)]);
+    const std::string mask =
+        SelectedPath(ControlWindow(index), model_.Controls()[static_cast<std::size_t>(index)],
+                     itemPaths_[static_cast<std::size_t>(index)]);
     if (mask.empty())
         return;
     TControlModel& list = model_.Controls()[static_cast<std::size_t>(files)];

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "FileUtil.h"
+#include "OwnerWindow.h"
 #include "ProgressDisplay.h"
-#include "RunnerUIWin32.h"
 #include "ScriptError.h"
 #include "ScriptRun.h"
 #include "WaitForWorker.h"
@@ -82,7 +82,7 @@ void TScriptThread::Execute()
 
 TPluginResult RunPluginInWorker(TScriptRun& run, const TPluginCall& call)
 {
-    TScriptThread worker(call, CurrentDialogWindow());
+    TScriptThread worker(call, OwnerWindowOf(run.Services.Dialogs));
     TWorkerWait wait;
     wait.Watchdog = WatchdogTimer::plugTimer;
     wait.CancelNote = "Cancel at Plug-In Time";

@@ -41,7 +41,7 @@ struct Harness {
         ovd::Process().ExitCode = 0;
         run.Script = &script;
         services.Platform = &platform;
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         services.Trace = [this](std::string_view tag) { trace.emplace_back(tag); };
         run.Labels.Build(script.CommandNames, script.CommandIds, script.ParameterLists);
         Probes().clear();

@@ -44,7 +44,7 @@ protected:
             script.CommandHeaders.Add(e);
         run.Script = &script;
         services.Platform = &platform;
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         run.DatabasePath = "C:\\Temp\\ovd1\\setup.msi";
         services.Trace = [this](std::string_view tag) { platform.events.emplace_back(tag); };
         services.ChooseLanguage = [this] { return platform.ChooseLanguage(); };

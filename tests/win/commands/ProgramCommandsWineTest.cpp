@@ -74,7 +74,7 @@ protected:
             DefineVariable(name, "FALSE", "test");
         DefineVariable("PROGRESS", "0", "test");
         Process().ExitCode = 0;
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         ClearCommands();
         RegisterProgramCommands(services, [this] {
             restarts.push_back("restart");

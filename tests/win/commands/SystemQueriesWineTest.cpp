@@ -43,7 +43,7 @@ protected:
         DefineVariable("ZOVR_IsCancelled", "FALSE", "test");
         ClearCommands();
         RegisterSystemQueryCommands(services);
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         run.Script = &script;
     }
     void TearDown() override { ClearCommands(); }

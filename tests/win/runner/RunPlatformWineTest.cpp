@@ -1,8 +1,8 @@
 // Run preparation and the predefined variables on the real system (under Wine): the
 // values come from the registry, the shell folders, the token and the file system.
 #include "PredefinedVariables.h"
-#include "RunPlatform.h"
 #include "RecordingRunnerUI.h"
+#include "RunPlatform.h"
 #include "VariableManager.h"
 #include "mscriptexec.h"
 #include "ovdtest.h"
@@ -113,7 +113,7 @@ protected:
 
         run.Script = &script;
         services.Platform = &Win32RunPlatform();
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         run.DatabasePath = support + "setup.msi";
         services.Trace = [this](std::string_view tag) { trace.emplace_back(tag); };
     }

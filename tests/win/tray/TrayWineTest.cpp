@@ -3,7 +3,7 @@
 // once. The hidden main form's feature-tree parts: state icons and the component menu.
 #include "EngineMessages.h"
 #include "MessagePump.h"
-#include "RunnerUIWin32.h"
+#include "RecordingRunnerUI.h"
 #include "TImageListPool.h"
 #include "TaskbarProgress.h"
 #include "TrayIcon.h"
@@ -21,8 +21,8 @@ namespace {
 
 HWND MakeDialogStandIn()
 {
-    return CreateWindowExA(0, "STATIC", "Stand-in dialog", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
-                           50, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "STATIC", "Stand-in dialog", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                           300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 // Handles messages until `done` holds or about `ms` milliseconds pass.
@@ -37,8 +37,10 @@ TEST(Tray, HiddenIntoTheTrayAndBackByAClick)
 {
     HWND dialog = MakeDialogStandIn();
     ASSERT_TRUE(dialog);
-    ovd::SetCurrentDialogWindow(dialog);
+    ovd::TRecordingRunnerUI host;
+    host.Owner = dialog;
     ovd::TTrayIcon& tray = ovd::Tray();
+    tray.Attach(&host);
     EXPECT_TRUE(tray.Show("Tray Test"));
 
     tray.MinimizeDialog();
@@ -57,7 +59,7 @@ TEST(Tray, HiddenIntoTheTrayAndBackByAClick)
 
     tray.Hide();
     EXPECT_FALSE(tray.Visible());
-    ovd::SetCurrentDialogWindow(nullptr);
+    tray.Attach(nullptr);
     DestroyWindow(dialog);
 }
 
@@ -65,10 +67,12 @@ TEST(Tray, ClickOrDoubleClickShowsThePageThatCameWhileInTheTray)
 {
     for (LPARAM click : {WM_LBUTTONUP, WM_LBUTTONDBLCLK}) {
         HWND first = MakeDialogStandIn();
-        HWND next = CreateWindowExA(0, "STATIC", "Next page", WS_OVERLAPPEDWINDOW, 60, 60, 300,
-                                    200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ovd::SetCurrentDialogWindow(first);
+        HWND next = CreateWindowExA(0, "STATIC", "Next page", WS_OVERLAPPEDWINDOW, 60, 60, 300, 200,
+                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ovd::TRecordingRunnerUI host;
+        host.Owner = first;
         ovd::TTrayIcon& tray = ovd::Tray();
+        tray.Attach(&host);
         tray.Show("Tray Test");
         tray.MinimizeDialog();
         tray.RememberPending(next); // the runner's next page, not shown while in the tray
@@ -76,11 +80,11 @@ TEST(Tray, ClickOrDoubleClickShowsThePageThatCameWhileInTheTray)
         EXPECT_FALSE(IsWindowVisible(next));
         PostMessageA(ovd::ImageListPool().Window(), ovd::kTrayMessage, 1, click);
         EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(next) != FALSE; })) << click;
-        EXPECT_EQ(ovd::CurrentDialogWindow(), next);
+        EXPECT_EQ(host.OwnerWindow(), next);
         EXPECT_FALSE(tray.MinimizedToTray());
         EXPECT_EQ(tray.PendingDialog(), nullptr);
         tray.Hide();
-        ovd::SetCurrentDialogWindow(nullptr);
+        tray.Attach(nullptr);
         DestroyWindow(first);
         DestroyWindow(next);
     }
@@ -152,10 +156,8 @@ std::vector<std::string> MenuCaptions(HMENU menu)
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         char text[256] = {};
         GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-        captions.emplace_back(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) &
-                                      MF_SEPARATOR
-                                  ? "-"
-                                  : text);
+        captions.emplace_back(
+            GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
     }
     return captions;
 }
@@ -168,10 +170,9 @@ TEST(Tray, ComponentMenuAndStateIcons)
     ovd::ResetEngineMessages();
     HMENU menu = pool.ComponentMenu();
     ASSERT_TRUE(menu);
-    const std::vector<std::string> english{
-        "Will be &installed on local hard drive",
-        "&Entire feature will be installed on local hard drive", "-",
-        "Entire feature will be &unavailable"};
+    const std::vector<std::string> english{"Will be &installed on local hard drive",
+                                           "&Entire feature will be installed on local hard drive",
+                                           "-", "Entire feature will be &unavailable"};
     EXPECT_EQ(MenuCaptions(menu), english);
     EXPECT_EQ(GetMenuItemID(menu, 3),
               static_cast<UINT>(ovd::ComponentMenuItem::EntireFeatureUnavailable));
