@@ -91,13 +91,22 @@ void AddComponent(std::vector<TControlModel>& controls, const TFormComponent& co
     if (SameTextAscii(component.Name, kDesigner))
         return;
     const TControlClass* cls = FindControlClass(component.ClassName);
-    if (!cls || (parent >= 0 && cls->Kind == TControlKind::Form) ||
-        (parent < 0 && cls->Kind != TControlKind::Form))
-        throw EDialogError("Class " + component.ClassName + " not found");
+    TControlKind kind = TControlKind::Form;
+    if (parent < 0) {
+        // The root is the form itself, whatever class name the designer gave it; only a
+        // control class there is no form.
+        if (cls && cls->Kind != TControlKind::Form)
+            throw EDialogError("The form's root is a " + component.ClassName +
+                               ", a control, not a form");
+    } else {
+        if (!cls || cls->Kind == TControlKind::Form)
+            throw EDialogError("Class " + component.ClassName + " not found");
+        kind = cls->Kind;
+    }
     TControlModel control;
     control.ClassName = component.ClassName;
     control.Name = component.Name;
-    control.Kind = cls->Kind;
+    control.Kind = kind;
     control.Parent = parent;
     control.Depth = depth;
     for (const TFormProperty& property : component.Properties) {

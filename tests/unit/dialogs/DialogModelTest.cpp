@@ -84,7 +84,37 @@ TEST(DialogModel, UnknownClassIsRefused)
     EXPECT_THROW(TDialogModel::FromForm(LoadForm("object A: TPoolTemplate\n object B: TWebBrowser\n"
                                                  " end\nend\n")),
                  EDialogError);
-    EXPECT_THROW(TDialogModel::FromForm(LoadForm("object A: TButton\nend\n")), EDialogError);
+    EXPECT_THROW(
+        TDialogModel::FromForm(LoadForm("object A: TPoolTemplate\n object B: TPoolTemplate\n"
+                                        " end\nend\n")),
+        EDialogError);
+}
+
+// The root is the form whatever class the designer wrote for it; a control class is not.
+TEST(DialogModel, AnyRootClassButAControlClass)
+{
+    struct Case {
+        const char* root;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"TPoolTemplate", true}, {"TForm", true},   {"TWelcomeForm", true},
+        {"TButton", false},      {"TPanel", false}, {"TRzCheckBox", false},
+    };
+    for (const Case& c : cases) {
+        const std::string form = std::string("object Welcome: ") + c.root +
+                                 "\n  Caption = 'Hi'\n  object Next: TButton\n  end\nend\n";
+        if (!c.loads) {
+            EXPECT_THROW(TDialogModel::FromForm(LoadForm(form)), EDialogError) << c.root;
+            continue;
+        }
+        const TDialogModel model = TDialogModel::FromForm(LoadForm(form));
+        ASSERT_EQ(model.Controls().size(), 2u) << c.root;
+        EXPECT_EQ(model.Controls()[0].Kind, TControlKind::Form) << c.root;
+        std::string caption;
+        EXPECT_TRUE(model.Read("Welcome", "Caption", caption));
+        EXPECT_EQ(caption, "Hi");
+    }
 }
 
 TEST(DialogModel, WriteReportsTheChangeOnlyForExistingProperties)
