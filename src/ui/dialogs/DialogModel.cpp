@@ -1,9 +1,8 @@
 #include "DialogModel.h"
 
+#include "FormTextWriter.h"
 #include "IntegerText.h"
 #include "ScriptText.h"
-
-#include <cstdio>
 
 namespace ovd {
 namespace {
@@ -26,13 +25,11 @@ std::string ValueText(const TFormValue& value)
     case TFormValueType::Extended:
     case TFormValueType::Single:
     case TFormValueType::Double:
-    case TFormValueType::Date: {
-        char text[64];
-        std::snprintf(text, sizeof text, "%g", value.Float);
-        return text;
-    }
+    case TFormValueType::Date:
     case TFormValueType::Currency:
-        return std::to_string(value.Integer / 10000);
+        // The canonical number without its type suffix, from either form of the file:
+        // six significant digits or a currency without its decimals lost the value.
+        return FormNumberText(value);
     case TFormValueType::Set: {
         std::string text = "[";
         for (std::size_t i = 0; i < value.Names.size(); ++i)
