@@ -1,6 +1,7 @@
 // The engine under faults, whole setups under Wine: a single-instance marker left by a
 // run that died is taken over, one a living run holds stops the next run; runs killed at
-// random moments do not stop the next one.
+// random moments do not stop the next one; a log path that cannot be written does not
+// stop a silent install, which logs in the temporary folder instead and says so.
 #include "ovdtest.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,32 @@ constexpr DWORD kShownEnded = 6; // shown: after its message box
 std::string Package()
 {
     return ovdtest::TestOutDir() + "\\pkg\\single\\setup.exe";
+}
+
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = fd.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+    return names;
+}
+
+// The UTF-16LE log as ASCII text.
+std::string ReadLog(const std::string& path)
+{
+    std::string text;
+    if (const auto bytes = ovdtest::ReadFileBytes(path))
+        for (std::size_t i = 0; i + 1 < bytes->size(); i += 2)
+            text += (*bytes)[i];
+    return text;
 }
 
 class Faults : public ::testing::Test {
@@ -99,6 +126,37 @@ TEST_F(Faults, KilledRunsDoNotStopTheNextRun)
         CloseHandle(engine);
         EXPECT_EQ(RunSilent(), kScriptRan) << "after a run killed at " << wait << " ms";
     }
+}
+
+// A log path in a folder that does not exist, one that names a folder, and a log file
+// another program holds without sharing: the silent run goes on, its trace lands in the
+// temporary folder, and the log's first line says what was asked for and where it went.
+TEST_F(Faults, UnwritableLogFallsBackToTheTemporaryFolder)
+{
+    const std::string folder = work_ + "\\a-folder";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string held = work_ + "\\held.log";
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    for (const std::string& wanted : {work_ + "\\missing\\folder\\trace.log", folder, held}) {
+        for (const std::string& name : Names(temp_))
+            DeleteFileA((temp_ + "\\" + name).c_str());
+        EXPECT_EQ(RunSilent("\"/l=" + wanted + "\""), kScriptRan) << wanted;
+        std::string fallback;
+        for (const std::string& name : Names(temp_))
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0)
+                fallback = temp_ + "\\" + name;
+        ASSERT_FALSE(fallback.empty()) << "no log in the temporary folder for " << wanted;
+        const std::string log = ReadLog(fallback);
+        EXPECT_EQ(log.find("The log file "), 0u) << log.substr(0, 200);
+        EXPECT_NE(log.find("logging to " + fallback), std::string::npos) << log.substr(0, 200);
+        EXPECT_NE(log.find("\r\n<Ordovan>\r\n"), std::string::npos);
+        EXPECT_NE(log.find("</Ordovan>"), std::string::npos);
+    }
+    CloseHandle(holder);
+    EXPECT_FALSE(ovdtest::FileExists(work_ + "\\missing\\folder\\trace.log"));
+    EXPECT_EQ(ovdtest::ReadFileBytes(held).value_or("?"), "");
 }
 
 } // namespace
