@@ -37,7 +37,7 @@ bool CancelEndsRun(TScriptRun& run)
 void RemoveSingleInstanceMarker(TScriptRun& run)
 {
     if (!run.SingleInstanceMarker.empty() && run.Services.Platform != nullptr) {
-        run.Services.Platform->RemoveFile(run.SingleInstanceMarker);
+        run.Services.Platform->ReleaseInstanceMarker(run.SingleInstanceMarker);
         run.SingleInstanceMarker.clear();
     }
 }

@@ -78,13 +78,19 @@ PrepareOutcome PrepareRun(TScriptRun& run)
             return PrepareOutcome::NoDatabase;
     }
 
-    // One instance of this setup at a time.
+    // One instance of this setup at a time. A marker left behind by a run that was
+    // killed is taken over; one a living run holds stops this one.
     if (GetCompilerVariable(script, "#SINGLEINSTANCE#") == "TRUE") {
         const std::string marker = facts.TempDir + script.RevisionCode + ".ovd";
-        if (platform.FileExists(marker))
+        switch (platform.ClaimInstanceMarker(marker)) {
+        case MarkerClaim::HeldByAnotherRun:
             return PrepareOutcome::AlreadyRunning;
-        if (platform.CreateEmptyFile(marker))
+        case MarkerClaim::Claimed:
             run.SingleInstanceMarker = marker;
+            break;
+        case MarkerClaim::Unavailable:
+            break;
+        }
     }
 
     // Resume entry of "Reboot and Resume", then the Initialization variables.

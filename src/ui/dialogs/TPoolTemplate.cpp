@@ -775,7 +775,8 @@ void TPoolTemplate::RefreshFigures()
         if ((tag == 5 || tag == 6) && target.size() >= 3 &&
             GetDiskFreeSpaceExA(target.substr(0, 3).c_str(), &free, nullptr, nullptr))
             freeSpace = static_cast<long long>(free.QuadPart);
-        const std::string text = FigureText(tag, Features, SelectedFeaturePath, freeSpace);
+        const std::string text =
+            FigureText(tag, Features, SelectedFeaturePath, freeSpace, EngineSizeUnits());
         model_.Set(static_cast<int>(i), "Caption", text);
     }
 }
