@@ -37,12 +37,7 @@ void MessageBoxCommand(TCommandContext& c)
         pressed = MessageBoxA(nullptr, message.c_str(), caption.c_str(), style | MB_TASKMODAL);
     SetProgressAttention(false, false);
 
-    const std::string result = c.OutputName(5);
-    const std::string word = MessageBoxResultWord(pressed);
-    if (result.empty() || word.empty())
-        return;
-    c.CreateFirst(result);
-    c.Assign(result, word);
+    StoreMessageBoxResult(c, 5, pressed);
 }
 
 void MessageBalloonCommand(TCommandContext& c)
