@@ -86,4 +86,18 @@ TEST_F(ApplyChanges, CompletesAndIsBoundOnFirstUse)
         ovd::ProductPackageCodeMatches(kProductCode, "{00000000-0000-0000-0000-000000000000}"));
 }
 
+// The Property table carries every change line's switch: a run that cannot write it must
+// not install with every change off and report success.
+TEST_F(ApplyChanges, AnUnwritableDatabaseFailsTheRun)
+{
+    ASSERT_TRUE(SetFileAttributesA(database_.c_str(), FILE_ATTRIBUTE_READONLY));
+    Execute();
+    SetFileAttributesA(database_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ovd::GetVariable("RESULT"), "ERROR");
+    EXPECT_NE(ovd::GetVariable("LASTERROR").find("setup.msi cannot be written"), std::string::npos)
+        << ovd::GetVariable("LASTERROR");
+    EXPECT_NE(ovd::MsiApi::MsiQueryProductStateA(kProductCode), INSTALLSTATE_DEFAULT);
+    EXPECT_FALSE(ovdtest::FileExists(work_ + "\\app\\a.txt"));
+}
+
 } // namespace
