@@ -78,7 +78,10 @@ protected:
 
 TEST_F(ApplyChanges, CompletesAndIsBoundOnFirstUse)
 {
+    // A text an earlier failed run left behind is no part of this run.
+    ovd::InstallerSession().Ui.LastErrorText = "an earlier run's error";
     Execute();
+    EXPECT_EQ(ovd::InstallerSession().Ui.LastErrorText, "");
     EXPECT_EQ(ovd::GetVariable("RESULT"), "COMPLETE");
     EXPECT_EQ(ovd::MsiApi::MsiQueryProductStateA(kProductCode), INSTALLSTATE_DEFAULT);
     EXPECT_TRUE(ovdtest::FileExists(work_ + "\\app\\a.txt"));
