@@ -87,8 +87,16 @@ void SystemTrayCommand(TCommandContext& c)
 
 } // namespace
 
-void RegisterMessageCommands(TEngineServices&)
+void RegisterMessageCommands(TEngineServices& services)
 {
+    // An icon left behind when the process ends stays in the tray until the pointer
+    // passes over it.
+    services.ExitSteps.Add("tray icon", [] {
+        if (!Tray().Visible())
+            return;
+        Tray().Hide();
+        TaskbarProgress().SetOverlay(CurrentDialogWindow(), false, {});
+    });
     RegisterCommand("MessageBox", MessageBoxCommand);
     RegisterCommand("MessageBalloon", MessageBalloonCommand);
     RegisterCommand("System Tray", SystemTrayCommand);

@@ -1,8 +1,11 @@
 // The tray icon on a real desktop: "System Tray" hides the current dialog into the tray
 // and a click on the icon brings it back; a balloon is taken by the shell; Win7Timer fires
-// once; the icon comes back when the shell's taskbar is created anew. The hidden main
-// form's feature-tree parts: state icons and the component menu.
+// once; the icon comes back when the shell's taskbar is created anew and goes with the exit
+// step. The hidden main form's feature-tree parts: state icons and the component menu.
+#include "CommandTable.h"
 #include "EngineMessages.h"
+#include "EngineServices.h"
+#include "MessageCommands.h"
 #include "MessagePump.h"
 #include "RunnerUIWin32.h"
 #include "TImageListPool.h"
@@ -155,6 +158,17 @@ TEST(Tray, IconAddedAgainWhenTheTaskbarIsCreated)
     EXPECT_TRUE(ShellHoldsIcon());
     tray.Hide();
     EXPECT_FALSE(ShellHoldsIcon());
+}
+
+TEST(Tray, TheExitStepRemovesTheIcon)
+{
+    ovd::TEngineServices services;
+    ovd::RegisterMessageCommands(services);
+    ASSERT_TRUE(ovd::Tray().Show("Tray Test"));
+    services.ExitSteps.Run();
+    EXPECT_FALSE(ovd::Tray().Visible());
+    EXPECT_FALSE(ShellHoldsIcon());
+    ovd::ClearCommands();
 }
 
 TEST(Tray, TaskbarOverlayIcon)
