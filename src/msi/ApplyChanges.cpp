@@ -123,6 +123,8 @@ TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInst
     const TCurrentDirectory directory(Process().SupportDir);
     TInstallerUiState& ui = InstallerSession().Ui;
     ui.Parent = CurrentDialogWindow();
+    // An earlier run's error must not become this run's result text.
+    ui.LastErrorText.clear();
     TVariableManager& store = Variables();
     store.SetVariableValue("ZOVR_thFinished", "FALSE");
     store.SetVariableValue("ZOVR_thCancelled", "FALSE");

@@ -320,8 +320,13 @@ void TMSIThread::Execute()
     WriteHandoverFile(paths, variables);
 
     ReportWorkerProgress(kInstallerText, 0, 100, 50);
-    if (!patch)
-        WritePropertyTable(job_.PackagePath, job_.Pending);
+    if (!patch && !WritePropertyTable(job_.PackagePath, job_.Pending)) {
+        // Without the Property table no change line's switch is on: the installer would
+        // run with every recorded change off and the script be told it succeeded.
+        outcome_.Error = true;
+        outcome_.ResultText = "The installer database " + job_.PackagePath + " cannot be written";
+        return;
+    }
     ReportWorkerProgress(kInstallerText, 0, 100, 100);
     AdaptDatabasePlatform(job_.PackagePath, job_.Platform);
 
