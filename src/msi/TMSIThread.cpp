@@ -320,10 +320,19 @@ void TMSIThread::Execute()
     WriteHandoverFile(paths, variables);
 
     ReportWorkerProgress(kInstallerText, 0, 100, 50);
-    if (!patch)
+    // A damaged database can send the platform's reader into an endless loop here; the
+    // launcher watches how long this takes.
+    if (!patch) {
+        const TDatabaseBusy busy(databaseSince_);
+        if (!job_.DatabaseStatements.empty())
+            ExecuteDatabaseStatements(job_.PackagePath, job_.DatabaseStatements);
         WritePropertyTable(job_.PackagePath, job_.Pending);
+    }
     ReportWorkerProgress(kInstallerText, 0, 100, 100);
-    AdaptDatabasePlatform(job_.PackagePath, job_.Platform);
+    {
+        const TDatabaseBusy busy(databaseSince_);
+        AdaptDatabasePlatform(job_.PackagePath, job_.Platform);
+    }
 
     const bool installed =
         MsiApi::MsiQueryProductStateA(job_.ProductCode.c_str()) == kProductInstalled;
