@@ -57,6 +57,31 @@ TEST(SystemQueryText, FileVersions)
     EXPECT_THROW(VersionFromText("1.x.3"), ScriptError);
 }
 
+// The hypervisor's vendor and its partition rights: a Windows that runs above its own
+// hypervisor (the root partition, which may create partitions) is a physical machine.
+TEST(SystemQueryText, VirtualMachineFromTheHypervisorSignature)
+{
+    using VM = TVirtualMachine;
+    struct Case {
+        const char* vendor;
+        std::uint32_t featuresEbx;
+        VM machine;
+    } cases[] = {
+        {"", 0, VM::None},
+        {"VMwareVMware", 0, VM::Vmware},
+        {"VMwareVMware", 1, VM::Vmware}, // the bit is the Microsoft hypervisor's
+        {"Microsoft Hv", 0, VM::VirtualPc},
+        {"Microsoft Hv", 0x2E7E, VM::VirtualPc}, // a guest's usual rights, bit 0 clear
+        {"Microsoft Hv", 1, VM::None},           // the root partition
+        {"Microsoft Hv", 0x2BB9FF, VM::None},    // the root partition's usual rights
+        {"KVMKVMKVM", 0, VM::None},
+        {"Microsoft H", 0, VM::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(VirtualMachineOf({c.vendor, c.featuresEbx}), c.machine)
+            << c.vendor << " " << c.featuresEbx;
+}
+
 TEST(SystemQueryText, WindowsNamesAndServicePacks)
 {
     struct Case {
