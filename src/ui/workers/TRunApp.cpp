@@ -1,8 +1,8 @@
 #include "TRunApp.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
+#include "ComApartment.h"
 #include "MessagePump.h"
 #include "WinHandles.h"
 
@@ -10,26 +10,6 @@ namespace ovd {
 namespace {
 
 constexpr DWORD kProcessPollMs = 1000;
-
-// The shell may hand the launch to COM objects of this thread.
-class TComApartment {
-public:
-    TComApartment()
-        : initialised_(
-              SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
-    {
-    }
-    ~TComApartment()
-    {
-        if (initialised_)
-            CoUninitialize();
-    }
-    TComApartment(const TComApartment&) = delete;
-    TComApartment& operator=(const TComApartment&) = delete;
-
-private:
-    bool initialised_;
-};
 
 } // namespace
 
@@ -48,7 +28,7 @@ long AwaitProcessExit(const TWorkerThread& worker, HANDLE process, bool wait)
 
 void TRunApp::Execute()
 {
-    const TComApartment apartment;
+    const TComApartment apartment; // the shell may hand the launch to COM objects
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
