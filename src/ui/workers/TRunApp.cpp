@@ -28,7 +28,6 @@ long AwaitProcessExit(const TWorkerThread& worker, HANDLE process, bool wait)
 
 void TRunApp::Execute()
 {
-    const TComApartment apartment; // the shell may hand the launch to COM objects
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
@@ -37,10 +36,17 @@ void TRunApp::Execute()
     info.lpDirectory = request_.Folder.empty() ? nullptr : request_.Folder.c_str();
     info.nShow = request_.Hidden ? SW_HIDE : SW_SHOWNORMAL;
     info.lpVerb = "open";
-    bool started = ShellExecuteExA(&info) != FALSE;
-    if (!started) {
-        info.lpVerb = nullptr; // the file type's default verb
+    bool started = false;
+    {
+        // The shell loads libraries and allocates while it launches: the watchdog must not
+        // end the thread in there (see Kill). Only the wait below may be cut short.
+        const TEngineSection launching(*this);
+        const TComApartment apartment; // the shell may hand the launch to COM objects
         started = ShellExecuteExA(&info) != FALSE;
+        if (!started) {
+            info.lpVerb = nullptr; // the file type's default verb
+            started = ShellExecuteExA(&info) != FALSE;
+        }
     }
     if (!started) {
         exitCode_ = kNotStartedByShell;
