@@ -4,6 +4,7 @@
 #include "TRunAsWin32.h"
 #include "SystemVersion.h"
 #include "WinHandles.h"
+#include "Wow64Redirection.h"
 
 #include <optional>
 #include <vector>
@@ -239,6 +240,9 @@ bool TRunAs::Launch(PROCESS_INFORMATION& started)
         info.cb = sizeof info;
         info.dwFlags = STARTF_USESHOWWINDOW;
         info.wShowWindow = static_cast<WORD>(ShowWindowCode(request_.Show));
+        // In 64-bit mode the program is looked for where the 64-bit system has it. The
+        // launch needs no library of this process's loader, unlike the shell's.
+        const TWow64RedirectionOff redirection(SixtyFourBitMode());
         if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags,
                             environment, nullptr, &info, &started)) {
             exitCode_ = kProcessNotCreated;

@@ -1,6 +1,7 @@
 #include "FileUtil.h"
 
 #include "WinHandles.h"
+#include "Wow64Redirection.h"
 
 #include <vector>
 
@@ -261,6 +262,12 @@ bool RemoveTree(const std::string& folder, int passes)
         DeleteFolderContents(folder);
     RemoveDirectoryA(WithoutBackslash(folder).c_str());
     return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+UniqueModule LoadModule(const std::string& path)
+{
+    CheckRedirectionOn();
+    return UniqueModule(LoadLibraryA(path.c_str()));
 }
 
 std::string ModuleFileName(void* module)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ScriptText.h"
+#include "WinHandles.h"
 
 namespace ovd {
 
@@ -27,6 +28,10 @@ void DeleteFolderContents(const std::string& folder);
 // DeleteFolderContents, then the folder itself; `passes` rounds for files that a closing
 // process still holds. True when the folder is gone; false at once for a protected folder.
 bool RemoveTree(const std::string& folder, int passes = 1);
+// Loads a library (LoadLibraryA) outside every WOW64 redirection guard (CheckRedirectionOn
+// counts a load inside one: it would find the wrong system libraries). Null on failure,
+// with the system's error code left for GetLastError.
+UniqueModule LoadModule(const std::string& path);
 // Full path of a loaded module (nullptr: the running program); empty on failure.
 std::string ModuleFileName(void* module = nullptr);
 // The text of a Win32 error code, for error messages.

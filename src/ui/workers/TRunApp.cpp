@@ -5,6 +5,7 @@
 #include "ComApartment.h"
 #include "MessagePump.h"
 #include "WinHandles.h"
+#include "Wow64Redirection.h"
 
 namespace ovd {
 namespace {
@@ -28,12 +29,18 @@ long AwaitProcessExit(const TWorkerThread& worker, HANDLE process, bool wait)
 
 void TRunApp::Execute()
 {
+    // The shell loads libraries while it launches, so redirection stays on; in 64-bit mode a
+    // program or folder below the system folder is named through "Sysnative" instead.
+    const std::string program =
+        SixtyFourBitMode() ? NativeSystemPath(request_.Program) : request_.Program;
+    const std::string folder =
+        SixtyFourBitMode() ? NativeSystemPath(request_.Folder) : request_.Folder;
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-    info.lpFile = request_.Program.c_str();
+    info.lpFile = program.c_str();
     info.lpParameters = request_.Arguments.empty() ? nullptr : request_.Arguments.c_str();
-    info.lpDirectory = request_.Folder.empty() ? nullptr : request_.Folder.c_str();
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = request_.Hidden ? SW_HIDE : SW_SHOWNORMAL;
     info.lpVerb = "open";
     bool started = false;
