@@ -1,6 +1,7 @@
 // Program entry of the setup engine: builds the one services object that ties the modules
 // together (machine, user interface, trace, command libraries), then runs the start-up
 // sequence with it.
+#include "ComApartment.h"
 #include "CompiledScript.h"
 #include "DialogRunnerUI.h"
 #include "DotNetCommands.h"
@@ -94,6 +95,10 @@ LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* info)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // The main thread's apartment for the whole run, before any window: the folder browser
+    // of the dialogs and the taskbar interface need one. Released when WinMain returns; a
+    // process that ends early releases it with the process.
+    const ovd::TComApartment apartment;
     SetUnhandledExceptionFilter(EndOnUnhandledException);
     ovd::TEngineServices services;
     ovd::TDialogRunnerUI dialogs(ovd::Win32RunnerUI());

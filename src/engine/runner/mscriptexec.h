@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,8 @@ struct TScriptRun {
     TPendingProperties PendingProperties;
     // Alternating names and values handed to the installer thread by "Apply Changes".
     std::vector<std::string> HandOverProperties;
+    // Commands without a handler that the trace has named already (once per name).
+    std::set<std::string> UnknownCommandsTraced;
 
     void TraceTag(std::string_view tag) const
     {

@@ -53,7 +53,8 @@ void RegisterWindowClass()
                                                        ICC_PROGRESS_CLASS | ICC_TAB_CLASSES |
                                                        ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    LoadLibraryA("riched20.dll"); // the rich edit class; an edit stands in when it is missing
+    // The rich edit class, kept for the process; an edit stands in when it is missing.
+    LoadModule("riched20.dll").release();
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_DBLCLKS;
