@@ -93,9 +93,13 @@ TEST_F(ApplyChanges, CompletesAndIsBoundOnFirstUse)
 // not install with every change off and report success.
 TEST_F(ApplyChanges, AnUnwritableDatabaseFailsTheRun)
 {
-    ASSERT_TRUE(SetFileAttributesA(database_.c_str(), FILE_ATTRIBUTE_READONLY));
+    // Another process holds the database open for reading and lets nobody write: the
+    // installer can still read it, no edit can be made.
+    const HANDLE held = CreateFileA(database_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     Execute();
-    SetFileAttributesA(database_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    CloseHandle(held);
     EXPECT_EQ(ovd::GetVariable("RESULT"), "ERROR");
     EXPECT_NE(ovd::GetVariable("LASTERROR").find("setup.msi cannot be written"), std::string::npos)
         << ovd::GetVariable("LASTERROR");
