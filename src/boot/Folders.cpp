@@ -2,12 +2,19 @@
 #include "StartupPhases.h"
 
 #include "FileUtil.h"
+#include "StartupTrace.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
 
 #include <stdexcept>
 
 namespace ovd {
+namespace {
+
+// How long the support folder's removal waits for programs that still stand in it.
+constexpr unsigned long kSupportDirPatienceMs = 5000;
+
+} // namespace
 
 void ComputeFolders()
 {
@@ -66,8 +73,10 @@ void RemoveCachedSupportDir() noexcept
         const std::string& dir = Process().SupportDir;
         if (dir.empty() || !DirectoryExists(dir))
             return;
-        // Files still held by a closing process may refuse the first passes.
-        RemoveTree(dir, 3);
+        // Programs the installer or a script started meanwhile may still stand in it.
+        const unsigned long error = RemoveOwnFolder(dir, Process().TempDir, kSupportDirPatienceMs);
+        if (error != 0)
+            TraceLine("    Support folder not removed: " + dir + ": " + SystemErrorText(error));
     } catch (...) {
         // Leaving a folder in %TEMP% behind is the worst that can happen here.
     }

@@ -1,8 +1,8 @@
 #include "Startup.h"
 
 #include "CommandLine.h"
-#include "EngineServices.h"
 #include "EngineMessages.h"
+#include "EngineServices.h"
 #include "OverlayFile.h"
 #include "StartupFailure.h"
 #include "StartupPhases.h"
@@ -99,6 +99,12 @@ int RunStartup(TEngineServices& services) noexcept
         } catch (const StartupFailure& failure) {
             Process().ExitCode = failure.ExitCode;
             ShowStartupError(forms.Owner(), StartupFailureText(failure.ExitCode));
+            // A missing or damaged archive leaves nothing worth keeping: an empty folder
+            // or half of the files. (Without a database the whole package stays, as it
+            // always has, to be looked at.)
+            if (failure.ExitCode == kExitSetupArchiveMissing ||
+                failure.ExitCode == kExitExtractionFailed)
+                RemoveCachedSupportDir();
             return failure.ExitCode;
         } catch (const std::exception& e) {
             FailUnexpectedly(forms, e.what());

@@ -11,14 +11,15 @@
 #include "ExecutionLoop.h"
 #include "InstallerCommands.h"
 #include "MessageCommands.h"
-#include "ProgressDisplay.h"
 #include "ProgramCommands.h"
+#include "ProgressDisplay.h"
 #include "ProgressRunnerUI.h"
 #include "RunPlatform.h"
 #include "RunnerUI.h"
 #include "ScriptText.h"
 #include "SetupLanguage.h"
 #include "Startup.h"
+#include "StartupFailure.h"
 #include "StartupPhases.h"
 #include "StartupTrace.h"
 #include "StringCommands.h"
@@ -28,6 +29,10 @@
 #include "uGlobals.h"
 
 #include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -43,10 +48,56 @@ bool ProgramMediumRemoved()
     return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
+// The module that holds `address`, by its file name; empty when none does.
+std::string ModuleAt(const void* address)
+{
+    HMODULE module = nullptr;
+    if (address == nullptr || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                                      GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                                  static_cast<const char*>(address), &module))
+        return {};
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(module, path, MAX_PATH);
+    const char* slash = std::strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+// A crash, in our code or in a library we called (the platform's installer crashes on some
+// damaged databases), ends the setup at once with exit code 11 and one trace line naming
+// the exception and the module, instead of a debugger or an error report that would wait
+// for a click in a silent install. Nothing else is attempted: the process's state is not
+// to be trusted any more.
+LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+    std::string module = ModuleAt(record.ExceptionAddress);
+    if (module.empty()) {
+        // A call through a null pointer: the caller's return address is on the stack.
+#ifdef _WIN64
+        const auto stack = static_cast<std::uintptr_t>(info->ContextRecord->Rsp);
+#else
+        const auto stack = static_cast<std::uintptr_t>(info->ContextRecord->Esp);
+#endif
+        void* caller = nullptr;
+        SIZE_T read = 0;
+        if (ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(stack), &caller,
+                              sizeof caller, &read) &&
+            read == sizeof caller)
+            module = ModuleAt(caller);
+    }
+    char code[16];
+    wsprintfA(code, "%08lX", record.ExceptionCode);
+    ovd::TraceLine(std::string("    Unhandled exception ") + code + " in " +
+                   (module.empty() ? std::string("unknown code") : module) + "; the setup ends.");
+    TerminateProcess(GetCurrentProcess(), ovd::kExitUnexpectedError);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    SetUnhandledExceptionFilter(EndOnUnhandledException);
     ovd::TEngineServices services;
     ovd::TDialogRunnerUI dialogs(ovd::Win32RunnerUI());
     ovd::TProgressRunnerUI ui(dialogs);
@@ -75,7 +126,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         const std::string translated = services.Translated(key, 1, line);
         return translated == line ? text : ovd::TextToNewlines(translated);
     };
-    services.RemovedMedium = {ProgramMediumRemoved, {}, ovd::RemoveCachedSupportDir,
+    services.RemovedMedium = {ProgramMediumRemoved,
+                              {},
+                              ovd::RemoveCachedSupportDir,
                               [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }};
 
     ovd::ImageListPool(); // the hidden main form, on the main thread

@@ -61,6 +61,65 @@ private:
     std::string previous_;
 };
 
+// The installer thread that does not come back. A sound database is prepared in a moment;
+// a damaged one can send the platform's reader into an endless loop, and a thread stuck
+// there heeds no cancel. Such a run cannot go on (any further installer call could wait
+// on the stuck one), so it ends: exit code 11, as for any unexpected error, after the exit
+// step and the removal of what can be removed (the stuck thread holds the database copy
+// open). The process ends by TerminateProcess: the stuck thread may hold locks that the
+// libraries' detach code would wait for.
+constexpr DWORD kDatabaseLimitMs = 10000;
+constexpr DWORD kCancelGraceMs = 15000;
+constexpr int kStalledExitCode = 11;
+
+[[noreturn]] void EndStalledRun(TScriptRun& run, const TMSIThread& worker,
+                                const std::string& reason)
+{
+    const std::string text = "The installer does not respond (" + reason + "); the setup ends.";
+    run.TraceTag("    " + text);
+    Process().ExitCode = kStalledExitCode;
+    ShowOwnedError(run, EngineMessage(5) + text);
+    RunExitStep(run);
+    if (!worker.HandoverFile().empty())
+        DeleteFileA(worker.HandoverFile().c_str());
+    const std::string& support = Process().SupportDir;
+    if (!support.empty() && DirectoryExists(support)) {
+        if (const unsigned long error = RemoveOwnFolder(support, Process().TempDir, 0))
+            run.TraceTag("    Support folder not removed: " + support + ": " +
+                         SystemErrorText(error));
+    }
+    run.TraceTag("</Ordovan>");
+    TerminateProcess(GetCurrentProcess(), kStalledExitCode);
+    ExitProcess(kStalledExitCode); // not reached
+}
+
+class TStallWatch {
+public:
+    TStallWatch(TScriptRun& run, const TMSIThread& worker) : run_(run), worker_(worker) {}
+
+    // Called about once a second while the thread runs.
+    void Check()
+    {
+        const DWORD now = GetTickCount();
+        if (CancelRequested() && cancelledAt_ == 0)
+            cancelledAt_ = now | 1;
+        if (cancelledAt_ != 0 && now - cancelledAt_ > kCancelGraceMs)
+            EndStalledRun(run_, worker_,
+                          "cancelled " + std::to_string(kCancelGraceMs / 1000) +
+                              " s ago, the installer thread has not come back");
+        const DWORD since = worker_.DatabaseBusySince();
+        if (since != 0 && now - since > kDatabaseLimitMs)
+            EndStalledRun(run_, worker_,
+                          "the database " + worker_.PackagePath() + " was not read in " +
+                              std::to_string(kDatabaseLimitMs / 1000) + " s");
+    }
+
+private:
+    TScriptRun& run_;
+    const TMSIThread& worker_;
+    DWORD cancelledAt_ = 0;
+};
+
 struct TLaunchResult {
     int Code = -1; // 1 complete, 2 restart, 0 cancelled, -1 failed
     std::string Text;
@@ -76,6 +135,7 @@ constexpr DWORD kArmedStartLimitMs = 3000;
 bool AwaitInDialog(TScriptRun& run, TDialogRunnerUI& dialogs, TPoolTemplate& form,
                    TMSIThread& worker)
 {
+    TStallWatch watch(run, worker);
     bool started = false;
     std::exception_ptr startFailure;
     worker.FinishedFlag() = false;
@@ -97,7 +157,8 @@ bool AwaitInDialog(TScriptRun& run, TDialogRunnerUI& dialogs, TPoolTemplate& for
     while (!startFailure && !(started && worker.FinishedFlag())) {
         if (started) {
             const HANDLE thread = worker.Handle();
-            PumpOnce(&thread, 1, INFINITE);
+            PumpOnce(&thread, 1, 1000);
+            watch.Check();
             // A thread that ended without its synchronised call has finished all the same.
             if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0)
                 worker.FinishedFlag() = true;
@@ -123,6 +184,8 @@ TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInst
     const TCurrentDirectory directory(Process().SupportDir);
     TInstallerUiState& ui = InstallerSession().Ui;
     ui.Parent = CurrentDialogWindow();
+    // An earlier run's error must not become this run's result text.
+    ui.LastErrorText.clear();
     TVariableManager& store = Variables();
     store.SetVariableValue("ZOVR_thFinished", "FALSE");
     store.SetVariableValue("ZOVR_thCancelled", "FALSE");
@@ -138,6 +201,8 @@ TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInst
         } else {
             TWorkerWait wait;
             wait.UseWatchdog = false;
+            TStallWatch watch(run, worker);
+            wait.Watch = [&watch] { watch.Check(); };
             cancelled = AwaitWorker(run, worker, wait);
         }
     } catch (...) {
@@ -163,8 +228,10 @@ void StoreOutcome(TCommandContext& c, const std::string& resultVariable, const T
 }
 
 // With a setup language active the database speaks it: "ProductLanguage" and the
-// localized names and descriptions of the shortcuts.
-void ApplySetupLanguage(TScriptRun& run)
+// localized names and descriptions of the shortcuts. The statements run in the installer
+// thread, where the launcher watches the database work: a damaged database can hang or
+// crash the platform's reader.
+void ApplySetupLanguage(TScriptRun& run, TInstallerJob& job)
 {
     const std::string language = GetVariable("LANGUAGE");
     if (language.empty())
@@ -174,7 +241,7 @@ void ApplySetupLanguage(TScriptRun& run)
     for (const TShortcutRename& rename : InstallerSession().ShortcutRenames)
         triples.insert(triples.end(), {rename.Key, rename.Name, rename.Description});
     if (!triples.empty())
-        ExecuteDatabaseStatements(run.DatabasePath, ShortcutRenameStatements(triples));
+        job.DatabaseStatements = ShortcutRenameStatements(triples);
 }
 
 TInstallerJob CommonJob(TScriptRun& run, bool changes)
@@ -189,7 +256,7 @@ TInstallerJob CommonJob(TScriptRun& run, bool changes)
     job.Trace = run.Services.Trace;
     RecordPendingProperty(run, "MSINTEMP", GetVariable("TEMPDIR"));
     if (changes)
-        ApplySetupLanguage(run);
+        ApplySetupLanguage(run, job);
     job.Properties = run.HandOverProperties;
     job.ExecutedLines = ToCommaText(session.ExecutedLines);
     return job;

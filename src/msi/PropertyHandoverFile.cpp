@@ -30,7 +30,9 @@ public:
             !in_.Exists(value))
             value = in_.DataDir;
         Line(name);
-        Line(value);
+        // A value's own line breaks would split it across lines and misalign every
+        // name/value/"$ex" triple after it.
+        Line(NewlinesToText(value));
         Line("$ex");
     }
 

@@ -22,10 +22,11 @@ struct THandoverInput {
     std::function<bool(const std::string&)> Exists;
 };
 
-// The file's text, CR LF after every line. Values are expanded and their doubled
-// backslashes collapsed; on an uninstall (not a patch) a value that starts with a drive
-// but names nothing that exists is written as the data directory. Variables that are
-// installer properties of their own are left out.
+// The file's text, CR LF after every line. Values are expanded, their doubled
+// backslashes collapsed and their CR LF pairs written as "$NEWLINE$" (one line each); on
+// an uninstall (not a patch) a value that starts with a drive but names nothing that
+// exists is written as the data directory. Variables that are installer properties of
+// their own are left out.
 std::string PropertyHandoverText(const THandoverInput& input);
 
 } // namespace ovd

@@ -89,6 +89,46 @@ bool RemoveTree(const std::string& folder, int passes)
     return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+// True when `path` is `folder` or lies below it (without regard to case).
+bool IsInside(const std::string& path, const std::string& folder)
+{
+    const std::string base = WithBackslash(folder);
+    const std::string inner = WithBackslash(path);
+    return inner.size() >= base.size() &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, inner.data(),
+                          static_cast<int>(base.size()), base.data(),
+                          static_cast<int>(base.size())) == CSTR_EQUAL;
+}
+
+} // namespace
+
+unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refuge,
+                              unsigned long patienceMs)
+{
+    if (IsRootOrEmpty(folder))
+        return ERROR_INVALID_PARAMETER;
+    char current[MAX_PATH * 2] = {};
+    const DWORD length = GetCurrentDirectoryA(sizeof current, current);
+    if (length > 0 && length < sizeof current && IsInside(current, folder))
+        SetCurrentDirectoryA(refuge.c_str());
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (RemoveTree(folder, 3))
+            return 0;
+        // Once more for the reason it stays.
+        if (RemoveDirectoryA(WithoutBackslash(folder).c_str()))
+            return 0;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return 0;
+        if (GetTickCount() - start >= patienceMs)
+            return error == 0 ? ERROR_DIR_NOT_EMPTY : error;
+        Sleep(100);
+    }
+}
+
 std::string ModuleFileName(void* module)
 {
     std::string buffer(MAX_PATH, '\0');

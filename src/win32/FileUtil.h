@@ -20,6 +20,13 @@ void DeleteFolderContents(const std::string& folder);
 // DeleteFolderContents, then the folder itself; `passes` rounds for files that a closing
 // process still holds. True when the folder is gone.
 bool RemoveTree(const std::string& folder, int passes = 1);
+// Removes a folder the engine made for itself (through RemoveTree). The current directory
+// first moves to `refuge` when it lies inside the folder: no process can remove the folder
+// it stands in. Programs started meanwhile inherited it as their current directory and may
+// still run, so the removal is tried again for up to `patienceMs`. 0 when the folder is
+// gone, else the system error of the last attempt.
+unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refuge,
+                              unsigned long patienceMs);
 // Full path of a loaded module (nullptr: the running program); empty on failure.
 std::string ModuleFileName(void* module = nullptr);
 // The whole contents of a file; nothing when it cannot be opened or read, or is larger

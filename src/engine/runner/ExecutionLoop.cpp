@@ -451,7 +451,12 @@ void Condition(TCommandContext& context)
     TStoreEvalVariables variables;
     const TConditionLine line{context.LineId(), context.Param(1), context.Param(2),
                               context.Param(3), context.Param(4)};
-    if (EvaluateCondition(line, variables))
+    // The operands are localisable texts: a translated run compares what the language says.
+    const TEngineServices& services = context.Run().Services;
+    const auto translate = [&services](std::string_view text, std::string_view lineId, int field) {
+        return services.Translated(std::string(lineId), field, std::string(text));
+    };
+    if (EvaluateCondition(line, variables, translate))
         ++context.Run().Flow.OpenIfCount;
     else
         context.Run().Flow.SkipToBranch = true;

@@ -9,6 +9,13 @@
 
 namespace ovd {
 
+// What claiming the single-instance marker found.
+enum class MarkerClaim {
+    Claimed,          // the marker is this run's, held open until released
+    HeldByAnotherRun, // a living run holds it (or it cannot be removed): run nothing
+    Unavailable,      // it cannot be created (the temporary folder refuses): run without it
+};
+
 class IRunPlatform {
 public:
     virtual ~IRunPlatform() = default;
@@ -16,10 +23,13 @@ public:
     // Files.
     virtual bool FileExists(const std::string& path) = 0;
     virtual bool DirectoryExists(const std::string& path) = 0;
-    // Creates an empty file; false when it cannot be created.
-    virtual bool CreateEmptyFile(const std::string& path) = 0;
+    // Creates the single-instance marker, an empty file, and keeps it open without delete
+    // sharing until ReleaseInstanceMarker, so that a run that dies cannot leave a marker
+    // that looks alive. A marker found there is taken over when it can be deleted: its
+    // owner is gone.
+    virtual MarkerClaim ClaimInstanceMarker(const std::string& path) = 0;
+    virtual void ReleaseInstanceMarker(const std::string& path) = 0;
     virtual std::optional<std::string> ReadTextFile(const std::string& path) = 0;
-    virtual void RemoveFile(const std::string& path) = 0;
 
     // System tick count in milliseconds.
     virtual std::uint64_t TickCount() = 0;

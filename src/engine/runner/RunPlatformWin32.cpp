@@ -10,6 +10,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -78,17 +79,17 @@ private:
         SYSTEMTIME now;
         GetLocalTime(&now);
         Cached& cached = date ? date_ : time_;
-        const bool same = now.wYear == cached.At.wYear && now.wMonth == cached.At.wMonth &&
-                          now.wDay == cached.At.wDay &&
-                          (date || (now.wHour == cached.At.wHour &&
-                                    now.wMinute == cached.At.wMinute &&
-                                    now.wSecond == cached.At.wSecond));
+        const bool same =
+            now.wYear == cached.At.wYear && now.wMonth == cached.At.wMonth &&
+            now.wDay == cached.At.wDay &&
+            (date || (now.wHour == cached.At.wHour && now.wMinute == cached.At.wMinute &&
+                      now.wSecond == cached.At.wSecond));
         if (!same || !cached.Valid) {
             char buffer[128] = {};
-            const int n = date ? GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now,
-                                                nullptr, buffer, sizeof buffer)
-                               : GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer,
-                                                sizeof buffer);
+            const int n =
+                date ? GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, buffer,
+                                      sizeof buffer)
+                     : GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer, sizeof buffer);
             cached.Text = n > 0 ? std::string(buffer) : std::string();
             cached.At = now;
             cached.Valid = true;
@@ -118,11 +119,37 @@ public:
         const DWORD attr = GetFileAttributesA(path.c_str());
         return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
     }
-    bool CreateEmptyFile(const std::string& path) override
+    MarkerClaim ClaimInstanceMarker(const std::string& path) override
     {
-        UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        return static_cast<bool>(file);
+        std::lock_guard<std::mutex> guard(markersLock_);
+        // Two rounds: a run that finds a stale marker may lose the new one to a run that
+        // found the same marker at the same moment.
+        for (int round = 0; round < 2; ++round) {
+            // Open for the whole run, read sharing only: nobody can delete a living run's
+            // marker. Deleted when its handle closes, also when the process is killed.
+            UniqueFile file(CreateFileA(
+                path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+            if (file) {
+                markers_[path] = std::move(file);
+                return MarkerClaim::Claimed;
+            }
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+                return MarkerClaim::Unavailable;
+            // A marker that can be deleted has no run behind it any more (one that died
+            // before it could close it, or an engine that does not hold its marker open).
+            if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+                return MarkerClaim::HeldByAnotherRun;
+        }
+        return MarkerClaim::HeldByAnotherRun;
+    }
+    void ReleaseInstanceMarker(const std::string& path) override
+    {
+        std::lock_guard<std::mutex> guard(markersLock_);
+        // Closing the handle deletes the file; a marker held elsewhere refuses deletion.
+        if (markers_.erase(path) == 0)
+            DeleteFileA(path.c_str());
     }
     std::optional<std::string> ReadTextFile(const std::string& path) override
     {
@@ -141,7 +168,6 @@ public:
         text.resize(read);
         return text;
     }
-    void RemoveFile(const std::string& path) override { DeleteFileA(path.c_str()); }
     std::uint64_t TickCount() override { return GetTickCount(); }
 
     bool IsNtFamily() override { return !(GetVersion() & 0x80000000u); }
@@ -265,12 +291,14 @@ public:
         // The support folder holds only what we unpacked: leave the machine as it was.
         const std::string& support = Process().SupportDir;
         if (!support.empty())
-            RemoveTree(support, 3);
+            RemoveOwnFolder(support, Process().TempDir, 2000);
         ExitProcess(static_cast<UINT>(exitCode));
     }
 
 private:
     TClockText clock_;
+    std::mutex markersLock_;
+    std::map<std::string, UniqueFile> markers_;
 
     std::string WindowsVersionValue(const char* name)
     {

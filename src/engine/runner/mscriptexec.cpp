@@ -23,7 +23,7 @@ std::string PatchPathFor(const std::string& databasePath)
 void RemoveSingleInstanceMarker(TScriptRun& run)
 {
     if (!run.SingleInstanceMarker.empty() && run.Services.Platform != nullptr) {
-        run.Services.Platform->RemoveFile(run.SingleInstanceMarker);
+        run.Services.Platform->ReleaseInstanceMarker(run.SingleInstanceMarker);
         run.SingleInstanceMarker.clear();
     }
 }
@@ -98,13 +98,19 @@ PrepareOutcome PrepareRun(TScriptRun& run)
             return PrepareOutcome::NoDatabase;
     }
 
-    // 8. One instance of this setup at a time.
+    // 8. One instance of this setup at a time. A marker left behind by a run that was
+    // killed is taken over; one a living run holds stops this one.
     if (GetCompilerVariable(script, "#SINGLEINSTANCE#") == "TRUE") {
         const std::string marker = facts.TempDir + script.RevisionCode + ".ovd";
-        if (platform.FileExists(marker))
+        switch (platform.ClaimInstanceMarker(marker)) {
+        case MarkerClaim::HeldByAnotherRun:
             return PrepareOutcome::AlreadyRunning;
-        if (platform.CreateEmptyFile(marker))
+        case MarkerClaim::Claimed:
             run.SingleInstanceMarker = marker;
+            break;
+        case MarkerClaim::Unavailable:
+            break;
+        }
     }
 
     // 9. Resume entry of "Reboot and Resume", then the Initialization variables.

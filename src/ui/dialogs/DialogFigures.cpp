@@ -1,5 +1,6 @@
 #include "DialogFigures.h"
 
+#include "EngineMessages.h"
 #include "ScriptText.h"
 
 namespace ovd {
@@ -26,6 +27,11 @@ std::string ParentFolder(const std::string& folder)
 }
 
 } // namespace
+
+TSizeUnits EngineSizeUnits()
+{
+    return {EngineMessage(6), EngineMessage(7), EngineMessage(8)};
+}
 
 std::string FormatSize(long long bytes, const TSizeUnits& units)
 {

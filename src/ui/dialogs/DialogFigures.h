@@ -17,6 +17,9 @@ struct TSizeUnits {
     std::string MB = "MB";
 };
 
+// The unit texts of the engine's messages 6, 7 and 8, which a language file translates.
+TSizeUnits EngineSizeUnits();
+
 // Below 1,048,576 bytes (and any negative value) in bytes, below 1,073,741,824 in KB,
 // else in MB; digits grouped by three with ",", a blank before the unit.
 std::string FormatSize(long long bytes, const TSizeUnits& units = {});

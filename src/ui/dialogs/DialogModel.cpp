@@ -1,9 +1,8 @@
 #include "DialogModel.h"
 
+#include "FormTextWriter.h"
 #include "IntegerText.h"
 #include "ScriptText.h"
-
-#include <cstdio>
 
 namespace ovd {
 namespace {
@@ -26,13 +25,11 @@ std::string ValueText(const TFormValue& value)
     case TFormValueType::Extended:
     case TFormValueType::Single:
     case TFormValueType::Double:
-    case TFormValueType::Date: {
-        char text[64];
-        std::snprintf(text, sizeof text, "%g", value.Float);
-        return text;
-    }
+    case TFormValueType::Date:
     case TFormValueType::Currency:
-        return std::to_string(value.Integer / 10000);
+        // The canonical number without its type suffix, from either form of the file:
+        // six significant digits or a currency without its decimals lost the value.
+        return FormNumberText(value);
     case TFormValueType::Set: {
         std::string text = "[";
         for (std::size_t i = 0; i < value.Names.size(); ++i)
@@ -91,13 +88,22 @@ void AddComponent(std::vector<TControlModel>& controls, const TFormComponent& co
     if (SameTextAscii(component.Name, kDesigner))
         return;
     const TControlClass* cls = FindControlClass(component.ClassName);
-    if (!cls || (parent >= 0 && cls->Kind == TControlKind::Form) ||
-        (parent < 0 && cls->Kind != TControlKind::Form))
-        throw EDialogError("Class " + component.ClassName + " not found");
+    TControlKind kind = TControlKind::Form;
+    if (parent < 0) {
+        // The root is the form itself, whatever class name the designer gave it; only a
+        // control class there is no form.
+        if (cls && cls->Kind != TControlKind::Form)
+            throw EDialogError("The form's root is a " + component.ClassName +
+                               ", a control, not a form");
+    } else {
+        if (!cls || cls->Kind == TControlKind::Form)
+            throw EDialogError("Class " + component.ClassName + " not found");
+        kind = cls->Kind;
+    }
     TControlModel control;
     control.ClassName = component.ClassName;
     control.Name = component.Name;
-    control.Kind = cls->Kind;
+    control.Kind = kind;
     control.Parent = parent;
     control.Depth = depth;
     for (const TFormProperty& property : component.Properties) {

@@ -202,8 +202,13 @@ int TDialogRunnerUI::Show(TPoolTemplate& form, const std::string& name, bool wai
     const std::string previousFolder = CurrentFolder();
     SetCurrentDirectoryA(folder_.c_str());
     currentName_ = UpperCaseAscii(name);
-    if (Process().SilentMode)
+    if (Process().SilentMode) {
+        // Nothing is shown; the current directory goes back at once, as after a shown page,
+        // so that programs the script starts later do not inherit the support folder.
+        if (!previousFolder.empty() && DirectoryExists(previousFolder))
+            SetCurrentDirectoryA(previousFolder.c_str());
         return kResultNext;
+    }
     Place(form);
     form.NonModal = !wait;
     form.CloseAllowed = false;

@@ -18,6 +18,7 @@
 #include "ScriptText.h"
 #include "TImageListPool.h"
 #include "VariableManager.h"
+#include "WorkerProgress.h"
 
 #include <algorithm>
 #include <fstream>
@@ -848,7 +849,8 @@ void TPoolTemplate::RefreshFigures()
         if ((tag == 5 || tag == 6) && target.size() >= 3 &&
             GetDiskFreeSpaceExA(target.substr(0, 3).c_str(), &free, nullptr, nullptr))
             freeSpace = static_cast<long long>(free.QuadPart);
-        const std::string text = FigureText(tag, Features, SelectedFeaturePath, freeSpace);
+        const std::string text =
+            FigureText(tag, Features, SelectedFeaturePath, freeSpace, EngineSizeUnits());
         model_.Set(static_cast<int>(i), "Caption", text);
     }
 }
@@ -901,19 +903,11 @@ void TPoolTemplate::RefreshProgress(const TProgressState& progress)
                     SendMessageA(bar, PBM_SETMARQUEE, FALSE, 0);
                     SetWindowLongA(bar, GWL_STYLE, style & ~PBS_MARQUEE);
                 }
-                long long min = progress.Min, max = progress.Max, position = progress.Position;
-                if (!progress.NumbersValid) {
-                    min = 0;
-                    max = 100;
-                    position = 100;
-                } else if (control.Kind == TControlKind::ProgressBar && max >= (1LL << 31)) {
-                    min /= 1024;
-                    max /= 1024;
-                    position /= 1024;
-                }
-                model_.Set(index, "Min", std::to_string(min));
-                model_.Set(index, "Max", std::to_string(max));
-                model_.Set(index, "Position", std::to_string(position));
+                // The bar and the gauge hold 32-bit values.
+                const TControlRange range = ProgressBarRange(progress);
+                model_.Set(index, "Min", std::to_string(range.Min));
+                model_.Set(index, "Max", std::to_string(range.Max));
+                model_.Set(index, "Position", std::to_string(range.Position));
             } else if (tag == 100) {
                 const auto value = TryStrToInt64(GetVariable(control.BoundVariable()));
                 model_.Set(index, "Min", "0");

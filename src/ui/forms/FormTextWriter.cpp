@@ -119,19 +119,19 @@ public:
             out_ += std::to_string(v.Integer);
             break;
         case TFormValueType::Extended:
-            out_ += FloatText(v.Float);
+            out_ += FormNumberText(v);
             break;
         case TFormValueType::Double:
-            out_ += FloatText(v.Float) + "f";
+            out_ += FormNumberText(v) + "f";
             break;
         case TFormValueType::Date:
-            out_ += FloatText(v.Float) + "d";
+            out_ += FormNumberText(v) + "d";
             break;
         case TFormValueType::Single:
-            out_ += FloatText(static_cast<float>(v.Float)) + "s";
+            out_ += FormNumberText(v) + "s";
             break;
         case TFormValueType::Currency:
-            out_ += CurrencyText(v.Integer) + "c";
+            out_ += FormNumberText(v) + "c";
             break;
         case TFormValueType::String:
             out_ += Quoted(v.Text, page_);
@@ -202,6 +202,22 @@ private:
 };
 
 } // namespace
+
+std::string FormNumberText(const TFormValue& value)
+{
+    switch (value.Type) {
+    case TFormValueType::Extended:
+    case TFormValueType::Double:
+    case TFormValueType::Date:
+        return FloatText(value.Float);
+    case TFormValueType::Single:
+        return FloatText(static_cast<float>(value.Float));
+    case TFormValueType::Currency:
+        return CurrencyText(value.Integer);
+    default:
+        return {};
+    }
+}
 
 std::string RenderForm(const TFormComponent& root, const TAnsiCodePage& page)
 {

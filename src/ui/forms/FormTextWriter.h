@@ -12,6 +12,12 @@ namespace ovd {
 
 std::string RenderForm(const TFormComponent& root, const TAnsiCodePage& page = Windows1252());
 
+// The number of an Extended, Double, Single, Date or Currency value as the rendering
+// writes it, without its type suffix: the shortest text that reads back to the same value
+// (a Single as a 4-byte float), Currency exactly; empty for any other type. The one text
+// of a number, whichever form it came from.
+std::string FormNumberText(const TFormValue& value);
+
 // One value as the rendering writes it after "Name = "; `indent` is the indentation of
 // its property line.
 std::string RenderFormValue(const TFormValue& value, const TAnsiCodePage& page = Windows1252(),

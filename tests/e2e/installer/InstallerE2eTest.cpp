@@ -74,13 +74,32 @@ protected:
         return text;
     }
 
-    // Runs the setup silently with the test's folders and `switches`.
+    // Runs the setup silently with the test's folders and `switches`. The run's support
+    // folder must be gone when it ends, although the installer started programs (the
+    // shell's shortcut helper) that inherited it as their current folder.
     std::string Run(const std::string& switches)
     {
         DeleteFileA(out_.c_str());
         const auto result = ovdtest::RunProgram(CommandLine("/s " + switches), 120000);
         EXPECT_FALSE(result.timedOut);
+        EXPECT_EQ(SupportFoldersLeft(), "") << switches;
         return Result();
+    }
+
+    // The names of the support folders ("ovdN") in the run's temporary folder.
+    std::string SupportFoldersLeft() const
+    {
+        std::string names;
+        WIN32_FIND_DATAA fd;
+        HANDLE find = FindFirstFileA((work_ + "\\temp\\ovd*").c_str(), &fd);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                names += std::string(names.empty() ? "" : " ") + fd.cFileName;
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+        return names;
     }
 
     bool Exists(const std::string& relative) const

@@ -1,9 +1,11 @@
 // Size figures with their units and grouping, the browse root and the Browse button's
 // folder with the TARGETDIR tail.
 #include "DialogFigures.h"
+#include "EngineMessages.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +29,23 @@ TEST(DialogFigures, SizesPickTheirUnitAndGroupDigits)
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(FormatSize(bytes), text) << bytes;
     EXPECT_EQ(FormatSize(2048LL * 1024, {"Bytes", "Ko", "Mo"}), "2,048 Ko");
+}
+
+// The units a dialog shows are the engine's texts, which a language file replaces.
+TEST(DialogFigures, SizeUnitsFollowTheLanguageFile)
+{
+    std::array<std::string, kEngineMessageCount + 1> texts;
+    for (int i = 1; i <= kEngineMessageCount; ++i)
+        texts[static_cast<std::size_t>(i)] = DefaultEngineMessage(i);
+    texts[6] = "octets";
+    texts[7] = "Ko";
+    texts[8] = "Mo";
+    ASSERT_EQ(LoadEngineMessagesFromText(LanguageBlockText(texts), ""), 1);
+    EXPECT_EQ(FormatSize(999, EngineSizeUnits()), "999 octets");
+    EXPECT_EQ(FormatSize(2048LL * 1024, EngineSizeUnits()), "2,048 Ko");
+    EXPECT_EQ(FormatSize(2048LL * 1024 * 1024, EngineSizeUnits()), "2,048 Mo");
+    ResetEngineMessages();
+    EXPECT_EQ(FormatSize(999, EngineSizeUnits()), "999 bytes");
 }
 
 const std::set<std::string> kFolders = {"C:\\", "C:\\Exists\\", "\\\\server\\share\\"};

@@ -2,6 +2,7 @@
 // for what the form file leaves out, rules parsed and applied as a dialog applies them.
 #include "DialogModel.h"
 #include "DialogRules.h"
+#include "FormBinaryWriter.h"
 #include "FormFile.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +85,68 @@ TEST(DialogModel, UnknownClassIsRefused)
     EXPECT_THROW(TDialogModel::FromForm(LoadForm("object A: TPoolTemplate\n object B: TWebBrowser\n"
                                                  " end\nend\n")),
                  EDialogError);
-    EXPECT_THROW(TDialogModel::FromForm(LoadForm("object A: TButton\nend\n")), EDialogError);
+    EXPECT_THROW(
+        TDialogModel::FromForm(LoadForm("object A: TPoolTemplate\n object B: TPoolTemplate\n"
+                                        " end\nend\n")),
+        EDialogError);
+}
+
+// The root is the form whatever class the designer wrote for it; a control class is not.
+TEST(DialogModel, AnyRootClassButAControlClass)
+{
+    struct Case {
+        const char* root;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"TPoolTemplate", true}, {"TForm", true},   {"TWelcomeForm", true},
+        {"TButton", false},      {"TPanel", false}, {"TRzCheckBox", false},
+    };
+    for (const Case& c : cases) {
+        const std::string form = std::string("object Welcome: ") + c.root +
+                                 "\n  Caption = 'Hi'\n  object Next: TButton\n  end\nend\n";
+        if (!c.loads) {
+            EXPECT_THROW(TDialogModel::FromForm(LoadForm(form)), EDialogError) << c.root;
+            continue;
+        }
+        const TDialogModel model = TDialogModel::FromForm(LoadForm(form));
+        ASSERT_EQ(model.Controls().size(), 2u) << c.root;
+        EXPECT_EQ(model.Controls()[0].Kind, TControlKind::Form) << c.root;
+        std::string caption;
+        EXPECT_TRUE(model.Read("Welcome", "Caption", caption));
+        EXPECT_EQ(caption, "Hi");
+    }
+}
+
+// A number reads the same from the text form and from its binary stream, each type as the
+// canonical rendering writes it without the suffix, no digit lost.
+TEST(DialogModel, NumbersReadTheSameFromTextAndBinary)
+{
+    const char* text = "object F: TPoolTemplate\n"
+                       "  object P: TPanel\n"
+                       "    Single = 1.5s\n"
+                       "    Currency = 12.34c\n"
+                       "    Date = 45000.5d\n"
+                       "    Extended = 1234567.25\n"
+                       "    Double = 0.1f\n"
+                       "    Whole = 2.0f\n"
+                       "  end\n"
+                       "end\n";
+    const TFormComponent fromText = LoadForm(text);
+    const TFormComponent fromBinary = LoadForm(WriteBinaryForm(fromText));
+    const TDialogModel models[] = {TDialogModel::FromForm(fromText),
+                                   TDialogModel::FromForm(fromBinary)};
+    const std::pair<const char*, const char*> expected[] = {
+        {"Single", "1.5"},          {"Currency", "12.34"}, {"Date", "45000.5"},
+        {"Extended", "1234567.25"}, {"Double", "0.1"},     {"Whole", "2.0"},
+    };
+    for (const TDialogModel& model : models) {
+        for (const auto& [property, value] : expected) {
+            std::string read;
+            EXPECT_TRUE(model.Read("P", property, read)) << property;
+            EXPECT_EQ(read, value) << property;
+        }
+    }
 }
 
 TEST(DialogModel, WriteReportsTheChangeOnlyForExistingProperties)

@@ -48,6 +48,21 @@ TEST(PropertyHandoverFile, InstallUninstallAndPatch)
     EXPECT_NE(text.find("TARGETDIR\r\nC:\\Gone\\\r\n"), std::string::npos);
 }
 
+// Every run has NEWLINE, and scripts keep multi-line texts: each entry stays three lines.
+TEST(PropertyHandoverFile, MultiLineValuesStayOneLine)
+{
+    THandoverInput in = Input();
+    in.Properties = {"NOTE", "a$NEWLINE$b"};
+    in.Variables = {"NEWLINE", "\r\n", "TEXT", "one\r\ntwo\r\n"};
+    in.Expand = [](std::string_view t) {
+        return std::string(t) == "a$NEWLINE$b" ? std::string("a\r\nb") : std::string(t);
+    };
+    EXPECT_EQ(PropertyHandoverText(in),
+              "SourceDir\r\nC:\\S\\DATA\\\r\n$ex\r\nMEDIAPACKAGEPATH\r\n\\S\\\r\n$ex\r\n"
+              "NOTE\r\na$NEWLINE$b\r\n$ex\r\nNEWLINE\r\n$NEWLINE$\r\n$ex\r\n"
+              "TEXT\r\none$NEWLINE$two$NEWLINE$\r\n$ex\r\n");
+}
+
 TEST(InstallerLogHeader, Sections)
 {
     TInstallerLogFacts f;

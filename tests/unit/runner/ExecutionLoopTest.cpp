@@ -191,6 +191,22 @@ INSTANTIATE_TEST_SUITE_P(
                  "TRUE", 0}),
     [](const ::testing::TestParamInfo<FlowCase>& info) { return std::string(info.param.name); });
 
+// "If" and "Else If" compare their translated operands (field 1 the left, 2 the right).
+TEST(RunnerLoop, ConditionsCompareTranslatedOperands)
+{
+    Harness h({If("UNO", "eins"), P("translated"), ElseIf("ONE", "1"), P("as stored"), Cmd("End")});
+    std::vector<std::string> asked;
+    h.services.Translate = [&](const std::string& key, int field, const std::string& text) {
+        asked.push_back(key.substr(key.size() - 2) + ":" + std::to_string(field) + ":" + text);
+        if (field == 1 && text == "UNO")
+            return std::string("ONE");
+        return field == 2 && text == "eins" ? std::string("1") : text;
+    };
+    h.Run();
+    EXPECT_EQ(Joined(Probes()), "translated");
+    EXPECT_EQ(Joined(asked), "0}:1:UNO 0}:2:eins");
+}
+
 TEST(RunnerEnd, TerminateWithExitCode)
 {
     struct {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace ovd {
 namespace {
 
@@ -137,7 +139,8 @@ TEST_F(RunPreparation, LanguageCancelledRunsNothing)
     run.OnLine = [&](long) { return ran = true; };
     ScriptRunner(run);
     EXPECT_FALSE(ran);
-    EXPECT_EQ(platform.events.back(), "remove C:\\Temp\\{87654321-AAAA-BBBB-CCCC-000000000002}.ovd");
+    EXPECT_EQ(platform.events.back(),
+              "remove C:\\Temp\\{87654321-AAAA-BBBB-CCCC-000000000002}.ovd");
 }
 
 TEST_F(RunPreparation, SingleInstanceOnlyForExactTrue)
@@ -149,9 +152,29 @@ TEST_F(RunPreparation, SingleInstanceOnlyForExactTrue)
     EXPECT_EQ(platform.files.count(marker), 0u);
 
     script.CompilerVariables.Set(1, "TRUE");
-    platform.files.insert(marker); // another instance holds it
+    platform.heldMarkers.insert(marker); // a living run holds it
     EXPECT_EQ(PrepareRun(run), PrepareOutcome::AlreadyRunning);
     EXPECT_TRUE(run.SingleInstanceMarker.empty());
+}
+
+// A marker nobody holds any more (its run was killed) is taken over and released at the
+// end like a fresh one.
+TEST_F(RunPreparation, StaleSingleInstanceMarkerIsTakenOver)
+{
+    const std::string marker = "C:\\Temp\\{87654321-AAAA-BBBB-CCCC-000000000002}.ovd";
+    script.CompilerVariables.Add("SINGLEINSTANCE");
+    script.CompilerVariables.Add("TRUE");
+    platform.files.insert(marker);
+    bool ran = false;
+    run.OnLine = [&](long) {
+        ran = true;
+        return false;
+    };
+    ScriptRunner(run);
+    EXPECT_TRUE(ran);
+    EXPECT_NE(std::find(platform.events.begin(), platform.events.end(), "take over " + marker),
+              platform.events.end());
+    EXPECT_EQ(platform.events.back(), "remove " + marker);
 }
 
 TEST_F(RunPreparation, FirstInstallationVariables)

@@ -55,11 +55,20 @@ public:
 
     bool FileExists(const std::string& path) override { return files.count(path) != 0; }
     bool DirectoryExists(const std::string&) override { return true; }
-    bool CreateEmptyFile(const std::string& path) override
+    // Markers a living run holds; any other marker is taken over.
+    std::set<std::string> heldMarkers;
+    ovd::MarkerClaim ClaimInstanceMarker(const std::string& path) override
     {
-        events.push_back("create " + path);
+        if (heldMarkers.count(path) != 0)
+            return ovd::MarkerClaim::HeldByAnotherRun;
+        events.push_back((files.count(path) != 0 ? "take over " : "create ") + path);
         files.insert(path);
-        return true;
+        return ovd::MarkerClaim::Claimed;
+    }
+    void ReleaseInstanceMarker(const std::string& path) override
+    {
+        events.push_back("remove " + path);
+        files.erase(path);
     }
     std::optional<std::string> ReadTextFile(const std::string& path) override
     {
@@ -67,11 +76,6 @@ public:
         if (it == fileText.end())
             return std::nullopt;
         return it->second;
-    }
-    void RemoveFile(const std::string& path) override
-    {
-        events.push_back("remove " + path);
-        files.erase(path);
     }
     std::uint64_t TickCount() override { return 123456; }
     bool IsNtFamily() override { return true; }

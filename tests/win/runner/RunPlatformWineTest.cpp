@@ -1,8 +1,8 @@
 // Run preparation and the predefined variables on the real system (under Wine): the
 // values come from the registry, the shell folders, the token and the file system.
 #include "PredefinedVariables.h"
-#include "RunPlatform.h"
 #include "RecordingRunnerUI.h"
+#include "RunPlatform.h"
 #include "VariableManager.h"
 #include "mscriptexec.h"
 #include "ovdtest.h"
@@ -218,6 +218,36 @@ TEST_F(EngineOnWine, SingleInstanceMarkerAndResumeEntry)
         "    <BootStrap>", "    </BootStrap>", "    <zovr>"};
     EXPECT_EQ(trace, expected);
     EXPECT_EQ(run.HandOverProperties, (std::vector<std::string>{"A00C0FFEE", "FALSE"}));
+}
+
+// The marker as the machine keeps it: a stale file is taken over, a claimed marker cannot
+// be deleted by anyone else and goes with its release, one held open by another run is
+// left alone, and a folder that does not exist gives no marker (the run goes on).
+TEST_F(EngineOnWine, SingleInstanceMarkerClaims)
+{
+    IRunPlatform& platform = Win32RunPlatform();
+    const std::string marker = Process().TempDir + kRevisionCode + ".ovd";
+    DeleteFileA(marker.c_str());
+
+    ASSERT_TRUE(ovdtest::WriteFileBytes(marker, "")); // left by a run that died
+    EXPECT_EQ(platform.ClaimInstanceMarker(marker), MarkerClaim::Claimed);
+    EXPECT_TRUE(ovdtest::FileExists(marker));
+    EXPECT_FALSE(DeleteFileA(marker.c_str())) << "a claimed marker could be deleted";
+    EXPECT_EQ(platform.ClaimInstanceMarker(marker), MarkerClaim::HeldByAnotherRun);
+    platform.ReleaseInstanceMarker(marker);
+    EXPECT_FALSE(ovdtest::FileExists(marker));
+
+    // Held open (without delete sharing) by a run of another engine.
+    HANDLE other = CreateFileA(marker.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(platform.ClaimInstanceMarker(marker), MarkerClaim::HeldByAnotherRun);
+    CloseHandle(other);
+    EXPECT_TRUE(ovdtest::FileExists(marker));
+    DeleteFileA(marker.c_str());
+
+    EXPECT_EQ(platform.ClaimInstanceMarker(Process().TempDir + "no-such-folder\\x.ovd"),
+              MarkerClaim::Unavailable);
 }
 
 // A thread impersonating a token without the Administrators group is no administrator:
