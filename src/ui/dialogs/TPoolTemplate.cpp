@@ -21,6 +21,7 @@
 #include "WorkerProgress.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -1405,8 +1406,9 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             }
             if (node >= 0 &&
                 (key->wVKey == VK_APPS || (key->wVKey == VK_F10 && GetKeyState(VK_SHIFT) < 0))) {
+                // TVM_GETITEMRECT takes the item in the rectangle it fills.
                 RECT rect{};
-                *reinterpret_cast<HTREEITEM*>(&rect) = item;
+                std::memcpy(&rect, &item, sizeof item);
                 SendMessageA(header->hwndFrom, TVM_GETITEMRECT, TRUE,
                              reinterpret_cast<LPARAM>(&rect));
                 POINT at{rect.left, rect.bottom};
