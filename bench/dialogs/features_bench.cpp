@@ -72,6 +72,10 @@ int main()
     form.Features = &features;
     ShowWindow(form.Window(), SW_SHOW);
 
+    const double model = Now();
+    const std::size_t nodes = features.FeatureTree().size();
+    std::printf("the tree's %zu nodes from the table: %.1f ms\n", nodes, Now() - model);
+
     constexpr int kRounds = 5;
     double fill = 0, apply = 0;
     HWND list = FindWindowExA(form.Window(), nullptr, WC_LISTVIEWA, nullptr);

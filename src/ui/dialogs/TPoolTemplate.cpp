@@ -599,15 +599,16 @@ void TPoolTemplate::ShowFeatureTree(int index)
                              ? featureItems_[static_cast<std::size_t>(node.Parent)]
                              : TVI_ROOT;
         insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+        // Open from the start: expanding each branch afterwards re-lays out the whole tree
+        // every time.
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
+        insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
         insert.item.pszText = const_cast<char*>(node.Text.c_str());
         insert.item.iImage = insert.item.iSelectedImage = node.Image;
         insert.item.lParam = static_cast<LPARAM>(i);
         featureItems_[i] = reinterpret_cast<HTREEITEM>(
             SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     }
-    for (HTREEITEM item : featureItems_)
-        SendMessageA(window, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
     SendMessageA(window, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(window, nullptr, TRUE);
     SetEventsSuppressed(was);
