@@ -46,6 +46,15 @@ constexpr char kForm[] = R"(object Bench: TPoolTemplate
 end
 )";
 
+// The same page without the check list.
+std::string TreeOnly()
+{
+    std::string form = kForm;
+    const std::size_t from = form.find("  object CheckListBox1");
+    const std::size_t to = form.find("  end\n", from) + 6;
+    return form.erase(from, to - from);
+}
+
 } // namespace
 
 int main()
@@ -77,6 +86,25 @@ int main()
     std::printf("the tree's %zu nodes from the table: %.1f ms\n", nodes, Now() - model);
 
     constexpr int kRounds = 5;
+    {
+        const std::string treeFile = std::string(temp) + "features_bench_tree.dfm";
+        std::ofstream(treeFile, std::ios::binary) << TreeOnly();
+        ovd::TPoolTemplate treeForm(treeFile,
+                                    ovd::TDialogModel::FromForm(ovd::ReadFormFile(treeFile)), {});
+        treeForm.Features = &features;
+        ShowWindow(treeForm.Window(), SW_SHOW);
+        double treeFill = 0;
+        for (int round = 0; round < kRounds; ++round) {
+            const double begin = Now();
+            treeForm.Prepare();
+            UpdateWindow(treeForm.Window());
+            GdiFlush();
+            treeFill += Now() - begin;
+        }
+        std::printf("fill the tree alone (2,000 features, 10 levels): %.1f ms (mean of %d)\n",
+                    treeFill / kRounds, kRounds);
+        DeleteFileA(treeFile.c_str());
+    }
     double fill = 0, apply = 0;
     HWND list = FindWindowExA(form.Window(), nullptr, WC_LISTVIEWA, nullptr);
     HWND tree = FindWindowExA(form.Window(), nullptr, WC_TREEVIEWA, nullptr);
