@@ -3,6 +3,9 @@
 // sequence with it.
 #include "ComApartment.h"
 #include "CompiledScript.h"
+#include "ComponentCommands.h"
+#include "ComponentTable.h"
+#include "DialogFeatures.h"
 #include "DialogRunnerUI.h"
 #include "DotNetCommands.h"
 #include "EngineServices.h"
@@ -103,6 +106,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::TEngineServices services;
     ovd::TDialogRunnerUI dialogs(ovd::Win32RunnerUI());
     ovd::TProgressRunnerUI ui(dialogs);
+    // The wizard's feature trees, check lists and size figures show the run's features.
+    ovd::TComponentFeatures features(
+        []() -> ovd::TComponentTable& { return ovd::ComponentTable(); });
+    dialogs.Features = &features;
     services.Platform = &ovd::Win32RunPlatform();
     services.UI = &ui;
     services.Trace = [](std::string_view line) { ovd::TraceLine(line); };
@@ -133,6 +140,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
     ovd::RegisterInstallerCommands(services, {&dialogs, {}});
+    ovd::RegisterComponentCommands();
     ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);
     ovd::RegisterDotNetCommands(services);

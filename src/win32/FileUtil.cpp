@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include <algorithm>
+
 namespace ovd {
 
 bool FileExists(const std::string& path)
@@ -324,6 +326,53 @@ std::string ModuleFileName(void* module)
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes)
+{
+    UniqueResource<FileHandleTraits> file(
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+        return std::nullopt;
+    std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < data.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+        if (!ReadFile(file.get(), data.data() + done, want, &got, nullptr))
+            return std::nullopt;
+        if (got == 0)
+            break; // the file shrank meanwhile
+        done += got;
+    }
+    data.resize(done);
+    return data;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error)
+{
+    UniqueResource<FileHandleTraits> file(CreateFileA(
+        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = SystemErrorText(GetLastError());
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < data.size()) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+        if (!WriteFile(file.get(), data.data() + done, want, &put, nullptr) || put == 0) {
+            error = SystemErrorText(GetLastError());
+            return false;
+        }
+        done += put;
+    }
+    return true;
 }
 
 std::string SystemErrorText(unsigned long code)
