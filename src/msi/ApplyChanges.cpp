@@ -69,7 +69,6 @@ private:
 // open). The process ends by TerminateProcess: the stuck thread may hold locks that the
 // libraries' detach code would wait for.
 constexpr DWORD kDatabaseLimitMs = 10000;
-constexpr DWORD kCancelGraceMs = 15000;
 constexpr int kStalledExitCode = 11;
 
 [[noreturn]] void EndStalledRun(TScriptRun& run, const TMSIThread& worker,
@@ -100,13 +99,9 @@ public:
     // Called about once a second while the thread runs.
     void Check()
     {
+        // No limit after a cancel: the installer answers it by rolling back, which takes as
+        // long as it takes; only the database work before the call is watched.
         const DWORD now = GetTickCount();
-        if (CancelRequested() && cancelledAt_ == 0)
-            cancelledAt_ = now | 1;
-        if (cancelledAt_ != 0 && now - cancelledAt_ > kCancelGraceMs)
-            EndStalledRun(run_, worker_,
-                          "cancelled " + std::to_string(kCancelGraceMs / 1000) +
-                              " s ago, the installer thread has not come back");
         const DWORD since = worker_.DatabaseBusySince();
         if (since != 0 && now - since > kDatabaseLimitMs)
             EndStalledRun(run_, worker_,
@@ -117,7 +112,6 @@ public:
 private:
     TScriptRun& run_;
     const TMSIThread& worker_;
-    DWORD cancelledAt_ = 0;
 };
 
 struct TLaunchResult {
