@@ -3,9 +3,8 @@
 #include "WinHandles.h"
 #include "Wow64Redirection.h"
 
-#include <vector>
-
 #include <algorithm>
+#include <vector>
 
 namespace ovd {
 
@@ -272,21 +271,6 @@ UniqueModule LoadModule(const std::string& path)
     return UniqueModule(LoadLibraryA(path.c_str()));
 }
 
-namespace {
-
-// True when `path` is `folder` or lies below it (without regard to case).
-bool IsInside(const std::string& path, const std::string& folder)
-{
-    const std::string base = WithBackslash(folder);
-    const std::string inner = WithBackslash(path);
-    return inner.size() >= base.size() &&
-           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, inner.data(),
-                          static_cast<int>(base.size()), base.data(),
-                          static_cast<int>(base.size())) == CSTR_EQUAL;
-}
-
-} // namespace
-
 unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refuge,
                               unsigned long patienceMs)
 {
@@ -294,8 +278,12 @@ unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refu
         return ERROR_ACCESS_DENIED;
     char current[MAX_PATH * 2] = {};
     const DWORD length = GetCurrentDirectoryA(sizeof current, current);
-    if (length > 0 && length < sizeof current && IsInside(current, folder))
-        SetCurrentDirectoryA(refuge.c_str());
+    if (length > 0 && length < sizeof current) {
+        const std::string here = ComparableFolder(current);
+        const std::string own = ComparableFolder(folder);
+        if (here == own || here.rfind(own + "\\", 0) == 0)
+            SetCurrentDirectoryA(refuge.c_str());
+    }
     const DWORD start = GetTickCount();
     for (;;) {
         if (RemoveTree(folder, 3))
