@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds the trees under build/: native (host g++, ASan/UBSan), win64
-# (MinGW x86-64), win32 (MinGW i686) and fuzz (clang with the libFuzzer targets).
+# Configures and builds the trees under build/: native (host g++ at -O3, ASan/UBSan), win64
+# (MinGW x86-64), win32 (MinGW i686) and fuzz (clang with the libFuzzer targets), every one
+# with warnings as errors (OVD_WERROR; a build with the project's defaults keeps them
+# warnings). The native tree is optimised as a user's Release build is, so that a warning
+# only the optimiser sees stops the build the day it appears.
 # Pass tree names to build only some: scripts/build.sh native win64
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,13 +22,14 @@ fi
 
 for tree in "${trees[@]}"; do
   case "$tree" in
-    native) args=(-DOVD_SANITIZE="${OVD_SANITIZE:-ON}") ;;
+    native) args=(-DOVD_SANITIZE="${OVD_SANITIZE:-ON}" -DCMAKE_BUILD_TYPE=Release
+                  "-DCMAKE_CXX_FLAGS_RELEASE=-O3 -g -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O3 -g -DNDEBUG") ;;
     win64) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-x86_64.cmake") ;;
     win32) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-i686.cmake") ;;
     fuzz) args=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DOVD_FUZZ=ON) ;;
     *) echo "build.sh: unknown tree '$tree' (native, win64, win32, fuzz)" >&2; exit 2 ;;
   esac
   echo "== build/$tree"
-  cmake -S . -B "build/$tree" -G Ninja "${args[@]}" "${launcher[@]}" >/dev/null
+  cmake -S . -B "build/$tree" -G Ninja -DOVD_WERROR=ON "${args[@]}" "${launcher[@]}" >/dev/null
   cmake --build "build/$tree" -j "$jobs"
 done

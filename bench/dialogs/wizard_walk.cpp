@@ -1,7 +1,8 @@
 // wizard_walk COMMANDLINE: runs the demo setup and walks its wizard (welcome, licence with
-// the accept box, folder, options, finish), saving OVD_TEST_OUT\screenshots\demo-<n>-<page>.png
-// for every page and printing how long each button press took until the next page was
-// painted (after Options that is the progress page). Returns the setup's exit code.
+// the accept box, folder, features, options, finish), saving
+// OVD_TEST_OUT\screenshots\demo-<n>-<page>.png for every page and printing how long each button
+// press took until the next page was painted (after Options that is the progress page). Returns the
+// setup's exit code.
 #include "UiDriver.h"
 #include "ovdtest.h"
 
@@ -50,7 +51,8 @@ int main(int argc, char** argv)
         {"Ordovan Demo Setup - Licence Agreement", "demo-2-licence",
          "I accept the terms of the licence agreement", "Next >"},
         {"Ordovan Demo Setup - Destination Folder", "demo-3-folder", nullptr, "Next >"},
-        {"Ordovan Demo Setup - Options", "demo-4-options", nullptr, "Next >"},
+        {"Ordovan Demo Setup - Features", "demo-4-features", nullptr, "Next >"},
+        {"Ordovan Demo Setup - Options", "demo-5-options", nullptr, "Next >"},
         {"Ordovan Demo Setup", "demo-6-finish", nullptr, "Finish"},
     };
     LARGE_INTEGER pressed{};

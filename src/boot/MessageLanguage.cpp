@@ -14,7 +14,7 @@ void LoadMessageLanguage() noexcept
 {
     try {
         const ProcessFacts& facts = Process();
-        UniqueModule library(LoadLibraryA((facts.ExeDir + "ovd.lib").c_str()));
+        UniqueModule library = LoadModule(facts.ExeDir + "ovd.lib");
         if (!library)
             return;
         const std::string languageFile = facts.TempDir + "lang.loc";

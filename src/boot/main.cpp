@@ -1,7 +1,11 @@
 // Program entry of the setup engine: builds the one services object that ties the modules
 // together (machine, user interface, trace, command libraries), then runs the start-up
 // sequence with it.
+#include "ComApartment.h"
 #include "CompiledScript.h"
+#include "ComponentCommands.h"
+#include "ComponentTable.h"
+#include "DialogFeatures.h"
 #include "DialogHost.h"
 #include "DotNetCommands.h"
 #include "EngineServices.h"
@@ -16,6 +20,7 @@
 #include "ScriptText.h"
 #include "SetupLanguage.h"
 #include "Startup.h"
+#include "StartupFailure.h"
 #include "StartupPhases.h"
 #include "StartupTrace.h"
 #include "StringCommands.h"
@@ -25,6 +30,10 @@
 #include "uGlobals.h"
 
 #include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -40,14 +49,68 @@ bool ProgramMediumRemoved()
     return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
+// The module that holds `address`, by its file name; empty when none does.
+std::string ModuleAt(const void* address)
+{
+    HMODULE module = nullptr;
+    if (address == nullptr || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                                      GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                                  static_cast<const char*>(address), &module))
+        return {};
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(module, path, MAX_PATH);
+    const char* slash = std::strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+// A crash, in our code or in a library we called (the platform's installer crashes on some
+// damaged databases), ends the setup at once with exit code 11 and one trace line naming
+// the exception and the module, instead of a debugger or an error report that would wait
+// for a click in a silent install. Nothing else is attempted: the process's state is not
+// to be trusted any more.
+LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+    std::string module = ModuleAt(record.ExceptionAddress);
+    if (module.empty()) {
+        // A call through a null pointer: the caller's return address is on the stack.
+#ifdef _WIN64
+        const auto stack = static_cast<std::uintptr_t>(info->ContextRecord->Rsp);
+#else
+        const auto stack = static_cast<std::uintptr_t>(info->ContextRecord->Esp);
+#endif
+        void* caller = nullptr;
+        SIZE_T read = 0;
+        if (ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(stack), &caller,
+                              sizeof caller, &read) &&
+            read == sizeof caller)
+            module = ModuleAt(caller);
+    }
+    char code[16];
+    wsprintfA(code, "%08lX", record.ExceptionCode);
+    ovd::TraceLine(std::string("    Unhandled exception ") + code + " in " +
+                   (module.empty() ? std::string("unknown code") : module) + "; the setup ends.");
+    TerminateProcess(GetCurrentProcess(), ovd::kExitUnexpectedError);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // The main thread's apartment for the whole run, before any window: the folder browser
+    // of the dialogs and the taskbar interface need one. Released when WinMain returns; a
+    // process that ends early releases it with the process.
+    const ovd::TComApartment apartment;
+    SetUnhandledExceptionFilter(EndOnUnhandledException);
     ovd::TEngineServices services;
     ovd::TDialogHost dialogs;
     ovd::TMessageBoxes boxes(dialogs);
     ovd::TScriptProgressDisplay progress;
+    // The wizard's feature trees, check lists and size figures show the run's features.
+    ovd::TComponentFeatures features(
+        []() -> ovd::TComponentTable& { return ovd::ComponentTable(); });
+    dialogs.Features = &features;
     services.Platform = &ovd::Win32RunPlatform();
     services.Boxes = &boxes;
     services.Dialogs = &dialogs;
@@ -80,6 +143,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
     ovd::RegisterInstallerCommands(services, {&dialogs, {}});
+    ovd::RegisterComponentCommands();
     ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);
     ovd::RegisterDotNetCommands(services);

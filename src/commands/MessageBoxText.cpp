@@ -1,5 +1,7 @@
 #include "MessageBoxText.h"
 
+#include "CommandTable.h"
+
 #include <algorithm>
 #include <array>
 
@@ -49,6 +51,18 @@ std::string MessageBoxResultWord(int pressed)
     default:
         return {};
     }
+}
+
+void StoreMessageBoxResult(const TCommandContext& c, long param, int pressed)
+{
+    const std::string result = c.OutputName(param);
+    if (result.empty())
+        return;
+    // The script may read the variable whatever the box did.
+    c.CreateFirst(result);
+    const std::string word = MessageBoxResultWord(pressed);
+    if (!word.empty())
+        c.Assign(result, word);
 }
 
 int BalloonKindCode(int icon)

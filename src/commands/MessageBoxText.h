@@ -1,6 +1,7 @@
 // The rules of the message commands: "MessageBox" (box style of an icon and a button set,
 // result words; the numbers are the platform's flags and button identifiers),
-// "MessageBalloon" (kind and time-out) and "System Tray" (its four flags). OS-free.
+// "MessageBalloon" (kind and time-out) and "System Tray" (its four flags); where the
+// box's answer goes. OS-free.
 #pragma once
 
 #include <string>
@@ -17,6 +18,13 @@ bool MessageBoxIsError(unsigned style);
 // "OK", "CANCEL", "ABORT", "RETRY", "IGNORE", "YES", "NO"; empty for anything else (a
 // failed box leaves the result variable unchanged).
 std::string MessageBoxResultWord(int pressed);
+
+class TCommandContext;
+
+// After the box: the variable parameter `param` names (none when the parameter is empty)
+// is created when missing, then given the pressed button's word; a box that failed
+// (`pressed` 0) leaves its value as it was.
+void StoreMessageBoxResult(const TCommandContext& c, long param, int pressed);
 
 // The balloon kind of icon 0 information, 1 warning, 2 error as 1, 2, 3; anything else 0
 // (no icon).

@@ -5,7 +5,8 @@ namespace ovd {
 
 struct TEngineServices;
 
-// Registers "MessageBox", "MessageBalloon" and "System Tray" (Windows trees).
+// Registers "MessageBox", "MessageBalloon" and "System Tray" (Windows trees), and the
+// exit step that removes the tray icon.
 void RegisterMessageCommands(TEngineServices& services);
 
 } // namespace ovd

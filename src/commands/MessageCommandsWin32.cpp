@@ -38,12 +38,7 @@ void MessageBoxCommand(TCommandContext& c)
         pressed = MessageBoxA(nullptr, message.c_str(), caption.c_str(), style | MB_TASKMODAL);
     SetProgressAttention(dialogs.OwnerWindow(), false, false);
 
-    const std::string result = c.OutputName(5);
-    const std::string word = MessageBoxResultWord(pressed);
-    if (result.empty() || word.empty())
-        return;
-    c.CreateFirst(result);
-    c.Assign(result, word);
+    StoreMessageBoxResult(c, 5, pressed);
 }
 
 void MessageBalloonCommand(TCommandContext& c)
@@ -95,8 +90,16 @@ void SystemTrayCommand(TCommandContext& c)
 
 } // namespace
 
-void RegisterMessageCommands(TEngineServices&)
+void RegisterMessageCommands(TEngineServices& services)
 {
+    // An icon left behind when the process ends stays in the tray until the pointer
+    // passes over it.
+    services.ExitSteps.Add("tray icon", [](TScriptRun& run) {
+        if (!Tray().Visible())
+            return;
+        Tray().Hide();
+        TaskbarProgress().SetOverlay(OwnerWindowOf(run.Services.Dialogs), false, {});
+    });
     RegisterCommand("MessageBox", MessageBoxCommand);
     RegisterCommand("MessageBalloon", MessageBalloonCommand);
     RegisterCommand("System Tray", SystemTrayCommand);

@@ -27,29 +27,7 @@ class TWin32StringCommandSystem : public IStringCommandSystem {
 public:
     std::optional<std::string> ReadWholeFile(const std::string& path) override
     {
-        UniqueResource<FileHandleTraits> file(
-            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return std::nullopt;
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-            static_cast<ULONGLONG>(size.QuadPart) > kMaxTextFileBytes)
-            return std::nullopt;
-        std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
-        std::size_t done = 0;
-        while (done < data.size()) {
-            DWORD got = 0;
-            const DWORD want =
-                static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-            if (!ReadFile(file.get(), data.data() + done, want, &got, nullptr))
-                return std::nullopt;
-            if (got == 0)
-                break; // the file shrank meanwhile
-            done += got;
-        }
-        data.resize(done);
-        return data;
+        return ReadFileBytes(path, kMaxTextFileBytes);
     }
 
     bool ReplaceWholeFile(const std::string& path, const std::string& data,
@@ -57,25 +35,7 @@ public:
     {
         // Read-only, hidden and system files are rewritten too.
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        UniqueResource<FileHandleTraits> file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                                          nullptr));
-        if (!file) {
-            error = LastErrorText();
-            return false;
-        }
-        std::size_t done = 0;
-        while (done < data.size()) {
-            DWORD put = 0;
-            const DWORD want =
-                static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-            if (!WriteFile(file.get(), data.data() + done, want, &put, nullptr) || put == 0) {
-                error = LastErrorText();
-                return false;
-            }
-            done += put;
-        }
-        return true;
+        return WriteFileBytes(path, data, error);
     }
 
     std::string CreateTemporaryFile(const std::string& folder, const std::string& prefix) override

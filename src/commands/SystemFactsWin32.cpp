@@ -102,22 +102,28 @@ bool TokenAccount(std::string& name, std::string& domain)
 }
 
 #if defined(__i386__) || defined(__x86_64__)
-// The hypervisor's vendor signature; empty on a physical machine. CPUID runs on every
-// processor that runs the engine (__get_cpuid checks that it exists on old ones).
-std::string HypervisorVendor()
+// The hypervisor's signature; an empty vendor on a physical machine without one. CPUID runs
+// on every processor that runs the engine (__get_cpuid checks that it exists on old ones).
+THypervisorSignature HypervisorSignature()
 {
     unsigned a = 0, b = 0, c = 0, d = 0;
     if (!__get_cpuid(1, &a, &b, &c, &d) || (c & (1u << 31)) == 0)
         return {};
     __cpuid(0x40000000, a, b, c, d);
+    const unsigned highestLeaf = a;
     char vendor[13] = {};
     std::memcpy(vendor, &b, 4);
     std::memcpy(vendor + 4, &c, 4);
     std::memcpy(vendor + 8, &d, 4);
-    return vendor;
+    THypervisorSignature signature{vendor, 0};
+    if (highestLeaf >= 0x40000003) {
+        __cpuid(0x40000003, a, b, c, d);
+        signature.FeaturesEbx = b;
+    }
+    return signature;
 }
 #else
-std::string HypervisorVendor()
+THypervisorSignature HypervisorSignature()
 {
     return {};
 }
@@ -235,8 +241,14 @@ public:
     bool Is32BitOn64BitWindows() override { return Is64BitWindows(); }
     bool IsTabletPc() override { return GetSystemMetrics(SM_TABLETPC) != 0; }
     bool IsMediaCenter() override { return GetSystemMetrics(SM_MEDIACENTER) != 0; }
-    bool IsVmwareMachine() override { return HypervisorVendor() == "VMwareVMware"; }
-    bool IsVirtualPcMachine() override { return HypervisorVendor() == "Microsoft Hv"; }
+    bool IsVmwareMachine() override
+    {
+        return VirtualMachineOf(HypervisorSignature()) == TVirtualMachine::Vmware;
+    }
+    bool IsVirtualPcMachine() override
+    {
+        return VirtualMachineOf(HypervisorSignature()) == TVirtualMachine::VirtualPc;
+    }
     std::string ProcessorArchitecture() override
     {
         SYSTEM_INFO info{};

@@ -299,12 +299,13 @@ void DeleteFilesRecursiveCommand(TCommandContext& c)
 {
     const TWow64RedirectionOff redirection;
     const TFilePattern pattern = SplitFilePattern(NormalizePathText(c.Expanded(1)));
-    // A pattern without a full folder would list the current folder: an empty variable
-    // must never delete whatever the process happens to stand in.
-    const std::string drive = ExtractFileDrive(pattern.Folder);
-    if (drive.empty() || pattern.Folder.size() <= drive.size() ||
-        pattern.Folder[drive.size()] != '\\')
+    // The one guard of every removal: a relative pattern (an empty variable), a drive or
+    // share root, the Windows, program-files or a profile folder is never emptied; the
+    // command then does nothing, as for any other failing system call.
+    if (IsProtectedFolder(pattern.Folder)) {
+        c.Run().TraceTag("    <RefusedDelete>" + pattern.Folder + "</RefusedDelete>");
         return;
+    }
     std::vector<std::string> entries = ListForDeletion(pattern);
     for (int pass = 0; pass < kMaxDeletePasses && !entries.empty(); ++pass) {
         for (auto it = entries.rbegin(); it != entries.rend(); ++it) {

@@ -181,6 +181,16 @@ std::string WebServerAtLeast(ISystemFacts& facts, std::int64_t least)
 
 } // namespace
 
+TVirtualMachine VirtualMachineOf(const THypervisorSignature& signature)
+{
+    constexpr std::uint32_t kCreatePartitions = 1u << 0;
+    if (signature.Vendor == "VMwareVMware")
+        return TVirtualMachine::Vmware;
+    if (signature.Vendor == "Microsoft Hv" && (signature.FeaturesEbx & kCreatePartitions) == 0)
+        return TVirtualMachine::VirtualPc;
+    return TVirtualMachine::None;
+}
+
 std::string SystemSettingAnswer(int selector, ISystemFacts& facts)
 {
     const auto in = [selector](int first, int last) {

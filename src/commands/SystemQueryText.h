@@ -96,6 +96,18 @@ public:
     virtual std::string ProcessorArchitecture() = 0; // "X86", "IA64", "AMD64", "UNKNOWN"
     virtual bool IsElevated() = 0;
 };
+// What CPUID tells of a hypervisor: the vendor signature of leaf 0x40000000 (empty without
+// one) and, where the vendor's leaf range reaches it, EBX of leaf 0x40000003.
+struct THypervisorSignature {
+    std::string Vendor;
+    std::uint32_t FeaturesEbx = 0;
+};
+enum class TVirtualMachine { None, Vmware, VirtualPc };
+// The machine the engine runs in. "Microsoft Hv" is also there on a physical machine whose
+// Windows runs above its own hypervisor (memory integrity, virtualisation-based security):
+// that root partition may create partitions (EBX bit 0) and is no virtual machine.
+TVirtualMachine VirtualMachineOf(const THypervisorSignature& signature);
+
 // The answer of one selector; selectors outside the table answer "FALSE".
 std::string SystemSettingAnswer(int selector, ISystemFacts& facts);
 

@@ -4,6 +4,7 @@
 #include "FileUtil.h"
 #include "ProgressDisplay.h"
 #include "WorkerProgress.h"
+#include "Wow64Redirection.h"
 
 namespace ovd {
 namespace {
@@ -15,6 +16,14 @@ constexpr int kCompleteMessage = 21;
 
 void TDirectExtractMedia::Execute()
 {
+    // The archive library is loaded with redirection on; a failure to load it is reported
+    // by the extraction below, which asks for it again.
+    try {
+        SevenZipAPI();
+    } catch (...) {
+    }
+    // The folders and files are written where the 64-bit system sees them in 64-bit mode.
+    const TWow64RedirectionOff redirection(SixtyFourBitMode());
     if (!ForceDirectories(request_.Destination)) {
         result_ = {false, 0, "The folder " + request_.Destination + " cannot be created", false};
         return;

@@ -4,6 +4,7 @@
 #include "TRunAsWin32.h"
 #include "SystemVersion.h"
 #include "WinHandles.h"
+#include "Wow64Redirection.h"
 
 #include <optional>
 #include <vector>
@@ -144,6 +145,20 @@ int ShowWindowCode(ShowCode code)
 void TRunAs::Execute()
 {
     PROCESS_INFORMATION started{};
+    {
+        // The launch calls allocate and run inside the loader: the watchdog must not end the
+        // thread in there (see TWorkerThread::Kill). Only the wait below may be cut short.
+        const TEngineSection launching(*this);
+        if (!Launch(started))
+            return;
+    }
+    const UniqueHandle process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    exitCode_ = AwaitProcessExit(*this, process.get(), request_.Wait);
+}
+
+bool TRunAs::Launch(PROCESS_INFORMATION& started)
+{
     std::string commandLine = request_.CommandLine; // CreateProcess may write into it
     std::wstring wideLine = Wide(commandLine);
     void* environment = EnvironmentOf(request_.Environment);
@@ -172,19 +187,19 @@ void TRunAs::Execute()
             const UniqueHandle shell(OpenProcess(PROCESS_ALL_ACCESS, FALSE, shellPid));
             if (!shell) {
                 exitCode_ = kShellProcessNotOpened;
-                return;
+                return false;
             }
             HANDLE raw = nullptr;
             if (!OpenProcessToken(shell.get(), TOKEN_DUPLICATE | TOKEN_QUERY, &raw)) {
                 exitCode_ = kShellTokenNotOpened;
-                return;
+                return false;
             }
             const UniqueHandle shellToken(raw);
             raw = nullptr;
             if (!DuplicateTokenEx(shellToken.get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
                                   TokenPrimary, &raw)) {
                 exitCode_ = kShellTokenNotDuplicated;
-                return;
+                return false;
             }
             const UniqueHandle token(raw);
             RemovePrivileges(token.get());
@@ -192,13 +207,13 @@ void TRunAs::Execute()
                 AdvapiEntry<CreateProcessWithTokenWFn>("CreateProcessWithTokenW");
             if (withToken == nullptr) {
                 exitCode_ = 0;
-                return;
+                return false;
             }
             STARTUPINFOW info = WideStartupInfo(request_.Show);
             if (!withToken(token.get(), 0, nullptr, wideLine.data(), flags, environment, nullptr,
                            &info, &started)) {
                 exitCode_ = kProcessNotCreated;
-                return;
+                return false;
             }
         }
     } else if (GetSystemVersion().IsNtFamily() && !request_.User.empty()) {
@@ -206,7 +221,7 @@ void TRunAs::Execute()
         const auto withLogon = AdvapiEntry<CreateProcessWithLogonWFn>("CreateProcessWithLogonW");
         if (withLogon == nullptr) {
             exitCode_ = kNotStartedByShell;
-            return;
+            return false;
         }
         STARTUPINFOW info = WideStartupInfo(request_.Show);
         const std::wstring user = Wide(request_.User);
@@ -216,7 +231,7 @@ void TRunAs::Execute()
                        LOGON_WITH_PROFILE, nullptr, wideLine.data(), flags, environment, nullptr,
                        &info, &started)) {
             exitCode_ = kProcessNotCreated;
-            return;
+            return false;
         }
     }
 
@@ -225,15 +240,16 @@ void TRunAs::Execute()
         info.cb = sizeof info;
         info.dwFlags = STARTF_USESHOWWINDOW;
         info.wShowWindow = static_cast<WORD>(ShowWindowCode(request_.Show));
+        // In 64-bit mode the program is looked for where the 64-bit system has it. The
+        // launch needs no library of this process's loader, unlike the shell's.
+        const TWow64RedirectionOff redirection(SixtyFourBitMode());
         if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags,
                             environment, nullptr, &info, &started)) {
             exitCode_ = kProcessNotCreated;
-            return;
+            return false;
         }
     }
-    const UniqueHandle process(started.hProcess);
-    const UniqueHandle thread(started.hThread);
-    exitCode_ = AwaitProcessExit(*this, process.get(), request_.Wait);
+    return true;
 }
 
 } // namespace ovd

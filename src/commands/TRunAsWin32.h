@@ -44,6 +44,8 @@ public:
 
 private:
     void Execute() override;
+    // Starts the process (inside the engine section); false with exitCode_ set on failure.
+    bool Launch(PROCESS_INFORMATION& started);
 
     const TRequest request_;
     long exitCode_ = kProcessNotCreated;

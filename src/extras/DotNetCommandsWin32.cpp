@@ -13,10 +13,8 @@
 #include "TRunApp.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
-#include "Wow64Redirection.h"
 
 #include <memory>
-#include <optional>
 
 namespace ovd {
 namespace {
@@ -62,9 +60,8 @@ long RunTool(const TScriptRun& run, const std::string& tool, const std::string& 
 void RunWithFallBack(const TCommandContext& c, DotNetTool tool, const TDotNetFlags& flags,
                      const std::string& file)
 {
-    std::optional<TWow64RedirectionOff> redirection;
-    if (c.Run().RegistryView == "Win64")
-        redirection.emplace();
+    // No redirection guard here: the wait pumps messages. The tools lie below the Windows
+    // folder, outside the redirected system folder, and run as processes of their own.
     const std::string windows = WindowsFolder();
     for (std::string_view version : kFrameworkVersions) {
         if (RunTool(c.Run(), ToolPath(windows, version, tool),

@@ -59,6 +59,59 @@ private:
     std::string previous_;
 };
 
+// The installer thread that does not come back. A sound database is prepared in a moment;
+// a damaged one can send the platform's reader into an endless loop, and a thread stuck
+// there heeds no cancel. Such a run cannot go on (any further installer call could wait
+// on the stuck one), so it ends: exit code 11, as for any unexpected error, after the exit
+// step and the removal of what can be removed (the stuck thread holds the database copy
+// open). The process ends by TerminateProcess: the stuck thread may hold locks that the
+// libraries' detach code would wait for.
+constexpr DWORD kDatabaseLimitMs = 10000;
+constexpr int kStalledExitCode = 11;
+
+[[noreturn]] void EndStalledRun(TScriptRun& run, const TMSIThread& worker,
+                                const std::string& reason)
+{
+    const std::string text = "The installer does not respond (" + reason + "); the setup ends.";
+    run.TraceTag("    " + text);
+    Process().ExitCode = kStalledExitCode;
+    ShowOwnedError(run, EngineMessage(5) + text);
+    RunExitStep(run);
+    if (!worker.HandoverFile().empty())
+        DeleteFileA(worker.HandoverFile().c_str());
+    const std::string& support = Process().SupportDir;
+    if (!support.empty() && DirectoryExists(support)) {
+        if (const unsigned long error = RemoveOwnFolder(support, Process().TempDir, 0))
+            run.TraceTag("    Support folder not removed: " + support + ": " +
+                         SystemErrorText(error));
+    }
+    run.TraceTag("</Ordovan>");
+    TerminateProcess(GetCurrentProcess(), kStalledExitCode);
+    ExitProcess(kStalledExitCode); // not reached
+}
+
+class TStallWatch {
+public:
+    TStallWatch(TScriptRun& run, const TMSIThread& worker) : run_(run), worker_(worker) {}
+
+    // Called about once a second while the thread runs.
+    void Check()
+    {
+        // No limit after a cancel: the installer answers it by rolling back, which takes as
+        // long as it takes; only the database work before the call is watched.
+        const DWORD now = GetTickCount();
+        const DWORD since = worker_.DatabaseBusySince();
+        if (since != 0 && now - since > kDatabaseLimitMs)
+            EndStalledRun(run_, worker_,
+                          "the database " + worker_.PackagePath() + " was not read in " +
+                              std::to_string(kDatabaseLimitMs / 1000) + " s");
+    }
+
+private:
+    TScriptRun& run_;
+    const TMSIThread& worker_;
+};
+
 struct TLaunchResult {
     int Code = -1; // 1 complete, 2 restart, 0 cancelled, -1 failed
     std::string Text;
@@ -73,6 +126,7 @@ constexpr DWORD kArmedStartLimitMs = 3000;
 // until the thread has finished. True when the user cancelled meanwhile.
 bool AwaitInDialog(TScriptRun& run, TDialogHost& dialogs, TPoolTemplate& form, TMSIThread& worker)
 {
+    TStallWatch watch(run, worker);
     bool started = false;
     std::exception_ptr startFailure;
     worker.FinishedFlag() = false;
@@ -94,7 +148,8 @@ bool AwaitInDialog(TScriptRun& run, TDialogHost& dialogs, TPoolTemplate& form, T
     while (!startFailure && !(started && worker.FinishedFlag())) {
         if (started) {
             const HANDLE thread = worker.Handle();
-            PumpOnce(&thread, 1, INFINITE);
+            PumpOnce(&thread, 1, 1000);
+            watch.Check();
             // A thread that ended without its synchronised call has finished all the same.
             if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0)
                 worker.FinishedFlag() = true;
@@ -120,6 +175,8 @@ TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInst
     const TCurrentDirectory directory(Process().SupportDir);
     TInstallerUiState& ui = InstallerSession(run).Ui;
     ui.Parent = OwnerWindowOf(run.Services.Dialogs);
+    // An earlier run's error must not become this run's result text.
+    ui.LastErrorText.clear();
     TVariableManager& store = Variables();
     store.SetVariableValue("ZOVR_thFinished", "FALSE");
     store.SetVariableValue("ZOVR_thCancelled", "FALSE");
@@ -135,6 +192,8 @@ TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInst
         } else {
             TWorkerWait wait;
             wait.UseWatchdog = false;
+            TStallWatch watch(run, worker);
+            wait.Watch = [&watch] { watch.Check(); };
             cancelled = AwaitWorker(run, worker, wait);
         }
     } catch (...) {
@@ -160,8 +219,10 @@ void StoreOutcome(TCommandContext& c, const std::string& resultVariable, const T
 }
 
 // With a setup language active the database speaks it: "ProductLanguage" and the
-// localized names and descriptions of the shortcuts.
-void ApplySetupLanguage(TScriptRun& run)
+// localized names and descriptions of the shortcuts. The statements run in the installer
+// thread, where the launcher watches the database work: a damaged database can hang or
+// crash the platform's reader.
+void ApplySetupLanguage(TScriptRun& run, TInstallerJob& job)
 {
     const std::string language = GetVariable("LANGUAGE");
     if (language.empty())
@@ -171,7 +232,7 @@ void ApplySetupLanguage(TScriptRun& run)
     for (const TShortcutRename& rename : InstallerSession(run).ShortcutRenames)
         triples.insert(triples.end(), {rename.Key, rename.Name, rename.Description});
     if (!triples.empty())
-        ExecuteDatabaseStatements(run.DatabasePath, ShortcutRenameStatements(triples));
+        job.DatabaseStatements = ShortcutRenameStatements(triples);
 }
 
 TInstallerJob CommonJob(TScriptRun& run, bool changes)
@@ -187,7 +248,7 @@ TInstallerJob CommonJob(TScriptRun& run, bool changes)
     job.Trace = run.Services.Trace;
     RecordPendingProperty(run, "MSINTEMP", GetVariable("TEMPDIR"));
     if (changes)
-        ApplySetupLanguage(run);
+        ApplySetupLanguage(run, job);
     job.Properties = run.HandOverProperties;
     job.ExecutedLines = ToCommaText(session.ExecutedLines);
     return job;

@@ -76,6 +76,21 @@ TProgressFields ParseProgressFields(std::string_view text)
     return fields;
 }
 
+namespace {
+
+// Sums that stop at the limits: an installer's counts never come near them, a damaged or
+// hostile message may.
+long long SaturatedAdd(long long a, long long b)
+{
+    if (b > 0 && a > INT64_MAX - b)
+        return INT64_MAX;
+    if (b < 0 && a < INT64_MIN - b)
+        return INT64_MIN;
+    return a + b;
+}
+
+} // namespace
+
 void ApplyProgressMessage(TInstallerProgress& p, std::string_view text)
 {
     if (text.empty())
@@ -103,10 +118,10 @@ void ApplyProgressMessage(TInstallerProgress& p, std::string_view text)
             p.Step = static_cast<std::int32_t>(static_cast<std::uint32_t>(v[1]));
         break;
     case 2: // progress report
-        p.Position += p.Direction * v[1];
+        p.Position = SaturatedAdd(p.Position, p.Direction * v[1]);
         break;
     case 3: // add to total
-        p.Total += std::llabs(v[1]);
+        p.Total = SaturatedAdd(p.Total, std::llabs(v[1]));
         break;
     default:
         break;

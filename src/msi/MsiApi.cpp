@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "FileUtil.h"
 #include "ScriptError.h"
 
 namespace ovd {
@@ -20,7 +21,7 @@ public:
         if (proc == nullptr) {
             HMODULE library = GetModuleHandleA(kLibrary);
             if (library == nullptr)
-                library = LoadLibraryA(kLibrary);
+                library = LoadModule(kLibrary).release(); // kept for the process
             if (library == nullptr)
                 throw ScriptError(std::string("Library not found: ") + kLibrary);
             proc = GetProcAddress(library, name_);

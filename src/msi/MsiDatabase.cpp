@@ -134,8 +134,7 @@ bool WritePropertyTable(const std::string& package, const TPendingProperties& pe
         }
         Execute(db.get(), statements[i]);
     }
-    MsiApi::MsiDatabaseCommit(db.get());
-    return true;
+    return MsiApi::MsiDatabaseCommit(db.get()) == ERROR_SUCCESS;
 }
 
 void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql)

@@ -14,7 +14,7 @@ struct TPendingProperties;
 // Writes the pending properties (in order, a later entry winning) into the Property
 // table; in new-instance mode first renews the component codes once and sets the new
 // product and revision codes (`session`: the run's new-instance state). False when the
-// database cannot be opened for update.
+// database cannot be opened for update or the changes cannot be committed.
 bool WritePropertyTable(const std::string& package, const TPendingProperties& pending,
                         TInstallerSession& session);
 

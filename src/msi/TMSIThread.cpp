@@ -320,10 +320,27 @@ void TMSIThread::Execute()
     WriteHandoverFile(paths, variables);
 
     ReportWorkerProgress(kInstallerText, 0, 100, 50);
-    if (!patch && job_.Session != nullptr)
-        WritePropertyTable(job_.PackagePath, job_.Pending, *job_.Session);
+    // A damaged database can send the platform's reader into an endless loop here; the
+    // launcher watches how long this takes.
+    if (!patch) {
+        const TDatabaseBusy busy(databaseSince_);
+        if (!job_.DatabaseStatements.empty())
+            ExecuteDatabaseStatements(job_.PackagePath, job_.DatabaseStatements);
+        if (job_.Session != nullptr &&
+            !WritePropertyTable(job_.PackagePath, job_.Pending, *job_.Session)) {
+            // Without the Property table no change line's switch is on: the installer would
+            // run with every recorded change off and the script be told it succeeded.
+            outcome_.Error = true;
+            outcome_.ResultText =
+                "The installer database " + job_.PackagePath + " cannot be written";
+            return;
+        }
+    }
     ReportWorkerProgress(kInstallerText, 0, 100, 100);
-    AdaptDatabasePlatform(job_.PackagePath, job_.Platform);
+    {
+        const TDatabaseBusy busy(databaseSince_);
+        AdaptDatabasePlatform(job_.PackagePath, job_.Platform);
+    }
 
     const bool installed =
         MsiApi::MsiQueryProductStateA(job_.ProductCode.c_str()) == kProductInstalled;

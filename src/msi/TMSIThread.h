@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ struct TInstallerJob {
     std::string Platform = "Win32";
     bool CacheAdvertised = false;
     TPendingProperties Pending; // written into the Property table (not for a patch)
+    std::vector<std::string> DatabaseStatements; // run on the database before that
     // The run's installer session (new-instance codes); it outlives the thread.
     TInstallerSession* Session = nullptr;
     TraceSink Trace; // the log's run header
@@ -41,6 +43,21 @@ struct TInstallerOutcome {
     std::string ResultText;
 };
 
+// Marks the time spent in one database call for the launcher's stall watch.
+class TDatabaseBusy {
+public:
+    explicit TDatabaseBusy(std::atomic<DWORD>& since) : since_(since)
+    {
+        since_ = GetTickCount() | 1;
+    }
+    ~TDatabaseBusy() { since_ = 0; }
+    TDatabaseBusy(const TDatabaseBusy&) = delete;
+    TDatabaseBusy& operator=(const TDatabaseBusy&) = delete;
+
+private:
+    std::atomic<DWORD>& since_;
+};
+
 class TMSIThread final : public TWorkerThread {
 public:
     static inline bool WorkerFinishedFlag = false;
@@ -51,6 +68,11 @@ public:
     }
 
     const TInstallerOutcome& Outcome() const { return outcome_; }
+    // The tick at which the thread began preparing the database (writing its properties,
+    // adapting it to the platform); 0 when it is not doing so.
+    DWORD DatabaseBusySince() const { return databaseSince_; }
+    const std::string& PackagePath() const { return job_.PackagePath; }
+    const std::string& HandoverFile() const { return handoverFile_; }
 
 private:
     void Execute() override;
@@ -66,6 +88,7 @@ private:
     TInstallerOutcome outcome_;
     std::string handoverFile_;
     std::string installerLog_; // the installer's own log until it joins the engine's
+    std::atomic<DWORD> databaseSince_{0};
 };
 
 } // namespace ovd

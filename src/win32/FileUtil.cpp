@@ -1,6 +1,10 @@
 #include "FileUtil.h"
 
 #include "WinHandles.h"
+#include "Wow64Redirection.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace ovd {
 
@@ -31,12 +35,186 @@ bool ForceDirectories(const std::string& path)
 
 namespace {
 
-// "", "\", "C:", "C:\" and the like: never a folder to empty.
-bool IsRootOrEmpty(const std::string& folder)
+std::string UpperText(std::string text)
 {
-    const std::string trimmed = WithoutBackslash(folder);
-    return trimmed.empty() || trimmed == "\\" || (trimmed.size() <= 3 && trimmed[1] == ':');
+    if (!text.empty())
+        CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
 }
+
+// "C:\..." or "\\server\share...": a path that means one folder whatever folder the process
+// stands in.
+bool IsAbsolutePath(const std::string& path)
+{
+    const bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+    return drive || path.rfind("\\\\", 0) == 0;
+}
+
+std::string FullPathName(const std::string& path)
+{
+    DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    for (int attempt = 0; size > 0 && attempt < 2; ++attempt) {
+        std::string full(size, '\0');
+        const DWORD n = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+        if (n > 0 && n < size) {
+            full.resize(n);
+            return full;
+        }
+        size = n;
+    }
+    return {};
+}
+
+// `path` in full, long-name, upper-case form without its trailing backslash ("C:\" keeps
+// it); empty when it is not absolute or cannot be resolved.
+std::string ComparableFolder(std::string path)
+{
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    if (!IsAbsolutePath(path))
+        return {};
+    std::string full = FullPathName(path);
+    if (full.empty())
+        return {};
+    if (full.rfind("\\\\?\\UNC\\", 0) == 0)
+        full = "\\\\" + full.substr(8);
+    else if ((full.rfind("\\\\?\\", 0) == 0 || full.rfind("\\\\.\\", 0) == 0) && full.size() >= 6 &&
+             full[5] == ':')
+        full = full.substr(4);
+    // Short (8.3) names of an existing folder become long ones; a missing one stays as given.
+    const DWORD size = GetLongPathNameA(full.c_str(), nullptr, 0);
+    if (size > 0) {
+        std::string longName(size, '\0');
+        const DWORD n = GetLongPathNameA(full.c_str(), longName.data(), size);
+        if (n > 0 && n < size) {
+            longName.resize(n);
+            full = longName;
+        }
+    }
+    return UpperText(WithoutBackslash(full));
+}
+
+// A drive or share root, or a device path ("\\.\PhysicalDrive0", "\\?\Volume{...}"), in
+// the form above.
+bool IsRootFolder(const std::string& folder)
+{
+    if (folder.size() <= 3 && folder.size() >= 2 && folder[1] == ':')
+        return true;
+    if (folder.rfind("\\\\", 0) != 0)
+        return false;
+    if (folder.size() > 2 && (folder[2] == '?' || folder[2] == '.'))
+        return true;
+    // "\\server" or "\\server\share": at most one backslash after the leading pair.
+    const std::size_t firstCut = folder.find('\\', 2);
+    return firstCut == std::string::npos || folder.find('\\', firstCut + 1) == std::string::npos;
+}
+
+std::string EnvironmentText(const char* name)
+{
+    const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+    if (size == 0)
+        return {};
+    std::string value(size, '\0');
+    const DWORD n = GetEnvironmentVariableA(name, value.data(), size);
+    value.resize(n < size ? n : 0);
+    return value;
+}
+
+// A string value of an open key with environment references expanded; empty when missing.
+std::string RegistryFolder(HKEY key, const char* name)
+{
+    char data[1024];
+    DWORD type = 0, size = sizeof(data) - 1;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return {};
+    data[size] = '\0';
+    if (type == REG_SZ)
+        return data;
+    char expanded[1024];
+    const DWORD n = ExpandEnvironmentStringsA(data, expanded, sizeof(expanded));
+    return n > 0 && n <= sizeof(expanded) ? std::string(expanded) : std::string();
+}
+
+// Every folder IsProtectedFolder guards, in comparable form. Read afresh on each call: a
+// removal is rare, and the environment may have changed since the last one.
+std::vector<std::string> ProtectedFolders()
+{
+    std::vector<std::string> folders;
+    const auto add = [&folders](const std::string& path) {
+        std::string folder = ComparableFolder(path);
+        if (!folder.empty())
+            folders.push_back(std::move(folder));
+    };
+    char buffer[MAX_PATH + 1];
+    const UINT windowsLength = GetWindowsDirectoryA(buffer, MAX_PATH);
+    if (windowsLength > 0 && windowsLength < MAX_PATH) {
+        const std::string windows = WithoutBackslash(buffer);
+        for (const char* sub : {"", "\\System32", "\\SysWOW64", "\\Sysnative"})
+            add(windows + sub);
+    }
+    for (auto* get : {&GetSystemDirectoryA, &GetSystemWow64DirectoryA}) {
+        const UINT n = get(buffer, MAX_PATH);
+        if (n > 0 && n < MAX_PATH)
+            add(buffer);
+    }
+    for (const char* name :
+         {"SystemRoot", "windir", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
+          "CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432", "ProgramData",
+          "ALLUSERSPROFILE", "PUBLIC", "USERPROFILE"})
+        add(EnvironmentText(name));
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY raw = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                          KEY_READ | view, &raw) == ERROR_SUCCESS) {
+            const UniqueRegKey key(raw);
+            for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)", "ProgramW6432Dir",
+                                     "CommonFilesDir", "CommonFilesDir (x86)", "CommonW6432Dir"})
+                add(RegistryFolder(raw, name));
+        }
+        raw = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                          "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
+                          KEY_READ | view, &raw) != ERROR_SUCCESS)
+            continue;
+        const UniqueRegKey list(raw);
+        for (const char* name : {"ProfilesDirectory", "Default", "Public", "ProgramData"})
+            add(RegistryFolder(raw, name));
+        // Every user's profile folder, not only the running user's.
+        char sid[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = sizeof(sid);
+            if (RegEnumKeyExA(raw, index, sid, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            HKEY rawProfile = nullptr;
+            if (RegOpenKeyExA(raw, sid, 0, KEY_READ | view, &rawProfile) != ERROR_SUCCESS)
+                continue;
+            const UniqueRegKey profile(rawProfile);
+            add(RegistryFolder(rawProfile, "ProfileImagePath"));
+        }
+    }
+    return folders;
+}
+
+} // namespace
+
+bool IsProtectedFolder(const std::string& folder)
+{
+    const std::string candidate = ComparableFolder(folder);
+    if (candidate.empty() || IsRootFolder(candidate))
+        return true;
+    // The folder itself, or one that holds a protected folder: emptying it would empty that.
+    const std::string below = candidate + "\\";
+    for (const std::string& kept : ProtectedFolders())
+        if (kept == candidate || kept.rfind(below, 0) == 0)
+            return true;
+    return false;
+}
+
+namespace {
 
 void DeleteContents(const std::string& folder)
 {
@@ -68,7 +246,7 @@ void DeleteContents(const std::string& folder)
 
 void DeleteFolderContents(const std::string& folder)
 {
-    if (IsRootOrEmpty(folder))
+    if (IsProtectedFolder(folder))
         return;
     // A folder that is itself a link is not emptied: its contents belong elsewhere.
     const DWORD attributes = GetFileAttributesA(folder.c_str());
@@ -79,7 +257,7 @@ void DeleteFolderContents(const std::string& folder)
 
 bool RemoveTree(const std::string& folder, int passes)
 {
-    if (IsRootOrEmpty(folder))
+    if (IsProtectedFolder(folder))
         return false;
     for (int pass = 0; pass < passes; ++pass)
         DeleteFolderContents(folder);
@@ -87,30 +265,25 @@ bool RemoveTree(const std::string& folder, int passes)
     return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-namespace {
-
-// True when `path` is `folder` or lies below it (without regard to case).
-bool IsInside(const std::string& path, const std::string& folder)
+UniqueModule LoadModule(const std::string& path)
 {
-    const std::string base = WithBackslash(folder);
-    const std::string inner = WithBackslash(path);
-    return inner.size() >= base.size() &&
-           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, inner.data(),
-                          static_cast<int>(base.size()), base.data(),
-                          static_cast<int>(base.size())) == CSTR_EQUAL;
+    CheckRedirectionOn();
+    return UniqueModule(LoadLibraryA(path.c_str()));
 }
-
-} // namespace
 
 unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refuge,
                               unsigned long patienceMs)
 {
-    if (IsRootOrEmpty(folder))
-        return ERROR_INVALID_PARAMETER;
+    if (IsProtectedFolder(folder))
+        return ERROR_ACCESS_DENIED;
     char current[MAX_PATH * 2] = {};
     const DWORD length = GetCurrentDirectoryA(sizeof current, current);
-    if (length > 0 && length < sizeof current && IsInside(current, folder))
-        SetCurrentDirectoryA(refuge.c_str());
+    if (length > 0 && length < sizeof current) {
+        const std::string here = ComparableFolder(current);
+        const std::string own = ComparableFolder(folder);
+        if (here == own || here.rfind(own + "\\", 0) == 0)
+            SetCurrentDirectoryA(refuge.c_str());
+    }
     const DWORD start = GetTickCount();
     for (;;) {
         if (RemoveTree(folder, 3))
@@ -141,6 +314,53 @@ std::string ModuleFileName(void* module)
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes)
+{
+    UniqueResource<FileHandleTraits> file(
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+        return std::nullopt;
+    std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < data.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+        if (!ReadFile(file.get(), data.data() + done, want, &got, nullptr))
+            return std::nullopt;
+        if (got == 0)
+            break; // the file shrank meanwhile
+        done += got;
+    }
+    data.resize(done);
+    return data;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error)
+{
+    UniqueResource<FileHandleTraits> file(CreateFileA(
+        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = SystemErrorText(GetLastError());
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < data.size()) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+        if (!WriteFile(file.get(), data.data() + done, want, &put, nullptr) || put == 0) {
+            error = SystemErrorText(GetLastError());
+            return false;
+        }
+        done += put;
+    }
+    return true;
 }
 
 std::string SystemErrorText(unsigned long code)

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ScriptText.h"
+#include "WinHandles.h"
 
 namespace ovd {
 
@@ -12,12 +14,20 @@ bool FileExists(const std::string& path);      // an existing file, not a folder
 bool DirectoryExists(const std::string& path); // an existing folder
 // Creates a folder with all missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
+// A folder the engine must never empty or remove: a drive or share root ("C:\",
+// "\\srv\share"), the Windows folder and its system folders (System32, SysWOW64), the
+// program-files folders, the profiles root, every user's profile folder and the shared
+// ones (Public, Default, ProgramData), and every folder that holds one of these. Paths are
+// compared in full, long-name form without regard to case ("C:\Users\..\Windows",
+// "C:\PROGRA~1"). An empty or relative path counts as protected: it would mean whatever
+// folder the process happens to stand in.
+bool IsProtectedFolder(const std::string& folder);
 // Deletes every file (after setting normal attributes) and every subfolder below `folder`.
 // Links (junctions, symbolic links) are removed, never followed: nothing outside `folder`
-// is touched. An empty path or a drive root is refused.
+// is touched. A protected folder (IsProtectedFolder) is left alone.
 void DeleteFolderContents(const std::string& folder);
 // DeleteFolderContents, then the folder itself; `passes` rounds for files that a closing
-// process still holds. True when the folder is gone.
+// process still holds. True when the folder is gone; false at once for a protected folder.
 bool RemoveTree(const std::string& folder, int passes = 1);
 // Removes a folder the engine made for itself (through RemoveTree). The current directory
 // first moves to `refuge` when it lies inside the folder: no process can remove the folder
@@ -26,8 +36,17 @@ bool RemoveTree(const std::string& folder, int passes = 1);
 // gone, else the system error of the last attempt.
 unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refuge,
                               unsigned long patienceMs);
+// Loads a library (LoadLibraryA) outside every WOW64 redirection guard (CheckRedirectionOn
+// counts a load inside one: it would find the wrong system libraries). Null on failure,
+// with the system's error code left for GetLastError.
+UniqueModule LoadModule(const std::string& path);
 // Full path of a loaded module (nullptr: the running program); empty on failure.
 std::string ModuleFileName(void* module = nullptr);
+// The whole contents of a file; nothing when it cannot be opened or read, or is larger
+// than `maxBytes`.
+std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes);
+// Creates or replaces a file with `data`; false with the system's message in `error`.
+bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error);
 // The text of a Win32 error code, for error messages.
 std::string SystemErrorText(unsigned long code);
 

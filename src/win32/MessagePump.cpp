@@ -1,5 +1,7 @@
 #include "MessagePump.h"
 
+#include "Wow64Redirection.h"
+
 namespace ovd {
 namespace {
 
@@ -37,6 +39,7 @@ bool IsEscapeInMultiLineEdit(const MSG& msg, HWND root)
 
 bool ProcessPendingMessages()
 {
+    CheckRedirectionOn(); // a window procedure may load any library
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -61,6 +64,7 @@ bool ProcessPendingMessages()
 WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeoutMs,
                                DWORD* signalled, PumpScope scope)
 {
+    CheckRedirectionOn();
     const bool sentOnly = scope == PumpScope::SentMessagesOnly;
     const DWORD start = GetTickCount();
     // After a quit request the wait goes on for what it waits for, without messages (a
@@ -115,6 +119,7 @@ WaitOutcome PumpUntilSignalled(const HANDLE* handles, DWORD count, DWORD timeout
 
 WaitOutcome PumpOnce(const HANDLE* handles, DWORD count, DWORD timeoutMs)
 {
+    CheckRedirectionOn();
     const DWORD result =
         MsgWaitForMultipleObjectsEx(count, handles, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     ProcessPendingMessages();

@@ -1,7 +1,14 @@
 #include "Wow64Redirection.h"
 
+#include <atomic>
+
+#include "ScriptText.h"
+
 namespace ovd {
 namespace {
+
+thread_local int t_guardDepth = 0;
+std::atomic<long> g_violations{0};
 
 template <class Fn> Fn Kernel32Entry(const char* name)
 {
@@ -9,11 +16,27 @@ template <class Fn> Fn Kernel32Entry(const char* name)
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
+// A 32-bit program on 64-bit Windows.
+bool RunsUnderWow64()
+{
+    using IsWow64Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    static const bool wow64 = [] {
+        const auto isWow64 = Kernel32Entry<IsWow64Fn>("IsWow64Process");
+        BOOL result = FALSE;
+        return isWow64 != nullptr && isWow64(GetCurrentProcess(), &result) && result;
+    }();
+    return wow64;
+}
+
 } // namespace
 
 // Looked up at run time: the entry points are missing before 64-bit Windows existed.
-TWow64RedirectionOff::TWow64RedirectionOff()
+TWow64RedirectionOff::TWow64RedirectionOff(bool when)
 {
+    if (!when)
+        return;
+    counted_ = true;
+    ++t_guardDepth;
     using DisableFn = BOOL(WINAPI*)(PVOID*);
     static const auto disable = Kernel32Entry<DisableFn>("Wow64DisableWow64FsRedirection");
     active_ = disable != nullptr && disable(&previous_) != FALSE;
@@ -25,6 +48,42 @@ TWow64RedirectionOff::~TWow64RedirectionOff()
     static const auto revert = Kernel32Entry<RevertFn>("Wow64RevertWow64FsRedirection");
     if (active_ && revert != nullptr)
         revert(previous_);
+    if (counted_)
+        --t_guardDepth;
+}
+
+int RedirectionGuardDepth()
+{
+    return t_guardDepth;
+}
+
+void CheckRedirectionOn()
+{
+    if (t_guardDepth > 0)
+        ++g_violations;
+}
+
+long RedirectionGuardViolations()
+{
+    return g_violations.load();
+}
+
+std::string NativeSystemPath(const std::string& path)
+{
+    if (!RunsUnderWow64())
+        return path;
+    char system[MAX_PATH + 1] = {};
+    char windows[MAX_PATH + 1] = {};
+    const UINT systemLength = GetSystemDirectoryA(system, MAX_PATH);
+    const UINT windowsLength = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (systemLength == 0 || systemLength >= MAX_PATH || windowsLength == 0 ||
+        windowsLength >= MAX_PATH)
+        return path;
+    const std::string folder = WithoutBackslash(system);
+    if (path.size() < folder.size() || !SameTextAscii(path.substr(0, folder.size()), folder) ||
+        (path.size() > folder.size() && path[folder.size()] != '\\'))
+        return path;
+    return WithoutBackslash(windows) + "\\Sysnative" + path.substr(folder.size());
 }
 
 } // namespace ovd

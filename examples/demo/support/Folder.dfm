@@ -33,21 +33,35 @@ object Folder: TPoolTemplate
     TabOrder = 1
     Tag = 4
   end
-  object StaticText1: TStaticText
+  object Label2: TLabel
     Left = 16
     Top = 80
-    Width = 200
-    Height = 17
+    Width = 150
+    Height = 13
     Caption = 'Space required:'
+  end
+  object StaticText1: TStaticText
+    Left = 170
+    Top = 80
+    Width = 150
+    Height = 17
+    AutoSize = False
     TabOrder = 2
     Tag = 4
   end
-  object StaticText2: TStaticText
+  object Label3: TLabel
     Left = 16
     Top = 100
-    Width = 200
-    Height = 17
+    Width = 150
+    Height = 13
     Caption = 'Space available:'
+  end
+  object StaticText2: TStaticText
+    Left = 170
+    Top = 100
+    Width = 150
+    Height = 17
+    AutoSize = False
     TabOrder = 3
     Tag = 5
   end

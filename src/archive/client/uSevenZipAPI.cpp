@@ -1,5 +1,6 @@
 #include "uSevenZipAPI.h"
 
+#include "FileUtil.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
 
@@ -121,7 +122,7 @@ const TSevenZipAPI& SevenZipAPI()
     if (module)
         return api;
     const std::string path = Process().ExeDir + OVD_LIBRARY_NAME;
-    UniqueModule loaded(LoadLibraryA(path.c_str()));
+    UniqueModule loaded = LoadModule(path);
     if (!loaded)
         throw std::runtime_error("The archive library " + path + " cannot be loaded");
     TSevenZipAPI bound;

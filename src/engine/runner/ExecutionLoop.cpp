@@ -240,6 +240,22 @@ void RunPluginCommand(TScriptRun& run, long line)
         throw ScriptError(EngineMessage(kGeneralFailureMessage));
 }
 
+// Commands that do nothing by design: labels are jump targets, the rest are notes.
+bool IsQuietCommand(std::string_view name)
+{
+    return name == "Label" || name == "Code Folding Region" || name == "Comment" ||
+           name == "Ignore";
+}
+
+// A line whose command has no handler does nothing, but never unseen: the trace names the
+// command the first time the run meets it, so that a missing feature shows in every log.
+void TraceUnknownCommand(TScriptRun& run, const std::string& name)
+{
+    if (IsQuietCommand(name) || !run.UnknownCommandsTraced.insert(name).second)
+        return;
+    run.TraceTag("    <UnknownCommand>" + name + "</UnknownCommand>");
+}
+
 // Block commands; returns true when the line is done.
 bool BlockCommand(TScriptRun& run, const std::string& name)
 {
@@ -320,6 +336,8 @@ bool RunNormally(TScriptRun& run)
             (*handler)(context);
             if (run.EndRequested)
                 break;
+        } else {
+            TraceUnknownCommand(run, name);
         }
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "AnsiText.h"
 #include "ScriptRun.h"
+#include "ComponentTable.h"
 #include "VariableManager.h"
 #include "uGlobals.h"
 
@@ -176,7 +177,11 @@ void Bootstrap(TScriptRun& run)
     DefineVariable("MAINTENANCE", BooleanText(maintenance), kOriginBootstrap);
 
     run.InstalledSizeBaseline = 0;
+    // The feature table starts from the script's sizes; a new installation also gets the
+    // predefined component (a maintenance run takes its table from the engine cache).
+    ComponentTable().Reset(script.ComponentSizes.Items());
     if (!maintenance) {
+        ComponentTable().Define(std::string(kPredefinedComponent), true, "");
         DefineVariable("TARGETDIR", defaultTarget, kOriginBootstrap);
         DefineVariable("STARTMENU", script.ProductTitle, kOriginBootstrap);
         DefineVariable("ALLUSERS", BooleanText(admin), kOriginBootstrap);

@@ -246,7 +246,7 @@ public:
     int QueryProductState(const std::string& productCode) override
     {
         using QueryFn = int(WINAPI*)(const char*);
-        UniqueModule msi(LoadLibraryA("msi.dll"));
+        UniqueModule msi = LoadModule("msi.dll");
         if (!msi)
             return -1;
         auto query = reinterpret_cast<QueryFn>(
@@ -259,7 +259,7 @@ public:
     {
         // The installed package code against our revision code.
         using InfoFn = UINT(WINAPI*)(const char*, const char*, char*, DWORD*);
-        UniqueModule msi(LoadLibraryA("msi.dll"));
+        UniqueModule msi = LoadModule("msi.dll");
         if (!msi)
             return true;
         auto info = reinterpret_cast<InfoFn>(

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -113,6 +114,8 @@ struct TScriptRun {
     TPendingProperties PendingProperties;
     // Alternating names and values handed to the installer thread by "Apply Changes".
     std::vector<std::string> HandOverProperties;
+    // Commands without a handler that the trace has named already (once per name).
+    std::set<std::string> UnknownCommandsTraced;
     // The subsystems' own per-run state.
     TRunSlots Slots;
 

@@ -9,6 +9,7 @@
 #include <wincodec.h>
 
 #include "ByteCursor.h"
+#include "ComApartment.h"
 #include "WinHandles.h"
 
 #include <cstring>
@@ -73,27 +74,11 @@ TPictureFormat FormatOf(std::string_view file)
     return TPictureFormat::None;
 }
 
-// COM for this thread while the decoder runs (the thread may have it already).
-class TComScope {
-public:
-    TComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~TComScope()
-    {
-        if (ok_)
-            CoUninitialize();
-    }
-    TComScope(const TComScope&) = delete;
-    TComScope& operator=(const TComScope&) = delete;
-
-private:
-    bool ok_;
-};
-
 // An icon, PNG, JPEG or GIF file decoded (the largest frame of an icon), its transparent
 // parts drawn over `background`.
 HBITMAP DecodedBitmap(std::string_view file, COLORREF background)
 {
-    TComScope com;
+    TComApartment com;
     UniqueComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, factory.put())))

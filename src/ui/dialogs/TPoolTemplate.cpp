@@ -16,9 +16,12 @@
 #include "MessagePump.h"
 #include "ProgressDisplay.h"
 #include "ScriptText.h"
+#include "TImageListPool.h"
 #include "VariableManager.h"
+#include "WorkerProgress.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -52,7 +55,8 @@ void RegisterWindowClass()
                                                        ICC_PROGRESS_CLASS | ICC_TAB_CLASSES |
                                                        ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    LoadLibraryA("riched20.dll"); // the rich edit class; an edit stands in when it is missing
+    // The rich edit class, kept for the process; an edit stands in when it is missing.
+    LoadModule("riched20.dll").release();
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_DBLCLKS;
@@ -562,41 +566,114 @@ void TPoolTemplate::LoadSupportText(int index, const char* base)
     model_.Set(index, control.Kind == TControlKind::Memo ? "Lines" : "Text", text);
 }
 
-// The feature tree in a tree view or check list box with Tag 1 (empty without a feature
-// table).
+// The feature tree in a tree view with Tag 1 (the features with their state icons, all
+// branches open), or the top-level features in a check list box with Tag 1; empty without
+// a feature table.
 void TPoolTemplate::ShowFeatureTree(int index)
 {
     const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
     HWND window = ControlWindow(index);
-    featureTree_ = Features ? Features->FeatureTree() : std::vector<TFeatureNode>();
+    const bool was = EventsSuppressed();
+    SetEventsSuppressed(true);
     if (control.Kind == TControlKind::CheckListBox) {
+        const std::vector<TFeatureItem> items =
+            Features ? Features->FeatureList() : std::vector<TFeatureItem>();
         std::vector<std::string> lines;
-        for (const TFeatureNode& node : featureTree_)
-            lines.push_back(
-                std::string(2 * static_cast<std::size_t>(std::max(node.Depth, 0)), ' ') +
-                node.Text);
-        const bool was = EventsSuppressed();
-        SetEventsSuppressed(true);
+        for (const TFeatureItem& item : items)
+            lines.push_back(item.Text);
         model_.Set(index, "Items", JoinLines(lines));
-        for (std::size_t i = 0; i < featureTree_.size(); ++i)
-            ListView_SetCheckState(window, static_cast<UINT>(i), featureTree_[i].Selected);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            ListView_SetCheckState(window, static_cast<UINT>(i), items[i].Checked);
         SetEventsSuppressed(was);
         return;
     }
+    featureTree_ = Features ? Features->FeatureTree() : std::vector<TFeatureNode>();
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
     SendMessageA(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-    std::vector<HTREEITEM> parents; // the last node of each depth
-    for (const TFeatureNode& node : featureTree_) {
-        const auto depth = static_cast<std::size_t>(std::max(node.Depth, 0));
+    SendMessageA(window, TVM_SETIMAGELIST, TVSIL_NORMAL,
+                 reinterpret_cast<LPARAM>(ImageListPool().StateImages()));
+    featureItems_.assign(featureTree_.size(), nullptr);
+    for (std::size_t i = 0; i < featureTree_.size(); ++i) {
+        const TFeatureNode& node = featureTree_[i];
         TVINSERTSTRUCTA insert{};
-        insert.hParent = depth > 0 && depth <= parents.size() ? parents[depth - 1] : TVI_ROOT;
+        insert.hParent = node.Parent >= 0 && static_cast<std::size_t>(node.Parent) < i
+                             ? featureItems_[static_cast<std::size_t>(node.Parent)]
+                             : TVI_ROOT;
         insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT;
+        // Open from the start: expanding each branch afterwards re-lays out the whole tree
+        // every time.
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
+        insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
         insert.item.pszText = const_cast<char*>(node.Text.c_str());
-        HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        insert.item.iImage = insert.item.iSelectedImage = node.Image;
+        insert.item.lParam = static_cast<LPARAM>(i);
+        featureItems_[i] = reinterpret_cast<HTREEITEM>(
             SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-        parents.resize(std::min(depth, parents.size()));
-        parents.push_back(item);
     }
+    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window, nullptr, TRUE);
+    SetEventsSuppressed(was);
+}
+
+// The node of the Tag 1 tree that an item of the tree view shows; -1 for none.
+int TPoolTemplate::FeatureNodeOf(HWND tree, HTREEITEM item) const
+{
+    if (!item)
+        return -1;
+    TVITEMA data{};
+    data.mask = TVIF_PARAM;
+    data.hItem = item;
+    if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data)) || data.lParam < 0 ||
+        static_cast<std::size_t>(data.lParam) >= featureItems_.size() ||
+        featureItems_[static_cast<std::size_t>(data.lParam)] != item)
+        return -1;
+    return static_cast<int>(data.lParam);
+}
+
+// The component menu on a node of the Tag 1 tree (not for a locked feature): the chosen
+// item sets the feature, and for the "entire feature" items every unlocked feature below.
+void TPoolTemplate::FeatureMenu(HWND tree, int node, POINT at)
+{
+    if (node < 0 || !Features ||
+        Features->FeatureLocked(featureTree_[static_cast<std::size_t>(node)].Data))
+        return;
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(ImageListPool().ComponentMenu(),
+                       TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0,
+                       window_.get(), nullptr));
+    switch (static_cast<ComponentMenuItem>(chosen)) {
+    case ComponentMenuItem::InstallComponentOnly:
+        ChooseFeatureNode(tree, node, true, false);
+        break;
+    case ComponentMenuItem::InstallComponentWithSubComponents:
+        ChooseFeatureNode(tree, node, true, true);
+        break;
+    case ComponentMenuItem::EntireFeatureUnavailable:
+    case ComponentMenuItem::DoNotInstallComponentOrSubComponents:
+        ChooseFeatureNode(tree, node, false, true);
+        break;
+    case ComponentMenuItem::DoNotInstallComponentOnly:
+        ChooseFeatureNode(tree, node, false, false);
+        break;
+    default: // dismissed
+        break;
+    }
+}
+
+void TPoolTemplate::ChooseFeatureNode(HWND tree, int node, bool selected, bool withChildren)
+{
+    if (!Features)
+        return;
+    for (const auto& [changed, image] : ChooseFeature(
+             *Features, featureTree_, static_cast<std::size_t>(node), selected, withChildren)) {
+        TVITEMA item{};
+        item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        item.hItem = featureItems_[changed];
+        item.iImage = item.iSelectedImage = image;
+        SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    RefreshFigures();
+    ApplyRules();
 }
 
 void TPoolTemplate::BindControl(int index, const std::string& browseRoot)
@@ -829,19 +906,11 @@ void TPoolTemplate::RefreshProgress(const TProgressState& progress)
                     SendMessageA(bar, PBM_SETMARQUEE, FALSE, 0);
                     SetWindowLongA(bar, GWL_STYLE, style & ~PBS_MARQUEE);
                 }
-                long long min = progress.Min, max = progress.Max, position = progress.Position;
-                if (!progress.NumbersValid) {
-                    min = 0;
-                    max = 100;
-                    position = 100;
-                } else if (control.Kind == TControlKind::ProgressBar && max >= (1LL << 31)) {
-                    min /= 1024;
-                    max /= 1024;
-                    position /= 1024;
-                }
-                model_.Set(index, "Min", std::to_string(min));
-                model_.Set(index, "Max", std::to_string(max));
-                model_.Set(index, "Position", std::to_string(position));
+                // The bar and the gauge hold 32-bit values.
+                const TControlRange range = ProgressBarRange(progress);
+                model_.Set(index, "Min", std::to_string(range.Min));
+                model_.Set(index, "Max", std::to_string(range.Max));
+                model_.Set(index, "Position", std::to_string(range.Position));
             } else if (tag == 100) {
                 const auto value = TryStrToInt64(GetVariable(control.BoundVariable()));
                 model_.Set(index, "Min", "0");
@@ -1277,12 +1346,25 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
                 ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) == 0)
                 return 0;
             if (control.Tag() == 1) {
-                // The feature tree: the feature's state goes to the feature table.
-                if (Features && change->iItem >= 0 &&
-                    static_cast<std::size_t>(change->iItem) < featureTree_.size())
-                    Features->SetFeatureSelected(
-                        FeaturePath(featureTree_, static_cast<std::size_t>(change->iItem)),
-                        ListView_GetCheckState(header->hwndFrom, static_cast<UINT>(change->iItem)));
+                // The features: every mark goes to the table, which gives the marks back
+                // (a locked feature keeps its own).
+                if (Features) {
+                    const std::vector<std::string> lines = control.Lines("Items");
+                    std::vector<TFeatureItem> items;
+                    for (std::size_t i = 0; i < lines.size(); ++i)
+                        items.push_back(
+                            {lines[i],
+                             ListView_GetCheckState(header->hwndFrom, static_cast<UINT>(i)) != 0});
+                    items = Features->ApplyFeatureList(std::move(items));
+                    const bool was = EventsSuppressed();
+                    SetEventsSuppressed(true);
+                    for (std::size_t i = 0; i < items.size(); ++i)
+                        if ((ListView_GetCheckState(header->hwndFrom, static_cast<UINT>(i)) != 0) !=
+                            items[i].Checked)
+                            ListView_SetCheckState(header->hwndFrom, static_cast<UINT>(i),
+                                                   items[i].Checked);
+                    SetEventsSuppressed(was);
+                }
                 RefreshFigures();
                 ApplyRules();
                 return 0;
@@ -1294,6 +1376,48 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
                     lines += (lines.empty() ? "" : std::string(kNewlineMarker)) + items[i];
             WriteVariable(index, lines, "CheckListBox1ClickCheck");
             ApplyRules();
+        } else if (control.Kind == TControlKind::TreeView && control.Tag() == 1 &&
+                   (header->code == NM_CLICK || header->code == NM_RCLICK)) {
+            // A click on a feature's state icon, or a right click on the feature, opens the
+            // component menu there.
+            TVHITTESTINFO hit{};
+            GetCursorPos(&hit.pt);
+            ScreenToClient(header->hwndFrom, &hit.pt);
+            SendMessageA(header->hwndFrom, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+            const bool onIcon = (hit.flags & (TVHT_ONITEMICON | TVHT_ONITEMSTATEICON)) != 0;
+            if (hit.hItem && (onIcon || (header->code == NM_RCLICK && (hit.flags & TVHT_ONITEM)))) {
+                SendMessageA(header->hwndFrom, TVM_SELECTITEM, TVGN_CARET,
+                             reinterpret_cast<LPARAM>(hit.hItem));
+                POINT at = hit.pt;
+                ClientToScreen(header->hwndFrom, &at);
+                FeatureMenu(header->hwndFrom, FeatureNodeOf(header->hwndFrom, hit.hItem), at);
+                return 1;
+            }
+        } else if (control.Kind == TControlKind::TreeView && control.Tag() == 1 &&
+                   header->code == TVN_KEYDOWN) {
+            // Space turns the selected feature on or off; the context-menu key (or Shift+F10)
+            // opens the component menu beside it.
+            const auto* key = reinterpret_cast<const NMTVKEYDOWN*>(lParam);
+            const HTREEITEM item = reinterpret_cast<HTREEITEM>(
+                SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_CARET, 0));
+            const int node = FeatureNodeOf(header->hwndFrom, item);
+            if (node >= 0 && key->wVKey == VK_SPACE) {
+                ChooseFeatureNode(header->hwndFrom, node,
+                                  featureTree_[static_cast<std::size_t>(node)].Image == 0, false);
+                return 1;
+            }
+            if (node >= 0 &&
+                (key->wVKey == VK_APPS || (key->wVKey == VK_F10 && GetKeyState(VK_SHIFT) < 0))) {
+                // TVM_GETITEMRECT takes the item in the rectangle it fills.
+                RECT rect{};
+                std::memcpy(&rect, &item, sizeof item);
+                SendMessageA(header->hwndFrom, TVM_GETITEMRECT, TRUE,
+                             reinterpret_cast<LPARAM>(&rect));
+                POINT at{rect.left, rect.bottom};
+                ClientToScreen(header->hwndFrom, &at);
+                FeatureMenu(header->hwndFrom, node, at);
+                return 1;
+            }
         } else if (control.Kind == TControlKind::TreeView && header->code == TVN_SELCHANGEDA) {
             const auto* change = reinterpret_cast<const NMTREEVIEWA*>(lParam);
             char text[260] = {};

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -104,6 +106,9 @@ private:
                          std::string& text) const;
     void LoadSupportText(int index, const char* base);
     void ShowFeatureTree(int index);
+    int FeatureNodeOf(HWND tree, HTREEITEM item) const;
+    void FeatureMenu(HWND tree, int node, POINT at);
+    void ChooseFeatureNode(HWND tree, int node, bool selected, bool withChildren);
     HWND ControlWindow(int index) const { return controls_[static_cast<std::size_t>(index)]; }
 
     std::string hint_;
@@ -115,6 +120,7 @@ private:
     std::vector<std::vector<std::string>> itemPaths_; // file and folder controls' items
     std::vector<std::string> openFolders_;            // the folder each of them shows
     std::vector<TFeatureNode> featureTree_;           // as the Tag 1 feature tree shows it
+    std::vector<HTREEITEM> featureItems_;             // its items, by node
     std::vector<HFONT> fonts_;                        // by model index
     std::vector<UniqueGdiObject> ownedFonts_;
     std::vector<UniqueGdiObject> bitmaps_;

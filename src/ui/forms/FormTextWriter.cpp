@@ -31,7 +31,12 @@ std::string CurrencyText(std::int64_t scaled)
     while (frac.size() > 1 && frac.back() == '0') {
         frac.pop_back();
     }
-    return (negative ? "-" : "") + std::to_string(a / 10000) + "." + frac;
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about "-" + text.
+    std::string text = negative ? "-" : "";
+    text += std::to_string(a / 10000);
+    text += '.';
+    text += frac;
+    return text;
 }
 
 // Printable ASCII in quotes (a quote doubled), everything else as #code point.
@@ -60,7 +65,8 @@ std::string Quoted(const std::string& text, const TAnsiCodePage& page)
                 out += '\'';
             }
         } else {
-            out += "#" + std::to_string(static_cast<std::uint32_t>(c));
+            out += '#';
+            out += std::to_string(static_cast<std::uint32_t>(c));
         }
     }
     if (open) {

@@ -51,15 +51,25 @@ NOTIFYICONDATAA TTrayIcon::Data(const std::string& hint) const
     return data;
 }
 
+void TTrayIcon::SetHandlers()
+{
+    if (handlerSet_)
+        return;
+    TImageListPool& pool = ImageListPool();
+    pool.SetMessageHandler(kTrayMessage, [this](WPARAM, LPARAM event) {
+        if (event == WM_LBUTTONUP || event == WM_LBUTTONDBLCLK)
+            Clicked();
+    });
+    // Sent to every top-level window when the shell's taskbar starts.
+    if (const UINT created = RegisterWindowMessageA("TaskbarCreated"))
+        pool.SetMessageHandler(created, [this](WPARAM, LPARAM) { TaskbarCreated(); });
+    handlerSet_ = true;
+}
+
 bool TTrayIcon::Show(const std::string& hint)
 {
-    if (!handlerSet_) {
-        ImageListPool().SetMessageHandler(kTrayMessage, [this](WPARAM, LPARAM event) {
-            if (event == WM_LBUTTONUP || event == WM_LBUTTONDBLCLK)
-                Clicked();
-        });
-        handlerSet_ = true;
-    }
+    SetHandlers();
+    hint_ = hint;
     NOTIFYICONDATAA data = Data(hint);
     if (visible_)
         return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
@@ -69,11 +79,26 @@ bool TTrayIcon::Show(const std::string& hint)
 
 void TTrayIcon::Hide()
 {
+    if (visible_) {
+        NOTIFYICONDATAA data = Data({});
+        Shell_NotifyIconA(NIM_DELETE, &data);
+        visible_ = false;
+    }
+    if (minimized_)
+        RestoreDialog();
+}
+
+void TTrayIcon::TaskbarCreated()
+{
     if (!visible_)
         return;
-    NOTIFYICONDATAA data = Data({});
-    Shell_NotifyIconA(NIM_DELETE, &data);
+    NOTIFYICONDATAA data = Data(hint_);
+    // A shell that kept the icon refuses a second one with its number; it is still shown.
+    if (Shell_NotifyIconA(NIM_ADD, &data) || Shell_NotifyIconA(NIM_MODIFY, &data))
+        return;
     visible_ = false;
+    if (minimized_)
+        RestoreDialog();
 }
 
 bool TTrayIcon::ShowBalloon(const std::string& hint, const std::string& title,
@@ -93,11 +118,14 @@ bool TTrayIcon::ShowBalloon(const std::string& hint, const std::string& title,
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
-void TTrayIcon::MinimizeDialog()
+bool TTrayIcon::MinimizeDialog()
 {
+    if (!visible_)
+        return false;
     if (HWND dialog = OwnerWindowOf(dialogs_))
         ShowWindow(dialog, SW_HIDE);
     minimized_ = true;
+    return true;
 }
 
 void TTrayIcon::RestoreDialog()

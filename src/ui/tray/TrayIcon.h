@@ -19,8 +19,11 @@ public:
     // attaches itself; null: none).
     void Attach(IDialogHost* dialogs) { dialogs_ = dialogs; }
 
-    // Shows the icon (or updates its hint); true when the shell took it.
+    // Shows the icon (or updates its hint); true when the shell took it. A shown icon is
+    // added again when the shell's taskbar is created anew ("TaskbarCreated").
     bool Show(const std::string& hint);
+    // Removes the icon; a setup hidden in the tray comes back, as nothing else could
+    // bring it back.
     void Hide();
     bool Visible() const { return visible_; }
     // A balloon tip over the icon, which is shown first.
@@ -28,8 +31,8 @@ public:
                      BalloonKind kind, UINT timeoutMs);
 
     // The dialog host's owner window hidden into the tray, and back (rows 1 and 3 of "System
-    // Tray").
-    void MinimizeDialog();
+    // Tray"). Only while the icon is shown: without it the setup could never be brought back.
+    bool MinimizeDialog();
     void RestoreDialog();
     bool MinimizedToTray() const { return minimized_; }
 
@@ -42,15 +45,21 @@ public:
     // one comes to the top.
     void Clicked();
 
+    // The shell's taskbar was created anew (the shell restarted): its icons are gone. A
+    // shown icon is added again; when the shell refuses it, the setup comes back.
+    void TaskbarCreated();
+
 private:
     NOTIFYICONDATAA Data(const std::string& hint) const;
     void ShowPending();
+    void SetHandlers();
 
     bool visible_ = false;
     bool minimized_ = false;
     bool handlerSet_ = false;
     HWND pending_ = nullptr;
     IDialogHost* dialogs_ = nullptr;
+    std::string hint_;
 };
 
 // The process's tray icon, on the hidden main form (created on first use, main thread).

@@ -11,6 +11,7 @@
 #include "ScriptRun.h"
 #include "WaitForWorker.h"
 #include "WorkerProgress.h"
+#include "Wow64Redirection.h"
 
 namespace ovd {
 namespace {
@@ -52,7 +53,7 @@ void TScriptThread::Execute()
     RunTimeExecuteFn entry = nullptr;
     {
         const TEngineSection loading(*this); // the loader's lock
-        library.reset(LoadLibraryA(call_.Library.c_str()));
+        library = LoadModule(call_.Library);
         if (!library) {
             loadFailure_ = SystemErrorText(GetLastError());
             return;
@@ -65,14 +66,21 @@ void TScriptThread::Execute()
         }
     }
     g_running = this;
-    int length = CallPlugin(entry, nullptr);
-    if (length >= 0) {
-        std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
-        if (CallPlugin(entry, buffer.data()) == -1)
-            length = -1;
-        else
-            result_.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    int length = -1;
+    std::vector<char> buffer;
+    {
+        // The plug-in's own work sees the 64-bit system in 64-bit mode; its library and the
+        // libraries it imports were loaded above, with redirection on.
+        const TWow64RedirectionOff redirection(SixtyFourBitMode());
+        length = CallPlugin(entry, nullptr);
+        if (length >= 0) {
+            buffer.assign(static_cast<std::size_t>(length) + 1, '\0');
+            if (CallPlugin(entry, buffer.data()) == -1)
+                length = -1;
+        }
     }
+    if (length >= 0)
+        result_.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
     g_running = nullptr;
     if (length == -1)
         result_ = call_.Variables;

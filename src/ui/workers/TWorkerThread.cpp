@@ -5,7 +5,6 @@
 
 #include "MessagePump.h"
 #include "TImageListPool.h"
-#include "Wow64Redirection.h"
 
 namespace ovd {
 namespace {
@@ -22,9 +21,9 @@ TWorkerThread::~TWorkerThread()
         PumpUntilSignalled(&thread, 1, kEndWaitMs, nullptr, PumpScope::SentMessagesOnly);
 }
 
-void TWorkerThread::Start(bool redirectionOff)
+void TWorkerThread::Start(bool sixtyFourBitMode)
 {
-    redirectionOff_ = redirectionOff;
+    sixtyFourBitMode_ = sixtyFourBitMode;
     ImageListPool(); // the synchronised calls need the main form
     thread_.reset(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
     if (!thread_)
@@ -60,12 +59,7 @@ DWORD WINAPI TWorkerThread::ThreadProc(void* self) noexcept
 void TWorkerThread::RunBody() noexcept
 {
     try {
-        if (redirectionOff_) {
-            const TWow64RedirectionOff redirection;
-            Execute();
-        } else {
-            Execute();
-        }
+        Execute();
     } catch (const std::exception& e) {
         failure_ = e.what();
     } catch (...) {

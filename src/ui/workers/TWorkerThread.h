@@ -21,10 +21,11 @@ public:
     TWorkerThread(const TWorkerThread&) = delete;
     TWorkerThread& operator=(const TWorkerThread&) = delete;
 
-    // Creates the thread, running. With `redirectionOff` (64-bit mode) the body runs with
-    // WOW64 file-system redirection off, restored on every way out. Throws when the thread
-    // cannot be created.
-    void Start(bool redirectionOff);
+    // Creates the thread, running. `sixtyFourBitMode`: the run is in 64-bit mode, so the
+    // body switches WOW64 file-system redirection off around the file-system calls that
+    // must see the 64-bit system (TWow64RedirectionOff), never around a library load or a
+    // message pump. Throws when the thread cannot be created.
+    void Start(bool sixtyFourBitMode);
 
     // The wait loop asks the body to stop early; the body polls Terminated().
     void RequestTerminate() { terminated_ = true; }
@@ -42,6 +43,9 @@ public:
 
 protected:
     virtual void Execute() = 0;
+
+    // The run's 64-bit mode, as Start was given it.
+    bool SixtyFourBitMode() const { return sixtyFourBitMode_; }
     // Runs on the main thread right after the finished flag is set: copies results.
     virtual void Finished() {}
 
@@ -81,7 +85,7 @@ private:
     UniqueHandle thread_;
     std::atomic<bool> terminated_{false};
     std::atomic<int> inEngine_{0};
-    bool redirectionOff_ = false;
+    bool sixtyFourBitMode_ = false;
     std::string failure_;
 };
 

@@ -61,12 +61,12 @@ void SetProgressPollingActive(bool active)
     g_progressPollingActive = active;
 }
 
-void PumpOrWait(TWorkerThread* worker)
+void PumpOrWait(TWorkerThread* worker, unsigned long timeoutMs)
 {
     const HANDLE thread = worker != nullptr ? worker->Handle() : nullptr;
     if (Process().SilentMode) {
         if (thread != nullptr)
-            PumpUntilSignalled(&thread, 1, INFINITE, nullptr, PumpScope::SentMessagesOnly);
+            PumpUntilSignalled(&thread, 1, timeoutMs, nullptr, PumpScope::SentMessagesOnly);
         return;
     }
     // Without a worker nothing is waited for: a sleep here could hold the script until
@@ -74,7 +74,7 @@ void PumpOrWait(TWorkerThread* worker)
     if (thread == nullptr)
         ProcessPendingMessages();
     else
-        PumpOnce(&thread, 1, INFINITE);
+        PumpOnce(&thread, 1, timeoutMs);
 }
 
 bool AwaitWorker(const TScriptRun& run, TWorkerThread& worker, const TWorkerWait& wait)
@@ -100,7 +100,9 @@ bool AwaitWorker(const TScriptRun& run, TWorkerThread& worker, const TWorkerWait
             const auto position = TryStrToInt64(GetVariable("PROGRESS"));
             ReportWorkerProgress(GetVariable("PROGRESSTEXT"), 0, 100, position.value_or(0));
         }
-        PumpOrWait(&worker);
+        PumpOrWait(&worker, wait.Watch ? 1000 : INFINITE);
+        if (wait.Watch)
+            wait.Watch();
         // A thread that ended without its synchronised call (it called ExitThread) has
         // finished all the same.
         if (!finished && WaitForSingleObject(worker.Handle(), 0) == WAIT_OBJECT_0)

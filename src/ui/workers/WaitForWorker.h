@@ -19,7 +19,8 @@ void SetProgressPollingActive(bool active);
 // Not silent: handles the waiting messages, sleeping until one arrives (or the worker ends)
 // when a worker is given. Silent: blocks until the given worker has ended, serving its
 // synchronised calls; without a worker it returns at once.
-void PumpOrWait(TWorkerThread* worker);
+// `timeoutMs` bounds the sleep (the loop then looks again).
+void PumpOrWait(TWorkerThread* worker, unsigned long timeoutMs = 0xFFFFFFFF);
 
 // How one command waits for its worker.
 struct TWorkerWait {
@@ -33,6 +34,8 @@ struct TWorkerWait {
     bool ReportScriptProgress = false;
     // Runs on every step while cancelled (TRunApp: the exit-code result becomes -314).
     std::function<void()> OnCancel;
+    // Called about once a second while the worker runs (the installer's stall watch).
+    std::function<void()> Watch;
 };
 
 // Starts `worker` and waits until its finished flag is set, asking it to stop and arming

@@ -92,6 +92,13 @@ TControlRange ScaleForProgressControl(long long min, long long max, long long po
             static_cast<std::int32_t>(position)};
 }
 
+TControlRange ProgressBarRange(const TProgressState& progress)
+{
+    if (!progress.NumbersValid)
+        return {0, 100, 100};
+    return ScaleForProgressControl(progress.Min, progress.Max, progress.Position);
+}
+
 int PercentComplete(std::uint64_t done, std::uint64_t total)
 {
     if (total == 0 || done >= total)

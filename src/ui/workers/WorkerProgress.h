@@ -40,6 +40,9 @@ struct TControlRange {
     std::int32_t Position = 0;
 };
 TControlRange ScaleForProgressControl(long long min, long long max, long long position);
+// What a dialog's progress bar shows of a report: its range through
+// ScaleForProgressControl; a report whose numbers are not integers shows a full bar.
+TControlRange ProgressBarRange(const TProgressState& progress);
 
 // The n of "n% complete": min(done * 100 div total + 1, 100); 100 when total is 0.
 int PercentComplete(std::uint64_t done, std::uint64_t total);

@@ -1,6 +1,11 @@
 // "MessageBox" styles and result words against the platform's values.
 #include "MessageBoxText.h"
 
+#include "CommandTable.h"
+#include "ScriptTestSupport.h"
+#include "VariableManager.h"
+#include "mscriptexec.h"
+
 #include <gtest/gtest.h>
 
 namespace ovd {
@@ -46,6 +51,34 @@ TEST(MessageBoxText, BalloonKindsTimeOutsAndTrayFlags)
     EXPECT_FALSE(flags.ShowIcon); // only exactly "TRUE"
     EXPECT_TRUE(flags.Restore);
     EXPECT_FALSE(flags.RemoveIcon);
+}
+
+// The result variable exists after the box whatever it answered; a failed box (0) leaves
+// its value.
+TEST(MessageBoxText, ResultVariableCreatedEvenWhenTheBoxFailed)
+{
+    TCompiledScript script;
+    ovdtest_engine::FillScript(script, {{"MessageBox", {"c", "m", "0", "1", "$ANSWER$"}},
+                                        {"MessageBox", {"c", "m", "0", "1", ""}}});
+    TEngineServices services;
+    TScriptRun run{services};
+    run.Script = &script;
+    Variables().ClearVariables();
+    const TCommandContext box(run, 0);
+    StoreMessageBoxResult(box, 5, 0);
+    EXPECT_TRUE(Variables().VariableExists("ANSWER"));
+    EXPECT_EQ(GetVariable("ANSWER"), "");
+    box.Assign("ANSWER", "kept");
+    StoreMessageBoxResult(box, 5, 0);
+    EXPECT_EQ(GetVariable("ANSWER"), "kept");
+    StoreMessageBoxResult(box, 5, 6);
+    EXPECT_EQ(GetVariable("ANSWER"), "YES");
+
+    Variables().ClearVariables();
+    StoreMessageBoxResult(TCommandContext(run, 1), 5, 1);
+    std::vector<std::string> all;
+    Variables().ExportVariables(all);
+    EXPECT_TRUE(all.empty());
 }
 
 } // namespace

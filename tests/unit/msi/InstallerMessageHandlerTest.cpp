@@ -41,6 +41,17 @@ TEST(InstallerProgress, FieldsDriveTheCounters)
         {"empty text", {"1: 0 2: 100 3: 0 ", ""}, 100, 0, 1},
         {"entry without separator", {"1: 0 2: 100"}, 0, 0, 1},
         {"before any reset", {"1: 2 2: 250 "}, 0, 0, 0},
+        // Absurd counts (found by fuzzing) stop at the limits instead of overflowing.
+        {"total at the limit",
+         {"1: 0 2: 99999999999999999999 3: 0 ", "1: 3 2: 5002222222222222222222 "},
+         INT64_MAX,
+         0,
+         1},
+        {"position at the limits",
+         {"1: 0 2: 10 3: 1 ", "1: 2 2: 99999999999999999999 ", "1: 2 2: 9 "},
+         10,
+         -INT64_MAX - 1,
+         -1},
     };
     for (const auto& c : cases) {
         TInstallerProgress p;

@@ -312,6 +312,31 @@ TEST(RunnerLoop, LineCallbackStopsWithoutTheTail)
     EXPECT_TRUE(h.trace.empty());
 }
 
+// A command the engine has no handler for runs as nothing, but the trace names it once per
+// name; labels, comments, ignored lines and folding marks are silent by design.
+TEST(RunnerLoop, UnknownCommandsAreTracedOncePerName)
+{
+    Harness h({Cmd("Frobnicate Widget"),
+               {"Label", {"here"}},
+               {"Comment", {"a note"}},
+               {"Code Folding Region", {}},
+               P("a"),
+               Cmd("Frobnicate Widget"),
+               Cmd("Another Missing"),
+               Cmd("Ignore"),
+               P("b")});
+    h.Run();
+    EXPECT_EQ(Joined(Probes()), "a b");
+    std::vector<std::string> unknown;
+    for (const std::string& line : h.trace)
+        if (line.find("UnknownCommand") != std::string::npos)
+            unknown.push_back(line);
+    EXPECT_EQ(unknown,
+              (std::vector<std::string>{"    <UnknownCommand>Frobnicate Widget</UnknownCommand>",
+                                        "    <UnknownCommand>Another Missing</UnknownCommand>"}));
+    EXPECT_TRUE(h.ui.Messages.empty());
+}
+
 // Every way a run ends takes the exit step once, with the registered actions in order; an
 // action that fails does not keep the next from running.
 TEST(RunnerEnd, ExitStepsRunOnceInOrderOnEveryEnding)

@@ -100,6 +100,28 @@ TEST(ScaleForProgressControl, KeepsLargeRangesInside32Bits)
     }
 }
 
+// What the dialogs' bars and gauges are given: never a range past 32 bits.
+TEST(ProgressBarRange, ScaledOrFull)
+{
+    struct Case {
+        ovd::TProgressState progress;
+        int min, max, position;
+    };
+    const Case cases[] = {
+        {{"", 0, 100, 40, true}, 0, 100, 40},
+        {{"", 0, 5LL << 40, 1LL << 40, true}, 0, 5 << 20, 1 << 20},
+        {{"", 0, 1LL << 50, 1LL << 49, true}, 0, 1 << 30, 1 << 29},
+        {{"not a number", 0, 0, 0, false}, 0, 100, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.progress.Max);
+        const ovd::TControlRange r = ovd::ProgressBarRange(c.progress);
+        EXPECT_EQ(r.Min, c.min);
+        EXPECT_EQ(r.Max, c.max);
+        EXPECT_EQ(r.Position, c.position);
+    }
+}
+
 TEST(PercentComplete, OnePlusTheWholePercentAtMostAHundred)
 {
     struct Case {

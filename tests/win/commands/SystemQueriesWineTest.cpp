@@ -361,6 +361,60 @@ TEST_F(SystemQueriesWine, FindAllFilesAndDeleteRecursive)
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY)); // the folder itself stays
 }
 
+// "Delete Files Recursive" never empties a protected folder. The profile is a sandbox
+// folder named by USERPROFILE, so that the refusals of it and of the folder holding it are
+// seen by canary files staying. The machine's own C:\ and Windows folder are given with a
+// mask that matches nothing: a failing guard there shows as a missing refusal, not as a
+// wiped prefix. (Wine gives no way to put a drive letter over a sandbox folder.)
+TEST_F(SystemQueriesWine, DeleteRecursiveRefusesProtectedFolders)
+{
+    const std::string sandbox = dir + "\\protected";
+    for (const char* sub : {"", "\\profile", "\\profile\\sub", "\\ordinary", "\\ordinary\\sub"})
+        CreateDirectoryA((sandbox + sub).c_str(), nullptr);
+    for (const char* sub : {"profile", "ordinary"}) {
+        MakeFile(std::string("protected\\") + sub + "\\canary.txt");
+        MakeFile(std::string("protected\\") + sub + "\\sub\\canary.txt");
+    }
+    char profile[MAX_PATH] = "";
+    GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+    SetEnvironmentVariableA("USERPROFILE", (sandbox + "\\profile").c_str());
+    char windows[MAX_PATH] = "";
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    DefineVariable("SANDBOX", sandbox, "test");
+    DefineVariable("WINDOWS", windows, "test");
+    std::vector<std::string> trace;
+    services.Trace = [&trace](std::string_view line) { trace.emplace_back(line); };
+
+    struct Case {
+        std::string pattern, canary; // canary: a file inside, "" when none is planted
+        bool refused;
+    } cases[] = {
+        {"Q:\\*", "", true},
+        {"C:\\*.ovd-none", "", true},
+        {"C:\\", "", true},
+        {"\\\\srv\\share\\*", "", true},
+        {"$WINDOWS$\\*.ovd-none", "", true},
+        {"$SANDBOX$\\profile\\*", sandbox + "\\profile\\sub\\canary.txt", true},
+        {"$SANDBOX$\\*", sandbox + "\\profile\\canary.txt", true}, // holds the profile
+        {"$SANDBOX$\\ordinary\\*", sandbox + "\\ordinary\\sub\\canary.txt", false},
+    };
+    for (const Case& c : cases) {
+        trace.clear();
+        Query("Delete Files Recursive", {c.pattern});
+        const bool traced = !trace.empty() && trace[0].find("<RefusedDelete>") != std::string::npos;
+        EXPECT_EQ(traced, c.refused) << c.pattern;
+        if (!c.canary.empty()) {
+            EXPECT_EQ(ovdtest::FileExists(c.canary), c.refused) << c.pattern;
+        }
+    }
+    EXPECT_TRUE(ovdtest::FileExists(sandbox + "\\profile\\sub\\canary.txt"));
+    EXPECT_FALSE(ovdtest::FileExists(sandbox + "\\ordinary\\canary.txt"));
+    EXPECT_EQ(GetFileAttributesA((sandbox + "\\ordinary").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY)); // the folder itself stays
+
+    SetEnvironmentVariableA("USERPROFILE", profile);
+}
+
 TEST_F(SystemQueriesWine, CancelDuringALongListing)
 {
     const std::string root = dir + "\\long";

@@ -77,12 +77,33 @@ protected:
 
 TEST_F(ApplyChanges, CompletesAndIsBoundOnFirstUse)
 {
+    // A text an earlier failed run left behind is no part of this run.
+    ovd::InstallerSession(run_).Ui.LastErrorText = "an earlier run's error";
     Execute();
+    EXPECT_EQ(ovd::InstallerSession(run_).Ui.LastErrorText, "");
     EXPECT_EQ(ovd::GetVariable("RESULT"), "COMPLETE");
     EXPECT_EQ(ovd::MsiApi::MsiQueryProductStateA(kProductCode), INSTALLSTATE_DEFAULT);
     EXPECT_TRUE(ovdtest::FileExists(work_ + "\\app\\a.txt"));
     EXPECT_FALSE(
         ovd::ProductPackageCodeMatches(kProductCode, "{00000000-0000-0000-0000-000000000000}"));
+}
+
+// The Property table carries every change line's switch: a run that cannot write it must
+// not install with every change off and report success.
+TEST_F(ApplyChanges, AnUnwritableDatabaseFailsTheRun)
+{
+    // Another process holds the database open for reading and lets nobody write: the
+    // installer can still read it, no edit can be made.
+    const HANDLE held = CreateFileA(database_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Execute();
+    CloseHandle(held);
+    EXPECT_EQ(ovd::GetVariable("RESULT"), "ERROR");
+    EXPECT_NE(ovd::GetVariable("LASTERROR").find("setup.msi cannot be written"), std::string::npos)
+        << ovd::GetVariable("LASTERROR");
+    EXPECT_NE(ovd::MsiApi::MsiQueryProductStateA(kProductCode), INSTALLSTATE_DEFAULT);
+    EXPECT_FALSE(ovdtest::FileExists(work_ + "\\app\\a.txt"));
 }
 
 } // namespace

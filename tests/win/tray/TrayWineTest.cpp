@@ -1,9 +1,14 @@
 // The tray icon on a real desktop: "System Tray" hides the current dialog into the tray
 // and a click on the icon brings it back; a balloon is taken by the shell; Win7Timer fires
-// once. The hidden main form's feature-tree parts: state icons and the component menu.
+// once; the icon comes back when the shell's taskbar is created anew and goes with the exit
+// step. The hidden main form's feature-tree parts: state icons and the component menu.
+#include "CommandTable.h"
 #include "EngineMessages.h"
+#include "EngineServices.h"
+#include "MessageCommands.h"
 #include "MessagePump.h"
 #include "RecordingRunnerUI.h"
+#include "ScriptRun.h"
 #include "TImageListPool.h"
 #include "TaskbarProgress.h"
 #include "TrayIcon.h"
@@ -12,6 +17,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <array>
 #include <string>
@@ -88,6 +94,91 @@ TEST(Tray, ClickOrDoubleClickShowsThePageThatCameWhileInTheTray)
         DestroyWindow(first);
         DestroyWindow(next);
     }
+}
+
+// Whether the shell holds the engine's icon: it refuses a change to an icon it does not.
+bool ShellHoldsIcon()
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = ovd::ImageListPool().Window();
+    data.uID = 1;
+    data.uFlags = NIF_TIP;
+    lstrcpyA(data.szTip, "Tray Test");
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+// Hidden without an icon, a setup could never be brought back.
+TEST(Tray, NoIconNoHiding)
+{
+    HWND dialog = MakeDialogStandIn();
+    ovd::TRecordingRunnerUI host;
+    host.Owner = dialog;
+    ovd::TTrayIcon& tray = ovd::Tray();
+    tray.Attach(&host);
+    ASSERT_FALSE(tray.Visible());
+    EXPECT_FALSE(tray.MinimizeDialog());
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_FALSE(tray.MinimizedToTray());
+    tray.Attach(nullptr);
+    DestroyWindow(dialog);
+}
+
+TEST(Tray, TheIconGoneThePendingPageComesBack)
+{
+    HWND first = MakeDialogStandIn();
+    HWND next = CreateWindowExA(0, "STATIC", "Next page", WS_OVERLAPPEDWINDOW, 60, 60, 300, 200,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ovd::TRecordingRunnerUI host;
+    host.Owner = first;
+    ovd::TTrayIcon& tray = ovd::Tray();
+    tray.Attach(&host);
+    ASSERT_TRUE(tray.Show("Tray Test"));
+    ASSERT_TRUE(tray.MinimizeDialog());
+    tray.RememberPending(next);
+    tray.Hide();
+    EXPECT_TRUE(IsWindowVisible(next));
+    EXPECT_EQ(host.OwnerWindow(), next);
+    EXPECT_FALSE(tray.MinimizedToTray());
+    tray.Attach(nullptr);
+    DestroyWindow(first);
+    DestroyWindow(next);
+}
+
+// A restarted shell announces its new taskbar to every top-level window; its tray is empty.
+TEST(Tray, IconAddedAgainWhenTheTaskbarIsCreated)
+{
+    ovd::TTrayIcon& tray = ovd::Tray();
+    ASSERT_TRUE(tray.Show("Tray Test"));
+    ASSERT_TRUE(ShellHoldsIcon());
+    NOTIFYICONDATAA gone{};
+    gone.cbSize = sizeof gone;
+    gone.hWnd = ovd::ImageListPool().Window();
+    gone.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+    ASSERT_FALSE(ShellHoldsIcon());
+    PostMessageA(ovd::ImageListPool().Window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(PumpUntil([] { return ShellHoldsIcon(); }));
+    EXPECT_TRUE(tray.Visible());
+    // A shell that kept the icon: it stays.
+    PostMessageA(ovd::ImageListPool().Window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(tray.Visible());
+    EXPECT_TRUE(ShellHoldsIcon());
+    tray.Hide();
+    EXPECT_FALSE(ShellHoldsIcon());
+}
+
+TEST(Tray, TheExitStepRemovesTheIcon)
+{
+    ovd::TEngineServices services;
+    ovd::TScriptRun run(services);
+    ovd::RegisterMessageCommands(services);
+    ASSERT_TRUE(ovd::Tray().Show("Tray Test"));
+    services.ExitSteps.Run(run);
+    EXPECT_FALSE(ovd::Tray().Visible());
+    EXPECT_FALSE(ShellHoldsIcon());
+    ovd::ClearCommands();
 }
 
 TEST(Tray, TaskbarOverlayIcon)

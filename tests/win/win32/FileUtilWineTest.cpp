@@ -1,6 +1,6 @@
 // Tree removal on a real file system: everything below the folder goes, read-only files
 // included; a junction inside it is removed without touching what it points to; empty
-// paths and drive roots are refused.
+// paths, drive and share roots, the Windows, program-files and profile folders are refused.
 #include "FileUtil.h"
 #include "WinHandles.h"
 #include "ovdtest.h"
@@ -93,13 +93,74 @@ TEST_F(TreeRemoval, JunctionIsRemovedNeverFollowed)
     EXPECT_TRUE(ovd::FileExists(root + "outside\\keep.txt"));
 }
 
-TEST(TreeRemovalRefuses, EmptyPathsAndDriveRoots)
+std::string WindowsFolder()
 {
+    char buffer[MAX_PATH];
+    const UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
+    return std::string(buffer, n);
+}
+
+std::string EnvironmentFolder(const char* name)
+{
+    char buffer[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableA(name, buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+}
+
+// Folders the engine must never empty, in the spellings a script could produce, and
+// ordinary folders next to them that it may.
+TEST(TreeRemovalRefuses, ProtectedFolders)
+{
+    const std::string windows = WindowsFolder();
+    const std::string profile = EnvironmentFolder("USERPROFILE");
+    const std::string programFiles = EnvironmentFolder("ProgramFiles");
+    ASSERT_FALSE(windows.empty());
+    ASSERT_FALSE(profile.empty());
+    ASSERT_FALSE(programFiles.empty());
+    const std::string profiles = profile.substr(0, profile.find_last_of('\\'));
+    const std::string ordinary = Slash(ovdtest::TestOutDir()) + "tree-removal-ordinary";
+    struct Case {
+        std::string folder;
+        bool isProtected;
+    } cases[] = {
+        {"", true},
+        {"\\", true},
+        {"relative\\folder", true},
+        {"C:", true},
+        {"C:\\", true},
+        {"c:\\\\", true},
+        {"C:/", true},
+        {"C:\\Windows\\..", true},
+        {"\\\\?\\C:\\", true},
+        {"\\\\srv\\share", true},
+        {"\\\\srv\\share\\", true},
+        {"\\\\srv", true},
+        {"\\\\?\\UNC\\srv\\share", true},
+        {"\\\\.\\PhysicalDrive0", true},
+        {windows, true},
+        {windows + "\\", true},
+        {windows + "\\System32", true},
+        {windows + "\\SysWOW64", true},
+        {windows + "\\Fonts\\..", true},
+        {programFiles, true},
+        {profile, true},
+        {profiles, true},
+        {ordinary, false},
+        {windows + "\\Temp", false},
+        {programFiles + "\\Ordovan Test", false},
+        {profile + "\\Ordovan Test", false},
+        {"\\\\srv\\share\\app", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ovd::IsProtectedFolder(c.folder), c.isProtected) << "'" << c.folder << "'";
+
+    // The removal itself refuses at once, and leaves the folder as it was.
     for (const char* path : {"", "\\", "C:", "C:\\", "c:\\\\"}) {
         EXPECT_FALSE(ovd::RemoveTree(path)) << path;
         ovd::DeleteFolderContents(path);
     }
-    EXPECT_TRUE(ovd::DirectoryExists("C:\\windows"));
+    EXPECT_FALSE(ovd::RemoveTree(windows));
+    EXPECT_TRUE(ovd::DirectoryExists(windows + "\\system32"));
 }
 
 } // namespace

@@ -10,11 +10,13 @@
 #include "RunPlatform.h"
 #include "ScriptRun.h"
 #include "ScriptTestSupport.h"
+#include "TRunApp.h"
 #include "TScriptThread.h"
 #include "TaskbarProgress.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
 #include "WorkerProgress.h"
+#include "Wow64Redirection.h"
 #include "ovdtest.h"
 #include "uGlobals.h"
 
@@ -272,6 +274,42 @@ TEST(WorkerBase, KillAtFirstTickEndsADeafWorker)
     EXPECT_EQ(dialogs.Messages[0].Text, "Setup cancelled");
     EXPECT_EQ(ovd::GetVariable("ABORTEDONERROR"), "TRUE");
     EXPECT_FALSE(run.EndRequested);
+}
+
+// In 64-bit mode redirection is off only around file-system calls: a plug-in (its library
+// loaded, its call reporting progress) and a program started through the shell and waited
+// for, each in a worker the main thread waits for, run no message pump and no library load
+// inside a redirection guard. Under Wine's 64-bit engine the guards switch nothing, but
+// they are counted all the same.
+TEST(WorkerBase, RedirectionGuardsHoldNoPumpAndNoLibraryLoad)
+{
+    ResetVariables();
+    ovd::TEngineServices services;
+    ovd::TScriptRun run(services);
+    run.RegistryView = "Win64";
+    const long before = ovd::RedirectionGuardViolations();
+
+    ovd::TPluginCall call;
+    call.Library = PluginDir() + "progress.dll";
+    call.Parameters = "0";
+    call.Variables = ovd::SaveVariablesToText();
+    const ovd::TPluginResult plugin = ovd::RunPluginInWorker(run, call);
+    EXPECT_FALSE(plugin.Cancelled);
+    EXPECT_NE(plugin.Text.find("PLUGIN_STEPS"), std::string::npos);
+
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    ovd::TRunApp::TRequest request;
+    request.Program = std::string(system) + "\\cmd.exe";
+    request.Arguments = "/c exit 7";
+    request.Hidden = true;
+    request.Wait = true;
+    ovd::TRunApp program(std::move(request));
+    EXPECT_FALSE(ovd::AwaitWorker(run, program, {}));
+    EXPECT_EQ(program.ExitCode(), 7);
+
+    EXPECT_EQ(ovd::RedirectionGuardViolations(), before);
+    EXPECT_EQ(ovd::RedirectionGuardDepth(), 0);
 }
 
 TEST(ProgressAttention, BracketsTheEngineBoxes)

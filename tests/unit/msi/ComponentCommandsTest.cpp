@@ -1,0 +1,162 @@
+// The component commands on lines of a small in-memory script, the selection files in a
+// map of paths.
+#include "ComponentCommands.h"
+
+#include "CommandTable.h"
+#include "ComponentTable.h"
+#include "InstallerSession.h"
+#include "ScriptTestSupport.h"
+#include "VariableManager.h"
+#include "mscriptexec.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace ovd {
+namespace {
+
+using ovdtest_engine::Line;
+
+class ComponentCommands : public ::testing::Test {
+protected:
+    TCompiledScript script;
+    TEngineServices services;
+    TScriptRun run{services};
+    std::map<std::string, std::string> files;
+    std::vector<std::pair<std::string, bool>> accesses; // path, redirection off
+    std::vector<std::string> trace;
+
+    void SetUp() override
+    {
+        Variables().ClearVariables();
+        ComponentTable().Reset({"Tools", "1500"});
+        ComponentTable().Define(std::string(kPredefinedComponent), true, "");
+        ClearCommands();
+        TSelectionFileAccess access;
+        access.Read = [this](const std::string& path, bool off) -> std::optional<std::string> {
+            accesses.emplace_back(path, off);
+            const auto found = files.find(path);
+            return found == files.end() ? std::nullopt : std::optional(found->second);
+        };
+        access.Write = [this](const std::string& path, const std::string& data, bool off,
+                              std::string&) {
+            accesses.emplace_back(path, off);
+            files[path] = data;
+            return true;
+        };
+        RegisterComponentCommands(access);
+        services.Trace = [this](std::string_view line) { trace.emplace_back(line); };
+        run.Script = &script;
+    }
+    void TearDown() override { ClearCommands(); }
+
+    void Execute(const std::vector<Line>& lines)
+    {
+        ovdtest_engine::FillScript(script, lines);
+        for (long i = 0; i < static_cast<long>(lines.size()); ++i) {
+            TCommandContext context(run, i);
+            (*FindCommand(context.Command()))(context);
+        }
+    }
+};
+
+TEST_F(ComponentCommands, StatesSpacesChoicesAndVisibility)
+{
+    DefineVariable("NAME", "Tools", "Initialization");
+    Execute({{"Define Component", {"$NAME$", "TRUE", "The tools"}},
+             {"Define Component", {"Tools\\Viewer", "FALSE", ""}},
+             {"Define Component", {"Docs", "TRUE", ""}},
+             {"Get Component State", {"Tools", "$S1$"}},
+             {"Get Component State", {"Tools\\Viewer", "S2"}},
+             {"Get Component State", {"Unknown", "S3"}},
+             {"Delete Component", {"Docs"}},
+             {"Get Component State", {"docs", "S4"}},
+             {"Set Component State", {"Tools\\Viewer", "TRUE"}},
+             {"Set Component Space", {"Tools\\Viewer", "6000000000"}},
+             {"Set Component Space", {"Tools", "12 MB"}}, // not a number: no change
+             {"Set Component Space", {"Unknown", "5"}},
+             {"Get Component Space", {"TOOLS\\VIEWER", "V"}},
+             {"Get Component Space", {"Tools", "T"}},
+             {"Get Component Space", {"", "ALL"}},
+             {"Set Component Choice", {"Tools", "FALSE"}},
+             {"Set Component Visibility", {"Tools\\Viewer", "FALSE"}}});
+    const std::pair<const char*, const char*> want[] = {
+        {"S1", "TRUE"},      {"S2", "FALSE"}, {"S3", "FALSE"},       {"S4", "FALSE"},
+        {"V", "6000000000"}, {"T", "1500"},   {"ALL", "6000001500"},
+    };
+    for (const auto& [name, value] : want)
+        EXPECT_EQ(GetVariable(name), value) << name;
+    const TComponentTable& table = ComponentTable();
+    EXPECT_EQ(table.Descriptions[1], "The tools");
+    EXPECT_EQ(table.Locked, (std::vector<std::string>{"Tools"}));
+    EXPECT_EQ(table.Hidden, (std::vector<std::string>{"Tools\\Viewer"}));
+    EXPECT_EQ(table.Size("Unknown"), 0);
+}
+
+TEST_F(ComponentCommands, TranslatedNamesKeepTheirSizes)
+{
+    services.Translate = [](const std::string&, int field, const std::string& text) {
+        return field == 1 && text == "Tools" ? std::string("Werkzeuge") : text;
+    };
+    Execute(
+        {{"Define Component", {"Tools", "TRUE", ""}}, {"Get Component Space", {"Tools", "SIZE"}}});
+    EXPECT_EQ(GetVariable("SIZE"), "1500");
+    EXPECT_TRUE(ComponentTable().Exists("Werkzeuge"));
+    EXPECT_FALSE(ComponentTable().Exists("Tools"));
+    EXPECT_EQ(ComponentTable().Size("Werkzeuge"), 1500);
+}
+
+TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
+{
+    DefineVariable("TARGETDIR", "C:\\App\\", "Initialization");
+    DefineVariable("ALLUSERS", "TRUE", "Initialization");
+    DefineVariable("STARTMENU", "App", "Initialization");
+    DefineVariable("EDITION", "Pro", "Initialization");
+    ComponentTable().PersistedVariables = {"EDITION"};
+    run.RegistryView = "Win64";
+    InstallerSession(run).Platform = "x64";
+    Execute({{"Define Component", {"Tools", "TRUE", ""}},
+             {"Define Component", {"Docs", "FALSE", ""}},
+             {"Set Component Choice", {"Docs", "FALSE"}},
+             {"Save Feature Selections", {"C:\\sel.dat"}}});
+    ASSERT_EQ(files.count("C:\\sel.dat"), 1u);
+    EXPECT_EQ(accesses.back(), std::make_pair(std::string("C:\\sel.dat"), true));
+
+    // A fresh table of the same script, another machine state: loading brings it back.
+    ComponentTable().Reset();
+    ComponentTable().Define("Tools", false, "");
+    ComponentTable().Define("Docs", true, "");
+    InstallerSession(run).Platform = "Win32";
+    run.RegistryView = "Win32";
+    Variables().ClearVariables();
+    Execute({{"Load Feature Selections", {"C:\\sel.dat"}},
+             {"Load Feature Selections", {"C:\\missing.dat"}},
+             {"Get Component State", {"Tools", "TOOLS"}},
+             {"Get Component State", {"Docs", "DOCS"}}});
+    // The first file put the run back into 64-bit mode, so the second is read natively.
+    EXPECT_EQ(accesses.back(), std::make_pair(std::string("C:\\missing.dat"), true));
+    EXPECT_EQ(GetVariable("TOOLS"), "TRUE");
+    EXPECT_EQ(GetVariable("DOCS"), "FALSE");
+    EXPECT_EQ(ComponentTable().Locked, (std::vector<std::string>{"Docs"}));
+    EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\App\\");
+    EXPECT_EQ(GetVariable("STARTMENU"), "App");
+    EXPECT_EQ(GetVariable("EDITION"), "Pro");
+    EXPECT_EQ(InstallerSession(run).Platform, "x64");
+    EXPECT_EQ(run.RegistryView, "Win64");
+    EXPECT_EQ(ComponentTable().PersistedVariables, std::vector<std::string>{"EDITION"});
+    EXPECT_TRUE(trace.empty());
+}
+
+TEST_F(ComponentCommands, MalformedSelectionFileLoadsNothing)
+{
+    files["C:\\bad.dat"] = "Tools\r\n$\r\nFALSE\r\n$\r\n"; // cut off after two lists
+    Execute({{"Define Component", {"Tools", "TRUE", ""}},
+             {"Load Feature Selections", {"C:\\bad.dat"}}});
+    EXPECT_TRUE(ComponentTable().Selected("Tools"));
+    ASSERT_EQ(trace.size(), 1u);
+    EXPECT_NE(trace[0].find("C:\\bad.dat not loaded"), std::string::npos) << trace[0];
+}
+
+} // namespace
+} // namespace ovd
