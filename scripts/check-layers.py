@@ -10,7 +10,10 @@ import sys
 LAYERS = {
     "core": 0, "win32": 1, "archive": 1, "archive/client": 2,
     "engine/store": 2, "engine/eval": 3, "engine/runner": 4,
-    "ui": 5, "commands": 6, "msi": 6, "media": 6, "extras": 6,
+    # ui, bottom to top: forms; workers and the hidden main form; tray; dialogs; language.
+    "ui/forms": 5.0, "ui/workers": 5.1, "ui/tray": 5.2, "ui/dialogs": 5.3,
+    "ui/language": 5.4,
+    "commands": 6, "msi": 6, "media": 6, "extras": 6,
     "boot": 7, "pack": 7,
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]', re.M)
@@ -20,7 +23,7 @@ src = pathlib.Path(__file__).resolve().parent.parent / "src"
 
 def module(path):
     parts = path.relative_to(src).parts
-    two = parts[0] == "engine" or tuple(parts[:2]) == ("archive", "client")
+    two = parts[0] in ("engine", "ui") or tuple(parts[:2]) == ("archive", "client")
     return "/".join(parts[:2]) if two else parts[0]
 
 

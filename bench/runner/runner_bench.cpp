@@ -38,7 +38,7 @@ struct Bench {
         ovd::DefineVariable("PROGRESS", "0", "Initialization");
         ovd::TEngineServices services;
         services.Platform = &platform;
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         ovd::TScriptRun run(services);
         run.Script = &script;
         run.Labels.Build(script.CommandNames, script.CommandIds, script.ParameterLists);
@@ -60,8 +60,8 @@ void BM_TightLoop(benchmark::State& state)
     for (auto _ : state)
         bench.Run();
     state.SetItemsProcessed(state.iterations() * 1000000);
-    state.counters["lines/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * 1e6, benchmark::Counter::kIsRate);
+    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * 1e6,
+                                                   benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TightLoop)->Unit(benchmark::kMillisecond);
 

@@ -4,12 +4,12 @@
 //   cmake/wine-run.sh <tree>/wine/prefix <tree>/bin/sysquery_wine_bench.exe [folder]
 // The default folder is Z:\dev\shm\ovd-sysquery-bench (tmpfs: this machine's disk slows
 // down after mass deletes).
+#include "ScriptRun.h"
 #include "SystemQueries.h"
 #include "TFindAllFilesThread.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
 #include "WinHandles.h"
-#include "mscriptexec.h"
 #include "uGlobals.h"
 
 #include <windows.h>

@@ -3,11 +3,11 @@
 // the latency from a worker's finish to the main thread's return from its wait.
 //   cmake/wine-run.sh <tree>/wine/prefix <tree>/bin/workers_wine_bench.exe [plug-in.dll]
 #include "ProgressDisplay.h"
+#include "ScriptRun.h"
 #include "TScriptThread.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
 #include "WinHandles.h"
-#include "mscriptexec.h"
 #include "uGlobals.h"
 
 #include <windows.h>

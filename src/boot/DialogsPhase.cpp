@@ -10,7 +10,7 @@
 
 namespace ovd {
 
-void LoadDialogs(StartupForms& forms, IRunnerUI& ui)
+void LoadDialogs(StartupForms& forms, IDialogHost& dialogs)
 {
     const TCompiledScript& script = Script();
     std::vector<std::size_t> lines;
@@ -24,11 +24,11 @@ void LoadDialogs(StartupForms& forms, IRunnerUI& ui)
         forms.Init->Repaint();
     }
     const std::string& supportDir = Process().SupportDir;
-    ui.PrepareDialogs(supportDir);
+    dialogs.PrepareDialogs(supportDir);
     for (std::size_t line : lines) {
         const std::string& name =
             GetScriptParameter(script.ParameterLists, script.CommandIds.At(line), 1);
-        ui.LoadDialog(supportDir + name + ".dfm", std::to_string(line));
+        dialogs.LoadDialog(supportDir + name + ".dfm", std::to_string(line));
         if (forms.Exist()) {
             forms.Init->StepProgress(1);
             forms.Repaint();

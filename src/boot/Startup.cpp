@@ -49,7 +49,7 @@ void RunGuardedPhases(StartupForms& forms, TEngineServices& services)
     TraceLine("    </ResourcePath>");
 
     TraceLine("    <Dialogs>");
-    LoadDialogs(forms, *services.UI);
+    LoadDialogs(forms, *services.Dialogs);
     TraceLine("    </Dialogs>");
 
     FreeStartupForms(forms);

@@ -10,7 +10,7 @@
 
 namespace ovd {
 
-class IRunnerUI;
+class IDialogHost;
 struct TEngineServices;
 
 // Before the trace starts.
@@ -29,7 +29,7 @@ void CreateSupportDir();
 void ExtractSetupArchivePhase(); // failures 14 and 15
 void CheckSetupDatabase();       // failure 16
 void CopySetupDatabase();
-void LoadDialogs(StartupForms& forms, IRunnerUI& ui);
+void LoadDialogs(StartupForms& forms, IDialogHost& dialogs);
 void RunScriptPhase(TEngineServices& services);
 void FreeGlobalLists() noexcept;
 

@@ -6,15 +6,15 @@
 #include "ComponentCommands.h"
 #include "ComponentTable.h"
 #include "DialogFeatures.h"
-#include "DialogRunnerUI.h"
+#include "DialogHost.h"
 #include "DotNetCommands.h"
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
 #include "InstallerCommands.h"
+#include "MessageBoxes.h"
 #include "MessageCommands.h"
 #include "ProgramCommands.h"
 #include "ProgressDisplay.h"
-#include "ProgressRunnerUI.h"
 #include "RunPlatform.h"
 #include "RunnerUI.h"
 #include "ScriptText.h"
@@ -104,18 +104,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const ovd::TComApartment apartment;
     SetUnhandledExceptionFilter(EndOnUnhandledException);
     ovd::TEngineServices services;
-    ovd::TDialogRunnerUI dialogs(ovd::Win32RunnerUI());
-    ovd::TProgressRunnerUI ui(dialogs);
+    ovd::TDialogHost dialogs;
+    ovd::TMessageBoxes boxes(dialogs);
+    ovd::TScriptProgressDisplay progress;
     // The wizard's feature trees, check lists and size figures show the run's features.
     ovd::TComponentFeatures features(
         []() -> ovd::TComponentTable& { return ovd::ComponentTable(); });
     dialogs.Features = &features;
     services.Platform = &ovd::Win32RunPlatform();
-    services.UI = &ui;
+    services.Boxes = &boxes;
+    services.Dialogs = &dialogs;
+    services.Progress = &progress;
     services.Trace = [](std::string_view line) { ovd::TraceLine(line); };
     services.RunPlugin = ovd::RunPluginInWorker;
-    services.RefreshProgress = [&ui](const std::string& text, long long position) {
-        ovd::RefreshScriptProgress(ui, text, position);
+    services.RefreshProgress = [&dialogs](const std::string& text, long long position) {
+        ovd::RefreshScriptProgress(dialogs, text, position);
     };
     ovd::TSetupLanguage language(ovd::Script());
     services.ChooseLanguage = [&language]() -> std::optional<std::string> {

@@ -6,13 +6,13 @@
 #include "CommandTable.h"
 #include "IntegerText.h"
 #include "MessageBoxText.h"
+#include "OwnerWindow.h"
 #include "ProgressDisplay.h"
-#include "RunnerUIWin32.h"
+#include "ScriptRun.h"
 #include "TImageListPool.h"
 #include "TaskbarProgress.h"
 #include "TrayIcon.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "uGlobals.h"
 
 #include <windows.h>
@@ -31,11 +31,12 @@ void MessageBoxCommand(TCommandContext& c)
     if (Process().SilentMode)
         return;
 
-    SetProgressAttention(true, MessageBoxIsError(style));
-    int pressed = MessageBoxA(CurrentDialogWindow(), message.c_str(), caption.c_str(), style);
+    IDialogHost& dialogs = *services.Dialogs;
+    SetProgressAttention(dialogs.OwnerWindow(), true, MessageBoxIsError(style));
+    int pressed = MessageBoxA(OwnerWindowOf(&dialogs), message.c_str(), caption.c_str(), style);
     if (pressed == 0) // the owner is gone: the box stands alone
         pressed = MessageBoxA(nullptr, message.c_str(), caption.c_str(), style | MB_TASKMODAL);
-    SetProgressAttention(false, false);
+    SetProgressAttention(dialogs.OwnerWindow(), false, false);
 
     StoreMessageBoxResult(c, 5, pressed);
 }
@@ -45,29 +46,31 @@ void MessageBalloonCommand(TCommandContext& c)
     const TEngineServices& services = c.Run().Services;
     const std::string title = ExpandVariables(services.Translated(c.LineId(), 1, c.Param(1)));
     const std::string text = ExpandVariables(services.Translated(c.LineId(), 2, c.Param(2)));
-    const auto kind = static_cast<BalloonKind>(
-        BalloonKindCode(TryStrToInt32(c.Expanded(3)).value_or(-1)));
+    const auto kind =
+        static_cast<BalloonKind>(BalloonKindCode(TryStrToInt32(c.Expanded(3)).value_or(-1)));
     const UINT timeoutMs =
         static_cast<UINT>(BalloonTimeoutSeconds(TryStrToInt32(c.Expanded(4)).value_or(0))) * 1000;
     if (Process().SilentMode)
         return;
     Tray().ShowBalloon(GetVariable("TITLE"), title, text, kind, timeoutMs);
     // The taskbar asks for attention while the balloon is up; Win7Timer ends that.
-    SetProgressAttention(true, false);
-    ImageListPool().StartWin7Timer(timeoutMs, [] { SetProgressAttention(false, false); });
+    IDialogHost* dialogs = services.Dialogs;
+    SetProgressAttention(dialogs->OwnerWindow(), true, false);
+    ImageListPool().StartWin7Timer(
+        timeoutMs, [dialogs] { SetProgressAttention(dialogs->OwnerWindow(), false, false); });
 }
 
 void SystemTrayCommand(TCommandContext& c)
 {
-    const TTrayFlags flags = TrayFlagsOf(c.Expanded(1), c.Expanded(2), c.Expanded(3),
-                                         c.Expanded(4));
+    const TTrayFlags flags =
+        TrayFlagsOf(c.Expanded(1), c.Expanded(2), c.Expanded(3), c.Expanded(4));
     const bool silent = Process().SilentMode;
     TTrayIcon& tray = Tray();
     // The icon in the tray and the overlay on the taskbar button go together.
-    const auto showIcon = [&tray] {
+    const auto showIcon = [&tray, &c] {
         const std::string title = GetVariable("TITLE");
         tray.Show(title);
-        TaskbarProgress().SetOverlay(CurrentDialogWindow(), true, title);
+        TaskbarProgress().SetOverlay(OwnerWindowOf(c.Run().Services.Dialogs), true, title);
     };
     if (flags.MinimizeToTray) {
         if (!silent)
@@ -80,7 +83,7 @@ void SystemTrayCommand(TCommandContext& c)
         tray.RestoreDialog();
     if (flags.RemoveIcon) {
         tray.Hide();
-        TaskbarProgress().SetOverlay(CurrentDialogWindow(), false, {});
+        TaskbarProgress().SetOverlay(OwnerWindowOf(c.Run().Services.Dialogs), false, {});
         tray.RestoreDialog();
     }
 }
@@ -91,11 +94,11 @@ void RegisterMessageCommands(TEngineServices& services)
 {
     // An icon left behind when the process ends stays in the tray until the pointer
     // passes over it.
-    services.ExitSteps.Add("tray icon", [] {
+    services.ExitSteps.Add("tray icon", [](TScriptRun& run) {
         if (!Tray().Visible())
             return;
         Tray().Hide();
-        TaskbarProgress().SetOverlay(CurrentDialogWindow(), false, {});
+        TaskbarProgress().SetOverlay(OwnerWindowOf(run.Services.Dialogs), false, {});
     });
     RegisterCommand("MessageBox", MessageBoxCommand);
     RegisterCommand("MessageBalloon", MessageBalloonCommand);

@@ -19,6 +19,7 @@
 #include "ProgramText.h"
 #include "RegistryView.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "ScriptText.h"
 #include "SystemVersion.h"
 #include "TDirectExtractMediaWin32.h"
@@ -27,7 +28,6 @@
 #include "VariableManager.h"
 #include "WaitForWorker.h"
 #include "WinHandles.h"
-#include "mscriptexec.h"
 #include "uGlobals.h"
 
 namespace ovd {

@@ -2,10 +2,10 @@
 
 #include "AnsiText.h"
 #include "CommandTable.h"
-#include "mscriptexec.h"
 #include "IntegerText.h"
 #include "PathText.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "VariableManager.h"
 
 namespace ovd {
@@ -32,7 +32,8 @@ private:
 
 void SetVariableCommand(TCommandContext& c)
 {
-    const std::string value = ExpandVariables(c.Run().Services.Translated(c.LineId(), 1, c.Param(2)));
+    const std::string value =
+        ExpandVariables(c.Run().Services.Translated(c.LineId(), 1, c.Param(2)));
     const std::string& target = c.Param(1);
     std::string_view namePart = target;
     std::string_view flag;
@@ -45,7 +46,7 @@ void SetVariableCommand(TCommandContext& c)
     c.Assign(name, value);
 
     if (flag == "TRUE" && !name.empty()) {
-        auto& names = PersistedVariableNames();
+        auto& names = PersistedVariableNames(c.Run());
         bool known = false;
         for (const std::string& n : names)
             known = known || AnsiSameText(n, name);
@@ -114,15 +115,23 @@ void ParseStringCommand(TCommandContext& c)
 
 } // namespace
 
-std::vector<std::string>& PersistedVariableNames()
+namespace {
+
+// The slot of the run's persisted names.
+struct TPersistedNames {
+    std::vector<std::string> Names;
+};
+
+} // namespace
+
+std::vector<std::string>& PersistedVariableNames(TScriptRun& run)
 {
-    static std::vector<std::string> names;
-    return names;
+    return run.Slots.Get<TPersistedNames>().Names;
 }
 
-void CloseOpenTextFile()
+void CloseOpenTextFile(TScriptRun& run)
 {
-    OpenTextFile().Close();
+    run.Slots.Get<TOpenTextFile>().Close();
 }
 
 void RegisterStringCommands(IStringCommandSystem& system, TEngineServices& services)
@@ -177,7 +186,7 @@ void RegisterStringCommands(IStringCommandSystem& system, TEngineServices& servi
         TTextReadResult result;
         {
             TRedirectionOff off(*sys);
-            result = OpenTextFile().Read(path, readAll, *sys);
+            result = c.Run().Slots.Get<TOpenTextFile>().Read(path, readAll, *sys);
         }
         if (result.lineRead)
             c.Assign(lineName, result.line);
@@ -190,7 +199,7 @@ void RegisterStringCommands(IStringCommandSystem& system, TEngineServices& servi
         const std::string text = c.Expanded(2);
         const bool atTop = IsTrue(c.Expanded(3));
         TRedirectionOff off(*sys);
-        OpenTextFile().Write(path, text, atTop, *sys);
+        c.Run().Slots.Get<TOpenTextFile>().Write(path, text, atTop, *sys);
     });
 }
 

@@ -30,8 +30,9 @@ public:
     virtual void RestoreRedirection(void* previous) = 0;
 };
 
-// Names whose values are saved for maintenance runs, in the order first marked.
-std::vector<std::string>& PersistedVariableNames();
+// Names whose values are saved for maintenance runs, in the order first marked (a slot of
+// the run).
+std::vector<std::string>& PersistedVariableNames(TScriptRun& run);
 
 // Registers every handler of this family, working on `system` (which must outlive the
 // registrations), and the exit-step action that forgets the file left open for reading.
@@ -40,7 +41,7 @@ void RegisterStringCommands(IStringCommandSystem& system, TEngineServices& servi
 // The same on the Windows file system (Windows trees); the program entry calls it.
 void RegisterStringCommands(TEngineServices& services);
 
-// Forgets the file left open for reading (the exit step).
-void CloseOpenTextFile();
+// Forgets the run's file left open for reading (the exit step).
+void CloseOpenTextFile(TScriptRun& run);
 
 } // namespace ovd

@@ -4,10 +4,10 @@
 
 #include "PathText.h"
 #include "RegistryView.h"
+#include "ScriptRun.h"
 #include "ScriptText.h"
 #include "SystemVersion.h"
 #include "WinHandles.h"
-#include "mscriptexec.h"
 
 #include <shlobj.h>
 #include <windows.h>

@@ -7,13 +7,13 @@
 #include "PathText.h"
 #include "RegistryView.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "ScriptText.h"
 #include "TFindAllFilesThread.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
 #include "WinHandles.h"
 #include "Wow64Redirection.h"
-#include "mscriptexec.h"
 
 #include <windows.h>
 

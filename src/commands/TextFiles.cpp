@@ -82,10 +82,4 @@ void TOpenTextFile::Close()
     pos_ = 0;
 }
 
-TOpenTextFile& OpenTextFile()
-{
-    static TOpenTextFile file;
-    return file;
-}
-
 } // namespace ovd

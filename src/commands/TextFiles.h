@@ -30,8 +30,8 @@ struct TTextReadResult {
     bool endOfFile = false;
 };
 
-// The open-file state of a run. Reading snapshots the file when it is opened; the
-// position then walks through that snapshot one read at a time.
+// The open-file state of a run (a slot of the run, closed by the exit step). Reading snapshots the
+// file when it is opened; the position then walks through that snapshot one read at a time.
 class TOpenTextFile {
 public:
     // path: already normalised, without the read-all prefix.
@@ -49,8 +49,5 @@ private:
     std::string data_;
     std::size_t pos_ = 0;
 };
-
-// The run's one open text file (closed by the runner's exit step).
-TOpenTextFile& OpenTextFile();
 
 } // namespace ovd

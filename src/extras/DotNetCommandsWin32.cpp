@@ -8,11 +8,11 @@
 #include "CommandTable.h"
 #include "DotNetText.h"
 #include "FileUtil.h"
+#include "ScriptRun.h"
 #include "ScriptText.h"
 #include "TRunApp.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
-#include "mscriptexec.h"
 
 #include <memory>
 

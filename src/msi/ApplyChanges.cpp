@@ -5,17 +5,18 @@
 
 #include "CommaText.h"
 #include "CommandTable.h"
-#include "DialogRunnerUI.h"
+#include "DialogHost.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
 #include "InstallerSession.h"
 #include "MessagePump.h"
 #include "MsiDatabase.h"
+#include "OwnerWindow.h"
+#include "PathParts.h"
 #include "ProgressDisplay.h"
 #include "PropertyTable.h"
 #include "RecordingCommands.h"
-#include "RunnerUIWin32.h"
 #include "ScriptText.h"
 #include "SystemVersion.h"
 #include "TMSIThread.h"
@@ -32,10 +33,7 @@ namespace {
 // The database's folder + its name + ".msp".
 std::string PatchPackage(const std::string& database)
 {
-    const std::size_t slash = database.find_last_of("\\/");
-    const std::size_t dot = database.rfind('.');
-    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (extension ? database.substr(0, dot) : database) + ".msp";
+    return ChangePathExtension(database, ".msp");
 }
 
 // The current directory, restored on every way out.
@@ -126,8 +124,7 @@ constexpr DWORD kArmedStartLimitMs = 3000;
 // The run inside the armed progress dialog: its Timer1 starts the thread, shows the
 // installer's progress and publishes the user's cancel; the loop keeps the dialog alive
 // until the thread has finished. True when the user cancelled meanwhile.
-bool AwaitInDialog(TScriptRun& run, TDialogRunnerUI& dialogs, TPoolTemplate& form,
-                   TMSIThread& worker)
+bool AwaitInDialog(TScriptRun& run, TDialogHost& dialogs, TPoolTemplate& form, TMSIThread& worker)
 {
     TStallWatch watch(run, worker);
     bool started = false;
@@ -176,15 +173,15 @@ bool AwaitInDialog(TScriptRun& run, TDialogRunnerUI& dialogs, TPoolTemplate& for
 TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInstallerJob job)
 {
     const TCurrentDirectory directory(Process().SupportDir);
-    TInstallerUiState& ui = InstallerSession().Ui;
-    ui.Parent = CurrentDialogWindow();
+    TInstallerUiState& ui = InstallerSession(run).Ui;
+    ui.Parent = OwnerWindowOf(run.Services.Dialogs);
     // An earlier run's error must not become this run's result text.
     ui.LastErrorText.clear();
     TVariableManager& store = Variables();
     store.SetVariableValue("ZOVR_thFinished", "FALSE");
     store.SetVariableValue("ZOVR_thCancelled", "FALSE");
     ReportWorkerProgress("", 0, 0, -1);
-    InstallerSession().Running = true;
+    InstallerSession(run).Running = true;
 
     TMSIThread worker(std::move(job), ui);
     TPoolTemplate* form = host.Dialogs ? host.Dialogs->ArmInstallerDialog() : nullptr;
@@ -200,10 +197,10 @@ TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInst
             cancelled = AwaitWorker(run, worker, wait);
         }
     } catch (...) {
-        InstallerSession().Running = false;
+        InstallerSession(run).Running = false;
         throw;
     }
-    InstallerSession().Running = false;
+    InstallerSession(run).Running = false;
     cancelled = cancelled || GetVariable("ZOVR_thCancelled") == "TRUE";
     const TInstallerOutcome& outcome = worker.Outcome();
     return {LaunchResult(cancelled, outcome.Error, outcome.Restart), outcome.ResultText};
@@ -232,7 +229,7 @@ void ApplySetupLanguage(TScriptRun& run, TInstallerJob& job)
         return;
     RecordPendingProperty(run, "ProductLanguage", std::to_string(LanguageIdOf(language)));
     std::vector<std::string> triples;
-    for (const TShortcutRename& rename : InstallerSession().ShortcutRenames)
+    for (const TShortcutRename& rename : InstallerSession(run).ShortcutRenames)
         triples.insert(triples.end(), {rename.Key, rename.Name, rename.Description});
     if (!triples.empty())
         job.DatabaseStatements = ShortcutRenameStatements(triples);
@@ -243,7 +240,8 @@ TInstallerJob CommonJob(TScriptRun& run, bool changes)
     // The folder of the setup's media; the media prompt and the web media step of a
     // maintenance run choose another one here.
     TInstallerJob job;
-    const TInstallerSession& session = InstallerSession();
+    TInstallerSession& session = InstallerSession(run);
+    job.Session = &session;
     job.ProductCode = session.NewInstance ? session.NewProductCode : run.Script->ProductCode;
     job.DataDir = Process().SupportDir + "data\\";
     job.Platform = session.Platform;
@@ -290,7 +288,7 @@ void ApplyPatchCommand(TCommandContext& c, const TInstallerHost& host)
 
 void SetSixtyFourBitMode(TCommandContext& c)
 {
-    TInstallerSession& session = InstallerSession();
+    TInstallerSession& session = InstallerSession(c.Run());
     const char* const platforms[] = {"Win32", "ia64", "x64"};
     for (long n = 1; n <= 3; ++n) {
         if (c.Expanded(n) == "TRUE")
@@ -304,7 +302,7 @@ void TransformInstance(TCommandContext& c)
     TScriptRun& run = c.Run();
     if (!IsTrue(GetVariable("NEWINSTANCE")) || FileExists(PatchPackage(run.DatabasePath)))
         return;
-    TInstallerSession& session = InstallerSession();
+    TInstallerSession& session = InstallerSession(run);
     session.NewProductCode = FreshGuid();
     session.NewRevisionCode = FreshGuid();
     session.NewInstance = true;

@@ -72,7 +72,7 @@ void SaveFeatureSelections(TCommandContext& c, const TSelectionFileAccess& files
     values.StartMenu = GetVariable("STARTMENU");
     for (const std::string& name : table.PersistedVariables)
         values.Variables.emplace_back(name, GetVariable(name));
-    values.Platform = InstallerSession().Platform;
+    values.Platform = InstallerSession(c.Run()).Platform;
     values.OverrideCache = GetVariable("OVERRIDECACHE");
     const std::string path = c.Expanded(1);
     std::string error;
@@ -104,7 +104,7 @@ void LoadFeatureSelections(TCommandContext& c, const TSelectionFileAccess& files
             // Only a platform the installer commands know; anything else keeps the mode.
             for (const char* platform : {"Win32", "x64", "ia64"})
                 if (value == platform) {
-                    InstallerSession().Platform = platform;
+                    InstallerSession(c.Run()).Platform = platform;
                     c.Run().RegistryView = value == "Win32" ? "Win32" : "Win64";
                 }
             continue;

@@ -10,13 +10,13 @@ namespace ovd {
 
 struct TEngineServices;
 struct TScriptRun;
-class TDialogRunnerUI;
+class TDialogHost;
 
 // What the program lends the installer commands.
 struct TInstallerHost {
     // The wizard's dialogs: "Apply Changes" arms the progress dialog being shown. Without
     // them (or without a dialog shown) the run waits with the user interface alive.
-    TDialogRunnerUI* Dialogs = nullptr;
+    TDialogHost* Dialogs = nullptr;
     // After "Apply Changes" has completed (result 1 or 2): the engine cache follows the
     // product (created or refreshed on install and advertise, removed with its uninstall
     // entry on removal).

@@ -2,15 +2,9 @@
 
 namespace ovd {
 
-TInstallerSession& InstallerSession()
+TInstallerSession& InstallerSession(TScriptRun& run)
 {
-    static TInstallerSession session;
-    return session;
-}
-
-void ResetInstallerSession()
-{
-    InstallerSession() = TInstallerSession{};
+    return run.Slots.Get<TInstallerSession>();
 }
 
 } // namespace ovd

@@ -1,12 +1,15 @@
 // What the installer commands keep between lines of one run: the platform of "Set 64 Bit
 // Mode", the new-instance state of "Transform Instance", the executed change lines and
-// the shortcut lists handed to the installer run. Main thread; OS-free.
+// the shortcut lists handed to the installer run. A slot of the run; main thread, except
+// that the installer thread renews the component codes while the main thread waits.
+// OS-free.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "InstallerMessageHandler.h"
+#include "ScriptRun.h"
 
 namespace ovd {
 
@@ -34,9 +37,7 @@ struct TInstallerSession {
     bool Running = false;
 };
 
-// The one session of the process.
-TInstallerSession& InstallerSession();
-// Back to the state before the first line (tests, and the start of a run).
-void ResetInstallerSession();
+// The session of `run` (made on first use, freed with the run).
+TInstallerSession& InstallerSession(TScriptRun& run);
 
 } // namespace ovd

@@ -24,20 +24,21 @@ TInstallerPrefixes Prefixes()
 }
 
 // The progress mode changes on the main thread, which owns the taskbar.
-void Attention(bool on, bool error)
+void Attention(const TInstallerUiState& state, bool on, bool error)
 {
-    ImageListPool().Synchronize([on, error] { SetProgressAttention(on, error); });
+    void* const window = state.Parent;
+    ImageListPool().Synchronize([window, on, error] { SetProgressAttention(window, on, error); });
 }
 
 int ShowBox(const TInstallerUiState& state, const TInstallerBox& box)
 {
     const bool attention = box.Mode != InstallerBoxMode::Unchanged;
     if (attention)
-        Attention(true, box.Mode == InstallerBoxMode::Error);
+        Attention(state, true, box.Mode == InstallerBoxMode::Error);
     const int answer = MessageBoxA(static_cast<HWND>(state.Parent), box.Text.c_str(),
                                    state.Caption.c_str(), box.Style);
     if (attention)
-        Attention(false, false);
+        Attention(state, false, false);
     return answer;
 }
 

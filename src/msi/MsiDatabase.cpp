@@ -5,7 +5,7 @@
 #include "InstallerSession.h"
 #include "MsiApi.h"
 #include "PropertyTable.h"
-#include "mscriptexec.h"
+#include "ScriptRun.h"
 
 namespace ovd {
 namespace {
@@ -107,12 +107,12 @@ UniqueMsiHandle OpenSummary(MSIHANDLE db)
 
 } // namespace
 
-bool WritePropertyTable(const std::string& package, const TPendingProperties& pending)
+bool WritePropertyTable(const std::string& package, const TPendingProperties& pending,
+                        TInstallerSession& session)
 {
     const UniqueMsiHandle db = OpenDirect(package);
     if (!db)
         return false;
-    TInstallerSession& session = InstallerSession();
     if (session.NewInstance && !session.ComponentCodesRenewed) {
         UpdateRows(db.get(), "SELECT `ComponentId` FROM `Component`", [](MSIHANDLE record) {
             MsiApi::MsiRecordSetStringA(record, 1, FreshGuid().c_str());

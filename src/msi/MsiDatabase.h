@@ -8,13 +8,15 @@
 
 namespace ovd {
 
+struct TInstallerSession;
 struct TPendingProperties;
 
 // Writes the pending properties (in order, a later entry winning) into the Property
 // table; in new-instance mode first renews the component codes once and sets the new
-// product and revision codes. False when the database cannot be opened for update or the
-// changes cannot be committed.
-bool WritePropertyTable(const std::string& package, const TPendingProperties& pending);
+// product and revision codes (`session`: the run's new-instance state). False when the
+// database cannot be opened for update or the changes cannot be committed.
+bool WritePropertyTable(const std::string& package, const TPendingProperties& pending,
+                        TInstallerSession& session);
 
 // Names `platform` ("Win32", "ia64", "x64") in the summary template, switching the
 // components' 64-bit bit when it changes; then sets the word count to 8.

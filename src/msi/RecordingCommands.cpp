@@ -3,9 +3,9 @@
 #include "CommandTable.h"
 #include "CompiledScript.h"
 #include "InstallerSession.h"
+#include "ScriptRun.h"
 #include "ScriptText.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 
 namespace ovd {
 namespace {
@@ -15,7 +15,7 @@ std::string SwitchOn(TCommandContext& c)
 {
     TScriptRun& run = c.Run();
     const std::string header = GetCommandHeader(*run.Script, c.Line(), true);
-    std::vector<std::string>& executed = InstallerSession().ExecutedLines;
+    std::vector<std::string>& executed = InstallerSession(c.Run()).ExecutedLines;
     if (executed.size() != run.Script->LineCount()) {
         executed.assign(run.Script->LineCount(), "");
         for (std::size_t i = 0; i < executed.size(); ++i) {
@@ -74,7 +74,7 @@ std::pair<std::string, std::string> SplitAtBar(const std::string& text)
 void CreateShortcut(TCommandContext& c, const std::function<bool()>& sevenOrLater)
 {
     const std::string header = SwitchOn(c);
-    TInstallerSession& session = InstallerSession();
+    TInstallerSession& session = InstallerSession(c.Run());
     const std::string name = Localized(c, 2);
     const std::string description = Localized(c, 4);
     const std::string linkFile = NormalizedField(c.Param(3) + "\\" + name + ".lnk");

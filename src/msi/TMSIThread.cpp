@@ -326,7 +326,8 @@ void TMSIThread::Execute()
         const TDatabaseBusy busy(databaseSince_);
         if (!job_.DatabaseStatements.empty())
             ExecuteDatabaseStatements(job_.PackagePath, job_.DatabaseStatements);
-        if (!WritePropertyTable(job_.PackagePath, job_.Pending)) {
+        if (job_.Session != nullptr &&
+            !WritePropertyTable(job_.PackagePath, job_.Pending, *job_.Session)) {
             // Without the Property table no change line's switch is on: the installer would
             // run with every recorded change off and the script be told it succeeded.
             outcome_.Error = true;

@@ -11,9 +11,10 @@
 
 #include "EngineServices.h"
 #include "InstallerMessageHandler.h"
+#include "InstallerSession.h"
 #include "PropertyCommandLine.h"
+#include "ScriptRun.h"
 #include "TWorkerThread.h"
-#include "mscriptexec.h"
 
 namespace ovd {
 
@@ -30,7 +31,9 @@ struct TInstallerJob {
     bool CacheAdvertised = false;
     TPendingProperties Pending; // written into the Property table (not for a patch)
     std::vector<std::string> DatabaseStatements; // run on the database before that
-    TraceSink Trace;                             // the log's run header
+    // The run's installer session (new-instance codes); it outlives the thread.
+    TInstallerSession* Session = nullptr;
+    TraceSink Trace; // the log's run header
 };
 
 // What the thread leaves for the script runner.

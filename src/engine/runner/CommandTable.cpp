@@ -4,8 +4,8 @@
 
 #include "CompiledScript.h"
 #include "RunnerUI.h"
+#include "ScriptRun.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 
 namespace ovd {
 namespace {
@@ -29,9 +29,7 @@ CommandMap& Commands()
 } // namespace
 
 TCommandContext::TCommandContext(TScriptRun& run, long line)
-    : run_(run),
-      line_(line),
-      lineId_(run.Script->CommandIds.At(static_cast<std::size_t>(line))),
+    : run_(run), line_(line), lineId_(run.Script->CommandIds.At(static_cast<std::size_t>(line))),
       command_(run.Script->CommandNames.At(static_cast<std::size_t>(line))),
       origin_(command_ + " Action")
 {
@@ -73,9 +71,9 @@ void TCommandContext::Assign(std::string_view name, std::string_view value) cons
     SetVariable(name, value, origin_);
 }
 
-IRunnerUI& TCommandContext::UI() const
+IDialogHost& TCommandContext::Dialogs() const
 {
-    return *run_.Services.UI;
+    return *run_.Services.Dialogs;
 }
 
 bool TCommandContext::ReportFailure(std::string_view message, std::string_view origin) const

@@ -9,7 +9,7 @@
 namespace ovd {
 
 struct TScriptRun;
-class IRunnerUI;
+class IDialogHost;
 
 // The current line as a command handler sees it.
 class TCommandContext {
@@ -38,8 +38,8 @@ public:
     // SetVariable with the command's origin.
     void Assign(std::string_view name, std::string_view value) const;
 
-    // The UI seam of the run (message boxes, dialogs); never null inside a run.
-    IRunnerUI& UI() const;
+    // The dialog host of the run; never null inside a run.
+    IDialogHost& Dialogs() const;
 
     // For commands that catch their own failures: shows `message` in an error box owned by
     // the current dialog, with the progress display in its error state around it. Then,

@@ -4,7 +4,7 @@
 
 namespace ovd {
 
-void TExitSteps::Add(std::string name, std::function<void()> action)
+void TExitSteps::Add(std::string name, ExitStepAction action)
 {
     const auto same = std::find_if(steps_.begin(), steps_.end(),
                                    [&](const Step& step) { return step.Name == name; });
@@ -14,14 +14,13 @@ void TExitSteps::Add(std::string name, std::function<void()> action)
         steps_.push_back({std::move(name), std::move(action)});
 }
 
-void TExitSteps::Run() noexcept
+void TExitSteps::Run(TScriptRun& run) noexcept
 {
     for (const Step& step : steps_) {
         try {
             if (step.Action)
-                step.Action();
-        }
-        catch (...) {
+                step.Action(run);
+        } catch (...) {
             // The exit step must reach its end: the next action still runs.
         }
     }

@@ -13,7 +13,9 @@
 namespace ovd {
 
 class IRunPlatform;
-class IRunnerUI;
+class IDialogHost;
+class IMessageBoxes;
+class IProgressDisplay;
 struct TScriptRun;
 
 // Receives the runner's trace tags (the start-up trace in the program).
@@ -54,26 +56,32 @@ using TranslationFn =
     std::function<std::string(const std::string& key, int field, const std::string& text)>;
 
 // Actions of the exit step, run once each in the order registered, whichever way a run
-// ends. An action that throws does not keep the others from running.
+// ends; each gets the ending run (its slots hold the subsystem's state). An action that
+// throws does not keep the others from running.
+using ExitStepAction = std::function<void(TScriptRun& run)>;
 class TExitSteps {
 public:
     // Registers `action` under `name`; a second registration of a name replaces the first
     // in its place.
-    void Add(std::string name, std::function<void()> action);
-    void Run() noexcept;
+    void Add(std::string name, ExitStepAction action);
+    void Run(TScriptRun& run) noexcept;
     std::vector<std::string> Names() const;
 
 private:
     struct Step {
         std::string Name;
-        std::function<void()> Action;
+        ExitStepAction Action;
     };
     std::vector<Step> steps_;
 };
 
 struct TEngineServices {
     IRunPlatform* Platform = nullptr;
-    IRunnerUI* UI = nullptr;
+    // The user interface: message boxes and the message round, the dialog host (which owns
+    // the owner window) and the display of the script's progress.
+    IMessageBoxes* Boxes = nullptr;
+    IDialogHost* Dialogs = nullptr;
+    IProgressDisplay* Progress = nullptr;
     TraceSink Trace;
     // Runs a plug-in command; without one, an existing plug-in library is a run error.
     PluginRunnerFn RunPlugin;
@@ -91,6 +99,14 @@ struct TEngineServices {
     // Without one, progress changes wait for the next line.
     ProgressRefreshFn RefreshProgress;
     TExitSteps ExitSteps;
+
+    // One object serving all three parts of the user interface (tests, tools).
+    template <class UI> void UseUserInterface(UI& ui)
+    {
+        Boxes = &ui;
+        Dialogs = &ui;
+        Progress = &ui;
+    }
 
     // The text in the active language (the text itself without a translator).
     std::string Translated(const std::string& key, int field, const std::string& text) const

@@ -4,9 +4,12 @@
 #include <exception>
 
 #include "CommandTable.h"
+#include "DialogCommands.h"
 #include "Condition.h"
 #include "EngineMessages.h"
 #include "IntegerText.h"
+#include "RunPlatform.h"
+#include "RunnerUI.h"
 #include "Mathematics.h"
 #include "PredefinedVariables.h"
 #include "ScriptError.h"
@@ -181,7 +184,7 @@ void RefreshRunSettings(TScriptRun& run)
 // Step 8: progress of the shown dialog.
 void ReportProgress(TScriptRun& run)
 {
-    if (!run.Services.UI->DialogShown())
+    if (!run.Services.Dialogs->DialogShown())
         return;
     const std::string text = GetVariable("PROGRESSTEXT");
     const std::string progressText = GetVariable("PROGRESS");
@@ -189,14 +192,8 @@ void ReportProgress(TScriptRun& run)
     if (text != run.LastProgressText || value != run.LastProgressValue) {
         run.LastProgressText = text;
         run.LastProgressValue = value;
-        run.Services.UI->ReportProgress(text, static_cast<long>(value));
+        run.Services.Progress->ReportProgress(text, static_cast<long>(value));
     }
-}
-
-std::string FilePart(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool IsPluginCommand(const TCompiledScript& script, const std::string& name)
@@ -215,7 +212,7 @@ void RunPluginCommand(TScriptRun& run, long line)
     TCommandContext context(run, line);
     const std::string& webMedia = run.Script->LineWebMediaFlags.At(static_cast<std::size_t>(line));
     const std::string library = webMedia.empty()
-                                    ? Process().SupportDir + FilePart(context.Param(2))
+                                    ? Process().SupportDir + PathFilePart(context.Param(2))
                                     : Process().ExeDir + webMedia + context.Param(2);
     if (run.Services.Platform == nullptr || !run.Services.Platform->FileExists(library)) {
         ShowOwnedError(run, "Unable to load plug-in library. Please rebuild your project and "
@@ -296,7 +293,7 @@ bool RunNormally(TScriptRun& run)
     const long count = static_cast<long>(script.LineCount());
     while (flow.LineCounter < count) {
         if (flow.LineCounter % kMessageInterval == 0)
-            run.Services.UI->ProcessMessages();
+            run.Services.Boxes->ProcessMessages();
         RefreshRunSettings(run);
         run.CurrentLine = flow.LineCounter - 1;
         if (flow.SkipToBranch)
@@ -372,98 +369,6 @@ void NormalEnd(TScriptRun& run)
     }
 }
 
-std::string BaseFileName(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The "Display Dialog" line's place in the current wizard loop; 0 when outside.
-long WizardPositionOf(const TControlFlowState& flow, long line)
-{
-    for (std::size_t i = 0; i < flow.WizardDialogLines.size(); ++i)
-        if (flow.WizardDialogLines[i] == line)
-            return static_cast<long>(i) + 1;
-    return 0;
-}
-
-void DisplayDialog(TCommandContext& context)
-{
-    TScriptRun& run = context.Run();
-    TControlFlowState& flow = run.Flow;
-    // Parameter 4 names a variable whose truth equal to parameter 6's skips the page.
-    const std::string skipVariable = context.OutputName(4);
-    if (!skipVariable.empty() &&
-        IsTrue(GetVariable(skipVariable)) == IsTrue(context.Expanded(6)))
-        return;
-    const long position = WizardPositionOf(flow, context.Line());
-    const bool wait = position != 0 || IsTrue(context.Expanded(3));
-    std::string result;
-    if (wait) {
-        result = Process().SilentMode ? std::string("NEXT") : context.UI().ShowDialog(context.Line());
-        if (position == 0) {
-            context.UI().ReleaseDialogWindow();
-            SetVariable("WINDOWHANDLE", "0", "Display Dialog");
-        }
-    } else {
-        const unsigned long long window =
-            Process().SilentMode ? 0 : context.UI().ShowDialogModeless(context.Line());
-        SetVariable("WINDOWHANDLE", std::to_string(window), "Display Dialog");
-        result = "NOTMODAL";
-    }
-    SetVariable("WIZARD", result, context.Origin());
-    const std::string resultVariable = context.OutputName(2);
-    if (!resultVariable.empty()) {
-        context.CreateFirst(resultVariable);
-        context.Assign(resultVariable, result);
-    }
-    if (position == 0)
-        return;
-    flow.WizardPosition = position;
-    const long count = static_cast<long>(flow.WizardDialogLines.size());
-    if (result == "NEXT")
-        flow.WizardStep = position >= count ? 0 : 1;
-    else if (result == "BACK")
-        flow.WizardStep = -1;
-    else if (result == "CANCEL")
-        flow.WizardStep = 0;
-    else if (flow.WizardStep > 0 && position >= count)
-        flow.WizardStep = 0; // any other result keeps the direction
-    flow.WizardNavigating = true;
-}
-
-void HideDialog(TCommandContext& context)
-{
-    if (!Process().SilentMode)
-        context.UI().HideDialog();
-    SetVariable("WINDOWHANDLE", "0", "Hide Dialog");
-}
-
-// Collects the live "Display Dialog" lines of this loop (not of nested loops).
-void WizardLoop(TCommandContext& context)
-{
-    TScriptRun& run = context.Run();
-    const TCompiledScript& script = *run.Script;
-    TControlFlowState& flow = run.Flow;
-    const long count = static_cast<long>(script.LineCount());
-    flow.WizardDialogLines.clear();
-    long depth = 0;
-    for (long line = context.Line() + 1; line < count; ++line) {
-        if (!Live(script, line))
-            continue;
-        const std::string& name = NameAt(script, line);
-        if (name == "If" || name == "Wizard Loop")
-            ++depth;
-        else if (name == "End" && depth-- == 0)
-            break;
-        else if (name == "Display Dialog" && depth == 0)
-            flow.WizardDialogLines.push_back(line);
-    }
-    flow.WizardPosition = 0;
-    flow.WizardStep = flow.WizardDialogLines.empty() ? 0 : 1;
-    flow.WizardNavigating = true;
-}
-
 void Condition(TCommandContext& context)
 {
     TStoreEvalVariables variables;
@@ -510,7 +415,7 @@ std::string RunErrorText(const TCompiledScript& script, long line, const std::st
     long number = 0;
     if (star != std::string::npos)
         number = TryStrToInt32(position.substr(star + 1)).value_or(0);
-    return EngineMessage(kRuntimeErrorMessage) + "\r\rSource File: " + BaseFileName(file) +
+    return EngineMessage(kRuntimeErrorMessage) + "\r\rSource File: " + PathFilePart(file) +
            "\rLine Number: " + std::to_string(number + 1) + "\r\r" + message;
 }
 
@@ -535,10 +440,10 @@ void RunExecutionLoop(TScriptRun& run)
         error = "Unknown error";
     }
     if (!Process().SilentMode) {
-        run.Services.UI->SetProgressAttention(true);
-        run.Services.UI->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error), MessageIcon::Error,
+        run.Services.Boxes->SetProgressAttention(true);
+        run.Services.Boxes->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error), MessageIcon::Error,
                             false);
-        run.Services.UI->SetProgressAttention(false);
+        run.Services.Boxes->SetProgressAttention(false);
     }
     RunExitStep(run);
 }
@@ -563,9 +468,7 @@ void RegisterRunnerCommands()
         Process().ExitCode = TryStrToInt32(context.Expanded(1)).value_or(0);
         context.EndRun();
     });
-    RegisterCommand("Wizard Loop", WizardLoop);
-    RegisterCommand("Display Dialog", DisplayDialog);
-    RegisterCommand("Hide Dialog", HideDialog);
+    RegisterDialogCommands();
 }
 
 } // namespace ovd

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "mscriptexec.h"
+#include "ScriptRun.h"
 
 namespace ovd {
 

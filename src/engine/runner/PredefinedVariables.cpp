@@ -1,9 +1,9 @@
 #include "PredefinedVariables.h"
 
 #include "AnsiText.h"
+#include "ScriptRun.h"
 #include "ComponentTable.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "uGlobals.h"
 
 namespace ovd {
@@ -14,20 +14,6 @@ constexpr std::string_view kOriginBootstrap = "Bootstrap";
 constexpr std::string_view kOriginInit = "Initialization";
 
 } // namespace
-
-std::string PathFolderPart(const std::string& path)
-{
-    const std::size_t cut = path.find_last_of("\\/:");
-    if (cut == std::string::npos)
-        return {};
-    return WithBackslash(path.substr(0, cut + 1));
-}
-
-std::string PathFilePart(const std::string& path)
-{
-    const std::size_t cut = path.find_last_of("\\/:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
 
 void SetThreadProtocolVariables(IRunPlatform& platform)
 {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CompiledScript.h"
+#include "PathParts.h"
 #include "RunPlatform.h"
 
 namespace ovd {
@@ -29,9 +30,5 @@ std::string EngineCacheFolder(IRunPlatform& platform, const TCompiledScript& scr
 // Defines the Bootstrap variables. Decides first installation, maintenance or upgrade;
 // loading the saved choices of a maintenance run is not done here.
 void Bootstrap(TScriptRun& run);
-
-// Folder part (with trailing backslash, empty stays empty) and file part of a path.
-std::string PathFolderPart(const std::string& path);
-std::string PathFilePart(const std::string& path);
 
 } // namespace ovd

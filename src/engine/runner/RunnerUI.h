@@ -1,6 +1,8 @@
-// What the execution loop needs from the user interface: message boxes, the message pump,
-// the progress display and dialogs. OS-free; the Win32 implementation is RunnerUIWin32.cpp,
-// native tests use a recording one (tests/unit/support).
+// What the runner needs from the user interface, in three parts: message boxes and the
+// message round, the dialog host (runtime dialogs and the window that owns the engine's
+// boxes) and the display of the script's progress. OS-free; the program's Win32
+// implementations live in ui (TMessageBoxes, TDialogHost, TScriptProgressDisplay), native
+// tests use a recording one (tests/unit/support).
 #pragma once
 
 #include <string>
@@ -20,21 +22,34 @@ struct TProgressState {
     bool NumbersValid = true;
 };
 
-class IRunnerUI {
-public:
-    virtual ~IRunnerUI() = default;
+// A window of the user interface, opaque to the OS-free runner (an HWND in the Windows
+// trees); null: none.
+using TWindowHandle = void*;
 
+// Message boxes with the engine caption, and the message round.
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
     // Lets the application handle its pending messages once (no waiting).
     virtual void ProcessMessages() = 0;
-    // A modal message box with the engine caption; owned by the current dialog window when
-    // `owned`, else without owner. Returns the button pressed (IDOK = 1 style codes).
+    // A modal message box with the engine caption; owned by the dialog host's owner window
+    // when `owned`, else without owner. Returns the button pressed (IDOK = 1 style codes).
     virtual int ShowMessage(const std::string& text, MessageIcon icon, bool owned) = 0;
     // Switches the progress display into and out of its error state around a message box.
     virtual void SetProgressAttention(bool on) = 0;
-    // True while a dialog window is shown (CurrentDialogWindow is not 0).
-    virtual bool DialogShown() = 0;
-    // Reports progress text and position (0-100) to the shown dialog, then pumps once.
-    virtual void ReportProgress(const std::string& text, long position) = 0;
+};
+
+// The runtime dialogs: loaded at start-up, shown waiting or not, hidden, refreshed with
+// progress. The host owns the owner window: the dialog on screen, which owns the engine's
+// message boxes, the installer's and the plug-ins' windows and the taskbar progress.
+class IDialogHost {
+public:
+    virtual ~IDialogHost() = default;
+    // The window of the dialog on screen; null while none is shown.
+    virtual TWindowHandle OwnerWindow() = 0;
+    bool DialogShown() { return OwnerWindow() != nullptr; }
+    // A dialog held back while the setup was in the tray, once the tray has shown it.
+    virtual void SetOwnerWindow(TWindowHandle window) = 0;
     // Shows `progress` in the controls of the current dialog and applies its rules (the
     // taskbar is the caller's part). Only called while a dialog is shown.
     virtual void RefreshDialogProgress(const TProgressState& progress) = 0;
@@ -46,21 +61,22 @@ public:
     // wizard result ("NEXT", "BACK", "CANCEL", ...).
     virtual std::string ShowDialog(long line) = 0;
     // Shows the dialog of the line without waiting; returns its window handle (0: none).
-    virtual unsigned long long ShowDialogModeless(long line)
-    {
-        ShowDialog(line);
-        return 0;
-    }
+    virtual unsigned long long ShowDialogModeless(long line) = 0;
     // After a waiting display outside a wizard loop: the dialog no longer owns message
     // boxes and progress (it stays on screen until the next one replaces it).
-    virtual void ReleaseDialogWindow() {}
+    virtual void ReleaseDialogWindow() = 0;
     // "Hide Dialog": hides the dialog shown without waiting, if one is.
-    virtual void HideDialog() {}
+    virtual void HideDialog() = 0;
     // The variables the loaded dialogs' controls bind (their Hints, upper case).
-    virtual std::vector<std::string> DialogVariables() { return {}; }
+    virtual std::vector<std::string> DialogVariables() = 0;
 };
 
-// The Win32 implementation (Windows trees only).
-IRunnerUI& Win32RunnerUI();
+// The script's own progress (PROGRESSTEXT, PROGRESS) on its way to the shown dialog.
+class IProgressDisplay {
+public:
+    virtual ~IProgressDisplay() = default;
+    // Reports progress text and position (0-100) to the shown dialog, then pumps once.
+    virtual void ReportProgress(const std::string& text, long position) = 0;
+};
 
 } // namespace ovd

@@ -2,123 +2,25 @@
 // OS-free; the machine is reached through IRunPlatform and the trace through a sink.
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <set>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "CompiledScript.h"
 #include "EngineServices.h"
-#include "Mathematics.h"
 #include "RunPlatform.h"
 #include "RunnerUI.h"
-#include "ScriptValidation.h"
+#include "ScriptRun.h"
 
 namespace ovd {
 
-// Called before every executed line with its 1-based number; false ends the run.
-using LineCallback = std::function<bool(long lineNumber)>;
-
-// Installer properties recorded for "Apply Changes": parallel names and values, values
-// stored with CR LF as "$NEWLINE$". Duplicates stay; the later entry wins when written.
-struct TPendingProperties {
-    std::vector<std::string> Names;
-    std::vector<std::string> Values;
-    void Clear()
-    {
-        Names.clear();
-        Values.clear();
-    }
-};
-
-// Block state of the execution loop; reset before the first line and by "GoTo Label".
-struct TControlFlowState {
-    long LineCounter = 0;
-    bool SkipToBranch = false;
-    bool SkipToEnd = false;
-    bool EndRecheck = false;
-    long OpenIfCount = 0;
-    long ScanDepth = 0;
-    bool ElseIfReached = false; // the next "Else If" was reached by a skip: evaluate it
-    bool WizardNavigating = false;
-    int WizardStep = 0;
-    bool WizardJumped = false;
-    std::vector<long> WizardDialogLines;
-    long WizardPosition = 0;
-};
-
-// Everything one run keeps besides the variable store; handed to the execution loop.
-struct TScriptRun {
-    explicit TScriptRun(TEngineServices& services) : Services(services) {}
-    TScriptRun(const TScriptRun&) = delete;
-    TScriptRun& operator=(const TScriptRun&) = delete;
-
-    // Inputs.
-    TEngineServices& Services;
-    TCompiledScript* Script = nullptr;
-    std::string DatabasePath; // MSIFILE
-    LineCallback OnLine;
-
-    // Run state.
-    std::vector<std::string> WebMediaBlockNames;
-    std::string WebMediaArchive;
-    std::string OfflineFolder;
-    std::string LastProgressText;
-    long long LastProgressValue = 0;
-    bool ProgressChanged = true;
-    std::string LastCacheOverride;
-    std::string SingleInstanceMarker; // empty when no marker was created
-    std::string RegistryView = "Win32";
-    std::string ProgramFolder;
-    std::string RememberedLanguage;
-    bool NoCache = false;
-    std::uint64_t InstalledSizeBaseline = 0;
-
-    TLabelTable Labels;
-    TControlFlowState Flow;
-    TRandomState Random; // "Mathematics" generator, never reset within a run
-    bool EndRequested = false; // a handler ended the run normally
-    long CurrentLine = -1;     // 0-based index of the line being executed (error reports)
-    std::string EngineCache;   // ENGINECACHE / UNINSTALLLINK as set again before every line
-    std::string UninstallLink;
-    TPendingProperties PendingProperties;
-    // Alternating names and values handed to the installer thread by "Apply Changes".
-    std::vector<std::string> HandOverProperties;
-    // Commands without a handler that the trace has named already (once per name).
-    std::set<std::string> UnknownCommandsTraced;
-
-    void TraceTag(std::string_view tag) const
-    {
-        if (Services.Trace)
-            Services.Trace(tag);
-    }
-};
-
-// Records name := value into the pending properties and the hand-over list.
-void RecordPendingProperty(TScriptRun& run, const std::string& name, const std::string& value);
-
 enum class PrepareOutcome {
-    Ready,            // run the lines
-    ValidationFailed, // exit code 314 (the platform has ended the process)
-    NoDatabase,       // neither the database nor its patch file: run nothing
-    AlreadyRunning,   // single-instance marker present: run nothing
+    Ready,             // run the lines
+    ValidationFailed,  // exit code 314 (the platform has ended the process)
+    NoDatabase,        // neither the database nor its patch file: run nothing
+    AlreadyRunning,    // single-instance marker present: run nothing
     LanguageCancelled, // the user cancelled the language choice: run nothing
 };
 
-// Steps 1-12 of run preparation, in order, with their trace tags.
+// Run preparation, in order, with its trace tags.
 PrepareOutcome PrepareRun(TScriptRun& run);
-
-// An error box owned by the current dialog, with progress attention around it (plug-in
-// failures and commands that report their own errors).
-void ShowOwnedError(TScriptRun& run, const std::string& text);
-// After a wait the user cancelled: "Setup cancelled" (unless ABORTEDONERROR already holds);
-// true when ABORTONERROR holds and the run must end.
-bool CancelEndsRun(TScriptRun& run);
-// The exit step shared by every way a run ends: removes the single-instance marker, then
-// runs the exit-step actions the subsystems registered.
-void RunExitStep(TScriptRun& run);
 
 // Prepares and, when ready, executes the run.
 void ScriptRunner(TScriptRun& run);

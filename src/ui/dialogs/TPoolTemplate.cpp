@@ -1098,11 +1098,11 @@ void TPoolTemplate::OnAction(int index)
 
 void TPoolTemplate::ConfirmCancel(int index)
 {
-    SetProgressAttention(true, false);
+    SetProgressAttention(Window(), true, false);
     const int answer =
         MessageBoxA(window_.get(), EngineMessage(23).c_str(), EngineCaption().c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    SetProgressAttention(false, false);
+    SetProgressAttention(Window(), false, false);
     if (answer != IDYES)
         return;
     SetVariable("ZOVR_IsCancelled", "TRUE", "ShowDesign");

@@ -1,7 +1,7 @@
 #include "TrayIcon.h"
 
 #include "MessagePump.h"
-#include "RunnerUIWin32.h"
+#include "OwnerWindow.h"
 #include "TImageListPool.h"
 
 #include <shellapi.h>
@@ -122,7 +122,7 @@ bool TTrayIcon::MinimizeDialog()
 {
     if (!visible_)
         return false;
-    if (HWND dialog = CurrentDialogWindow())
+    if (HWND dialog = OwnerWindowOf(dialogs_))
         ShowWindow(dialog, SW_HIDE);
     minimized_ = true;
     return true;
@@ -132,7 +132,7 @@ void TTrayIcon::RestoreDialog()
 {
     // A page that came while the setup was in the tray is the one to bring back.
     ShowPending();
-    if (HWND dialog = CurrentDialogWindow()) {
+    if (HWND dialog = OwnerWindowOf(dialogs_)) {
         BringBack(dialog);
         SetForegroundWindow(dialog);
     }
@@ -148,14 +148,15 @@ void TTrayIcon::ShowPending()
     ShowWindow(pending, SW_SHOW);
     SetFocus(pending);
     ProcessPendingMessages();
-    SetCurrentDialogWindow(pending);
+    if (dialogs_ != nullptr)
+        dialogs_->SetOwnerWindow(pending);
 }
 
 void TTrayIcon::Clicked()
 {
     if (minimized_)
         ShowPending();
-    HWND dialog = CurrentDialogWindow();
+    HWND dialog = OwnerWindowOf(dialogs_);
     if (dialog == nullptr)
         return;
     if (minimized_) {

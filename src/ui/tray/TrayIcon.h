@@ -7,12 +7,18 @@
 
 #include <string>
 
+#include "RunnerUI.h"
+
 namespace ovd {
 
 enum class BalloonKind { None, Information, Warning, Error };
 
 class TTrayIcon {
 public:
+    // The dialog host whose owner window goes into the tray and comes back (the host
+    // attaches itself; null: none).
+    void Attach(IDialogHost* dialogs) { dialogs_ = dialogs; }
+
     // Shows the icon (or updates its hint); true when the shell took it. A shown icon is
     // added again when the shell's taskbar is created anew ("TaskbarCreated").
     bool Show(const std::string& hint);
@@ -24,8 +30,8 @@ public:
     bool ShowBalloon(const std::string& hint, const std::string& title, const std::string& text,
                      BalloonKind kind, UINT timeoutMs);
 
-    // The current dialog hidden into the tray, and back (rows 1 and 3 of "System Tray").
-    // Only while the icon is shown: without it the setup could never be brought back.
+    // The dialog host's owner window hidden into the tray, and back (rows 1 and 3 of "System
+    // Tray"). Only while the icon is shown: without it the setup could never be brought back.
     bool MinimizeDialog();
     void RestoreDialog();
     bool MinimizedToTray() const { return minimized_; }
@@ -52,6 +58,7 @@ private:
     bool minimized_ = false;
     bool handlerSet_ = false;
     HWND pending_ = nullptr;
+    IDialogHost* dialogs_ = nullptr;
     std::string hint_;
 };
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "RunnerUI.h"
-#include "RunnerUIWin32.h"
+#include "MessagePump.h"
+#include "OwnerWindow.h"
 #include "ScriptText.h"
 #include "TaskbarProgress.h"
 #include "VariableManager.h"
@@ -33,8 +33,8 @@ void ReportWorkerProgress(std::string_view text, long long min, long long max, l
     ReportWorkerProgressAt(GetTickCount(), text, min, max, position);
 }
 
-bool RefreshProgressDisplay(IRunnerUI& ui, std::string_view text, bool publishCancel, long long min,
-                            long long max, long long position)
+bool RefreshProgressDisplay(IDialogHost& dialogs, std::string_view text, bool publishCancel,
+                            long long min, long long max, long long position)
 {
     const bool cancelled = CancelRequested();
     if (publishCancel)
@@ -46,11 +46,11 @@ bool RefreshProgressDisplay(IRunnerUI& ui, std::string_view text, bool publishCa
         progress = StoredProgress();
     else
         progress = {std::string(text), min, max, position, true};
-    if (!ui.DialogShown())
+    if (!dialogs.DialogShown())
         return cancelled;
 
     TTaskbarProgress& taskbar = TaskbarProgress();
-    const HWND window = CurrentDialogWindow();
+    const HWND window = OwnerWindowOf(&dialogs);
     const std::string mode = GetVariable("PROGRESSMODE");
     if (mode != "MARQUEE") {
         taskbar.SetMode(window, "");
@@ -63,19 +63,19 @@ bool RefreshProgressDisplay(IRunnerUI& ui, std::string_view text, bool publishCa
     if (mode == "ERROR" || mode == "PAUSE")
         taskbar.SetMode(window, mode);
 
-    ui.RefreshDialogProgress(progress);
+    dialogs.RefreshDialogProgress(progress);
     return cancelled;
 }
 
-void RefreshScriptProgress(IRunnerUI& ui, const std::string& text, long long position)
+void RefreshScriptProgress(IDialogHost& dialogs, const std::string& text, long long position)
 {
     const bool wasPolling = ProgressPollingActive();
     SetProgressPollingActive(true);
-    RefreshProgressDisplay(ui, text, false, 0, 100, position);
+    RefreshProgressDisplay(dialogs, text, false, 0, 100, position);
     SetProgressPollingActive(wasPolling);
 }
 
-void SetProgressAttention(bool on, bool error)
+void SetProgressAttention(TWindowHandle window, bool on, bool error)
 {
     TTaskbarProgress& taskbar = TaskbarProgress();
     if (!taskbar.Available())
@@ -91,7 +91,13 @@ void SetProgressAttention(bool on, bool error)
             WriteProgressMode(g_attention.RememberedMode);
         g_attention.Active = false;
     }
-    taskbar.SetMode(CurrentDialogWindow(), GetVariable("PROGRESSMODE"));
+    taskbar.SetMode(static_cast<HWND>(window), GetVariable("PROGRESSMODE"));
+}
+
+void TScriptProgressDisplay::ReportProgress(const std::string& text, long position)
+{
+    ReportWorkerProgress(text, 0, 100, position);
+    PumpOrWait(nullptr);
 }
 
 } // namespace ovd

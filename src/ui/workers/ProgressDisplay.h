@@ -1,14 +1,14 @@
-// Worker progress into the variables, and from them onto the screen: the current dialog
-// (through the runner's UI) and the taskbar button; the taskbar's attention states around
-// message boxes.
+// Worker progress into the variables, and from them onto the screen: the dialog host's
+// current dialog and its taskbar button; the taskbar's attention states around message
+// boxes; the script's own progress as the runner reports it.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace ovd {
+#include "RunnerUI.h"
 
-class IRunnerUI;
+namespace ovd {
 
 // Any thread: stamps "ZOVR_LastDelegateTick" and stores the report (see WorkerProgress.h).
 void ReportWorkerProgress(std::string_view text, long long min, long long max, long long position);
@@ -16,14 +16,22 @@ void ReportWorkerProgress(std::string_view text, long long min, long long max, l
 // Main thread: shows the progress in the current dialog and on its taskbar button (not in
 // silent mode). "$ZOVR$" takes text and numbers from what the workers reported. With
 // `publishCancel`, "ZOVR_thCancelled" receives the cancel state. Returns the cancel state.
-bool RefreshProgressDisplay(IRunnerUI& ui, std::string_view text, bool publishCancel, long long min,
-                            long long max, long long position);
+bool RefreshProgressDisplay(IDialogHost& dialogs, std::string_view text, bool publishCancel,
+                            long long min, long long max, long long position);
 
 // "Set Variable" of PROGRESS or PROGRESSTEXT: the script's progress shown at once.
-void RefreshScriptProgress(IRunnerUI& ui, const std::string& text, long long position);
+void RefreshScriptProgress(IDialogHost& dialogs, const std::string& text, long long position);
 
 // Brackets every engine message box (on Windows 7 and later, with the taskbar interface):
-// PROGRESSMODE becomes "ERROR" (error) or "PAUSE" while on, and is restored when off.
-void SetProgressAttention(bool on, bool error);
+// PROGRESSMODE becomes "ERROR" (error) or "PAUSE" while on, and is restored when off; the
+// taskbar button of `window` (the dialog host's owner window; null: none) follows.
+void SetProgressAttention(TWindowHandle window, bool on, bool error);
+
+// The runner's progress display: the script's PROGRESSTEXT / PROGRESS (0-100) as a worker
+// report, then one message round.
+class TScriptProgressDisplay final : public IProgressDisplay {
+public:
+    void ReportProgress(const std::string& text, long position) override;
+};
 
 } // namespace ovd

@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "FileUtil.h"
+#include "OwnerWindow.h"
 #include "ProgressDisplay.h"
-#include "RunnerUIWin32.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "WaitForWorker.h"
 #include "WorkerProgress.h"
 #include "Wow64Redirection.h"
-#include "mscriptexec.h"
 
 namespace ovd {
 namespace {
@@ -90,7 +90,7 @@ void TScriptThread::Execute()
 
 TPluginResult RunPluginInWorker(TScriptRun& run, const TPluginCall& call)
 {
-    TScriptThread worker(call, CurrentDialogWindow());
+    TScriptThread worker(call, OwnerWindowOf(run.Services.Dialogs));
     TWorkerWait wait;
     wait.Watchdog = WatchdogTimer::plugTimer;
     wait.CancelNote = "Cancel at Plug-In Time";

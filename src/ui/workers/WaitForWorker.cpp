@@ -3,10 +3,10 @@
 #include "IntegerText.h"
 #include "MessagePump.h"
 #include "ProgressDisplay.h"
+#include "ScriptRun.h"
 #include "ScriptText.h"
 #include "VariableManager.h"
 #include "WorkerProgress.h"
-#include "mscriptexec.h"
 #include "uGlobals.h"
 
 namespace ovd {

@@ -3,9 +3,9 @@
 
 #include "CommandTable.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 
 #include <gtest/gtest.h>
 
@@ -73,16 +73,11 @@ protected:
         DefineVariable("PROGRESSTEXT", "", "Initialization");
         DefineVariable("ZOVR_IsCancelled", "FALSE", "Initialization");
         DefineVariable("TEMPDIR", "C:\\Temp\\", "Initialization");
-        PersistedVariableNames().clear();
-        CloseOpenTextFile();
         ClearCommands();
         RegisterStringCommands(system, services);
         run.Script = &script;
     }
-    void TearDown() override
-    {
-        ClearCommands();
-    }
+    void TearDown() override { ClearCommands(); }
 
     // Runs the lines one after another as the loop would.
     void Execute(const std::vector<Line>& lines)
@@ -106,7 +101,7 @@ TEST_F(StringCommands, SetVariablePersistFlagAndCreation)
     EXPECT_EQ(GetVariable("COUNTER"), "2");
     EXPECT_EQ(GetVariable("OTHER"), "x");
     EXPECT_EQ(GetVariable("PLAIN"), "22");
-    EXPECT_EQ(PersistedVariableNames(), std::vector<std::string>{"counter"});
+    EXPECT_EQ(PersistedVariableNames(run), std::vector<std::string>{"counter"});
     std::vector<std::string> list;
     Variables().ExportVariables(list);
     EXPECT_NE(std::find(list.begin(), list.end(), "COUNTER"), list.end()); // created upper case
@@ -115,7 +110,8 @@ TEST_F(StringCommands, SetVariablePersistFlagAndCreation)
 TEST_F(StringCommands, SetVariableAbortCancelsAndProgressRefreshes)
 {
     std::vector<std::pair<std::string, long long>> shown;
-    services.RefreshProgress = ([&](const std::string& t, long long p) { shown.emplace_back(t, p); });
+    services.RefreshProgress =
+        ([&](const std::string& t, long long p) { shown.emplace_back(t, p); });
     Execute({{"Set Variable", {"abort", "TRUE"}},
              {"Set Variable", {"PROGRESSTEXT", "Copying"}},
              {"Set Variable", {"$progress$", "40"}}});
@@ -227,7 +223,7 @@ TEST_F(StringCommands, ExitStepClosesTheOpenTextFile)
 {
     system.files["C:\\data\\two.txt"] = "l1\r\nl2\r\n";
     Execute({{"Read from Text File", {"C:\\data\\two.txt", "line", ""}}});
-    services.ExitSteps.Run();
+    services.ExitSteps.Run(run);
     Execute({{"Read from Text File", {"C:\\data\\two.txt", "line", ""}}});
     EXPECT_EQ(GetVariable("LINE"), "l1");
     EXPECT_EQ(services.ExitSteps.Names(), std::vector<std::string>{"text file"});

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "AnsiText.h"
+#include "PathParts.h"
 #include "PeImage.h"
 #include "THashedStringList.h"
 
@@ -126,3 +127,33 @@ TEST(PeImage, StubEndsAtTheFurthestSectionData)
     EXPECT_FALSE(PeStubSize(cut, &error));
     EXPECT_NE(error.find("cut short"), std::string::npos);
 }
+
+namespace ovd {
+namespace {
+
+// A backslash, a slash or a drive colon ends the folder part; a dot in a folder name is
+// no extension.
+TEST(PathParts, FolderFileAndExtension)
+{
+    struct Case {
+        const char* path;
+        const char* folder;
+        const char* file;
+        const char* patch;
+    };
+    const Case cases[] = {
+        {"C:\\Temp\\ovd1\\setup.msi", "C:\\Temp\\ovd1\\", "setup.msi", "C:\\Temp\\ovd1\\setup.msp"},
+        {"C:\\my.dir\\setup", "C:\\my.dir\\", "setup", "C:\\my.dir\\setup.msp"},
+        {"D:setup.msi", "D:\\", "setup.msi", "D:setup.msp"},
+        {"plain", "", "plain", "plain.msp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(PathFolderPart(c.path), c.folder);
+        EXPECT_EQ(PathFilePart(c.path), c.file);
+        EXPECT_EQ(ChangePathExtension(c.path, ".msp"), c.patch);
+    }
+}
+
+} // namespace
+} // namespace ovd

@@ -32,7 +32,6 @@ protected:
         Variables().ClearVariables();
         ComponentTable().Reset({"Tools", "1500"});
         ComponentTable().Define(std::string(kPredefinedComponent), true, "");
-        ResetInstallerSession();
         ClearCommands();
         TSelectionFileAccess access;
         access.Read = [this](const std::string& path, bool off) -> std::optional<std::string> {
@@ -116,7 +115,7 @@ TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
     DefineVariable("EDITION", "Pro", "Initialization");
     ComponentTable().PersistedVariables = {"EDITION"};
     run.RegistryView = "Win64";
-    InstallerSession().Platform = "x64";
+    InstallerSession(run).Platform = "x64";
     Execute({{"Define Component", {"Tools", "TRUE", ""}},
              {"Define Component", {"Docs", "FALSE", ""}},
              {"Set Component Choice", {"Docs", "FALSE"}},
@@ -128,7 +127,7 @@ TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
     ComponentTable().Reset();
     ComponentTable().Define("Tools", false, "");
     ComponentTable().Define("Docs", true, "");
-    InstallerSession().Platform = "Win32";
+    InstallerSession(run).Platform = "Win32";
     run.RegistryView = "Win32";
     Variables().ClearVariables();
     Execute({{"Load Feature Selections", {"C:\\sel.dat"}},
@@ -143,7 +142,7 @@ TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
     EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\App\\");
     EXPECT_EQ(GetVariable("STARTMENU"), "App");
     EXPECT_EQ(GetVariable("EDITION"), "Pro");
-    EXPECT_EQ(InstallerSession().Platform, "x64");
+    EXPECT_EQ(InstallerSession(run).Platform, "x64");
     EXPECT_EQ(run.RegistryView, "Win64");
     EXPECT_EQ(ComponentTable().PersistedVariables, std::vector<std::string>{"EDITION"});
     EXPECT_TRUE(trace.empty());

@@ -4,9 +4,9 @@
 #include "CommandTable.h"
 #include "InstallerSession.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,6 @@ protected:
         DefineVariable("APPDIR", "C:\\Program Files\\\\App", "Initialization");
         DefineVariable("NOTE", "one\r\ntwo", "Initialization");
         ClearCommands();
-        ResetInstallerSession();
         RegisterRecordingCommands([this] { return seven; });
         run.Script = &script;
     }
@@ -72,7 +71,7 @@ TEST_F(RecordingCommands, SwitchesAndFieldsInOrder)
     EXPECT_EQ(Recorded(), expected);
     // The hand-over list keeps the line break itself.
     EXPECT_EQ(run.HandOverProperties[11], "one\r\ntwo");
-    EXPECT_EQ(InstallerSession().ExecutedLines,
+    EXPECT_EQ(InstallerSession(run).ExecutedLines,
               (std::vector<std::string>{"TRUE", "TRUE", "TRUE", "TRUE"}));
 }
 
@@ -85,7 +84,7 @@ TEST_F(RecordingCommands, ShortcutListsAndFields)
                                                "PH0000000_2=C:\\Program Files\\App\\app.exe",
                                                "PH0000000_3=/x", "PH0000000_4=C:\\Work"};
     EXPECT_EQ(Recorded(), expected);
-    const TInstallerSession& s = InstallerSession();
+    const TInstallerSession& s = InstallerSession(run);
     EXPECT_EQ(s.ShortcutIdentities,
               (std::vector<std::string>{"C:\\Menu\\Product Reader.lnk", "App.Id"}));
     EXPECT_EQ(s.Pins, std::vector<std::string>{
@@ -100,7 +99,7 @@ TEST_F(RecordingCommands, NoIdentityBeforeSevenAndNoHeaderIsAnError)
 {
     seven = false;
     Execute({{"Create Shortcut", {"x.exe", "X", "C:\\Menu", "", "", "", "", "a|Id", ""}}});
-    EXPECT_TRUE(InstallerSession().ShortcutIdentities.empty());
+    EXPECT_TRUE(InstallerSession(run).ShortcutIdentities.empty());
     ovdtest_engine::FillScript(script, {{"Create Folder", {"C:\\x"}}});
     TCommandContext context(run, 0);
     try {

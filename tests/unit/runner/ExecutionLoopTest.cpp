@@ -41,7 +41,7 @@ struct Harness {
         ovd::Process().ExitCode = 0;
         run.Script = &script;
         services.Platform = &platform;
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         services.Trace = [this](std::string_view tag) { trace.emplace_back(tag); };
         run.Labels.Build(script.CommandNames, script.CommandIds, script.ParameterLists);
         Probes().clear();
@@ -356,12 +356,12 @@ TEST(RunnerEnd, ExitStepsRunOnceInOrderOnEveryEnding)
         SCOPED_TRACE(c.name);
         Harness h(c.lines);
         std::vector<std::string> steps;
-        h.services.ExitSteps.Add("first", [&] { steps.push_back("first"); });
-        h.services.ExitSteps.Add("failing", [&] {
+        h.services.ExitSteps.Add("first", [&](ovd::TScriptRun&) { steps.push_back("first"); });
+        h.services.ExitSteps.Add("failing", [&](ovd::TScriptRun&) {
             steps.push_back("failing");
             throw std::runtime_error("gone");
         });
-        h.services.ExitSteps.Add("last", [&] { steps.push_back("last"); });
+        h.services.ExitSteps.Add("last", [&](ovd::TScriptRun&) { steps.push_back("last"); });
         if (c.stopAtFirstLine)
             h.run.OnLine = [](long) { return false; };
         h.Run();

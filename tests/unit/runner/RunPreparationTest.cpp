@@ -46,7 +46,7 @@ protected:
             script.CommandHeaders.Add(e);
         run.Script = &script;
         services.Platform = &platform;
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         run.DatabasePath = "C:\\Temp\\ovd1\\setup.msi";
         services.Trace = [this](std::string_view tag) { platform.events.emplace_back(tag); };
         services.ChooseLanguage = [this] { return platform.ChooseLanguage(); };
@@ -93,6 +93,25 @@ TEST_F(RunPreparation, StepsInOrderThenHandOver)
     EXPECT_EQ(run.HandOverProperties, (Events{"A0000ABCD", "FALSE", "A0000BEEF", "FALSE"}));
     EXPECT_EQ(run.PendingProperties.Names, (Events{"A0000ABCD", "A0000BEEF"}));
     EXPECT_EQ(run.RememberedLanguage, "ZILCH");
+}
+
+// A subsystem's slot holds one object per type for the run; preparing a run starts the
+// run's slots afresh, so nothing of an earlier run is seen.
+TEST_F(RunPreparation, SubsystemSlotsBelongToTheRun)
+{
+    struct OpenFile {
+        std::string Path;
+    };
+    struct Names {
+        std::vector<std::string> Items;
+    };
+    run.Slots.Get<OpenFile>().Path = "C:\\a.txt";
+    run.Slots.Get<Names>().Items.push_back("X");
+    EXPECT_EQ(run.Slots.Get<OpenFile>().Path, "C:\\a.txt");
+    EXPECT_EQ(run.Slots.Get<Names>().Items, Events{"X"});
+    EXPECT_EQ(PrepareRun(run), PrepareOutcome::Ready);
+    EXPECT_TRUE(run.Slots.Get<OpenFile>().Path.empty());
+    EXPECT_TRUE(run.Slots.Get<Names>().Items.empty());
 }
 
 TEST_F(RunPreparation, ValidationFailureEndsWith314AndNothingElse)

@@ -1,5 +1,5 @@
-// The runner's UI as native tests see it: every call recorded, dialogs answered from a
-// queue.
+// The runner's user interface as tests see it: message boxes, dialog host and progress
+// display in one object, every call recorded, dialogs answered from a queue.
 #pragma once
 
 #include "RunnerUI.h"
@@ -10,7 +10,7 @@
 namespace ovd {
 
 // Records every call; dialogs answer from a queue ("NEXT" when it is empty).
-class TRecordingRunnerUI : public IRunnerUI {
+class TRecordingRunnerUI : public IMessageBoxes, public IDialogHost, public IProgressDisplay {
 public:
     struct Message {
         std::string Text;
@@ -22,6 +22,9 @@ public:
     std::vector<std::string> DialogAnswers; // consumed front first
     std::vector<std::string> Events;        // "pump", "attention on", "progress text 10", ...
     bool DialogVisible = false;
+    // The owner window the host answers (Windows tests: a real window); without one, a
+    // visible dialog answers a stand-in handle.
+    TWindowHandle Owner = nullptr;
     int MessageAnswer = 1;
 
     void ProcessMessages() override { Events.push_back("pump"); }
@@ -35,7 +38,13 @@ public:
     {
         Events.push_back(on ? "attention on" : "attention off");
     }
-    bool DialogShown() override { return DialogVisible; }
+    TWindowHandle OwnerWindow() override
+    {
+        if (Owner != nullptr)
+            return Owner;
+        return DialogVisible ? static_cast<TWindowHandle>(this) : nullptr;
+    }
+    void SetOwnerWindow(TWindowHandle window) override { Owner = window; }
     void ReportProgress(const std::string& text, long position) override
     {
         Events.push_back("progress " + text + " " + std::to_string(position));

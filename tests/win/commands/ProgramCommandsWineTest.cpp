@@ -7,10 +7,10 @@
 #include "CompiledScript.h"
 #include "FileUtil.h"
 #include "RecordingRunnerUI.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "TImageListPool.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "ovdtest.h"
 #include "uGlobals.h"
 
@@ -74,7 +74,7 @@ protected:
             DefineVariable(name, "FALSE", "test");
         DefineVariable("PROGRESS", "0", "test");
         Process().ExitCode = 0;
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         ClearCommands();
         RegisterProgramCommands(services, [this] {
             restarts.push_back("restart");

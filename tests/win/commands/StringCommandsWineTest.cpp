@@ -4,9 +4,9 @@
 #include "AnsiText.h"
 #include "CommandTable.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "ovdtest.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,6 @@ protected:
         Variables().ClearVariables();
         DefineVariable("DIR", dir, "test");
         DefineVariable("TEMPDIR", dir + "\\", "test");
-        CloseOpenTextFile();
         ClearCommands();
         RegisterStringCommands(services);
         run.Script = &script;

@@ -6,9 +6,9 @@
 #include "CommandTable.h"
 #include "RecordingRunnerUI.h"
 #include "ScriptError.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "ovdtest.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +43,7 @@ protected:
         DefineVariable("ZOVR_IsCancelled", "FALSE", "test");
         ClearCommands();
         RegisterSystemQueryCommands(services);
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         run.Script = &script;
     }
     void TearDown() override { ClearCommands(); }

@@ -5,10 +5,10 @@
 
 #include "CommandTable.h"
 #include "FileUtil.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "TImageListPool.h"
 #include "VariableManager.h"
-#include "mscriptexec.h"
 #include "ovdtest.h"
 
 #include <gtest/gtest.h>

@@ -44,7 +44,6 @@ protected:
                                    {"ZOVR_thFinished", "FALSE"}})
             ovd::DefineVariable(n, v, "Initialization");
         ovd::ClearCommands();
-        ovd::ResetInstallerSession();
         ovd::RegisterInstallerCommands(services_);
         ovdtest_engine::FillScript(script_, {{"Install Files", {"files", "", work_ + "\\app"}},
                                              {"Apply Changes", {"", "RESULT", "TRUE", "FALSE"}}});
@@ -79,9 +78,9 @@ protected:
 TEST_F(ApplyChanges, CompletesAndIsBoundOnFirstUse)
 {
     // A text an earlier failed run left behind is no part of this run.
-    ovd::InstallerSession().Ui.LastErrorText = "an earlier run's error";
+    ovd::InstallerSession(run_).Ui.LastErrorText = "an earlier run's error";
     Execute();
-    EXPECT_EQ(ovd::InstallerSession().Ui.LastErrorText, "");
+    EXPECT_EQ(ovd::InstallerSession(run_).Ui.LastErrorText, "");
     EXPECT_EQ(ovd::GetVariable("RESULT"), "COMPLETE");
     EXPECT_EQ(ovd::MsiApi::MsiQueryProductStateA(kProductCode), INSTALLSTATE_DEFAULT);
     EXPECT_TRUE(ovdtest::FileExists(work_ + "\\app\\a.txt"));

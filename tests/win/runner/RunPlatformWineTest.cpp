@@ -113,7 +113,7 @@ protected:
 
         run.Script = &script;
         services.Platform = &Win32RunPlatform();
-        services.UI = &ui;
+        services.UseUserInterface(ui);
         run.DatabasePath = support + "setup.msi";
         services.Trace = [this](std::string_view tag) { trace.emplace_back(tag); };
     }

@@ -7,7 +7,8 @@
 #include "EngineServices.h"
 #include "MessageCommands.h"
 #include "MessagePump.h"
-#include "RunnerUIWin32.h"
+#include "RecordingRunnerUI.h"
+#include "ScriptRun.h"
 #include "TImageListPool.h"
 #include "TaskbarProgress.h"
 #include "TrayIcon.h"
@@ -26,8 +27,8 @@ namespace {
 
 HWND MakeDialogStandIn()
 {
-    return CreateWindowExA(0, "STATIC", "Stand-in dialog", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
-                           50, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "STATIC", "Stand-in dialog", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                           300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 // Handles messages until `done` holds or about `ms` milliseconds pass.
@@ -42,8 +43,10 @@ TEST(Tray, HiddenIntoTheTrayAndBackByAClick)
 {
     HWND dialog = MakeDialogStandIn();
     ASSERT_TRUE(dialog);
-    ovd::SetCurrentDialogWindow(dialog);
+    ovd::TRecordingRunnerUI host;
+    host.Owner = dialog;
     ovd::TTrayIcon& tray = ovd::Tray();
+    tray.Attach(&host);
     EXPECT_TRUE(tray.Show("Tray Test"));
 
     tray.MinimizeDialog();
@@ -62,7 +65,7 @@ TEST(Tray, HiddenIntoTheTrayAndBackByAClick)
 
     tray.Hide();
     EXPECT_FALSE(tray.Visible());
-    ovd::SetCurrentDialogWindow(nullptr);
+    tray.Attach(nullptr);
     DestroyWindow(dialog);
 }
 
@@ -70,10 +73,12 @@ TEST(Tray, ClickOrDoubleClickShowsThePageThatCameWhileInTheTray)
 {
     for (LPARAM click : {WM_LBUTTONUP, WM_LBUTTONDBLCLK}) {
         HWND first = MakeDialogStandIn();
-        HWND next = CreateWindowExA(0, "STATIC", "Next page", WS_OVERLAPPEDWINDOW, 60, 60, 300,
-                                    200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ovd::SetCurrentDialogWindow(first);
+        HWND next = CreateWindowExA(0, "STATIC", "Next page", WS_OVERLAPPEDWINDOW, 60, 60, 300, 200,
+                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ovd::TRecordingRunnerUI host;
+        host.Owner = first;
         ovd::TTrayIcon& tray = ovd::Tray();
+        tray.Attach(&host);
         tray.Show("Tray Test");
         tray.MinimizeDialog();
         tray.RememberPending(next); // the runner's next page, not shown while in the tray
@@ -81,11 +86,11 @@ TEST(Tray, ClickOrDoubleClickShowsThePageThatCameWhileInTheTray)
         EXPECT_FALSE(IsWindowVisible(next));
         PostMessageA(ovd::ImageListPool().Window(), ovd::kTrayMessage, 1, click);
         EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(next) != FALSE; })) << click;
-        EXPECT_EQ(ovd::CurrentDialogWindow(), next);
+        EXPECT_EQ(host.OwnerWindow(), next);
         EXPECT_FALSE(tray.MinimizedToTray());
         EXPECT_EQ(tray.PendingDialog(), nullptr);
         tray.Hide();
-        ovd::SetCurrentDialogWindow(nullptr);
+        tray.Attach(nullptr);
         DestroyWindow(first);
         DestroyWindow(next);
     }
@@ -107,13 +112,15 @@ bool ShellHoldsIcon()
 TEST(Tray, NoIconNoHiding)
 {
     HWND dialog = MakeDialogStandIn();
-    ovd::SetCurrentDialogWindow(dialog);
+    ovd::TRecordingRunnerUI host;
+    host.Owner = dialog;
     ovd::TTrayIcon& tray = ovd::Tray();
+    tray.Attach(&host);
     ASSERT_FALSE(tray.Visible());
     EXPECT_FALSE(tray.MinimizeDialog());
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_FALSE(tray.MinimizedToTray());
-    ovd::SetCurrentDialogWindow(nullptr);
+    tray.Attach(nullptr);
     DestroyWindow(dialog);
 }
 
@@ -122,16 +129,18 @@ TEST(Tray, TheIconGoneThePendingPageComesBack)
     HWND first = MakeDialogStandIn();
     HWND next = CreateWindowExA(0, "STATIC", "Next page", WS_OVERLAPPEDWINDOW, 60, 60, 300, 200,
                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ovd::SetCurrentDialogWindow(first);
+    ovd::TRecordingRunnerUI host;
+    host.Owner = first;
     ovd::TTrayIcon& tray = ovd::Tray();
+    tray.Attach(&host);
     ASSERT_TRUE(tray.Show("Tray Test"));
     ASSERT_TRUE(tray.MinimizeDialog());
     tray.RememberPending(next);
     tray.Hide();
     EXPECT_TRUE(IsWindowVisible(next));
-    EXPECT_EQ(ovd::CurrentDialogWindow(), next);
+    EXPECT_EQ(host.OwnerWindow(), next);
     EXPECT_FALSE(tray.MinimizedToTray());
-    ovd::SetCurrentDialogWindow(nullptr);
+    tray.Attach(nullptr);
     DestroyWindow(first);
     DestroyWindow(next);
 }
@@ -163,9 +172,10 @@ TEST(Tray, IconAddedAgainWhenTheTaskbarIsCreated)
 TEST(Tray, TheExitStepRemovesTheIcon)
 {
     ovd::TEngineServices services;
+    ovd::TScriptRun run(services);
     ovd::RegisterMessageCommands(services);
     ASSERT_TRUE(ovd::Tray().Show("Tray Test"));
-    services.ExitSteps.Run();
+    services.ExitSteps.Run(run);
     EXPECT_FALSE(ovd::Tray().Visible());
     EXPECT_FALSE(ShellHoldsIcon());
     ovd::ClearCommands();
@@ -237,10 +247,8 @@ std::vector<std::string> MenuCaptions(HMENU menu)
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         char text[256] = {};
         GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-        captions.emplace_back(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) &
-                                      MF_SEPARATOR
-                                  ? "-"
-                                  : text);
+        captions.emplace_back(
+            GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
     }
     return captions;
 }
@@ -253,10 +261,9 @@ TEST(Tray, ComponentMenuAndStateIcons)
     ovd::ResetEngineMessages();
     HMENU menu = pool.ComponentMenu();
     ASSERT_TRUE(menu);
-    const std::vector<std::string> english{
-        "Will be &installed on local hard drive",
-        "&Entire feature will be installed on local hard drive", "-",
-        "Entire feature will be &unavailable"};
+    const std::vector<std::string> english{"Will be &installed on local hard drive",
+                                           "&Entire feature will be installed on local hard drive",
+                                           "-", "Entire feature will be &unavailable"};
     EXPECT_EQ(MenuCaptions(menu), english);
     EXPECT_EQ(GetMenuItemID(menu, 3),
               static_cast<UINT>(ovd::ComponentMenuItem::EntireFeatureUnavailable));

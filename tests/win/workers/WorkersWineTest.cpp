@@ -4,11 +4,11 @@
 // taskbar attention around a message box.
 #include "CommandTable.h"
 #include "ExecutionLoop.h"
+#include "MessageBoxes.h"
 #include "ProgressDisplay.h"
-#include "ProgressRunnerUI.h"
 #include "RecordingRunnerUI.h"
 #include "RunPlatform.h"
-#include "RunnerUIWin32.h"
+#include "ScriptRun.h"
 #include "ScriptTestSupport.h"
 #include "TRunApp.h"
 #include "TScriptThread.h"
@@ -17,7 +17,6 @@
 #include "WaitForWorker.h"
 #include "WorkerProgress.h"
 #include "Wow64Redirection.h"
-#include "mscriptexec.h"
 #include "ovdtest.h"
 #include "uGlobals.h"
 
@@ -52,18 +51,18 @@ void ResetVariables()
 // does while a worker runs, and presses "Cancel" once the worker has reported `cancelAt`.
 class TStandInDialog {
 public:
-    TStandInDialog(ovd::IRunnerUI& ui, long long cancelAt) : ui_(ui), cancelAt_(cancelAt)
+    TStandInDialog(ovd::TRecordingRunnerUI& ui, long long cancelAt) : ui_(ui), cancelAt_(cancelAt)
     {
         window_ = CreateWindowExA(0, "STATIC", "Progress", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
                                   100, 300, 120, nullptr, nullptr, nullptr, nullptr);
         current_ = this;
-        ovd::SetCurrentDialogWindow(window_);
+        ui_.Owner = window_;
         SetTimer(window_, 1, 100, Tick);
     }
     ~TStandInDialog()
     {
         KillTimer(window_, 1);
-        ovd::SetCurrentDialogWindow(nullptr);
+        ui_.Owner = nullptr;
         DestroyWindow(window_);
         current_ = nullptr;
     }
@@ -88,7 +87,7 @@ private:
     }
 
     static inline TStandInDialog* current_ = nullptr;
-    ovd::IRunnerUI& ui_;
+    ovd::TRecordingRunnerUI& ui_;
     long long cancelAt_;
     HWND window_;
 };
@@ -132,10 +131,11 @@ TEST(PluginWorker, CancelReachesThePlugInAndTheScript)
 
         ovd::TRecordingRunnerUI dialogs;
         dialogs.DialogVisible = !c.silent;
-        ovd::TProgressRunnerUI ui(dialogs);
+        ovd::TScriptProgressDisplay progress;
         ovd::TEngineServices services;
         services.Platform = &ovd::Win32RunPlatform();
-        services.UI = &ui;
+        services.UseUserInterface(dialogs);
+        services.Progress = &progress;
         services.RunPlugin = ovd::RunPluginInWorker;
         ovd::TScriptRun run(services);
         run.Script = &script;
@@ -143,7 +143,7 @@ TEST(PluginWorker, CancelReachesThePlugInAndTheScript)
         ovd::ClearCommands();
         ovd::RegisterRunnerCommands();
 
-        TStandInDialog window(ui, c.silent ? -1 : c.cancelAt);
+        TStandInDialog window(dialogs, c.silent ? -1 : c.cancelAt);
         ovd::RunExecutionLoop(run);
         const DWORD ended = GetTickCount();
 
@@ -251,7 +251,7 @@ TEST(WorkerBase, KillAtFirstTickEndsADeafWorker)
     ovd::DefineVariable("PROGRESS", "30", "Initialization");
     ovd::TRecordingRunnerUI dialogs;
     ovd::TEngineServices services;
-    services.UI = &dialogs;
+    services.UseUserInterface(dialogs);
     ovd::TScriptRun run(services);
     TTestWorker worker(TTestWorker::Body::Hangs);
     int cancelActions = 0;
@@ -318,17 +318,19 @@ TEST(ProgressAttention, BracketsTheEngineBoxes)
         GTEST_SKIP() << "no taskbar-list interface";
     ResetVariables();
     ovd::DefineVariable("PROGRESSMODE", "MARQUEE", "Initialization");
-    ovd::SetProgressAttention(true, false);
+    ovd::SetProgressAttention(nullptr, true, false);
     EXPECT_EQ(ovd::GetVariable("PROGRESSMODE"), "PAUSE");
-    ovd::SetProgressAttention(true, true); // nested: the first mode stays remembered
+    ovd::SetProgressAttention(nullptr, true, true); // nested: the first mode stays remembered
     EXPECT_EQ(ovd::GetVariable("PROGRESSMODE"), "ERROR");
-    ovd::SetProgressAttention(false, false);
+    ovd::SetProgressAttention(nullptr, false, false);
     EXPECT_EQ(ovd::GetVariable("PROGRESSMODE"), "MARQUEE");
 
     // A real box of the runner: the error state while it is open.
-    ovd::TProgressRunnerUI ui(ovd::Win32RunnerUI());
+    ovd::TRecordingRunnerUI dialogs;
+    ovd::TMessageBoxes boxes(dialogs);
     ovd::TEngineServices services;
-    services.UI = &ui;
+    services.UseUserInterface(dialogs);
+    services.Boxes = &boxes;
     ovd::TScriptRun run(services);
     std::string modeWhileOpen;
     std::thread closer([&] {

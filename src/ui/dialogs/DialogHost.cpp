@@ -1,10 +1,9 @@
-#include "DialogRunnerUI.h"
+#include "DialogHost.h"
 
 #include "FileUtil.h"
 #include "FormFile.h"
 #include "MessagePump.h"
 #include "ProgressDisplay.h"
-#include "RunnerUIWin32.h"
 #include "ScriptText.h"
 #include "TrayIcon.h"
 #include "VariableManager.h"
@@ -63,18 +62,17 @@ std::string ResultWord(const TPoolTemplate& form, int code)
 
 } // namespace
 
-TDialogRunnerUI::~TDialogRunnerUI()
+TDialogHost::TDialogHost()
 {
-    if (CurrentDialogWindow() && shown_ && CurrentDialogWindow() == shown_->Window())
-        SetCurrentDialogWindow(nullptr);
+    Tray().Attach(this);
 }
 
-bool TDialogRunnerUI::DialogShown()
+TDialogHost::~TDialogHost()
 {
-    return CurrentDialogWindow() != nullptr;
+    Tray().Attach(nullptr);
 }
 
-TPoolTemplate* TDialogRunnerUI::CurrentDialog()
+TPoolTemplate* TDialogHost::CurrentDialog()
 {
     if (currentName_.empty())
         return nullptr;
@@ -82,18 +80,18 @@ TPoolTemplate* TDialogRunnerUI::CurrentDialog()
     return found == dialogs_.end() ? nullptr : found->second.get();
 }
 
-void TDialogRunnerUI::RefreshDialogProgress(const TProgressState& progress)
+void TDialogHost::RefreshDialogProgress(const TProgressState& progress)
 {
     if (TPoolTemplate* form = CurrentDialog())
         form->RefreshProgress(progress);
 }
 
-void TDialogRunnerUI::PrepareDialogs(const std::string& supportDir)
+void TDialogHost::PrepareDialogs(const std::string& supportDir)
 {
     folder_ = supportDir;
 }
 
-void TDialogRunnerUI::LoadDialog(const std::string& dialogFile, const std::string& name)
+void TDialogHost::LoadDialog(const std::string& dialogFile, const std::string& name)
 {
     if (!FileExists(dialogFile))
         throw std::runtime_error("Dialog file not found: " + dialogFile);
@@ -136,7 +134,7 @@ void TDialogRunnerUI::LoadDialog(const std::string& dialogFile, const std::strin
     }
 }
 
-TPoolTemplate& TDialogRunnerUI::Prepared(long line)
+TPoolTemplate& TDialogHost::Prepared(long line)
 {
     const std::string key = std::to_string(line);
     const auto found = dialogs_.find(key);
@@ -148,7 +146,7 @@ TPoolTemplate& TDialogRunnerUI::Prepared(long line)
         detachNext_ = nullptr;
     }
     // The dialog on screen does not repaint half-prepared controls.
-    const bool locked = CurrentDialogWindow() && LockWindowUpdate(CurrentDialogWindow());
+    const bool locked = owner_ && LockWindowUpdate(owner_);
     form.Features = Features;
     form.Prepare();
     if (locked)
@@ -156,7 +154,7 @@ TPoolTemplate& TDialogRunnerUI::Prepared(long line)
     return form;
 }
 
-std::string TDialogRunnerUI::ShowDialog(long line)
+std::string TDialogHost::ShowDialog(long line)
 {
     TPoolTemplate& form = Prepared(line);
     const int result = Show(form, std::to_string(line), true);
@@ -164,7 +162,7 @@ std::string TDialogRunnerUI::ShowDialog(long line)
     return ResultWord(form, result);
 }
 
-unsigned long long TDialogRunnerUI::ShowDialogModeless(long line)
+unsigned long long TDialogHost::ShowDialogModeless(long line)
 {
     TPoolTemplate& form = Prepared(line);
     Show(form, std::to_string(line), false);
@@ -172,12 +170,12 @@ unsigned long long TDialogRunnerUI::ShowDialogModeless(long line)
     return static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(form.Window()));
 }
 
-void TDialogRunnerUI::ReleaseDialogWindow()
+void TDialogHost::ReleaseDialogWindow()
 {
-    SetCurrentDialogWindow(nullptr);
+    owner_ = nullptr;
 }
 
-void TDialogRunnerUI::Place(TPoolTemplate& form)
+void TDialogHost::Place(TPoolTemplate& form)
 {
     RECT rect;
     GetWindowRect(form.Window(), &rect);
@@ -196,7 +194,7 @@ void TDialogRunnerUI::Place(TPoolTemplate& form)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int TDialogRunnerUI::Show(TPoolTemplate& form, const std::string& name, bool wait)
+int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
 {
     SetVariable("ZOVR_IsCancelled", "FALSE", "ShowDesign");
     const std::string previousFolder = CurrentFolder();
@@ -229,7 +227,7 @@ int TDialogRunnerUI::Show(TPoolTemplate& form, const std::string& name, bool wai
             focus = GetNextDlgTabItem(window, nullptr, FALSE);
         if (focus)
             SetFocus(focus);
-        SetCurrentDialogWindow(window);
+        owner_ = window;
     }
     UpdateWindow(window);
     ProcessPendingMessages();
@@ -259,7 +257,7 @@ int TDialogRunnerUI::Show(TPoolTemplate& form, const std::string& name, bool wai
     return result;
 }
 
-void TDialogRunnerUI::HideDialog()
+void TDialogHost::HideDialog()
 {
     TPoolTemplate* form = CurrentDialog();
     if (form && form->NonModal) {
@@ -274,10 +272,10 @@ void TDialogRunnerUI::HideDialog()
         currentName_.clear();
         detachNext_ = form;
     }
-    SetCurrentDialogWindow(nullptr);
+    owner_ = nullptr;
 }
 
-TPoolTemplate* TDialogRunnerUI::ArmInstallerDialog()
+TPoolTemplate* TDialogHost::ArmInstallerDialog()
 {
     TPoolTemplate* form = CurrentDialog();
     if (form == nullptr || Process().SilentMode)
@@ -289,7 +287,7 @@ TPoolTemplate* TDialogRunnerUI::ArmInstallerDialog()
     return form;
 }
 
-void TDialogRunnerUI::DisarmInstallerDialog(TPoolTemplate& form)
+void TDialogHost::DisarmInstallerDialog(TPoolTemplate& form)
 {
     // Left armed, a later waiting display of this dialog would end itself on the first
     // tick, as the installer's finished flag is still set.
@@ -298,7 +296,7 @@ void TDialogRunnerUI::DisarmInstallerDialog(TPoolTemplate& form)
     CreateInstallerThread = nullptr;
 }
 
-void TDialogRunnerUI::Tick(TPoolTemplate& form)
+void TDialogHost::Tick(TPoolTemplate& form)
 {
     form.EnableTimer(false);
     if (form.SkipNextTick) {

@@ -1,6 +1,6 @@
-// The runner's user interface with wizard dialogs: one TPoolTemplate per "Display Dialog"
-// line, loaded at start-up, shown waiting or not, hidden, refreshed with progress. Message
-// boxes and the message round come from the plain Win32 runner UI. Windows trees only.
+// The program's dialog host: one TPoolTemplate per "Display Dialog" line, loaded at
+// start-up, shown waiting or not, hidden, refreshed with progress; it owns the owner window
+// (the dialog on screen) and lends the tray its dialogs. Windows trees only.
 #pragma once
 
 #include <windows.h>
@@ -16,22 +16,15 @@
 
 namespace ovd {
 
-class TDialogRunnerUI final : public IRunnerUI {
+class TDialogHost final : public IDialogHost {
 public:
-    explicit TDialogRunnerUI(IRunnerUI& boxes) : boxes_(boxes) {}
-    ~TDialogRunnerUI() override;
+    TDialogHost();
+    ~TDialogHost() override;
+    TDialogHost(const TDialogHost&) = delete;
+    TDialogHost& operator=(const TDialogHost&) = delete;
 
-    void ProcessMessages() override { boxes_.ProcessMessages(); }
-    int ShowMessage(const std::string& text, MessageIcon icon, bool owned) override
-    {
-        return boxes_.ShowMessage(text, icon, owned);
-    }
-    void SetProgressAttention(bool on) override { boxes_.SetProgressAttention(on); }
-    bool DialogShown() override;
-    void ReportProgress(const std::string& text, long position) override
-    {
-        boxes_.ReportProgress(text, position);
-    }
+    TWindowHandle OwnerWindow() override { return owner_; }
+    void SetOwnerWindow(TWindowHandle window) override { owner_ = static_cast<HWND>(window); }
     void RefreshDialogProgress(const TProgressState& progress) override;
     void PrepareDialogs(const std::string& supportDir) override;
     // Throws std::runtime_error naming the file when it is missing or no dialog.
@@ -67,7 +60,7 @@ private:
     void Tick(TPoolTemplate& form);
     void Place(TPoolTemplate& form);
 
-    IRunnerUI& boxes_;
+    HWND owner_ = nullptr;
     std::string folder_;
     std::map<std::string, std::unique_ptr<TPoolTemplate>> dialogs_; // keys upper case
     std::vector<std::string> boundVariables_;
