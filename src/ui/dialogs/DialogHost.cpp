@@ -36,12 +36,6 @@ std::string CurrentFolder()
     return length > 0 && length < MAX_PATH ? std::string(folder, length) : std::string();
 }
 
-bool QuitRequested()
-{
-    MSG msg;
-    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
-}
-
 std::string ResultWord(const TPoolTemplate& form, int code)
 {
     switch (code) {
@@ -241,11 +235,9 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
 
     int result = kResultNotModal;
     if (wait) {
-        while (form.ResultCode == kResultUndecided) {
-            WaitForMessages(INFINITE);
-            if (QuitRequested() && form.ResultCode == kResultUndecided)
-                form.ResultCode = kResultCancel;
-        }
+        // A quit request ends the page as its Cancel would.
+        if (!WaitUntil([&form] { return form.ResultCode != kResultUndecided; }))
+            form.ResultCode = kResultCancel;
         result = form.ResultCode;
         currentName_.clear();
     }
@@ -275,46 +267,34 @@ void TDialogHost::HideDialog()
     owner_ = nullptr;
 }
 
-TPoolTemplate* TDialogHost::ArmInstallerDialog()
+bool TDialogHost::ArmTask(IDialogTask& task)
 {
     TPoolTemplate* form = CurrentDialog();
     if (form == nullptr || Process().SilentMode)
-        return nullptr;
-    form->InstallerStarted = false;
-    form->SkipNextTick = false;
-    form->InstallerMode = true;
+        return false;
+    task_ = &task;
+    taskForm_ = form;
     form->EnableTimer(true);
-    return form;
+    return true;
 }
 
-void TDialogHost::DisarmInstallerDialog(TPoolTemplate& form)
+void TDialogHost::DisarmTask()
 {
-    // Left armed, a later waiting display of this dialog would end itself on the first
-    // tick, as the installer's finished flag is still set.
-    form.InstallerMode = false;
-    form.InstallerStarted = false;
-    CreateInstallerThread = nullptr;
+    // Left armed, a later waiting display of this dialog would end itself on the first tick
+    // of a task that is done.
+    task_ = nullptr;
+    taskForm_ = nullptr;
 }
 
 void TDialogHost::Tick(TPoolTemplate& form)
 {
     form.EnableTimer(false);
-    if (form.SkipNextTick) {
-        form.SkipNextTick = false;
-        return;
-    }
-    if (form.InstallerMode) {
-        if (!form.InstallerStarted) {
-            form.InstallerStarted = true;
-            Variables().SetVariableValue("ZOVR_thCancelled", "FALSE");
-            Variables().SetVariableValue("ZOVR_thFinished", "FALSE");
-            if (CreateInstallerThread)
-                CreateInstallerThread();
-        } else {
+    if (task_ != nullptr && taskForm_ == &form) {
+        if (!task_->StartOnce()) {
             if (!IsIconic(form.Window()))
                 RefreshProgressDisplay(*this, kStoredProgressText, true, 0, 0, 0);
-            if (IsTrue(GetVariable("ZOVR_thFinished")))
-                form.ResultCode = kResultInstallerFinished;
+            if (task_->Done())
+                form.ResultCode = kResultTaskDone;
         }
     } else if (ProgressPollingActive()) {
         RefreshProgressDisplay(*this, kStoredProgressText, true, 0, 0, 0);

@@ -1107,8 +1107,7 @@ void TPoolTemplate::ConfirmCancel(int index)
         return;
     SetVariable("ZOVR_IsCancelled", "TRUE", "ShowDesign");
     model_.Set(index, "Enabled", "False");
-    if (!InstallerStarted)
-        ResultCode = kResultCancel;
+    ResultCode = kResultCancel;
 }
 
 namespace {

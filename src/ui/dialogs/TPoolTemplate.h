@@ -24,7 +24,7 @@ namespace ovd {
 // Result codes of a dialog.
 inline constexpr int kResultUndecided = -1;
 inline constexpr int kResultNotModal = 0;
-inline constexpr int kResultInstallerFinished = 1;
+inline constexpr int kResultTaskDone = 1; // the task the dialog drove (the installer run)
 inline constexpr int kResultCancel = 2;
 inline constexpr int kResultNext = 6;
 inline constexpr int kResultBack = 7;
@@ -58,10 +58,6 @@ public:
     std::string PressedName;
     bool CloseAllowed = false;
     bool NonModal = false;
-    // Armed by the installer launcher: Timer1 starts the installer thread.
-    bool InstallerMode = false;
-    bool InstallerStarted = false;
-    bool SkipNextTick = false;
     // The product's features for the feature trees and figures (null: none yet), and the
     // path of the feature selected in a Tag 1 tree view.
     IDialogFeatures* Features = nullptr;
