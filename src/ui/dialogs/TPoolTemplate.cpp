@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "ControlKinds.h"
 #include "ControlWindows.h"
 #include "DialogFeatures.h"
 #include "DialogFigures.h"
@@ -123,28 +124,6 @@ std::string FontKey(const TFontSpec& font)
 {
     return font.Name + "|" + std::to_string(font.Height) + (font.Bold ? "b" : "") +
            (font.Italic ? "i" : "") + (font.Underline ? "u" : "") + (font.StrikeOut ? "s" : "");
-}
-
-// The picture drawn to the image's size; the original is freed.
-HBITMAP StretchedBitmap(HBITMAP source, int width, int height)
-{
-    BITMAP info{};
-    GetObjectA(source, sizeof info, &info);
-    HDC screen = GetDC(nullptr);
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
-    HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ oldFrom = SelectObject(from, source);
-    HGDIOBJ oldTo = SelectObject(to, scaled);
-    SetStretchBltMode(to, HALFTONE);
-    StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-    DeleteDC(from);
-    DeleteDC(to);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(source);
-    return scaled;
 }
 
 // Siblings in creation order, the controls that take the focus reordered by TabOrder in
@@ -339,48 +318,9 @@ void TPoolTemplate::Build()
         SendMessageA(child, WM_SETFONT,
                      reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(index)]), FALSE);
 
-        if (control.Kind == TControlKind::CheckListBox || control.Kind == TControlKind::ShellList) {
-            SendMessageA(child, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                         control.Kind == TControlKind::CheckListBox ? LVS_EX_CHECKBOXES : 0);
-            LVCOLUMNA column{};
-            column.mask = LVCF_WIDTH;
-            column.cx = shownWidth - GetSystemMetrics(SM_CXVSCROLL) - 4;
-            SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-        }
-        if (control.Kind == TControlKind::Image && !control.Picture.empty()) {
-            HBITMAP bitmap =
-                PictureBitmap(control.Picture, backColours_[static_cast<std::size_t>(index)]);
-            if (bitmap && control.Boolean("Stretch"))
-                bitmap = StretchedBitmap(bitmap, shownWidth, shownHeight);
-            if (bitmap) {
-                bitmaps_.emplace_back(bitmap);
-                SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-                SetWindowPos(child, nullptr, 0, 0, shownWidth, shownHeight,
-                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            }
-        }
-        if (control.Kind == TControlKind::PageControl) {
-            // One tab per sheet; the ActivePage sheet (else the first) is the one shown.
-            int tab = 0;
-            int active = -1;
-            for (std::size_t k = 0; k < count; ++k)
-                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet) {
-                    TCITEMA item{};
-                    item.mask = TCIF_TEXT;
-                    std::string caption = controls[k].Get("Caption");
-                    item.pszText = caption.data();
-                    SendMessageA(child, TCM_INSERTITEMA, static_cast<WPARAM>(tab),
-                                 reinterpret_cast<LPARAM>(&item));
-                    if (active < 0 || SameTextAscii(controls[k].Name, control.Get("ActivePage")))
-                        active = tab;
-                    ++tab;
-                }
-            SendMessageA(child, TCM_SETCURSEL, static_cast<WPARAM>(std::max(active, 0)), 0);
-            int sheet = 0;
-            for (std::size_t k = 0; k < count; ++k)
-                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
-                    controls[k].Put("Visible", PropertyBoolean(sheet++ == active));
-        }
+        if (const auto created = BehaviourOf(control.Kind).Created)
+            created({child, model_, index, shownWidth, shownHeight,
+                     backColours_[static_cast<std::size_t>(index)], bitmaps_});
         for (const char* property : {"Caption", "Items", "Lines", "Text", "Checked", "MaxLength",
                                      "Min", "Max", "Position", "ItemIndex"})
             if (control.Has(property))
@@ -423,28 +363,8 @@ RECT TPoolTemplate::ShownRect(int index, const TLayoutRect& place) const
     const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
     RECT shown{Scale(place.Left), Scale(place.Top), Scale(place.Left + place.Width),
                Scale(place.Top + place.Height)};
-    switch (control.Kind) {
-    case TControlKind::ComboBox:
-    case TControlKind::DriveCombo:
-    case TControlKind::FilterCombo:
-    case TControlKind::ShellCombo:
-        shown.bottom += Scale(160);
-        break;
-    case TControlKind::Bevel: {
-        const std::string shape = control.Get("Shape");
-        if (shape == "bsBottomLine")
-            shown.top = shown.bottom - 2;
-        if (shape == "bsTopLine" || shape == "bsBottomLine")
-            shown.bottom = shown.top + 2;
-        if (shape == "bsRightLine")
-            shown.left = shown.right - 2;
-        if (shape == "bsLeftLine" || shape == "bsRightLine")
-            shown.right = shown.left + 2;
-        break;
-    }
-    default:
-        break;
-    }
+    if (const auto shape = BehaviourOf(control.Kind).Shape)
+        shape(control, shown, Scale(160));
     return shown;
 }
 
@@ -483,10 +403,8 @@ void TPoolTemplate::Relayout(bool always)
         if (!child)
             continue;
         const RECT shown = ShownRect(static_cast<int>(i), places[i]);
-        const bool keepSize =
-            controls[i].Kind == TControlKind::Image ||
-            (controls[i].Kind == TControlKind::Label && controls[i].Boolean("AutoSize", true) &&
-             !controls[i].Boolean("WordWrap"));
+        const auto keepsSize = BehaviourOf(controls[i].Kind).KeepsSize;
+        const bool keepSize = keepsSize && keepsSize(controls[i]);
         SetWindowPos(child, nullptr, shown.left, shown.top, shown.right - shown.left,
                      shown.bottom - shown.top,
                      SWP_NOZORDER | SWP_NOACTIVATE | (keepSize ? SWP_NOSIZE : 0));

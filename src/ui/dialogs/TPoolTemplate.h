@@ -139,9 +139,4 @@ private:
 bool EventsSuppressed();
 void SetEventsSuppressed(bool on);
 
-// Turns the Picture.Data of an image into a bitmap: bitmaps, icons, PNG, JPEG and GIF
-// pictures, transparent parts drawn over `background`; null for anything else (the image
-// stays empty).
-HBITMAP PictureBitmap(const std::string& pictureData, COLORREF background);
-
 } // namespace ovd

@@ -1,0 +1,59 @@
+// What each control kind does in a dialog's windows, one row a kind: how its window is
+// made (class and styles, the setup after creation, its shown rectangle), how its own
+// properties reach the window and are read back, and, for the file and folder kinds,
+// how it lists a folder. A new kind is a row here and its functions; the form and the
+// binding only read the table. Windows trees only.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ControlWindows.h"
+#include "DialogModel.h"
+#include "WinHandles.h"
+
+namespace ovd {
+
+// A control window just made, for the kind's setup (list columns, picture, tabs).
+struct TCreatedControl {
+    HWND Window;
+    TDialogModel& Model;
+    int Index;
+    int Width;
+    int Height;
+    COLORREF Background;
+    std::vector<UniqueGdiObject>& Bitmaps; // pictures the form keeps
+};
+
+// How a file or folder kind lists an open folder (with its trailing backslash): fills the
+// window and returns the paths behind its items; the path behind the selection.
+struct TFolderView {
+    std::vector<std::string> (*Fill)(HWND window, const TControlModel& control,
+                                     const std::string& folder);
+    std::string (*Selected)(HWND window, const std::vector<std::string>& paths);
+};
+
+// Null entries: the kind has nothing of its own there.
+struct TKindBehaviour {
+    // The window class and the kind's styles; null: no window (glass, the form, the
+    // designer).
+    void (*Recipe)(const TControlModel& control, TWindowRecipe& recipe) = nullptr;
+    void (*Created)(const TCreatedControl& created) = nullptr;
+    // The shown rectangle in pixels adjusted (a combo's drop-down room, a bevel's line);
+    // `dropDown` is the drop-down height scaled to the screen.
+    void (*Shape)(const TControlModel& control, RECT& shown, int dropDown) = nullptr;
+    // A relayout moves the window but keeps its size.
+    bool (*KeepsSize)(const TControlModel& control) = nullptr;
+    // Writes one of the kind's own properties to the window; false: not one of them.
+    bool (*Write)(HWND window, const TControlModel& control, const std::string& property,
+                  const std::string& value) = nullptr;
+    // Reads the window's live state into the model without reporting a change.
+    void (*Read)(HWND window, TControlModel& control) = nullptr;
+    const TFolderView* Folder = nullptr;
+};
+
+const TKindBehaviour& BehaviourOf(TControlKind kind);
+
+} // namespace ovd
