@@ -12,6 +12,7 @@
 
 #include "ControlWindows.h"
 #include "DialogModel.h"
+#include "RunnerUI.h"
 #include "WinHandles.h"
 
 namespace ovd {
@@ -36,6 +37,8 @@ struct TFolderView {
 };
 
 // Null entries: the kind has nothing of its own there.
+class TDialogBinding;
+
 struct TKindBehaviour {
     // The window class and the kind's styles; null: no window (glass, the form, the
     // designer).
@@ -52,6 +55,24 @@ struct TKindBehaviour {
     // Reads the window's live state into the model without reporting a change.
     void (*Read)(HWND window, TControlModel& control) = nullptr;
     const TFolderView* Folder = nullptr;
+
+    // Bound from the variables when the dialog is prepared (and, for Tag 100, whenever
+    // the live controls are refreshed).
+    void (*Bind)(TDialogBinding& binding, int index) = nullptr;
+    // A WM_COMMAND notification while the binding listens, the window's state read back
+    // first; true: the dialog's rules apply afterwards.
+    bool (*Command)(TDialogBinding& binding, int index, int code) = nullptr;
+    // A WM_NOTIFY from the control (whether or not the binding listens); the result.
+    LRESULT (*Notify)(TDialogBinding& binding, int index, const NMHDR& header) = nullptr;
+    // A scroll message while the binding listens.
+    void (*Scroll)(TDialogBinding& binding, int index) = nullptr;
+    // Shows the progress (the Tag 1 controls) or its own variable again (Tag 100).
+    void (*Progress)(TDialogBinding& binding, int index, const TProgressState& progress,
+                     bool marquee) = nullptr;
+    // After it shows a folder: the controls it is linked to follow.
+    void (*Opened)(TDialogBinding& binding, int index, const std::string& folder) = nullptr;
+    // An edit that moves on to the next control once its MaxLength is reached.
+    bool AdvancesWhenFull = false;
 };
 
 const TKindBehaviour& BehaviourOf(TControlKind kind);

@@ -46,7 +46,7 @@ std::string ResultWord(const TPoolTemplate& form, int code)
     case kResultBack:
         return "BACK";
     case kResultNamedButton:
-        return UpperCaseAscii(form.PressedName);
+        return UpperCaseAscii(form.PressedName());
     case kResultNotModal:
         return "NOTMODAL";
     default:
@@ -103,8 +103,8 @@ void TDialogHost::LoadDialog(const std::string& dialogFile, const std::string& n
                                      ? "Dialog " + dialogFile + ": " + what
                                      : what);
     }
-    form->OnTimer = [this](TPoolTemplate& timed) { Tick(timed); };
-    form->TranslateCaption = TranslateCaption;
+    form->SetTimerHandler([this](TPoolTemplate& timed) { Tick(timed); });
+    form->SetCaptionTranslator(TranslateCaption);
     for (const TControlModel& control : form->Model().Controls()) {
         const std::string variable = control.BoundVariable();
         if (control.Kind != TControlKind::Form && !variable.empty() &&
@@ -141,7 +141,7 @@ TPoolTemplate& TDialogHost::Prepared(long line)
     }
     // The dialog on screen does not repaint half-prepared controls.
     const bool locked = owner_ && LockWindowUpdate(owner_);
-    form.Features = Features;
+    form.SetFeatures(Features);
     form.Prepare();
     if (locked)
         LockWindowUpdate(nullptr);
@@ -160,7 +160,7 @@ unsigned long long TDialogHost::ShowDialogModeless(long line)
 {
     TPoolTemplate& form = Prepared(line);
     Show(form, std::to_string(line), false);
-    form.ResultCode = kResultNotModal;
+    form.SetResult(kResultNotModal);
     return static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(form.Window()));
 }
 
@@ -202,10 +202,10 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
         return kResultNext;
     }
     Place(form);
-    form.NonModal = !wait;
-    form.CloseAllowed = false;
+    form.SetModeless(!wait);
+    form.AllowClose(false);
     if (wait)
-        form.ResultCode = kResultUndecided;
+        form.SetResult(kResultUndecided);
 
     HWND window = form.Window();
     if (Tray().MinimizedToTray()) {
@@ -227,7 +227,7 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
     ProcessPendingMessages();
     // The previous page goes only once this one is on screen.
     if (shown_ && shown_ != &form) {
-        shown_->CloseAllowed = true;
+        shown_->AllowClose(true);
         ShowWindow(shown_->Window(), SW_HIDE);
         ProcessPendingMessages();
     }
@@ -236,9 +236,9 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
     int result = kResultNotModal;
     if (wait) {
         // A quit request ends the page as its Cancel would.
-        if (!WaitUntil([&form] { return form.ResultCode != kResultUndecided; }))
-            form.ResultCode = kResultCancel;
-        result = form.ResultCode;
+        if (!WaitUntil([&form] { return form.Result() != kResultUndecided; }))
+            form.SetResult(kResultCancel);
+        result = form.Result();
         currentName_.clear();
     }
     RECT rect;
@@ -252,8 +252,8 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
 void TDialogHost::HideDialog()
 {
     TPoolTemplate* form = CurrentDialog();
-    if (form && form->NonModal) {
-        form->CloseAllowed = true;
+    if (form && form->Modeless()) {
+        form->AllowClose(true);
         ShowWindow(form->Window(), SW_HIDE);
         ProcessPendingMessages();
         RECT rect;
@@ -294,7 +294,7 @@ void TDialogHost::Tick(TPoolTemplate& form)
             if (!IsIconic(form.Window()))
                 RefreshProgressDisplay(*this, kStoredProgressText, true, 0, 0, 0);
             if (task_->Done())
-                form.ResultCode = kResultTaskDone;
+                form.SetResult(kResultTaskDone);
         }
     } else if (ProgressPollingActive()) {
         RefreshProgressDisplay(*this, kStoredProgressText, true, 0, 0, 0);

@@ -58,7 +58,7 @@ public:
     // feature table is there.
     IDialogFeatures* Features = nullptr;
 
-    // Handed to every dialog loaded afterwards (TPoolTemplate::TranslateCaption).
+    // Handed to every dialog loaded afterwards (TPoolTemplate::SetCaptionTranslator).
     std::function<std::string(const std::string& key, const std::string& text)> TranslateCaption;
 
 private:

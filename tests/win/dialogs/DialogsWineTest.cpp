@@ -169,10 +169,10 @@ TEST(Dialogs, BindingAndPropertiesFollowEachOther)
 
     // Next by its Tag.
     form.Prepare();
-    form.ResultCode = kResultUndecided;
+    form.SetResult(kResultUndecided);
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(next), BN_CLICKED),
                  reinterpret_cast<LPARAM>(next));
-    EXPECT_EQ(form.ResultCode, kResultNext);
+    EXPECT_EQ(form.Result(), kResultNext);
 }
 
 // Pictures as form files hold them, encoded here by the system's imaging component: an 8x8
