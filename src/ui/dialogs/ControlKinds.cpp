@@ -68,7 +68,7 @@ void EditRecipe(const TControlModel& control, TWindowRecipe& recipe)
 void MultiLineRecipe(const TControlModel& control, TWindowRecipe& recipe)
 {
     const bool html = control.Kind == TControlKind::HtmlViewer;
-    recipe.WindowClass = control.Kind == TControlKind::RichEdit ? "RichEdit20A" : "EDIT";
+    recipe.WindowClass = "EDIT";
     const std::string bars = control.Get("ScrollBars");
     DWORD& style = recipe.Style;
     style |= WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
@@ -81,6 +81,14 @@ void MultiLineRecipe(const TControlModel& control, TWindowRecipe& recipe)
     if (!control.Boolean("WordWrap", true))
         style |= ES_AUTOHSCROLL;
     recipe.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+// An edit stands in when the rich edit class is missing.
+void RichEditRecipe(const TControlModel& control, TWindowRecipe& recipe)
+{
+    MultiLineRecipe(control, recipe);
+    recipe.WindowClass = "RichEdit20A";
+    recipe.StandIn = "EDIT";
 }
 
 void PushButtonRecipe(const TControlModel& control, TWindowRecipe& recipe)
@@ -502,6 +510,7 @@ constexpr std::array<TRow, 41> kRows{{
     {K::Label,
      {.Recipe = LabelRecipe,
       .KeepsSize = LabelKeepsSize,
+      .FitsCaption = true,
       .Bind = BindCaption,
       .Command = ActionCommand,
       .Progress = CaptionProgress}},
@@ -511,25 +520,29 @@ constexpr std::array<TRow, 41> kRows{{
       .Read = ReadText,
       .Bind = BindEdit,
       .Command = EditCommand,
-      .AdvancesWhenFull = true}},
+      .AdvancesWhenFull = true,
+      .Handler = "Edit1Change"}},
     {K::MaskEdit,
      {.Recipe = EditRecipe,
       .Write = WriteEdit,
       .Read = ReadText,
       .Bind = BindEdit,
-      .Command = EditCommand}},
+      .Command = EditCommand,
+      .Handler = "MaskEdit1Change"}},
     {K::Memo,
      {.Recipe = MultiLineRecipe,
       .Write = WriteEdit,
       .Read = ReadText,
       .Bind = BindMemo,
-      .Command = MemoCommand}},
+      .Command = MemoCommand,
+      .Handler = "Memo1Change"}},
     {K::RichEdit,
-     {.Recipe = MultiLineRecipe,
+     {.Recipe = RichEditRecipe,
       .Write = WriteEdit,
       .Read = ReadText,
       .Bind = BindRichEdit,
-      .Command = MemoCommand}},
+      .Command = MemoCommand,
+      .Handler = "RichEdit1Change"}},
     {K::Button,
      {.Recipe = PushButtonRecipe,
       .Bind = BindCaption,
@@ -549,6 +562,7 @@ constexpr std::array<TRow, 41> kRows{{
       .Command = CheckBoxCommand}},
     {K::RadioButton,
      {.Recipe = RadioButtonRecipe,
+      .JoinsGroup = true,
       .Read = ReadChecked,
       .Bind = BindCheckable,
       .Command = RadioButtonCommand}},

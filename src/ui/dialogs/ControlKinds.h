@@ -49,6 +49,11 @@ struct TKindBehaviour {
     void (*Shape)(const TControlModel& control, RECT& shown, int dropDown) = nullptr;
     // A relayout moves the window but keeps its size.
     bool (*KeepsSize)(const TControlModel& control) = nullptr;
+    // Sizes itself to its one-line caption (unless it wraps or has AutoSize off).
+    bool FitsCaption = false;
+    // Joins the group of the control created before it when both have one holder (radio
+    // buttons); every other control starts a group.
+    bool JoinsGroup = false;
     // Writes one of the kind's own properties to the window; false: not one of them.
     bool (*Write)(HWND window, const TControlModel& control, const std::string& property,
                   const std::string& value) = nullptr;
@@ -73,6 +78,8 @@ struct TKindBehaviour {
     void (*Opened)(TDialogBinding& binding, int index, const std::string& folder) = nullptr;
     // An edit that moves on to the next control once its MaxLength is reached.
     bool AdvancesWhenFull = false;
+    // The change handler that names the variable's writer ("Edit1Change", ...).
+    const char* Handler = nullptr;
 };
 
 const TKindBehaviour& BehaviourOf(TControlKind kind);

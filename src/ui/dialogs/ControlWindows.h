@@ -17,6 +17,7 @@ struct TWindowRecipe {
     std::string WindowClass;
     DWORD Style = 0;
     DWORD ExStyle = 0;
+    std::string StandIn; // the class used when WindowClass is missing; empty: none
 };
 TWindowRecipe ControlRecipe(const TControlModel& control);
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ControlKinds.h"
 #include "ControlWindows.h"
 #include "DialogBinding.h"
 #include "DialogFigures.h"
@@ -37,13 +38,10 @@ void BindMultiLine(TDialogBinding& b, int index, const char* property, const cha
         b.LoadSupportText(index, "license", extension, property);
 }
 
-bool TextChanged(TDialogBinding& b, int index, int code, const char* handler)
+// The handler name the kind's variable writes carry.
+const char* HandlerOf(TDialogBinding& b, int index)
 {
-    if (code != EN_CHANGE)
-        return false;
-    b.WriteVariable(index, b.Control(index).Get("Text"), handler);
-    b.AfterEdit(index);
-    return true;
+    return BehaviourOf(b.Control(index).Kind).Handler;
 }
 
 void ShowBarProgress(TDialogBinding& b, int index, const TProgressState& progress, bool marquee)
@@ -316,18 +314,18 @@ bool ActionCommand(TDialogBinding& b, int index, int code)
 
 bool EditCommand(TDialogBinding& b, int index, int code)
 {
-    return TextChanged(b, index, code,
-                       b.Control(index).Kind == TControlKind::Edit ? "Edit1Change"
-                                                                   : "MaskEdit1Change");
+    if (code != EN_CHANGE)
+        return false;
+    b.WriteVariable(index, b.Control(index).Get("Text"), HandlerOf(b, index));
+    b.AfterEdit(index);
+    return true;
 }
 
 bool MemoCommand(TDialogBinding& b, int index, int code)
 {
     if (code != EN_CHANGE)
         return false;
-    const TControlModel& control = b.Control(index);
-    b.WriteVariable(index, NewlinesToText(control.Get("Text")),
-                    control.Kind == TControlKind::Memo ? "Memo1Change" : "RichEdit1Change");
+    b.WriteVariable(index, NewlinesToText(b.Control(index).Get("Text")), HandlerOf(b, index));
     b.RefreshFigures();
     return true;
 }

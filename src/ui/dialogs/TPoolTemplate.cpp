@@ -252,28 +252,27 @@ void TPoolTemplate::CreateControls()
     HWND window = window_.get();
     const std::vector<TLayoutRect> places = LayoutDialog(model_, layoutWidth_, layoutHeight_);
     const std::vector<int> order = CreationOrder(model_);
-    int previousRadioParent = -2;
+    int previousGroupParent = -2;
     for (int index : order) {
         TControlModel& control = controls[static_cast<std::size_t>(index)];
         const RECT shown = ShownRect(index, places[static_cast<std::size_t>(index)]);
         TWindowRecipe recipe = ControlRecipe(control);
         if (recipe.WindowClass.empty())
             continue;
-        // Radio buttons of one holder form a group; every other control starts one.
-        const bool radio = control.Kind == TControlKind::RadioButton;
-        if (!radio || previousRadioParent != control.Parent)
+        const TKindBehaviour& kind = BehaviourOf(control.Kind);
+        if (!kind.JoinsGroup || previousGroupParent != control.Parent)
             recipe.Style |= WS_GROUP;
-        previousRadioParent = radio ? control.Parent : -2;
+        previousGroupParent = kind.JoinsGroup ? control.Parent : -2;
         const int shownWidth = shown.right - shown.left;
         const int shownHeight = shown.bottom - shown.top;
         const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId));
         HWND child = CreateWindowExA(recipe.ExStyle, recipe.WindowClass.c_str(), "", recipe.Style,
                                      shown.left, shown.top, shownWidth, shownHeight, window, id,
                                      GetModuleHandleA(nullptr), nullptr);
-        if (!child && control.Kind == TControlKind::RichEdit)
-            child = CreateWindowExA(recipe.ExStyle, "EDIT", "", recipe.Style, shown.left, shown.top,
-                                    shownWidth, shownHeight, window, id, GetModuleHandleA(nullptr),
-                                    nullptr);
+        if (!child && !recipe.StandIn.empty())
+            child = CreateWindowExA(recipe.ExStyle, recipe.StandIn.c_str(), "", recipe.Style,
+                                    shown.left, shown.top, shownWidth, shownHeight, window, id,
+                                    GetModuleHandleA(nullptr), nullptr);
         if (!child)
             throw EDialogError("Cannot create control " + control.Name + " of dialog " + hint_ +
                                ": " + SystemErrorText(GetLastError()));
@@ -281,14 +280,14 @@ void TPoolTemplate::CreateControls()
         SendMessageA(child, WM_SETFONT,
                      reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(index)]), FALSE);
 
-        if (const auto created = BehaviourOf(control.Kind).Created)
+        if (const auto created = kind.Created)
             created({child, model_, index, shownWidth, shownHeight,
                      backColours_[static_cast<std::size_t>(index)], bitmaps_});
         for (const char* property : {"Caption", "Items", "Lines", "Text", "Checked", "MaxLength",
                                      "Min", "Max", "Position", "ItemIndex"})
             if (control.Has(property))
                 WriteControlProperty(child, control, property);
-        if (control.Kind == TControlKind::Label)
+        if (kind.FitsCaption)
             FitLabel(index);
     }
     // Holders lie beneath what they hold: the outermost lowest.
@@ -309,7 +308,7 @@ void TPoolTemplate::ShowPropertyChange(int index, const std::string& property)
     }
     const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
     WriteControlProperty(ControlWindow(index), control, property);
-    if (control.Kind == TControlKind::Label && SameTextAscii(property, "Caption"))
+    if (BehaviourOf(control.Kind).FitsCaption && SameTextAscii(property, "Caption"))
         FitLabel(index);
     if (SameTextAscii(property, "Visible"))
         ApplyVisibility();

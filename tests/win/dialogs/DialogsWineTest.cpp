@@ -16,6 +16,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -173,6 +174,95 @@ TEST(Dialogs, BindingAndPropertiesFollowEachOther)
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(next), BN_CLICKED),
                  reinterpret_cast<LPARAM>(next));
     EXPECT_EQ(form.Result(), kResultNext);
+}
+
+// Each kind that binds a variable fills its window from it and writes it back from its own
+// notification: the kind table's binding and command columns, row by row.
+TEST(Dialogs, EachKindBindsItsVariableBothWays)
+{
+    const auto notify = [](HWND form, HWND control, int code) {
+        SendMessageA(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                     reinterpret_cast<LPARAM>(control));
+    };
+    const auto number = [](LRESULT value) { return std::to_string(value); };
+    struct Case {
+        const char* Name;
+        const char* Controls; // the first one binds V
+        const char* Initial;
+        std::function<std::string(HWND)> Shown;
+        std::function<void(HWND form, HWND control)> Change;
+        const char* After;
+    };
+    const Case cases[] = {
+        {"edit", "object C: TEdit\n Hint = 'V'\nend", "Ann", TextOf,
+         [](HWND, HWND c) { SetWindowTextA(c, "Bob"); }, "Bob"},
+        {"mask edit", "object C: TMaskEdit\n Hint = 'V'\nend", "12", TextOf,
+         [](HWND, HWND c) { SetWindowTextA(c, "34"); }, "34"},
+        {"memo", "object C: TMemo\n Hint = 'V'\nend", "a$NEWLINE$b", TextOf,
+         [](HWND, HWND c) {
+             // A multi-line edit reports typing, not a text set as a whole.
+             SendMessageA(c, EM_SETSEL, 0, -1);
+             SendMessageA(c, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x\r\ny"));
+         },
+         "x$NEWLINE$y"},
+        {"check box", "object C: TRzCheckBox\n Hint = 'V'\nend", "TRUE",
+         [&](HWND c) { return number(SendMessageA(c, BM_GETCHECK, 0, 0)); },
+         [&](HWND form, HWND c) {
+             SendMessageA(c, BM_SETCHECK, BST_UNCHECKED, 0);
+             notify(form, c, BN_CLICKED);
+         },
+         "FALSE"},
+        {"radio group",
+         "object C: TRzRadioButton\n Hint = 'V'\nend\nobject D: TRzRadioButton\n Hint = 'W'\nend",
+         "TRUE", [&](HWND c) { return number(SendMessageA(c, BM_GETCHECK, 0, 0)); },
+         [&](HWND form, HWND c) {
+             HWND other = GetDlgItem(form, 102);
+             SendMessageA(c, BM_SETCHECK, BST_UNCHECKED, 0);
+             SendMessageA(other, BM_SETCHECK, BST_CHECKED, 0);
+             notify(form, other, BN_CLICKED);
+         },
+         "FALSE"},
+        {"list box", "object C: TListBox\n Hint = 'V'\n Items.Strings = ('one' 'two')\nend", "two",
+         [&](HWND c) { return number(SendMessageA(c, LB_GETCURSEL, 0, 0)); },
+         [&](HWND form, HWND c) {
+             SendMessageA(c, LB_SETCURSEL, 0, 0);
+             notify(form, c, LBN_SELCHANGE);
+         },
+         "one"},
+        {"drop-down list",
+         "object C: TComboBox\n Hint = 'V'\n Style = csDropDownList\n"
+         " Items.Strings = ('one' 'two')\nend",
+         "TWO", [&](HWND c) { return number(SendMessageA(c, CB_GETCURSEL, 0, 0)); },
+         [&](HWND form, HWND c) {
+             SendMessageA(c, CB_SETCURSEL, 0, 0);
+             notify(form, c, CBN_SELCHANGE);
+         },
+         "one"},
+        {"track bar", "object C: TTrackBar\n Hint = 'V'\nend", "3",
+         [&](HWND c) { return number(SendMessageA(c, TBM_GETPOS, 0, 0)); },
+         [](HWND form, HWND c) {
+             SendMessageA(c, TBM_SETPOS, TRUE, 7);
+             SendMessageA(form, WM_HSCROLL, 0, reinterpret_cast<LPARAM>(c));
+         },
+         "7"},
+    };
+    const std::string expected[] = {"Ann", "12", "a\r\nb", "1", "1", "1", "1", "3"};
+    std::size_t row = 0;
+    for (const Case& c : cases) {
+        Variables().ClearVariables();
+        DefineVariable("V", c.Initial, "Initialization");
+        DefineVariable("W", "FALSE", "Initialization");
+        const std::string text = std::string("object K: TPoolTemplate\n ClientWidth = 300\n"
+                                             " ClientHeight = 200\n") +
+                                 c.Controls + "\nend\n";
+        TPoolTemplate form("K.dfm", TDialogModel::FromForm(LoadForm(text)), {});
+        form.Prepare();
+        HWND control = GetDlgItem(form.Window(), 101);
+        ASSERT_TRUE(control) << c.Name;
+        EXPECT_EQ(c.Shown(control), expected[row++]) << c.Name;
+        c.Change(form.Window(), control);
+        EXPECT_EQ(GetVariable("V"), c.After) << c.Name;
+    }
 }
 
 // Pictures as form files hold them, encoded here by the system's imaging component: an 8x8
