@@ -52,14 +52,7 @@ constexpr std::array<TControlClass, 41> kClasses{{
     {"", K::Designer}, // "cmpFormDesigner" is skipped by name
 }};
 
-constexpr bool InKindOrder()
-{
-    for (std::size_t i = 0; i < kClasses.size(); ++i)
-        if (static_cast<std::size_t>(kClasses[i].Kind) != i)
-            return false;
-    return kClasses.size() == static_cast<std::size_t>(K::Designer) + 1;
-}
-static_assert(InKindOrder(), "one row a kind, in the order of TControlKind");
+static_assert(InKindOrder(kClasses), "one row a kind, in the order of TControlKind");
 
 } // namespace
 

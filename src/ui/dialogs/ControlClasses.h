@@ -3,6 +3,7 @@
 // maps kinds to window classes.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace ovd {
@@ -79,6 +80,17 @@ struct TControlClass {
     TInsets Frame{};
     int RangeMax = 100; // the default Max of a ranged kind
 };
+
+// A per-kind table holds one row a kind, in the order of TControlKind (checked where the
+// table is made, so that a kind added to the enumeration without its row fails to build).
+template <class Rows> constexpr bool InKindOrder(const Rows& rows)
+{
+    std::size_t i = 0;
+    for (const auto& row : rows)
+        if (static_cast<std::size_t>(row.Kind) != i++)
+            return false;
+    return i == static_cast<std::size_t>(TControlKind::Designer) + 1;
+}
 
 // The class of a form-file class name (exact spelling, as the form designer writes it);
 // null for a class a dialog cannot hold.

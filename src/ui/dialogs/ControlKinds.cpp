@@ -672,14 +672,7 @@ constexpr std::array<TRow, 41> kRows{{
     {K::Designer, {}},
 }};
 
-constexpr bool InKindOrder()
-{
-    for (std::size_t i = 0; i < kRows.size(); ++i)
-        if (static_cast<std::size_t>(kRows[i].Kind) != i)
-            return false;
-    return kRows.size() == static_cast<std::size_t>(K::Designer) + 1;
-}
-static_assert(InKindOrder(), "one row a kind, in the order of TControlKind");
+static_assert(InKindOrder(kRows), "one row a kind, in the order of TControlKind");
 
 } // namespace
 
