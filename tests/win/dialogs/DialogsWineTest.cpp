@@ -2,9 +2,12 @@
 // for glass, none) without a crash; properties written by name reach the window at once;
 // binding by Hint fills controls from variables and writes back on change; images show
 // their bitmap, icon, PNG and JPEG pictures.
+#include "DialogHost.h"
 #include "TPoolTemplate.h"
 
 #include "FormFile.h"
+#include "MessagePump.h"
+#include "ProgressDisplay.h"
 #include "VariableManager.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +19,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -263,6 +267,72 @@ TEST(Dialogs, EachKindBindsItsVariableBothWays)
         c.Change(form.Window(), control);
         EXPECT_EQ(GetVariable("V"), c.After) << c.Name;
     }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limitMs)
+            return false;
+        WaitForMessages(100);
+    }
+    return true;
+}
+
+// The dialog on screen drives a task with its Timer1: the first tick starts it (once),
+// later ticks show the workers' progress and ask whether it is done, and a done task ends
+// the dialog's wait. Without a dialog on screen there is nothing to drive it.
+TEST(Dialogs, TheShownDialogDrivesItsTask)
+{
+    struct Task final : IDialogTask {
+        int Starts = 0;
+        mutable int Asks = 0;
+        bool Finished = false;
+        bool StartOnce() override { return Starts++ == 0; }
+        bool Done() const override
+        {
+            ++Asks;
+            return Finished;
+        }
+    };
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "ovd-task-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ofstream(folder + "Progress.dfm", std::ios::binary)
+        << "object Progress: TPoolTemplate\n  ClientWidth = 300\n  ClientHeight = 100\n"
+           "  object Bar: TProgressBar\n    Width = 300\n    Height = 20\n    Tag = 1\n  end\n"
+           "  object Status: TStaticText\n    Top = 40\n    Width = 300\n    Height = 20\n"
+           "    Tag = 1\n  end\nend\n";
+    Variables().ClearVariables();
+    ReportWorkerProgress("Copying files", 0, 100, 40);
+
+    TDialogHost host;
+    host.PrepareDialogs(folder);
+    host.LoadDialog(folder + "Progress.dfm", "0");
+    Task task;
+    EXPECT_FALSE(host.ArmTask(task)) << "no dialog on screen";
+    host.ShowDialogModeless(0);
+    TPoolTemplate* form = host.CurrentDialog();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(host.ArmTask(task));
+
+    EXPECT_TRUE(PumpUntil([&] { return task.Asks > 0; }, 5000));
+    EXPECT_EQ(task.Starts, 2) << "started on the first tick, asked again on the next";
+    HWND bar = GetDlgItem(form->Window(), 101);
+    HWND status = GetDlgItem(form->Window(), 102);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 40);
+    EXPECT_EQ(TextOf(status), "Copying files");
+    EXPECT_NE(form->Result(), kResultTaskDone);
+
+    task.Finished = true;
+    EXPECT_TRUE(PumpUntil([&] { return form->Result() == kResultTaskDone; }, 5000));
+    host.DisarmTask();
+    host.HideDialog();
+    DeleteFileA((folder + "Progress.dfm").c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 // Pictures as form files hold them, encoded here by the system's imaging component: an 8x8
