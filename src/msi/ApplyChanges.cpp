@@ -5,7 +5,9 @@
 
 #include "CommaText.h"
 #include "CommandTable.h"
+#include "CurrentDirectory.h"
 #include "DialogHost.h"
+#include "DirectChangeCommands.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
@@ -35,29 +37,6 @@ std::string PatchPackage(const std::string& database)
 {
     return ChangePathExtension(database, ".msp");
 }
-
-// The current directory, restored on every way out.
-class TCurrentDirectory {
-public:
-    explicit TCurrentDirectory(const std::string& folder)
-    {
-        char buffer[MAX_PATH * 2] = {};
-        if (GetCurrentDirectoryA(sizeof buffer, buffer) != 0)
-            previous_ = buffer;
-        if (!folder.empty())
-            SetCurrentDirectoryA(folder.c_str());
-    }
-    ~TCurrentDirectory()
-    {
-        if (!previous_.empty())
-            SetCurrentDirectoryA(previous_.c_str());
-    }
-    TCurrentDirectory(const TCurrentDirectory&) = delete;
-    TCurrentDirectory& operator=(const TCurrentDirectory&) = delete;
-
-private:
-    std::string previous_;
-};
 
 // The installer thread that does not come back. A sound database is prepared in a moment;
 // a damaged one can send the platform's reader into an endless loop, and a thread stuck
@@ -327,6 +306,7 @@ void TransformInstance(TCommandContext& c)
 void RegisterInstallerCommands(TEngineServices&, TInstallerHost host)
 {
     RegisterRecordingCommands([] { return GetSystemVersion().IsSevenOrLater(); });
+    RegisterDirectChangeCommands();
     RegisterCommand("Apply Changes", [host](TCommandContext& c) { ApplyChangesCommand(c, host); });
     RegisterCommand("Apply Patch", [host](TCommandContext& c) { ApplyPatchCommand(c, host); });
     RegisterCommand("Set 64 Bit Mode", SetSixtyFourBitMode);
