@@ -12,10 +12,11 @@
 namespace {
 
 constexpr const char* kProductCode = "{5A1B2C3D-0000-4000-8000-00000000A026}";
+constexpr const char* kGermanProductCode = "{5A1B2C3D-0000-4000-8000-00000000A028}";
 
-bool Installed()
+bool Installed(const char* product = kProductCode)
 {
-    return MsiQueryProductStateA(kProductCode) == INSTALLSTATE_DEFAULT;
+    return MsiQueryProductStateA(product) == INSTALLSTATE_DEFAULT;
 }
 
 std::string ProgramFiles()
@@ -46,15 +47,17 @@ protected:
 
     void RemoveLeftovers()
     {
-        if (Installed())
-            MsiConfigureProductExA(kProductCode, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT,
-                                   "REMOVE=ALL");
+        for (const char* product : {kProductCode, kGermanProductCode}) {
+            if (Installed(product))
+                MsiConfigureProductExA(product, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT,
+                                       "REMOVE=ALL");
+        }
     }
 
-    std::string Run(const std::string& switches)
+    std::string Run(const std::string& switches, const char* name = "changes")
     {
         DeleteFileA(out_.c_str());
-        const std::string package = ovdtest::TestOutDir() + "\\pkg\\changes\\setup.exe";
+        const std::string package = ovdtest::TestOutDir() + "\\pkg\\" + name + "\\setup.exe";
         const auto result =
             ovdtest::RunProgram("\"" + package + "\" /s \"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
                                     "\" SKIP=TRUE " + switches,
@@ -148,6 +151,26 @@ TEST_F(ChangeCommands, ReachedLinesLandAndSkippedOnesDoNot)
     EXPECT_EQ(Environment("ORDOVAN_TEST_HOME"), "(none)");
     EXPECT_FALSE(Exists(app_ + "\\menu\\Ordovan Viewer.lnk"));
     EXPECT_FALSE(Exists(program));
+}
+
+// A German setup: the shortcuts carry their German names and descriptions, the advertised
+// file type its German description.
+TEST_F(ChangeCommands, ASetupLanguageRenamesShortcutsAndFileTypes)
+{
+    ASSERT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE", "changes-de"), "COMPLETE||FALSE");
+    ASSERT_TRUE(Installed(kGermanProductCode));
+    EXPECT_TRUE(Exists(app_ + "\\menu\\Betrachter.lnk"));
+    EXPECT_FALSE(Exists(app_ + "\\menu\\Viewer.lnk"));
+    EXPECT_TRUE(Exists(app_ + "\\menu2\\Liesmich.lnk"));
+    EXPECT_FALSE(Exists(app_ + "\\menu2\\Readme.lnk"));
+    // The file type's description is German. Its ProgId keeps its name: the installer
+    // refuses to change a table's key, and the statement's failure is ignored.
+    EXPECT_EQ(Advertised("OrdovanTest.Sheet"), "Blatt");
+
+    EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE", "changes-de"), "COMPLETE||FALSE");
+    EXPECT_FALSE(Installed(kGermanProductCode));
+    EXPECT_FALSE(Exists(app_ + "\\menu\\Betrachter.lnk"));
+    EXPECT_EQ(Advertised("OrdovanTest.Sheet"), "(none)");
 }
 
 } // namespace
