@@ -1,5 +1,6 @@
 #include "InstallerRun.h"
 
+#include "CurrentDirectory.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
@@ -15,29 +16,6 @@
 
 namespace ovd {
 namespace {
-
-// The current directory, restored on every way out.
-class TCurrentDirectory {
-public:
-    explicit TCurrentDirectory(const std::string& folder)
-    {
-        char buffer[MAX_PATH * 2] = {};
-        if (GetCurrentDirectoryA(sizeof buffer, buffer) != 0)
-            previous_ = buffer;
-        if (!folder.empty())
-            SetCurrentDirectoryA(folder.c_str());
-    }
-    ~TCurrentDirectory()
-    {
-        if (!previous_.empty())
-            SetCurrentDirectoryA(previous_.c_str());
-    }
-    TCurrentDirectory(const TCurrentDirectory&) = delete;
-    TCurrentDirectory& operator=(const TCurrentDirectory&) = delete;
-
-private:
-    std::string previous_;
-};
 
 // The installer thread that does not come back. A sound database is prepared in a moment;
 // a damaged one can send the platform's reader into an endless loop, and a thread stuck
