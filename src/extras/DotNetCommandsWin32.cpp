@@ -45,14 +45,10 @@ long RunTool(const TScriptRun& run, const std::string& tool, const std::string& 
     request.Hidden = true;
     request.Wait = true;
     TRunApp worker(std::move(request));
-    bool& finished = worker.FinishedFlag();
-    finished = false;
-    worker.Start(run.RegistryView == "Win64");
-    while (!finished) {
-        PumpOrWait(&worker);
-        if (!finished && WaitForSingleObject(worker.Handle(), 0) == WAIT_OBJECT_0)
-            finished = true;
-    }
+    TWorkerWait wait;
+    wait.Cancellable = false;
+    wait.PollProgress = false;
+    AwaitWorker(run, worker, wait);
     return worker.ExitCode();
 }
 

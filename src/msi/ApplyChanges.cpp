@@ -10,7 +10,6 @@
 #include "FileUtil.h"
 #include "InstallerResult.h"
 #include "InstallerSession.h"
-#include "MessagePump.h"
 #include "MsiDatabase.h"
 #include "OwnerWindow.h"
 #include "PathParts.h"
@@ -24,8 +23,6 @@
 #include "WaitForWorker.h"
 #include "WorkerProgress.h"
 #include "uGlobals.h"
-
-#include <exception>
 
 namespace ovd {
 namespace {
@@ -117,55 +114,31 @@ struct TLaunchResult {
     std::string Text;
 };
 
-// The armed dialog's Timer1 starts the thread within a second; should no tick come, the
-// loop starts it itself after this long.
-constexpr DWORD kArmedStartLimitMs = 3000;
-
-// The run inside the armed progress dialog: its Timer1 starts the thread, shows the
-// installer's progress and publishes the user's cancel; the loop keeps the dialog alive
-// until the thread has finished. True when the user cancelled meanwhile.
+// The run inside the armed progress dialog: its Timer1 starts the thread (the wait starts
+// it itself should no tick come), shows the installer's progress and publishes the user's
+// cancel; the wait keeps the dialog alive until the thread has finished. True when the
+// user cancelled meanwhile.
 bool AwaitInDialog(TScriptRun& run, TDialogHost& dialogs, TPoolTemplate& form, TMSIThread& worker)
 {
     TStallWatch watch(run, worker);
-    bool started = false;
-    std::exception_ptr startFailure;
-    worker.FinishedFlag() = false;
-    dialogs.CreateInstallerThread = [&] {
-        if (started || startFailure)
-            return;
-        try {
-            worker.Start(run.RegistryView == "Win64");
-            started = true;
-            // Started by the loop's fallback, a later first tick must not take the start
-            // for its own and reset the cancel and finished flags of the running thread.
-            form.InstallerStarted = true;
-        } catch (...) {
-            startFailure = std::current_exception();
-        }
-    };
-    const DWORD armed = GetTickCount();
+    // Started by the wait's fallback, a later first tick must not take the start for its
+    // own and reset the cancel and finished flags of the running thread.
+    TTickStart start(worker, run.RegistryView == "Win64",
+                     [&form] { form.InstallerStarted = true; });
+    dialogs.CreateInstallerThread = [&start] { start.Start(); };
+    TWorkerWait wait;
+    wait.UseWatchdog = false;
+    wait.PollProgress = false;
+    wait.StartedByTick = &start;
+    wait.Watch = [&watch] { watch.Check(); };
     bool cancelled = false;
-    while (!startFailure && !(started && worker.FinishedFlag())) {
-        if (started) {
-            const HANDLE thread = worker.Handle();
-            PumpOnce(&thread, 1, 1000);
-            watch.Check();
-            // A thread that ended without its synchronised call has finished all the same.
-            if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0)
-                worker.FinishedFlag() = true;
-        } else {
-            WaitForMessages(250);
-            if (!started && GetTickCount() - armed > kArmedStartLimitMs)
-                dialogs.CreateInstallerThread();
-        }
-        if (CancelRequested()) {
-            cancelled = true;
-            worker.RequestTerminate();
-        }
+    try {
+        cancelled = AwaitWorker(run, worker, wait);
+    } catch (...) {
+        dialogs.DisarmInstallerDialog(form);
+        throw;
     }
     dialogs.DisarmInstallerDialog(form);
-    if (startFailure)
-        std::rethrow_exception(startFailure);
     return cancelled;
 }
 
