@@ -13,6 +13,7 @@
 #include "InstallerCommands.h"
 #include "MessageBoxes.h"
 #include "MessageCommands.h"
+#include "PathParts.h"
 #include "ProgramCommands.h"
 #include "ProgressDisplay.h"
 #include "RunPlatform.h"
@@ -32,7 +33,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -59,8 +59,7 @@ std::string ModuleAt(const void* address)
         return {};
     char path[MAX_PATH] = {};
     GetModuleFileNameA(module, path, MAX_PATH);
-    const char* slash = std::strrchr(path, '\\');
-    return slash ? slash + 1 : path;
+    return ovd::PathFilePart(path, ovd::PathSeparators::Backslash);
 }
 
 // A crash, in our code or in a library we called (the platform's installer crashes on some

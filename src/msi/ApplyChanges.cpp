@@ -5,6 +5,7 @@
 
 #include "CommaText.h"
 #include "CommandTable.h"
+#include "CurrentDirectory.h"
 #include "DialogHost.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
@@ -32,29 +33,6 @@ std::string PatchPackage(const std::string& database)
 {
     return ChangePathExtension(database, ".msp");
 }
-
-// The current directory, restored on every way out.
-class TCurrentDirectory {
-public:
-    explicit TCurrentDirectory(const std::string& folder)
-    {
-        char buffer[MAX_PATH * 2] = {};
-        if (GetCurrentDirectoryA(sizeof buffer, buffer) != 0)
-            previous_ = buffer;
-        if (!folder.empty())
-            SetCurrentDirectoryA(folder.c_str());
-    }
-    ~TCurrentDirectory()
-    {
-        if (!previous_.empty())
-            SetCurrentDirectoryA(previous_.c_str());
-    }
-    TCurrentDirectory(const TCurrentDirectory&) = delete;
-    TCurrentDirectory& operator=(const TCurrentDirectory&) = delete;
-
-private:
-    std::string previous_;
-};
 
 // The installer thread that does not come back. A sound database is prepared in a moment;
 // a damaged one can send the platform's reader into an endless loop, and a thread stuck
@@ -145,7 +123,7 @@ bool AwaitInDialog(TScriptRun& run, TDialogHost& dialogs, TPoolTemplate& form, T
 // Runs the job in TMSIThread while the main thread keeps the user interface alive.
 TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInstallerJob job)
 {
-    const TCurrentDirectory directory(Process().SupportDir);
+    const TCurrentDirectoryScope directory(Process().SupportDir);
     TInstallerUiState& ui = InstallerSession(run).Ui;
     ui.Parent = OwnerWindowOf(run.Services.Dialogs);
     // An earlier run's error must not become this run's result text.

@@ -42,9 +42,6 @@ unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refu
 UniqueModule LoadModule(const std::string& path);
 // Full path of a loaded module (nullptr: the running program); empty on failure.
 std::string ModuleFileName(void* module = nullptr);
-// The whole contents of a file; nothing when it cannot be opened or read, or is larger
-// than `maxBytes`.
-std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes);
 // Creates or replaces a file with `data`; false with the system's message in `error`.
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error);
 // The text of a Win32 error code, for error messages.
