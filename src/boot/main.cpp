@@ -106,9 +106,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::TDialogHost dialogs;
     ovd::TMessageBoxes boxes(dialogs);
     ovd::TScriptProgressDisplay progress;
-    // The wizard's feature trees, check lists and size figures show the run's features.
-    ovd::TComponentFeatures features(
-        []() -> ovd::TComponentTable& { return ovd::ComponentTable(); });
+    // The wizard's feature trees, check lists and size figures show the run's features (an
+    // empty table outside a run).
+    ovd::TComponentTable noRun;
+    ovd::TComponentFeatures features([&services, &noRun]() -> ovd::TComponentTable& {
+        return services.ActiveRun ? ovd::ComponentTable(*services.ActiveRun) : noRun;
+    });
     dialogs.Features = &features;
     services.Platform = &ovd::Win32RunPlatform();
     services.Boxes = &boxes;
