@@ -211,7 +211,7 @@ bool IsProtectedFolder(const std::string& folder)
 
 namespace {
 
-void DeleteContents(const std::string& folder)
+void DeleteContents(const std::string& folder, const TreeAttributesView& view)
 {
     const std::string base = WithBackslash(folder);
     WIN32_FIND_DATAA fd;
@@ -223,13 +223,14 @@ void DeleteContents(const std::string& folder)
         if (name == "." || name == "..")
             continue;
         const std::string path = base + name;
-        const bool link = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        const DWORD attributes = view ? view(path, fd.dwFileAttributes) : fd.dwFileAttributes;
+        const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         // Attributes of a link would be set on its target: a link goes as it is.
         if (!link)
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (!link)
-                DeleteContents(path);
+                DeleteContents(path, view);
             RemoveDirectoryA(path.c_str());
         } else {
             DeleteFileA(path.c_str());
@@ -239,23 +240,27 @@ void DeleteContents(const std::string& folder)
 
 } // namespace
 
-void DeleteFolderContents(const std::string& folder)
+void DeleteFolderContents(const std::string& folder, const TreeAttributesView& view)
 {
     if (IsProtectedFolder(folder))
         return;
     // A folder that is itself a link is not emptied: its contents belong elsewhere.
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
-    DeleteContents(folder);
+    if (view)
+        attributes = view(folder, attributes);
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return;
+    DeleteContents(folder, view);
 }
 
-bool RemoveTree(const std::string& folder, int passes)
+bool RemoveTree(const std::string& folder, int passes, const TreeAttributesView& view)
 {
     if (IsProtectedFolder(folder))
         return false;
     for (int pass = 0; pass < passes; ++pass)
-        DeleteFolderContents(folder);
+        DeleteFolderContents(folder, view);
     RemoveDirectoryA(WithoutBackslash(folder).c_str());
     return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
