@@ -4,10 +4,33 @@
 
 #include "FileUtil.h"
 #include "StartupFailure.h"
+#include "ovdlib.h"
 #include "uGlobals.h"
 #include "uSevenZipAPI.h"
 
+#include <string>
+
 namespace ovd {
+namespace {
+
+// Free space below this after a failed write means the disk is full: the library's write
+// error does not say why.
+constexpr ULONGLONG kFullDiskSlack = 1024 * 1024;
+
+// The user can do something about a full disk, so the box says so and names the folder;
+// other failures keep the box's text alone (their reason goes to the debugger).
+std::string WriteFailureDetail(const std::string& error, const std::string& folder)
+{
+    if (error.rfind("#" + std::to_string(OVD_E_WRITE), 0) != 0)
+        return {};
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr) ||
+        available.QuadPart >= kFullDiskSlack)
+        return {};
+    return SystemErrorText(ERROR_DISK_FULL) + " (" + folder + ")";
+}
+
+} // namespace
 
 void ExtractSetupArchivePhase()
 {
@@ -16,9 +39,8 @@ void ExtractSetupArchivePhase()
         throw StartupFailure{kExitSetupArchiveMissing};
     std::string error;
     if (!ExtractSetupArchive(facts.SetupArchive, "", facts.SupportDir, true, error)) {
-        // The box says only that decompression failed; the reason goes to the debugger.
         OutputDebugStringA(("Ordovan: " + facts.SetupArchive + ": " + error + "\n").c_str());
-        throw StartupFailure{kExitExtractionFailed};
+        throw StartupFailure{kExitExtractionFailed, WriteFailureDetail(error, facts.SupportDir)};
     }
 }
 

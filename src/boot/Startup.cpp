@@ -98,7 +98,10 @@ int RunStartup(TEngineServices& services) noexcept
             RunGuardedPhases(forms, services);
         } catch (const StartupFailure& failure) {
             Process().ExitCode = failure.ExitCode;
-            ShowStartupError(forms.Owner(), StartupFailureText(failure.ExitCode));
+            std::string text = StartupFailureText(failure.ExitCode);
+            if (!failure.Detail.empty())
+                text += "\r\r" + failure.Detail;
+            ShowStartupError(forms.Owner(), text);
             // A missing or damaged archive leaves nothing worth keeping: an empty folder
             // or half of the files. (Without a database the whole package stays, as it
             // always has, to be looked at.)

@@ -20,6 +20,9 @@ enum StartupExitCode : int {
 // line is written. Not a std::exception, so the guard for unexpected errors lets it pass.
 struct StartupFailure {
     int ExitCode;
+    // A line the box adds below the exit code's text: why, when the engine can tell (a
+    // full disk). Empty: the text alone.
+    std::string Detail = {};
 };
 
 // The message box text of a StartupFailure's exit code.

@@ -58,7 +58,7 @@ void StoreExitCode(const TCommandContext& c, const std::string& name, long code)
 // Starts `request` in a TRunApp and waits for it; -314 when the user cancelled.
 long RunThroughShell(TCommandContext& c, TRunApp::TRequest request, std::string_view cancelNote)
 {
-    const TCurrentDirectoryScope folder(request.Folder);
+    const TCurrentDirectory folder(request.Folder);
     TRunApp worker(std::move(request));
     TWorkerWait wait;
     wait.Watchdog = WatchdogTimer::traTimer;
@@ -99,7 +99,7 @@ void RunProgramAs(TCommandContext& c)
     request.Environment = EnvironmentBlock(TextToNewlines(c.Expanded(10)));
 
     // The started program inherits the working folder.
-    const TCurrentDirectoryScope folder(PathParam(c, 2));
+    const TCurrentDirectory folder(PathParam(c, 2));
     TRunAs worker(std::move(request));
     TWorkerWait wait;
     wait.Watchdog = WatchdogTimer::traxTimer;

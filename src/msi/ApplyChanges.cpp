@@ -7,6 +7,7 @@
 #include "CommandTable.h"
 #include "CurrentDirectory.h"
 #include "DialogHost.h"
+#include "DirectChangeCommands.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
@@ -123,7 +124,7 @@ bool AwaitInDialog(TScriptRun& run, TDialogHost& dialogs, TPoolTemplate& form, T
 // Runs the job in TMSIThread while the main thread keeps the user interface alive.
 TLaunchResult LaunchInstaller(TScriptRun& run, const TInstallerHost& host, TInstallerJob job)
 {
-    const TCurrentDirectoryScope directory(Process().SupportDir);
+    const TCurrentDirectory directory(Process().SupportDir);
     TInstallerUiState& ui = InstallerSession(run).Ui;
     ui.Parent = OwnerWindowOf(run.Services.Dialogs);
     // An earlier run's error must not become this run's result text.
@@ -169,21 +170,33 @@ void StoreOutcome(TCommandContext& c, const std::string& resultVariable, const T
         c.Assign("LASTERROR", r.Text);
 }
 
-// With a setup language active the database speaks it: "ProductLanguage" and the
-// localized names and descriptions of the shortcuts. The statements run in the installer
-// thread, where the launcher watches the database work: a damaged database can hang or
-// crash the platform's reader.
+// The UPDATE statements of the two rename lists: the localized names and descriptions of
+// the shortcuts and of the advertised file types.
+std::vector<std::string> RenameListStatements(const TInstallerSession& session)
+{
+    std::vector<std::string> shortcuts;
+    for (const TShortcutRename& rename : session.ShortcutRenames)
+        shortcuts.insert(shortcuts.end(), {rename.Key, rename.Name, rename.Description});
+    std::vector<std::string> progIds;
+    for (const TProgIdRename& rename : session.ProgIdRenames)
+        progIds.insert(progIds.end(), {rename.ProgId, rename.Name, rename.Description});
+    std::vector<std::string> statements = ShortcutRenameStatements(shortcuts);
+    for (std::string& statement : ProgIdRenameStatements(progIds))
+        statements.push_back(std::move(statement));
+    return statements;
+}
+
+// With a setup language active the database speaks it: "ProductLanguage" and the rename
+// lists. The statements run in the installer thread (one commit, failures ignored), where
+// the launcher watches the database work: a damaged database can hang or crash the
+// platform's reader.
 void ApplySetupLanguage(TScriptRun& run, TInstallerJob& job)
 {
     const std::string language = GetVariable("LANGUAGE");
     if (language.empty())
         return;
     RecordPendingProperty(run, "ProductLanguage", std::to_string(LanguageIdOf(language)));
-    std::vector<std::string> triples;
-    for (const TShortcutRename& rename : InstallerSession(run).ShortcutRenames)
-        triples.insert(triples.end(), {rename.Key, rename.Name, rename.Description});
-    if (!triples.empty())
-        job.DatabaseStatements = ShortcutRenameStatements(triples);
+    job.DatabaseStatements = RenameListStatements(InstallerSession(run));
 }
 
 TInstallerJob CommonJob(TScriptRun& run, bool changes)
@@ -266,6 +279,7 @@ void TransformInstance(TCommandContext& c)
 void RegisterInstallerCommands(TEngineServices&, TInstallerHost host)
 {
     RegisterRecordingCommands([] { return GetSystemVersion().IsSevenOrLater(); });
+    RegisterDirectChangeCommands();
     RegisterCommand("Apply Changes", [host](TCommandContext& c) { ApplyChangesCommand(c, host); });
     RegisterCommand("Apply Patch", [host](TCommandContext& c) { ApplyPatchCommand(c, host); });
     RegisterCommand("Set 64 Bit Mode", SetSixtyFourBitMode);

@@ -9,9 +9,9 @@ namespace ovd {
 
 // Makes `folder` the current folder and restores the previous one on every way out. An
 // empty folder, or one that cannot be made current, changes nothing and restores nothing.
-class TCurrentDirectoryScope {
+class TCurrentDirectory {
 public:
-    explicit TCurrentDirectoryScope(const std::string& folder)
+    explicit TCurrentDirectory(const std::string& folder)
     {
         if (folder.empty())
             return;
@@ -22,13 +22,13 @@ public:
         if (SetCurrentDirectoryA(folder.c_str()))
             previous_.assign(buffer, n);
     }
-    ~TCurrentDirectoryScope()
+    ~TCurrentDirectory()
     {
         if (!previous_.empty())
             SetCurrentDirectoryA(previous_.c_str());
     }
-    TCurrentDirectoryScope(const TCurrentDirectoryScope&) = delete;
-    TCurrentDirectoryScope& operator=(const TCurrentDirectoryScope&) = delete;
+    TCurrentDirectory(const TCurrentDirectory&) = delete;
+    TCurrentDirectory& operator=(const TCurrentDirectory&) = delete;
 
 private:
     std::string previous_;

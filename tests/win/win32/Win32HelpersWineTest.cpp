@@ -89,7 +89,7 @@ TEST(CurrentDirectoryScope, ChangesForTheScopeOnly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         {
-            const ovd::TCurrentDirectoryScope scope(c.folder);
+            const ovd::TCurrentDirectory scope(c.folder);
             EXPECT_EQ(CurrentFolder() != start, c.changes) << CurrentFolder();
         }
         EXPECT_EQ(CurrentFolder(), start);
