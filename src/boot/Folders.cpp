@@ -2,6 +2,7 @@
 #include "StartupPhases.h"
 
 #include "FileUtil.h"
+#include "PathParts.h"
 #include "StartupTrace.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
@@ -22,9 +23,8 @@ void ComputeFolders()
     facts.SupportDir.clear();
 
     const std::string path = ModuleFileName();
-    const size_t slash = path.find_last_of('\\');
-    facts.ExeDir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    facts.ExeDir = PathFolderText(path, PathSeparators::Backslash);
+    const std::string file = PathFilePart(path, PathSeparators::Backslash);
     const size_t dot = file.find_last_of('.');
     facts.ExeBaseName = dot == std::string::npos ? file : file.substr(0, dot);
 

@@ -2,6 +2,8 @@
 #include "StartupPhases.h"
 
 #include "FileUtil.h"
+#include "PathParts.h"
+#include "Registry.h"
 #include "SystemVersion.h"
 #include "WinHandles.h"
 
@@ -12,11 +14,7 @@ namespace {
 
 UniqueRegKey CreateKey(HKEY root, const std::string& subKey)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return UniqueRegKey();
-    return UniqueRegKey(key);
+    return CreateRegKey(root, subKey, KEY_SET_VALUE);
 }
 
 } // namespace
@@ -30,7 +28,7 @@ void SetCompatibilityMarks() noexcept
             return;
         if (v.IsSevenOrLater()) {
             // Keeps the setup program out of the taskbar's jump lists and pinning.
-            const std::string file = path.substr(path.find_last_of('\\') + 1);
+            const std::string file = PathFilePart(path, PathSeparators::Backslash);
             if (UniqueRegKey key = CreateKey(HKEY_CLASSES_ROOT, "Applications\\" + file))
                 RegSetValueExA(key.get(), "IsHostApp", 0, REG_SZ, reinterpret_cast<const BYTE*>(""),
                                1);

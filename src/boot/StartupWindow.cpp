@@ -1,6 +1,7 @@
 #include "StartupWindow.h"
 
 #include "WinHandles.h"
+#include "WindowClass.h"
 
 namespace ovd {
 namespace {
@@ -18,16 +19,12 @@ const char* StartupWindowClass(const char* name)
 {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(GetModuleHandleA(nullptr), name, &wc)) {
-        wc = WNDCLASSEXA{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = StartupWindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = name;
-        RegisterClassExA(&wc);
-    }
+    wc.lpfnWndProc = StartupWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name;
+    RegisterWindowClassOnce(wc);
     return name;
 }
 

@@ -13,6 +13,7 @@
 #include "InstallerCommands.h"
 #include "MessageBoxes.h"
 #include "MessageCommands.h"
+#include "PathParts.h"
 #include "ProgramCommands.h"
 #include "ProgressDisplay.h"
 #include "RunPlatform.h"
@@ -32,7 +33,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -59,8 +59,7 @@ std::string ModuleAt(const void* address)
         return {};
     char path[MAX_PATH] = {};
     GetModuleFileNameA(module, path, MAX_PATH);
-    const char* slash = std::strrchr(path, '\\');
-    return slash ? slash + 1 : path;
+    return ovd::PathFilePart(path, ovd::PathSeparators::Backslash);
 }
 
 // A crash, in our code or in a library we called (the platform's installer crashes on some
@@ -107,9 +106,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::TDialogHost dialogs;
     ovd::TMessageBoxes boxes(dialogs);
     ovd::TScriptProgressDisplay progress;
-    // The wizard's feature trees, check lists and size figures show the run's features.
-    ovd::TComponentFeatures features(
-        []() -> ovd::TComponentTable& { return ovd::ComponentTable(); });
+    // The wizard's feature trees, check lists and size figures show the run's features (an
+    // empty table outside a run).
+    ovd::TComponentTable noRun;
+    ovd::TComponentFeatures features([&services, &noRun]() -> ovd::TComponentTable& {
+        return services.ActiveRun ? ovd::ComponentTable(*services.ActiveRun) : noRun;
+    });
     dialogs.Features = &features;
     services.Platform = &ovd::Win32RunPlatform();
     services.Boxes = &boxes;

@@ -2,6 +2,7 @@
 
 #include "AnsiText.h"
 #include "IntegerText.h"
+#include "PathParts.h"
 #include "ScriptError.h"
 #include "VariableManager.h"
 
@@ -12,12 +13,6 @@ namespace {
 bool IsPathDelimiter(char c)
 {
     return c == '\\' || c == ':';
-}
-
-// Index of the last "\" or ":", or npos.
-std::size_t LastDelimiter(std::string_view path)
-{
-    return path.find_last_of("\\:");
 }
 
 bool StartsWithPair(std::string_view text)
@@ -34,14 +29,12 @@ std::string NormalizePathText(std::string_view text)
 
 std::string ExtractFileName(std::string_view path)
 {
-    const std::size_t i = LastDelimiter(path);
-    return std::string(i == std::string_view::npos ? path : path.substr(i + 1));
+    return PathFilePart(path, PathSeparators::BackslashOrDrive);
 }
 
 std::string ExtractFilePath(std::string_view path)
 {
-    const std::size_t i = LastDelimiter(path);
-    return i == std::string_view::npos ? std::string() : std::string(path.substr(0, i + 1));
+    return PathFolderText(path, PathSeparators::BackslashOrDrive);
 }
 
 std::string ExtractFileExt(std::string_view path)
@@ -68,7 +61,7 @@ std::string ExtractFileDrive(std::string_view path)
 
 std::string ExtractFileDir(std::string_view path)
 {
-    std::size_t i = LastDelimiter(path);
+    std::size_t i = LastPathSeparator(path, PathSeparators::BackslashOrDrive);
     if (i == std::string_view::npos)
         return {};
     if (i > 0 && path[i] == '\\' && !IsPathDelimiter(path[i - 1]))
@@ -171,7 +164,6 @@ std::string TrimText(std::string_view text)
         --last;
     return std::string(text.substr(first, last - first));
 }
-
 
 std::pair<std::string, std::string> ParseStringParts(std::string_view text,
                                                      std::string_view delimiter, int mode,

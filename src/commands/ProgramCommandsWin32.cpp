@@ -6,17 +6,19 @@
 #include <tlhelp32.h>
 
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
 #include "CommandTable.h"
 #include "CompiledScript.h"
+#include "CurrentDirectory.h"
+#include "FileBytes.h"
 #include "FileUtil.h"
 #include "IntegerText.h"
 #include "PathText.h"
 #include "PeImage.h"
 #include "ProgramText.h"
+#include "Registry.h"
 #include "RegistryView.h"
 #include "ScriptError.h"
 #include "ScriptRun.h"
@@ -38,32 +40,6 @@ constexpr int kTerminateRounds = 10;
 // "Run Program As" with this user name starts the program as the desktop user.
 constexpr const char* kDeelevateMarker = "$ZOVR_UAC$";
 
-// The process's current folder, changed for a scope and restored on every way out.
-class TCurrentFolder {
-public:
-    explicit TCurrentFolder(const std::string& folder)
-    {
-        if (folder.empty())
-            return;
-        char buffer[MAX_PATH * 4] = {};
-        const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
-        if (n == 0 || n >= sizeof buffer)
-            return;
-        if (SetCurrentDirectoryA(folder.c_str()))
-            previous_.assign(buffer, n);
-    }
-    ~TCurrentFolder()
-    {
-        if (!previous_.empty())
-            SetCurrentDirectoryA(previous_.c_str());
-    }
-    TCurrentFolder(const TCurrentFolder&) = delete;
-    TCurrentFolder& operator=(const TCurrentFolder&) = delete;
-
-private:
-    std::string previous_;
-};
-
 // A path parameter: expanded, doubled backslashes collapsed, one pair of quotes dropped.
 std::string PathParam(const TCommandContext& c, long n)
 {
@@ -82,7 +58,7 @@ void StoreExitCode(const TCommandContext& c, const std::string& name, long code)
 // Starts `request` in a TRunApp and waits for it; -314 when the user cancelled.
 long RunThroughShell(TCommandContext& c, TRunApp::TRequest request, std::string_view cancelNote)
 {
-    const TCurrentFolder folder(request.Folder);
+    const TCurrentDirectory folder(request.Folder);
     TRunApp worker(std::move(request));
     TWorkerWait wait;
     wait.Watchdog = WatchdogTimer::traTimer;
@@ -123,7 +99,7 @@ void RunProgramAs(TCommandContext& c)
     request.Environment = EnvironmentBlock(TextToNewlines(c.Expanded(10)));
 
     // The started program inherits the working folder.
-    const TCurrentFolder folder(PathParam(c, 2));
+    const TCurrentDirectory folder(PathParam(c, 2));
     TRunAs worker(std::move(request));
     TWorkerWait wait;
     wait.Watchdog = WatchdogTimer::traxTimer;
@@ -156,18 +132,6 @@ void ExtractSevenZipArchive(TCommandContext& c)
         text = cancelled ? "The operation was cancelled" : "The archive was not extracted";
     if (!result.empty())
         c.Assign(UpperCaseAscii(result), text);
-}
-
-// The whole content of a file; nothing when it cannot be read.
-std::optional<std::string> ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
 }
 
 // A light-mode setup: the engine's program image followed by `package`, under the
@@ -309,16 +273,13 @@ void WriteResumeEntry(TCommandContext& c)
     const std::string data = ResumeValueData(GetVariable("SFXPATH"), GetVariable("SFXFILE"),
                                              ModuleFileName(), GetVariable("CMDLINE"));
     const HKEY root = IsTrue(GetVariable("ALLUSERS")) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    HKEY raw = nullptr;
-    LONG status =
-        RegCreateKeyExA(root, kRunOnceKey, 0, nullptr, 0,
-                        KEY_SET_VALUE | ViewAccess(RegistryView::Win32), nullptr, &raw, nullptr);
-    if (status == ERROR_SUCCESS) {
-        const UniqueRegKey key(raw);
-        status = RegSetValueExA(raw, name.c_str(), 0, REG_SZ,
+    LONG status = ERROR_SUCCESS;
+    const UniqueRegKey key =
+        CreateRegKey(root, kRunOnceKey, KEY_SET_VALUE | ViewAccess(RegistryView::Win32), &status);
+    if (key)
+        status = RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(data.c_str()),
                                 static_cast<DWORD>(data.size() + 1));
-    }
     if (status != ERROR_SUCCESS)
         throw ScriptError("The resume entry " + name + " cannot be written: " +
                           SystemErrorText(static_cast<unsigned long>(status)));

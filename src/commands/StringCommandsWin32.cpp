@@ -1,6 +1,7 @@
 // The file system behind the string, path and text-file commands (ANSI paths).
 #include "StringCommands.h"
 
+#include "FileBytes.h"
 #include "FileUtil.h"
 #include "ScriptError.h"
 #include "WinHandles.h"
@@ -15,9 +16,6 @@ namespace ovd {
 
 namespace {
 
-// Larger files are not loaded as text (they read as empty, like unreadable ones).
-constexpr ULONGLONG kMaxTextFileBytes = 512ull * 1024 * 1024;
-
 std::string LastErrorText()
 {
     return SystemErrorText(GetLastError());
@@ -27,7 +25,8 @@ class TWin32StringCommandSystem : public IStringCommandSystem {
 public:
     std::optional<std::string> ReadWholeFile(const std::string& path) override
     {
-        return ReadFileBytes(path, kMaxTextFileBytes);
+        // A file above the limit reads as empty, as an unreadable one does.
+        return ReadFileBytes(path);
     }
 
     bool ReplaceWholeFile(const std::string& path, const std::string& data,

@@ -3,6 +3,7 @@
 #include "SystemQueries.h"
 
 #include "PathText.h"
+#include "Registry.h"
 #include "RegistryView.h"
 #include "ScriptRun.h"
 #include "ScriptText.h"
@@ -187,11 +188,11 @@ public:
     }
     std::optional<std::int64_t> WebServerVersion() override
     {
-        HKEY raw = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\InetStp", 0, KEY_READ | view_,
-                          &raw) != ERROR_SUCCESS)
+        const UniqueRegKey key =
+            OpenRegKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\InetStp", KEY_READ | view_);
+        if (!key)
             return std::nullopt;
-        const UniqueRegKey key(raw);
+        const HKEY raw = key.get();
         DWORD major = 0, minor = 0, size = sizeof(DWORD);
         if (RegQueryValueExA(raw, "MajorVersion", nullptr, nullptr, reinterpret_cast<BYTE*>(&major),
                              &size) != ERROR_SUCCESS)

@@ -5,6 +5,7 @@
 #include "FileUtil.h"
 #include "IntegerText.h"
 #include "PathText.h"
+#include "Registry.h"
 #include "RegistryView.h"
 #include "ScriptError.h"
 #include "ScriptRun.h"
@@ -53,11 +54,10 @@ HKEY RootKey(std::int32_t code)
 std::string ReadRegistryText(HKEY root, const std::string& path, const std::string& name,
                              REGSAM view)
 {
-    HKEY raw = nullptr;
-    if (root == nullptr ||
-        RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &raw) != ERROR_SUCCESS)
+    const UniqueRegKey key = OpenRegKey(root, path, KEY_READ | view);
+    if (!key)
         return std::string(kNoKey);
-    const UniqueRegKey key(raw);
+    const HKEY raw = key.get();
     // The value may grow between the size query and the read: ask again a few times.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0, size = 0;
@@ -84,12 +84,12 @@ std::string ReadRegistryText(HKEY root, const std::string& path, const std::stri
 std::optional<std::string> ReadRegistryString(HKEY root, const std::string& path,
                                               const std::string& name, REGSAM view)
 {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &raw) != ERROR_SUCCESS)
+    const UniqueRegKey key = OpenRegKey(root, path, KEY_READ | view);
+    if (!key)
         return std::nullopt;
-    const UniqueRegKey key(raw);
     DWORD type = 0;
-    if (RegQueryValueExA(raw, name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::nullopt;
     std::string text = ReadRegistryText(root, path, name, view);

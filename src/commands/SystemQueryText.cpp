@@ -2,6 +2,7 @@
 
 #include "Condition.h"
 #include "IntegerText.h"
+#include "PathParts.h"
 #include "ScriptText.h"
 
 #include <algorithm>
@@ -299,10 +300,8 @@ int NextFolderProgress(int position)
 
 TFilePattern SplitFilePattern(std::string_view pattern)
 {
-    const std::size_t cut = pattern.find_last_of("\\:");
-    if (cut == std::string_view::npos)
-        return {"", std::string(pattern)};
-    return {std::string(pattern.substr(0, cut + 1)), std::string(pattern.substr(cut + 1))};
+    return {PathFolderText(pattern, PathSeparators::BackslashOrDrive),
+            PathFilePart(pattern, PathSeparators::BackslashOrDrive)};
 }
 
 namespace {

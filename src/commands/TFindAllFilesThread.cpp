@@ -72,7 +72,11 @@ void TFindAllFilesThread::Execute()
     seams.FolderEntered = [] {
         ReportWorkerProgress(kIgnoreProgressText, 0, 100, AdvanceFolderProgress());
     };
-    seams.FileFound = [](const std::string& path) { ReportWorkerProgress(path, 0, 0, -1); };
+    seams.FileFound = [this](const std::string& path) {
+        ReportWorkerProgress(path, 0, 0, -1);
+        if (AfterFileFound)
+            AfterFileFound();
+    };
     seams.Stopped = [this] { return Terminated(); };
     found_ = FindAllFiles(pattern_, subfolders_, includeFolders_, seams);
 }

@@ -34,6 +34,10 @@ public:
     // After the wait: the paths found, in listing order.
     const std::vector<std::string>& Found() const { return found_; }
 
+    // Runs on the worker after each file found, before the listing goes on (tests: the
+    // user's cancel at a known point of the listing).
+    std::function<void()> AfterFileFound;
+
 private:
     void Execute() override;
 

@@ -1,11 +1,10 @@
 #include "CompiledScript.h"
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "AnsiText.h"
+#include "FileBytes.h"
 
 namespace ovd {
 
@@ -183,17 +182,12 @@ TScriptLoadResult LoadCompiledScript(std::string_view bytes, TCompiledScript& in
 
 TScriptLoadResult LoadCompiledScriptFile(const std::string& path, TCompiledScript& into)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    const std::optional<std::string> bytes = ReadFileBytes(path);
+    if (!bytes) {
         into.Clear();
         return {false, "Cannot open the compiled script " + path};
     }
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        into.Clear();
-        return {false, "Cannot read the compiled script " + path};
-    }
-    return LoadCompiledScript(bytes, into);
+    return LoadCompiledScript(*bytes, into);
 }
 
 const std::string& GetScriptParameter(const std::vector<const THashedStringList*>& lists,

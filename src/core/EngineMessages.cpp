@@ -1,10 +1,9 @@
 #include "EngineMessages.h"
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "AnsiText.h"
+#include "FileBytes.h"
 
 namespace ovd {
 
@@ -268,15 +267,8 @@ int LoadEngineMessagesFromText(std::string_view fileText, std::string_view userL
 
 int LoadEngineMessages(const std::string& path, std::string_view userLanguage)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return 0;
-    }
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        return 0;
-    }
-    return LoadEngineMessagesFromText(text, userLanguage);
+    const std::optional<std::string> text = ReadFileBytes(path);
+    return text ? LoadEngineMessagesFromText(*text, userLanguage) : 0;
 }
 
 std::string LanguageBlockText(const std::array<std::string, kEngineMessageCount + 1>& texts)

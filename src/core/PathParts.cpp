@@ -5,27 +5,49 @@
 namespace ovd {
 namespace {
 
-constexpr const char* kSeparators = "\\/:";
+constexpr std::string_view SeparatorsOf(PathSeparators set)
+{
+    switch (set) {
+    case PathSeparators::Backslash:
+        return "\\";
+    case PathSeparators::BackslashOrDrive:
+        return "\\:";
+    case PathSeparators::BackslashOrSlash:
+        return "\\/";
+    case PathSeparators::Any:
+        break;
+    }
+    return "\\/:";
+}
 
 } // namespace
 
-std::string PathFolderPart(const std::string& path)
+std::size_t LastPathSeparator(std::string_view path, PathSeparators set)
 {
-    const std::size_t cut = path.find_last_of(kSeparators);
-    if (cut == std::string::npos)
-        return {};
-    return WithBackslash(path.substr(0, cut + 1));
+    return path.find_last_of(SeparatorsOf(set));
 }
 
-std::string PathFilePart(const std::string& path)
+std::string PathFolderText(std::string_view path, PathSeparators set)
 {
-    const std::size_t cut = path.find_last_of(kSeparators);
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+    const std::size_t cut = LastPathSeparator(path, set);
+    return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut + 1));
+}
+
+std::string PathFilePart(std::string_view path, PathSeparators set)
+{
+    const std::size_t cut = LastPathSeparator(path, set);
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+std::string PathFolderPart(const std::string& path)
+{
+    const std::string folder = PathFolderText(path, PathSeparators::Any);
+    return folder.empty() ? folder : WithBackslash(folder);
 }
 
 std::string ChangePathExtension(const std::string& path, std::string_view extension)
 {
-    const std::size_t cut = path.find_last_of(kSeparators);
+    const std::size_t cut = LastPathSeparator(path, PathSeparators::Any);
     const std::size_t dot = path.rfind('.');
     const bool hasExtension = dot != std::string::npos && (cut == std::string::npos || dot > cut);
     return (hasExtension ? path.substr(0, dot) : path) + std::string(extension);

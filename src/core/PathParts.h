@@ -1,5 +1,6 @@
-// The parts of a Windows path as the engine takes it apart: a backslash, a slash or a
-// drive colon ends the folder part. OS-free.
+// The parts of a Windows path as the engine takes it apart. Paths come from different
+// places and end their folder part at different characters, each set on purpose: see
+// PathSeparators. OS-free.
 #pragma once
 
 #include <string>
@@ -7,10 +8,28 @@
 
 namespace ovd {
 
-// The folder part with a trailing backslash; empty when the path has no folder part.
+// Which characters end a folder part.
+enum class PathSeparators {
+    // "\": the engine's own paths (its module, the Windows folders, folders it made).
+    Backslash,
+    // "\" and a drive colon: a script's path texts and file patterns ("D:setup.msi").
+    BackslashOrDrive,
+    // "\" and "/": paths that may be written with slashes (a form's picture, a package).
+    BackslashOrSlash,
+    // All three: a path of any origin.
+    Any,
+};
+
+// The index of the last separator of the set; npos when the path has none.
+std::size_t LastPathSeparator(std::string_view path, PathSeparators set);
+// The folder part as written, with the separator that ends it ("D:" of "D:setup.msi");
+// empty when the path has none.
+std::string PathFolderText(std::string_view path, PathSeparators set);
+// The part behind the last separator of the set (the whole path when it has none).
+std::string PathFilePart(std::string_view path, PathSeparators set = PathSeparators::Any);
+// The folder part of a path of any origin with a trailing backslash ("D:\" of
+// "D:setup.msi"); empty when the path has none.
 std::string PathFolderPart(const std::string& path);
-// The part behind the last separator (the whole path when it has none).
-std::string PathFilePart(const std::string& path);
 // The path with the extension of its file part replaced by `extension` (".msp"), or with
 // `extension` added when it has none.
 std::string ChangePathExtension(const std::string& path, std::string_view extension);

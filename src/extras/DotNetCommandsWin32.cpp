@@ -8,6 +8,7 @@
 #include "CommandTable.h"
 #include "DotNetText.h"
 #include "FileUtil.h"
+#include "PathParts.h"
 #include "ScriptRun.h"
 #include "ScriptText.h"
 #include "TRunApp.h"
@@ -18,13 +19,6 @@
 
 namespace ovd {
 namespace {
-
-// The folder part of a path, with its backslash (empty when the path has none).
-std::string FolderPart(const std::string& path)
-{
-    const std::size_t end = path.find_last_of("\\:");
-    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
-}
 
 std::string WindowsFolder()
 {
@@ -41,18 +35,14 @@ long RunTool(const TScriptRun& run, const std::string& tool, const std::string& 
     TRunApp::TRequest request;
     request.Program = tool;
     request.Arguments = arguments;
-    request.Folder = FolderPart(file);
+    request.Folder = PathFolderText(file, PathSeparators::BackslashOrDrive);
     request.Hidden = true;
     request.Wait = true;
     TRunApp worker(std::move(request));
-    bool& finished = worker.FinishedFlag();
-    finished = false;
-    worker.Start(run.RegistryView == "Win64");
-    while (!finished) {
-        PumpOrWait(&worker);
-        if (!finished && WaitForSingleObject(worker.Handle(), 0) == WAIT_OBJECT_0)
-            finished = true;
-    }
+    TWorkerWait wait;
+    wait.Cancellable = false;
+    wait.PollProgress = false;
+    AwaitWorker(run, worker, wait);
     return worker.ExitCode();
 }
 
@@ -100,7 +90,7 @@ void RegisterAssembly(TCommandContext& c)
     flags.CodeBase = Flag(codeBase, false);
     std::string file = ExpandVariables(path);
     // Without a folder part the text is an assembly display name in the cache.
-    if (FolderPart(file).empty()) {
+    if (PathFolderText(file, PathSeparators::BackslashOrDrive).empty()) {
         for (const std::string& candidate : AssemblyCacheCandidates(WindowsFolder(), file)) {
             if (FileExists(candidate)) {
                 file = candidate;

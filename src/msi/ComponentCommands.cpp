@@ -30,7 +30,7 @@ bool SixtyFourBitMode(const TCommandContext& c)
 
 void DefineComponent(TCommandContext& c)
 {
-    TComponentTable& table = ComponentTable();
+    TComponentTable& table = ComponentTable(c.Run());
     const std::string name = Localized(c, 1);
     table.Define(name, IsTrue(c.Expanded(2)), Localized(c, 3));
     // A size authored under the untranslated name follows the name into the language.
@@ -44,14 +44,14 @@ void GetComponentState(TCommandContext& c)
 {
     const std::string result = c.OutputName(2);
     c.CreateFirst(result);
-    c.Assign(result, BooleanText(ComponentTable().Selected(Localized(c, 1))));
+    c.Assign(result, BooleanText(ComponentTable(c.Run()).Selected(Localized(c, 1))));
 }
 
 void GetComponentSpace(TCommandContext& c)
 {
     const std::string result = c.OutputName(2);
     const std::string name = Localized(c, 1);
-    const TComponentTable& table = ComponentTable();
+    const TComponentTable& table = ComponentTable(c.Run());
     c.CreateFirst(result);
     c.Assign(result, Int64ToText(name.empty() ? table.TotalSpace() : table.Size(name)));
 }
@@ -60,12 +60,12 @@ void SetComponentSpace(TCommandContext& c)
 {
     // Text that is not a 64-bit integer changes nothing.
     if (const std::optional<std::int64_t> bytes = TryStrToInt64(c.Expanded(2)))
-        ComponentTable().SetSize(Localized(c, 1), *bytes);
+        ComponentTable(c.Run()).SetSize(Localized(c, 1), *bytes);
 }
 
 void SaveFeatureSelections(TCommandContext& c, const TSelectionFileAccess& files)
 {
-    const TComponentTable& table = ComponentTable();
+    const TComponentTable& table = ComponentTable(c.Run());
     TSelectionWrite values;
     values.TargetDir = GetVariable("TARGETDIR");
     values.AllUsers = GetVariable("ALLUSERS");
@@ -92,7 +92,7 @@ void LoadFeatureSelections(TCommandContext& c, const TSelectionFileAccess& files
         c.Run().TraceTag("Load Feature Selections: " + path + " not loaded, " + problem);
         return;
     }
-    TComponentTable& table = ComponentTable();
+    TComponentTable& table = ComponentTable(c.Run());
     ApplySavedSelections(table, *file);
     const char* const names[] = {"TARGETDIR", "ALLUSERS", "STARTMENU"};
     for (std::size_t i = 0; i < 3 && i < file->Values.size(); ++i)
@@ -126,18 +126,18 @@ void RegisterComponentCommands(TSelectionFileAccess files)
 {
     RegisterCommand("Define Component", DefineComponent);
     RegisterCommand("Delete Component",
-                    [](TCommandContext& c) { ComponentTable().Delete(Localized(c, 1)); });
+                    [](TCommandContext& c) { ComponentTable(c.Run()).Delete(Localized(c, 1)); });
     RegisterCommand("Get Component State", GetComponentState);
     RegisterCommand("Set Component State", [](TCommandContext& c) {
-        ComponentTable().SetState(Localized(c, 1), IsTrue(c.Expanded(2)));
+        ComponentTable(c.Run()).SetState(Localized(c, 1), IsTrue(c.Expanded(2)));
     });
     RegisterCommand("Get Component Space", GetComponentSpace);
     RegisterCommand("Set Component Space", SetComponentSpace);
     RegisterCommand("Set Component Choice", [](TCommandContext& c) {
-        ComponentTable().SetChoice(Localized(c, 1), IsTrue(c.Expanded(2)));
+        ComponentTable(c.Run()).SetChoice(Localized(c, 1), IsTrue(c.Expanded(2)));
     });
     RegisterCommand("Set Component Visibility", [](TCommandContext& c) {
-        ComponentTable().SetVisibility(Localized(c, 1), IsTrue(c.Expanded(2)));
+        ComponentTable(c.Run()).SetVisibility(Localized(c, 1), IsTrue(c.Expanded(2)));
     });
     RegisterCommand("Save Feature Selections",
                     [files](TCommandContext& c) { SaveFeatureSelections(c, files); });

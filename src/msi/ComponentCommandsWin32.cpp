@@ -2,6 +2,7 @@
 // Windows file system, with WOW64 redirection off in 64-bit mode.
 #include "ComponentCommands.h"
 
+#include "FileBytes.h"
 #include "FileUtil.h"
 #include "Wow64Redirection.h"
 

@@ -95,17 +95,11 @@ TInstallerRun& InstallerRun(TScriptRun& run)
 
 bool TInstallerRun::StartOnce()
 {
-    if (startTried_ || !worker_)
+    if (!start_ || start_->Started() || start_->Failed())
         return false;
-    startTried_ = true;
     Variables().SetVariableValue("ZOVR_thCancelled", "FALSE");
     Variables().SetVariableValue("ZOVR_thFinished", "FALSE");
-    try {
-        worker_->Start(run_->RegistryView == "Win64");
-        started_ = true;
-    } catch (...) {
-        startFailure_ = std::current_exception();
-    }
+    start_->Start();
     return true;
 }
 
@@ -119,29 +113,12 @@ bool TInstallerRun::AwaitInDialog(TDialogHost& dialogs)
 {
     const TArmedDialog armed(dialogs);
     TStallWatch watch(*run_, *worker_);
-    const DWORD since = GetTickCount();
-    bool cancelled = false;
-    while (!startFailure_ && !(started_ && worker_->FinishedFlag())) {
-        if (started_) {
-            const HANDLE thread = worker_->Handle();
-            PumpOnce(&thread, 1, 1000);
-            watch.Check();
-            // A thread that ended without its synchronised call has finished all the same.
-            if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0)
-                worker_->FinishedFlag() = true;
-        } else {
-            WaitForMessages(250);
-            if (GetTickCount() - since > kArmedStartLimitMs)
-                StartOnce();
-        }
-        if (CancelRequested()) {
-            cancelled = true;
-            worker_->RequestTerminate();
-        }
-    }
-    if (startFailure_)
-        std::rethrow_exception(startFailure_);
-    return cancelled;
+    TWorkerWait wait;
+    wait.UseWatchdog = false;
+    wait.PollProgress = false;
+    wait.StartedByTick = start_.get();
+    wait.Watch = [&watch] { watch.Check(); };
+    return AwaitWorker(*run_, *worker_, wait);
 }
 
 bool TInstallerRun::AwaitWithoutDialog()
@@ -168,18 +145,20 @@ TLaunchResult TInstallerRun::Launch(TScriptRun& run, TDialogHost* dialogs, TInst
     run_ = &run;
     worker_ = std::make_unique<TMSIThread>(std::move(job), ui);
     worker_->FinishedFlag() = false;
-    startTried_ = started_ = false;
-    startFailure_ = nullptr;
+    start_ = std::make_unique<TTickStart>(*worker_, run.RegistryView == "Win64");
+    start_->LimitMs = kArmedStartLimitMs;
     bool cancelled = false;
     try {
         cancelled = dialogs != nullptr && dialogs->ArmTask(*this) ? AwaitInDialog(*dialogs)
                                                                   : AwaitWithoutDialog();
     } catch (...) {
+        start_.reset();
         worker_.reset();
         throw;
     }
     cancelled = cancelled || GetVariable("ZOVR_thCancelled") == "TRUE";
     const TInstallerOutcome outcome = worker_->Outcome();
+    start_.reset();
     worker_.reset();
     return {LaunchResult(cancelled, outcome.Error, outcome.Restart), outcome.ResultText};
 }

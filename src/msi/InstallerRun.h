@@ -10,6 +10,7 @@
 #include "DialogHost.h"
 #include "ScriptRun.h"
 #include "TMSIThread.h"
+#include "WaitForWorker.h"
 
 namespace ovd {
 
@@ -40,9 +41,8 @@ private:
 
     TScriptRun* run_ = nullptr;
     std::unique_ptr<TMSIThread> worker_;
-    bool startTried_ = false;
-    bool started_ = false;
-    std::exception_ptr startFailure_;
+    // The one start of the thread, by the dialog's tick or by the wait's fallback.
+    std::unique_ptr<TTickStart> start_;
 };
 
 // The installer run of `run` (made on first use, freed with the run).

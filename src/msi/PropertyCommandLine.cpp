@@ -1,4 +1,5 @@
 #include "PropertyCommandLine.h"
+#include "PathParts.h"
 
 namespace ovd {
 namespace {
@@ -20,11 +21,10 @@ std::string MediaDirectoryOf(std::string_view dataDir)
     std::string_view dir = dataDir;
     if (!dir.empty() && dir.back() == '\\')
         dir.remove_suffix(1);
-    const std::size_t slash = dir.find_last_of('\\');
-    dir = slash == std::string_view::npos ? std::string_view() : dir.substr(0, slash + 1);
-    if (dir.size() >= 2 && dir[1] == ':')
-        dir.remove_prefix(2);
-    return std::string(dir);
+    std::string folder = PathFolderText(dir, PathSeparators::Backslash);
+    if (folder.size() >= 2 && folder[1] == ':')
+        folder.erase(0, 2);
+    return folder;
 }
 
 std::string SourceListText(const TInstallerPaths& paths)

@@ -11,8 +11,10 @@
 #include "InstallerUi.h"
 #include "MsiApi.h"
 #include "MsiDatabase.h"
+#include "PathParts.h"
 #include "ProgressDisplay.h"
 #include "PropertyHandoverFile.h"
+#include "Registry.h"
 #include "RunPlatform.h"
 #include "ScriptText.h"
 #include "SourceList.h"
@@ -41,12 +43,6 @@ std::string ShortFolder(const std::string& folder, bool& quote)
     const std::string shortForm = WithBackslash(buffer);
     quote = shortForm.find(' ') != std::string::npos;
     return shortForm;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // Packages of earlier runs of this product that the installer still keeps.
@@ -91,25 +87,9 @@ void WriteSourceValue(HKEY key, const std::string& name, const std::string& valu
                    static_cast<DWORD>(value.size() + 1));
 }
 
-std::optional<std::string> ReadSourceValue(HKEY key, const char* name)
+UniqueRegKey OpenSourceKey(HKEY root, const std::string& path)
 {
-    char buffer[4096];
-    DWORD size = sizeof buffer - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-            ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return std::nullopt;
-    buffer[std::min<DWORD>(size, sizeof buffer - 1)] = '\0';
-    return std::string(buffer);
-}
-
-UniqueResource<RegKeyTraits> OpenSourceKey(HKEY root, const std::string& path)
-{
-    HKEY raw = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &raw) != ERROR_SUCCESS)
-        return UniqueResource<RegKeyTraits>(nullptr);
-    return UniqueResource<RegKeyTraits>(raw);
+    return OpenRegKey(root, path, KEY_READ | KEY_WRITE);
 }
 
 // Before a removal the setup's folders join the product's source list, so that the
@@ -126,12 +106,12 @@ void RegisterSourceFolders(const std::string& productCode, const TInstallerPaths
     for (const auto& [root, base] : products) {
         const std::string list = base + *packed + "\\SourceList\\";
         if (const auto key = OpenSourceKey(root, list)) {
-            if (const auto last = ReadSourceValue(key.get(), "LastUsedSource"))
+            if (const auto last = RegStringValue(key.get(), "LastUsedSource"))
                 WriteSourceValue(key.get(), "LastUsedSource",
                                  LastUsedSourceValue(*last, paths.MsiDir));
         }
         if (const auto media = OpenSourceKey(root, list + "Media\\")) {
-            if (ReadSourceValue(media.get(), "MediaPackage"))
+            if (RegStringValue(media.get(), "MediaPackage"))
                 WriteSourceValue(media.get(), "MediaPackage", paths.MediaDir);
         }
         if (const auto net = OpenSourceKey(root, list + "Net\\")) {
@@ -161,7 +141,8 @@ bool ThreadCancelled()
 TInstallerPaths TMSIThread::DerivePaths()
 {
     TInstallerPaths p;
-    p.MsiDir = ShortFolder(FolderOf(job_.PackagePath), p.QuoteMsi);
+    p.MsiDir =
+        ShortFolder(PathFolderText(job_.PackagePath, PathSeparators::BackslashOrSlash), p.QuoteMsi);
     std::string data = WithBackslash(job_.DataDir);
     if (job_.Operation != InstallerOperation::Patch)
         ForceDirectories(data);
@@ -197,7 +178,7 @@ void TMSIThread::WriteLogHeader(const TInstallerPaths& paths)
     const std::string log = CurrentLogFile();
     if (log.empty() || ThreadCancelled())
         return;
-    ForceDirectories(FolderOf(log));
+    ForceDirectories(PathFolderText(log, PathSeparators::BackslashOrSlash));
     if (job_.Trace) {
         SYSTEMTIME now{};
         GetLocalTime(&now);

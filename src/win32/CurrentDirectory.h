@@ -1,4 +1,4 @@
-// The process's current directory changed for a scope and restored on every way out.
+// The process's current folder, changed for a scope.
 #pragma once
 
 #include <windows.h>
@@ -7,17 +7,20 @@
 
 namespace ovd {
 
+// Makes `folder` the current folder and restores the previous one on every way out. An
+// empty folder, or one that cannot be made current, changes nothing and restores nothing.
 class TCurrentDirectory {
 public:
-    // An empty `folder` leaves the directory as it is (and still restores it).
     explicit TCurrentDirectory(const std::string& folder)
     {
-        char buffer[MAX_PATH * 2] = {};
+        if (folder.empty())
+            return;
+        char buffer[MAX_PATH * 4] = {};
         const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
-        if (n != 0 && n < sizeof buffer)
+        if (n == 0 || n >= sizeof buffer)
+            return;
+        if (SetCurrentDirectoryA(folder.c_str()))
             previous_.assign(buffer, n);
-        if (!folder.empty())
-            SetCurrentDirectoryA(folder.c_str());
     }
     ~TCurrentDirectory()
     {

@@ -1,5 +1,7 @@
 #include "FileUtil.h"
 
+#include "PathParts.h"
+#include "Registry.h"
 #include "WinHandles.h"
 #include "Wow64Redirection.h"
 
@@ -27,7 +29,7 @@ bool ForceDirectories(const std::string& path)
         folder.pop_back();
     if (folder.empty() || DirectoryExists(folder))
         return !folder.empty();
-    size_t cut = folder.find_last_of('\\');
+    const size_t cut = LastPathSeparator(folder, PathSeparators::Backslash);
     if (cut != std::string::npos && cut > 0 && !ForceDirectories(folder.substr(0, cut)))
         return false;
     return CreateDirectoryA(folder.c_str(), nullptr) || DirectoryExists(folder);
@@ -124,17 +126,14 @@ std::string EnvironmentText(const char* name)
 // A string value of an open key with environment references expanded; empty when missing.
 std::string RegistryFolder(HKEY key, const char* name)
 {
-    char data[1024];
-    DWORD type = 0, size = sizeof(data) - 1;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-            ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
+    DWORD type = 0;
+    const std::optional<std::string> data = RegStringValue(key, name, &type);
+    if (!data)
         return {};
-    data[size] = '\0';
     if (type == REG_SZ)
-        return data;
+        return *data;
     char expanded[1024];
-    const DWORD n = ExpandEnvironmentStringsA(data, expanded, sizeof(expanded));
+    const DWORD n = ExpandEnvironmentStringsA(data->c_str(), expanded, sizeof(expanded));
     return n > 0 && n <= sizeof(expanded) ? std::string(expanded) : std::string();
 }
 
@@ -166,20 +165,19 @@ std::vector<std::string> ProtectedFolders()
           "ALLUSERSPROFILE", "PUBLIC", "USERPROFILE"})
         add(EnvironmentText(name));
     for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        HKEY raw = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                          KEY_READ | view, &raw) == ERROR_SUCCESS) {
-            const UniqueRegKey key(raw);
+        if (const UniqueRegKey key =
+                OpenRegKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                           KEY_READ | view)) {
             for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)", "ProgramW6432Dir",
                                      "CommonFilesDir", "CommonFilesDir (x86)", "CommonW6432Dir"})
-                add(RegistryFolder(raw, name));
+                add(RegistryFolder(key.get(), name));
         }
-        raw = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                          "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
-                          KEY_READ | view, &raw) != ERROR_SUCCESS)
+        const UniqueRegKey list = OpenRegKey(
+            HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+            KEY_READ | view);
+        if (!list)
             continue;
-        const UniqueRegKey list(raw);
+        const HKEY raw = list.get();
         for (const char* name : {"ProfilesDirectory", "Default", "Public", "ProgramData"})
             add(RegistryFolder(raw, name));
         // Every user's profile folder, not only the running user's.
@@ -189,11 +187,8 @@ std::vector<std::string> ProtectedFolders()
             if (RegEnumKeyExA(raw, index, sid, &length, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS)
                 break;
-            HKEY rawProfile = nullptr;
-            if (RegOpenKeyExA(raw, sid, 0, KEY_READ | view, &rawProfile) != ERROR_SUCCESS)
-                continue;
-            const UniqueRegKey profile(rawProfile);
-            add(RegistryFolder(rawProfile, "ProfileImagePath"));
+            if (const UniqueRegKey profile = OpenRegKey(raw, sid, KEY_READ | view))
+                add(RegistryFolder(profile.get(), "ProfileImagePath"));
         }
     }
     return folders;
@@ -216,7 +211,7 @@ bool IsProtectedFolder(const std::string& folder)
 
 namespace {
 
-void DeleteContents(const std::string& folder)
+void DeleteContents(const std::string& folder, const TreeAttributesView& view)
 {
     const std::string base = WithBackslash(folder);
     WIN32_FIND_DATAA fd;
@@ -228,13 +223,14 @@ void DeleteContents(const std::string& folder)
         if (name == "." || name == "..")
             continue;
         const std::string path = base + name;
-        const bool link = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        const DWORD attributes = view ? view(path, fd.dwFileAttributes) : fd.dwFileAttributes;
+        const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         // Attributes of a link would be set on its target: a link goes as it is.
         if (!link)
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (!link)
-                DeleteContents(path);
+                DeleteContents(path, view);
             RemoveDirectoryA(path.c_str());
         } else {
             DeleteFileA(path.c_str());
@@ -244,23 +240,27 @@ void DeleteContents(const std::string& folder)
 
 } // namespace
 
-void DeleteFolderContents(const std::string& folder)
+void DeleteFolderContents(const std::string& folder, const TreeAttributesView& view)
 {
     if (IsProtectedFolder(folder))
         return;
     // A folder that is itself a link is not emptied: its contents belong elsewhere.
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
-    DeleteContents(folder);
+    if (view)
+        attributes = view(folder, attributes);
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return;
+    DeleteContents(folder, view);
 }
 
-bool RemoveTree(const std::string& folder, int passes)
+bool RemoveTree(const std::string& folder, int passes, const TreeAttributesView& view)
 {
     if (IsProtectedFolder(folder))
         return false;
     for (int pass = 0; pass < passes; ++pass)
-        DeleteFolderContents(folder);
+        DeleteFolderContents(folder, view);
     RemoveDirectoryA(WithoutBackslash(folder).c_str());
     return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
@@ -314,32 +314,6 @@ std::string ModuleFileName(void* module)
         }
         buffer.resize(buffer.size() * 2);
     }
-}
-
-std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes)
-{
-    UniqueResource<FileHandleTraits> file(
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-        static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
-        return std::nullopt;
-    std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < data.size()) {
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-        if (!ReadFile(file.get(), data.data() + done, want, &got, nullptr))
-            return std::nullopt;
-        if (got == 0)
-            break; // the file shrank meanwhile
-        done += got;
-    }
-    data.resize(done);
-    return data;
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,13 +23,17 @@ bool ForceDirectories(const std::string& path);
 // "C:\PROGRA~1"). An empty or relative path counts as protected: it would mean whatever
 // folder the process happens to stand in.
 bool IsProtectedFolder(const std::string& folder);
+// How the tree removal sees an entry's attributes: the file system's (none given), or a
+// test's view in which a plain folder is a link, where the file system cannot hold one.
+using TreeAttributesView =
+    std::function<unsigned long(const std::string& path, unsigned long attributes)>;
 // Deletes every file (after setting normal attributes) and every subfolder below `folder`.
 // Links (junctions, symbolic links) are removed, never followed: nothing outside `folder`
 // is touched. A protected folder (IsProtectedFolder) is left alone.
-void DeleteFolderContents(const std::string& folder);
+void DeleteFolderContents(const std::string& folder, const TreeAttributesView& view = {});
 // DeleteFolderContents, then the folder itself; `passes` rounds for files that a closing
 // process still holds. True when the folder is gone; false at once for a protected folder.
-bool RemoveTree(const std::string& folder, int passes = 1);
+bool RemoveTree(const std::string& folder, int passes = 1, const TreeAttributesView& view = {});
 // Removes a folder the engine made for itself (through RemoveTree). The current directory
 // first moves to `refuge` when it lies inside the folder: no process can remove the folder
 // it stands in. Programs started meanwhile inherited it as their current directory and may
@@ -42,9 +47,6 @@ unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refu
 UniqueModule LoadModule(const std::string& path);
 // Full path of a loaded module (nullptr: the running program); empty on failure.
 std::string ModuleFileName(void* module = nullptr);
-// The whole contents of a file; nothing when it cannot be opened or read, or is larger
-// than `maxBytes`.
-std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes);
 // Creates or replaces a file with `data`; false with the system's message in `error`.
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error);
 // The text of a Win32 error code, for error messages.

@@ -431,6 +431,19 @@ SevenZipArchive::SevenZipArchive(ByteSource& source, PasswordProvider passwords)
 
 SevenZipArchive::~SevenZipArchive() = default;
 
+void SevenZipArchive::PlacePackStreams(uint64_t packPos)
+{
+    dataOffset_ = CheckedAdd(32, packPos);
+    packOffsets_.clear();
+    uint64_t pos = dataOffset_;
+    for (uint64_t size : packSizes_) {
+        packOffsets_.push_back(pos);
+        pos = CheckedAdd(pos, size);
+    }
+    if (pos > source_.Size())
+        Fail(Status::Corrupt);
+}
+
 void SevenZipArchive::ReadDatabase(const std::vector<uint8_t>& header, bool fromEncrypted)
 {
     std::vector<uint8_t> current = header;
@@ -446,14 +459,8 @@ void SevenZipArchive::ReadDatabase(const std::vector<uint8_t>& header, bool from
             if (depth >= 4)
                 Fail(Status::Corrupt);
             reader.StreamsInfo(ss);
-            dataOffset_ = CheckedAdd(32, packPos);
-            packOffsets_.clear();
-            uint64_t pos = dataOffset_;
-            for (uint64_t s : packSizes_) {
-                packOffsets_.push_back(pos);
-                pos = CheckedAdd(pos, s);
-            }
-            if (pos > source_.Size() || folders_.empty())
+            PlacePackStreams(packPos);
+            if (folders_.empty())
                 Fail(Status::Corrupt);
             bool encrypted = folders_[0].Encrypted();
             try {
@@ -480,15 +487,7 @@ void SevenZipArchive::ReadDatabase(const std::vector<uint8_t>& header, bool from
             reader.StreamsInfo(ss);
             type = c.Number();
         }
-        dataOffset_ = CheckedAdd(32, packPos);
-        packOffsets_.clear();
-        uint64_t pos = dataOffset_;
-        for (uint64_t s : packSizes_) {
-            packOffsets_.push_back(pos);
-            pos = CheckedAdd(pos, s);
-        }
-        if (pos > source_.Size())
-            Fail(Status::Corrupt);
+        PlacePackStreams(packPos);
         entries_.clear();
         if (type == kFilesInfo) {
             uint64_t numFiles = c.Number();

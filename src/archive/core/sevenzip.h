@@ -80,6 +80,9 @@ private:
     class Keys;
     void ReadDatabase(const std::vector<uint8_t>& header, bool fromEncrypted);
     std::vector<uint8_t> DecodeHeaderFolder(uint32_t folder);
+    // Where each pack stream of the header just read starts (after the 32-byte signature
+    // header and `packPos`); Corrupt when the streams run past the end of the source.
+    void PlacePackStreams(uint64_t packPos);
 
     ByteSource& source_;
     std::unique_ptr<Keys> keys_;

@@ -2,6 +2,7 @@
 
 #include "AnsiText.h"
 #include "IntegerText.h"
+#include "ScriptRun.h"
 #include "ScriptText.h"
 
 #include <unordered_map>
@@ -270,10 +271,9 @@ std::vector<TCheckListItem> TComponentTable::ApplyCheckList(std::vector<TCheckLi
     return items;
 }
 
-TComponentTable& ComponentTable()
+TComponentTable& ComponentTable(TScriptRun& run)
 {
-    static TComponentTable table;
-    return table;
+    return run.Slots.Get<TComponentTable>();
 }
 
 std::string WriteSelectionFile(const TComponentTable& table, const TSelectionWrite& values)

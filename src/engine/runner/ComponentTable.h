@@ -2,8 +2,8 @@
 // child of "Tools"), whether each is selected, its size, and which ones are deleted,
 // hidden or locked against the user's change; the variables saved with the selection; and
 // the selection file that carries all of it between runs. Names compare without regard to
-// case. One table per process (ComponentTable()), used by the component commands and the
-// dialogs' feature trees on the main thread. OS-free.
+// case. One table per run (ComponentTable(run), a slot of the run), used by the component
+// commands and the dialogs' feature trees on the main thread. OS-free.
 #pragma once
 
 #include <cstdint>
@@ -98,8 +98,10 @@ private:
     template <typename Visit> static bool AnyAncestor(std::string_view name, Visit visit);
 };
 
-// The one table of the process.
-TComponentTable& ComponentTable();
+struct TScriptRun;
+
+// The run's table: empty until run preparation fills it from the script.
+TComponentTable& ComponentTable(TScriptRun& run);
 
 // The selection file: six lists each closed by a "$" line, then the run's values.
 struct TSelectionFile {

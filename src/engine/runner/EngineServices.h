@@ -99,6 +99,9 @@ struct TEngineServices {
     // Without one, progress changes wait for the next line.
     ProgressRefreshFn RefreshProgress;
     TExitSteps ExitSteps;
+    // The run in progress (ScriptRunner sets it for the run's length), for the parts of the
+    // program that outlive runs and show a run's state: the dialogs' feature view.
+    TScriptRun* ActiveRun = nullptr;
 
     // One object serving all three parts of the user interface (tests, tools).
     template <class UI> void UseUserInterface(UI& ui)

@@ -1,8 +1,8 @@
 #include "PredefinedVariables.h"
 
 #include "AnsiText.h"
-#include "ScriptRun.h"
 #include "ComponentTable.h"
+#include "ScriptRun.h"
 #include "VariableManager.h"
 #include "uGlobals.h"
 
@@ -179,9 +179,9 @@ void Bootstrap(TScriptRun& run)
     run.InstalledSizeBaseline = 0;
     // The feature table starts from the script's sizes; a new installation also gets the
     // predefined component (a maintenance run takes its table from the engine cache).
-    ComponentTable().Reset(script.ComponentSizes.Items());
+    ComponentTable(run).Reset(script.ComponentSizes.Items());
     if (!maintenance) {
-        ComponentTable().Define(std::string(kPredefinedComponent), true, "");
+        ComponentTable(run).Define(std::string(kPredefinedComponent), true, "");
         DefineVariable("TARGETDIR", defaultTarget, kOriginBootstrap);
         DefineVariable("STARTMENU", script.ProductTitle, kOriginBootstrap);
         DefineVariable("ALLUSERS", BooleanText(admin), kOriginBootstrap);

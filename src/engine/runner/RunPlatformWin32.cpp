@@ -1,8 +1,11 @@
 // The machine as run preparation sees it, through Win32 (ANSI entry points).
 #include "RunPlatform.h"
 
+#include "FileBytes.h"
 #include "FileUtil.h"
+#include "PathParts.h"
 #include "PredefinedVariables.h"
+#include "Registry.h"
 #include "RegistryView.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
@@ -20,20 +23,8 @@ namespace {
 
 std::optional<std::string> ReadRegString(HKEY root, const char* path, const char* name)
 {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ | ViewAccess(RegistryView::Win32), &raw) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    UniqueRegKey key(raw);
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(raw, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return std::nullopt;
-    std::vector<char> buffer(size + 1, '\0');
-    if (RegQueryValueExA(raw, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::string(buffer.data());
+    const UniqueRegKey key = OpenRegKey(root, path, KEY_READ | ViewAccess(RegistryView::Win32));
+    return key ? RegStringValue(key.get(), name) : std::nullopt;
 }
 
 std::string ShellFolder(int csidl)
@@ -48,8 +39,7 @@ std::string ParentFolder(std::string folder)
 {
     while (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
-    const std::size_t cut = folder.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
+    return PathFolderText(folder, PathSeparators::Backslash);
 }
 
 bool IsVistaOrLater()
@@ -153,20 +143,7 @@ public:
     }
     std::optional<std::string> ReadTextFile(const std::string& path) override
     {
-        UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return std::nullopt;
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (16 << 20))
-            return std::nullopt;
-        std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
-        DWORD read = 0;
-        if (!text.empty() &&
-            !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
-            return std::nullopt;
-        text.resize(read);
-        return text;
+        return ReadFileBytes(path, 16 << 20);
     }
     std::uint64_t TickCount() override { return GetTickCount(); }
 

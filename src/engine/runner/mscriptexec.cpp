@@ -126,6 +126,12 @@ PrepareOutcome PrepareRun(TScriptRun& run)
 
 void ScriptRunner(TScriptRun& run)
 {
+    struct TActiveRun {
+        TEngineServices& Services;
+        TScriptRun* Previous;
+        ~TActiveRun() { Services.ActiveRun = Previous; }
+    } active{run.Services, run.Services.ActiveRun};
+    run.Services.ActiveRun = &run;
     if (PrepareRun(run) != PrepareOutcome::Ready)
         return;
     RunExecutionLoop(run);

@@ -3,6 +3,7 @@
 #include "AnsiText.h"
 #include "CompiledScript.h"
 #include "EngineMessages.h"
+#include "FileBytes.h"
 #include "FileUtil.h"
 #include "TSetLanguage.h"
 #include "UserLanguage.h"
@@ -12,8 +13,6 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace ovd {
@@ -21,13 +20,8 @@ namespace {
 
 std::vector<std::string> ReadLines(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
     std::vector<std::string> lines;
-    if (!file)
-        return lines;
-    std::ostringstream text;
-    text << file.rdbuf();
-    const std::string all = text.str();
+    const std::string all = ReadFileBytes(path).value_or(std::string());
     TLineReader reader(all);
     std::string_view line;
     while (reader.Next(line))
@@ -71,8 +65,7 @@ std::optional<std::string> TSetupLanguage::Choose()
         selected = PreselectedLanguage(languages, UserLanguageName(), packageDefault);
         if (!facts.SilentMode)
             return TSetLanguage(languages, selected).ShowModal();
-    }
-    else if (maintenance || patch) {
+    } else if (maintenance || patch) {
         const std::vector<std::string> remembered =
             ReadLines(WithBackslash(GetVariable("ENGINECACHE")) + facts.ExeBaseName + ".lan");
         if (!remembered.empty())
@@ -99,8 +92,7 @@ std::string TSetupLanguage::Translate(const std::string& key, int field,
 {
     if (tables_.Empty())
         return text;
-    const LocalizationMode mode =
-        LocalizationModeOf(GetCompilerVariable(script_, "#LOCMODE#"));
+    const LocalizationMode mode = LocalizationModeOf(GetCompilerVariable(script_, "#LOCMODE#"));
     return tables_.Translate(text, key, field, mode, [this](std::string_view translated) {
         return GetCompilerVariable(script_, translated);
     });

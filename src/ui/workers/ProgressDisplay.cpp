@@ -14,13 +14,6 @@
 namespace ovd {
 namespace {
 
-// The PROGRESSMODE override of SetProgressAttention, process-wide.
-struct TAttention {
-    bool Active = false;
-    std::string RememberedMode;
-};
-TAttention g_attention;
-
 void WriteProgressMode(const std::string& mode)
 {
     Variables().SetVariableValue("PROGRESSMODE", mode);
@@ -81,15 +74,13 @@ void SetProgressAttention(TWindowHandle window, bool on, bool error)
     if (!taskbar.Available())
         return;
     if (on) {
-        if (!g_attention.Active) {
-            g_attention.RememberedMode = GetVariable("PROGRESSMODE");
-            g_attention.Active = true;
-        }
+        if (!taskbar.AttentionMode)
+            taskbar.AttentionMode = GetVariable("PROGRESSMODE");
         WriteProgressMode(error ? "ERROR" : "PAUSE");
     } else {
-        if (g_attention.Active)
-            WriteProgressMode(g_attention.RememberedMode);
-        g_attention.Active = false;
+        if (taskbar.AttentionMode)
+            WriteProgressMode(*taskbar.AttentionMode);
+        taskbar.AttentionMode.reset();
     }
     taskbar.SetMode(static_cast<HWND>(window), GetVariable("PROGRESSMODE"));
 }

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "EngineMessages.h"
+#include "WindowClass.h"
 
 namespace ovd {
 namespace {
@@ -62,11 +63,12 @@ bool IsKillAtFirstTick(WatchdogTimer timer)
 TImageListPool::TImageListPool() : mainThread_(GetCurrentThreadId())
 {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kClassName;
-    RegisterClassA(&windowClass); // fails harmlessly when already registered
+    RegisterWindowClassOnce(windowClass);
     // A hidden top-level window rather than a message-only one: it is the application's
     // main form and receives broadcasts.
     window_.reset(CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,

@@ -7,6 +7,7 @@
 
 #include <shobjidl.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ public:
     // The overlay icon of the window's taskbar button (the program's icon) with
     // `description`, or none; true when the taskbar took the call.
     bool SetOverlay(HWND window, bool on, const std::string& description);
+
+    // While a box asks for the user's attention (SetProgressAttention): the PROGRESSMODE
+    // it replaced, given back when the box closes.
+    std::optional<std::string> AttentionMode;
 
 private:
     void SetState(HWND window, int flags);

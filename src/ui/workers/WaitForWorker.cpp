@@ -9,6 +9,8 @@
 #include "WorkerProgress.h"
 #include "uGlobals.h"
 
+#include <optional>
+
 namespace ovd {
 namespace {
 
@@ -49,6 +51,24 @@ bool SixtyFourBitMode(const TScriptRun& run)
     return run.RegistryView == "Win64";
 }
 
+// One step of the wait for a running worker: handles the messages (or sleeps until one
+// comes or the worker ends), then looks whether the worker has finished.
+void StepWhileRunning(TWorkerThread& worker, const TWorkerWait& wait)
+{
+    if (wait.ReportScriptProgress) {
+        const auto position = TryStrToInt64(GetVariable("PROGRESS"));
+        ReportWorkerProgress(GetVariable("PROGRESSTEXT"), 0, 100, position.value_or(0));
+    }
+    PumpOrWait(&worker, wait.Watch ? 1000 : INFINITE);
+    if (wait.Watch)
+        wait.Watch();
+    // A thread that ended without its synchronised call (it called ExitThread) has
+    // finished all the same.
+    bool& finished = worker.FinishedFlag();
+    if (!finished && WaitForSingleObject(worker.Handle(), 0) == WAIT_OBJECT_0)
+        finished = true;
+}
+
 } // namespace
 
 bool ProgressPollingActive()
@@ -77,55 +97,83 @@ void PumpOrWait(TWorkerThread* worker, unsigned long timeoutMs)
         PumpOnce(&thread, 1, timeoutMs);
 }
 
+void TTickStart::Start() noexcept
+{
+    if (started_ || failure_)
+        return;
+    try {
+        worker_.Start(sixtyFourBitMode_);
+        started_ = true;
+        if (onStarted_)
+            onStarted_();
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+}
+
+void TTickStart::RethrowFailure() const
+{
+    if (failure_)
+        std::rethrow_exception(failure_);
+}
+
 bool AwaitWorker(const TScriptRun& run, TWorkerThread& worker, const TWorkerWait& wait)
 {
     TImageListPool& pool = ImageListPool();
     bool& finished = worker.FinishedFlag();
     finished = false;
-    TPollingScope polling;
-    if (wait.UseWatchdog)
+    const bool watchdog = wait.UseWatchdog && wait.Cancellable;
+    std::optional<TPollingScope> polling;
+    if (wait.PollProgress)
+        polling.emplace();
+    if (watchdog)
         pool.SetWatchdogHandler(wait.Watchdog, [&pool, &worker, timer = wait.Watchdog] {
             WatchdogTick(pool, timer, worker);
         });
-    try {
-        worker.Start(SixtyFourBitMode(run));
-    } catch (...) {
-        if (wait.UseWatchdog)
+    const auto clearWatchdog = [&] {
+        if (watchdog) {
+            pool.DisableWatchdog(wait.Watchdog);
             pool.SetWatchdogHandler(wait.Watchdog, {});
+        }
+    };
+    TTickStart* const tick = wait.StartedByTick;
+    try {
+        if (tick == nullptr)
+            worker.Start(SixtyFourBitMode(run));
+    } catch (...) {
+        clearWatchdog();
         throw;
     }
+    const DWORD armed = GetTickCount();
     bool cancelled = false;
     while (!finished) {
-        if (wait.ReportScriptProgress) {
-            const auto position = TryStrToInt64(GetVariable("PROGRESS"));
-            ReportWorkerProgress(GetVariable("PROGRESSTEXT"), 0, 100, position.value_or(0));
+        if (tick != nullptr && !tick->Started()) {
+            // Until the tick comes the loop only keeps the user interface alive.
+            WaitForMessages(250);
+            if (!tick->Started() && GetTickCount() - armed > tick->LimitMs)
+                tick->Start();
+            if (tick->Failed()) {
+                clearWatchdog();
+                tick->RethrowFailure();
+            }
+        } else {
+            StepWhileRunning(worker, wait);
         }
-        PumpOrWait(&worker, wait.Watch ? 1000 : INFINITE);
-        if (wait.Watch)
-            wait.Watch();
-        // A thread that ended without its synchronised call (it called ExitThread) has
-        // finished all the same.
-        if (!finished && WaitForSingleObject(worker.Handle(), 0) == WAIT_OBJECT_0)
-            finished = true;
-        if (finished || !CancelRequested())
+        if (!wait.Cancellable || finished || !CancelRequested())
             continue;
         cancelled = true;
         // The last report counts as seen when the watchdog is armed, not on every step:
         // a worker that keeps reporting must outlive a busy message queue.
-        if (wait.UseWatchdog && !pool.WatchdogEnabled(wait.Watchdog) &&
-            !IsKillAtFirstTick(wait.Watchdog))
+        if (watchdog && !pool.WatchdogEnabled(wait.Watchdog) && !IsKillAtFirstTick(wait.Watchdog))
             NoteReportSeen();
         worker.RequestTerminate();
-        if (wait.UseWatchdog)
+        if (watchdog)
             pool.EnableWatchdog(wait.Watchdog);
         if (wait.OnCancel)
             wait.OnCancel();
     }
-    if (wait.UseWatchdog) {
-        pool.DisableWatchdog(wait.Watchdog);
-        pool.SetWatchdogHandler(wait.Watchdog, {});
-    }
-    return cancelled || CancelRequested();
+    clearWatchdog();
+    return wait.Cancellable && (cancelled || CancelRequested());
 }
 
 bool WaitForWorker(TScriptRun& run, TWorkerThread& worker, const TWorkerWait& wait)

@@ -397,8 +397,8 @@ TEST_F(StartupE2E, SilentAndUpdateRunsShowNoForms)
         HoldScriptCopy hold;
         HANDLE engine = Start("splash", std::string(sw) + " \"/l=" + log_ + "\"");
         ASSERT_TRUE(engine);
+        // The forms are made before this line is written (and the run is held there).
         WaitForTraceLine("    <StubData>", log_);
-        Sleep(300);
         EXPECT_EQ(ProcessWindow(GetProcessId(engine), "TSetupInit"), nullptr);
         EXPECT_EQ(ProcessWindow(GetProcessId(engine), "TSetupSplash"), nullptr);
         hold.Release();

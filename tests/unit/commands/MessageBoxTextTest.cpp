@@ -11,7 +11,7 @@
 namespace ovd {
 namespace {
 
-TEST(MessageBoxText, StylesResultsAndTheErrorState)
+TEST(MessageBoxText, StylesAndTheErrorState)
 {
     struct Case {
         int icon, buttons;
@@ -33,9 +33,7 @@ TEST(MessageBoxText, StylesResultsAndTheErrorState)
         EXPECT_EQ(MessageBoxStyle(c.icon, c.buttons), c.style) << c.icon << "/" << c.buttons;
         EXPECT_EQ(MessageBoxIsError(MessageBoxStyle(c.icon, c.buttons)), c.error);
     }
-    const char* words[] = {"", "OK", "CANCEL", "ABORT", "RETRY", "IGNORE", "YES", "NO", ""};
-    for (int id = 0; id <= 8; ++id)
-        EXPECT_EQ(MessageBoxResultWord(id), words[id]) << id;
+    // The answer words are checked on real boxes (the messages end-to-end test).
 }
 
 TEST(MessageBoxText, BalloonKindsTimeOutsAndTrayFlags)

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "AnsiText.h"
+#include "FileBytes.h"
 #include "PathParts.h"
 #include "PeImage.h"
 #include "THashedStringList.h"
@@ -153,6 +159,73 @@ TEST(PathParts, FolderFileAndExtension)
         EXPECT_EQ(PathFilePart(c.path), c.file);
         EXPECT_EQ(ChangePathExtension(c.path, ".msp"), c.patch);
     }
+}
+
+// Each separator set cuts where its origin's paths end their folder: "D:" is a folder only
+// to the sets with the drive colon, "a/b" only to those with the slash.
+TEST(PathParts, SeparatorSets)
+{
+    using S = PathSeparators;
+    struct Case {
+        const char* path;
+        S set;
+        const char* folder;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"C:\\A\\b.txt", S::Backslash, "C:\\A\\", "b.txt"},
+        {"D:b.txt", S::Backslash, "", "D:b.txt"},
+        {"D:b.txt", S::BackslashOrDrive, "D:", "b.txt"},
+        {"D:b.txt", S::BackslashOrSlash, "", "D:b.txt"},
+        {"C:\\A/b.txt", S::BackslashOrDrive, "C:\\", "A/b.txt"},
+        {"C:\\A/b.txt", S::BackslashOrSlash, "C:\\A/", "b.txt"},
+        {"D:a/b", S::Any, "D:a/", "b"},
+        {"C:\\A\\", S::Backslash, "C:\\A\\", ""},
+        {"plain", S::Any, "", "plain"},
+        {"", S::Any, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        SCOPED_TRACE(static_cast<int>(c.set));
+        EXPECT_EQ(PathFolderText(c.path, c.set), c.folder);
+        EXPECT_EQ(PathFilePart(c.path, c.set), c.file);
+    }
+}
+
+// A whole file comes back byte for byte up to the reader's limit; a larger one, a missing
+// one and a folder give nothing.
+TEST(FileBytes, ReadsWholeFilesUpToTheLimit)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("ovd_filebytes_" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(folder);
+    const std::string content("line\r\n\0binary\xff", 15);
+    {
+        std::ofstream out(folder / "f.bin", std::ios::binary);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        std::ofstream empty(folder / "empty.bin", std::ios::binary);
+    }
+    struct Case {
+        const char* name;
+        std::string path;
+        std::uint64_t limit;
+        std::optional<std::string> expected;
+    };
+    const std::string file = (folder / "f.bin").string();
+    const Case cases[] = {
+        {"whole", file, kWholeFileLimit, content},
+        {"exactly at the limit", file, content.size(), content},
+        {"one byte over the limit", file, content.size() - 1, std::nullopt},
+        {"empty", (folder / "empty.bin").string(), 0, std::string()},
+        {"missing", (folder / "none.bin").string(), kWholeFileLimit, std::nullopt},
+        {"a folder", folder.string(), kWholeFileLimit, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReadFileBytes(c.path, c.limit), c.expected);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

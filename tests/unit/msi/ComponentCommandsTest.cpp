@@ -30,8 +30,8 @@ protected:
     void SetUp() override
     {
         Variables().ClearVariables();
-        ComponentTable().Reset({"Tools", "1500"});
-        ComponentTable().Define(std::string(kPredefinedComponent), true, "");
+        ComponentTable(run).Reset({"Tools", "1500"});
+        ComponentTable(run).Define(std::string(kPredefinedComponent), true, "");
         ClearCommands();
         TSelectionFileAccess access;
         access.Read = [this](const std::string& path, bool off) -> std::optional<std::string> {
@@ -87,7 +87,7 @@ TEST_F(ComponentCommands, StatesSpacesChoicesAndVisibility)
     };
     for (const auto& [name, value] : want)
         EXPECT_EQ(GetVariable(name), value) << name;
-    const TComponentTable& table = ComponentTable();
+    const TComponentTable& table = ComponentTable(run);
     EXPECT_EQ(table.Descriptions[1], "The tools");
     EXPECT_EQ(table.Locked, (std::vector<std::string>{"Tools"}));
     EXPECT_EQ(table.Hidden, (std::vector<std::string>{"Tools\\Viewer"}));
@@ -102,9 +102,9 @@ TEST_F(ComponentCommands, TranslatedNamesKeepTheirSizes)
     Execute(
         {{"Define Component", {"Tools", "TRUE", ""}}, {"Get Component Space", {"Tools", "SIZE"}}});
     EXPECT_EQ(GetVariable("SIZE"), "1500");
-    EXPECT_TRUE(ComponentTable().Exists("Werkzeuge"));
-    EXPECT_FALSE(ComponentTable().Exists("Tools"));
-    EXPECT_EQ(ComponentTable().Size("Werkzeuge"), 1500);
+    EXPECT_TRUE(ComponentTable(run).Exists("Werkzeuge"));
+    EXPECT_FALSE(ComponentTable(run).Exists("Tools"));
+    EXPECT_EQ(ComponentTable(run).Size("Werkzeuge"), 1500);
 }
 
 TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
@@ -113,7 +113,7 @@ TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
     DefineVariable("ALLUSERS", "TRUE", "Initialization");
     DefineVariable("STARTMENU", "App", "Initialization");
     DefineVariable("EDITION", "Pro", "Initialization");
-    ComponentTable().PersistedVariables = {"EDITION"};
+    ComponentTable(run).PersistedVariables = {"EDITION"};
     run.RegistryView = "Win64";
     InstallerSession(run).Platform = "x64";
     Execute({{"Define Component", {"Tools", "TRUE", ""}},
@@ -124,9 +124,9 @@ TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
     EXPECT_EQ(accesses.back(), std::make_pair(std::string("C:\\sel.dat"), true));
 
     // A fresh table of the same script, another machine state: loading brings it back.
-    ComponentTable().Reset();
-    ComponentTable().Define("Tools", false, "");
-    ComponentTable().Define("Docs", true, "");
+    ComponentTable(run).Reset();
+    ComponentTable(run).Define("Tools", false, "");
+    ComponentTable(run).Define("Docs", true, "");
     InstallerSession(run).Platform = "Win32";
     run.RegistryView = "Win32";
     Variables().ClearVariables();
@@ -138,13 +138,13 @@ TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
     EXPECT_EQ(accesses.back(), std::make_pair(std::string("C:\\missing.dat"), true));
     EXPECT_EQ(GetVariable("TOOLS"), "TRUE");
     EXPECT_EQ(GetVariable("DOCS"), "FALSE");
-    EXPECT_EQ(ComponentTable().Locked, (std::vector<std::string>{"Docs"}));
+    EXPECT_EQ(ComponentTable(run).Locked, (std::vector<std::string>{"Docs"}));
     EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\App\\");
     EXPECT_EQ(GetVariable("STARTMENU"), "App");
     EXPECT_EQ(GetVariable("EDITION"), "Pro");
     EXPECT_EQ(InstallerSession(run).Platform, "x64");
     EXPECT_EQ(run.RegistryView, "Win64");
-    EXPECT_EQ(ComponentTable().PersistedVariables, std::vector<std::string>{"EDITION"});
+    EXPECT_EQ(ComponentTable(run).PersistedVariables, std::vector<std::string>{"EDITION"});
     EXPECT_TRUE(trace.empty());
 }
 
@@ -153,7 +153,7 @@ TEST_F(ComponentCommands, MalformedSelectionFileLoadsNothing)
     files["C:\\bad.dat"] = "Tools\r\n$\r\nFALSE\r\n$\r\n"; // cut off after two lists
     Execute({{"Define Component", {"Tools", "TRUE", ""}},
              {"Load Feature Selections", {"C:\\bad.dat"}}});
-    EXPECT_TRUE(ComponentTable().Selected("Tools"));
+    EXPECT_TRUE(ComponentTable(run).Selected("Tools"));
     ASSERT_EQ(trace.size(), 1u);
     EXPECT_NE(trace[0].find("C:\\bad.dat not loaded"), std::string::npos) << trace[0];
 }

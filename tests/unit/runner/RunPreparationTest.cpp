@@ -1,3 +1,4 @@
+#include "ComponentTable.h"
 #include "PredefinedVariables.h"
 #include "RecordingRunnerUI.h"
 #include "ScriptTestSupport.h"
@@ -58,6 +59,31 @@ protected:
         Variables().ClearVariables();
     }
 };
+
+// The feature table and the other slots belong to the run: preparation starts it afresh
+// (the predefined component of a new installation, the script's sizes), a later run does
+// not see the earlier one's, and the services name the run only while it runs.
+TEST_F(RunPreparation, FeatureTableIsTheRunsOwn)
+{
+    script.ComponentSizes.Add("Tools");
+    script.ComponentSizes.Add("1500");
+    ComponentTable(run).Define("Left over", true, "");
+    const TScriptRun* active = nullptr;
+    run.OnLine = [&](long) {
+        active = services.ActiveRun;
+        return false;
+    };
+    ScriptRunner(run);
+    EXPECT_EQ(active, &run);
+    EXPECT_EQ(services.ActiveRun, nullptr);
+    const TComponentTable& table = ComponentTable(run);
+    EXPECT_FALSE(table.Exists("Left over"));
+    EXPECT_TRUE(table.Exists(kPredefinedComponent));
+    EXPECT_EQ(table.Size("Tools"), 1500);
+
+    TScriptRun next(services);
+    EXPECT_FALSE(ComponentTable(next).Exists(kPredefinedComponent));
+}
 
 TEST_F(RunPreparation, StepsInOrderThenHandOver)
 {

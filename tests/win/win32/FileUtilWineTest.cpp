@@ -1,5 +1,6 @@
 // Tree removal on a real file system: everything below the folder goes, read-only files
-// included; a junction inside it is removed without touching what it points to; empty
+// included; a junction inside it (or a folder the walk is shown as one) is removed without
+// touching what it points to; empty
 // paths, drive and share roots, the Windows, program-files and profile folders are refused.
 #include "FileUtil.h"
 #include "WinHandles.h"
@@ -91,6 +92,35 @@ TEST_F(TreeRemoval, JunctionIsRemovedNeverFollowed)
     ASSERT_TRUE(MakeJunction(root + "alias", root + "outside"));
     ovd::DeleteFolderContents(root + "alias");
     EXPECT_TRUE(ovd::FileExists(root + "outside\\keep.txt"));
+}
+
+// The link rule on any file system (Wine's cannot hold a junction): a view shows the walk
+// one plain folder, holding a read-only file, as a junction. The walk removes the rest, but
+// neither descends into the link nor touches its attributes; a folder that is itself a
+// link is not emptied.
+TEST_F(TreeRemoval, AFolderSeenAsALinkIsNeverFollowed)
+{
+    const std::string link = root + "support\\link";
+    const std::string inside = link + "\\inside.txt";
+    ASSERT_TRUE(ovd::ForceDirectories(link));
+    ASSERT_TRUE(ovdtest::WriteFileBytes(inside, "x"));
+    SetFileAttributesA(inside.c_str(), FILE_ATTRIBUTE_READONLY);
+    const ovd::TreeAttributesView asLink = [link](const std::string& path,
+                                                  unsigned long attributes) {
+        return path == link ? attributes | FILE_ATTRIBUTE_REPARSE_POINT : attributes;
+    };
+
+    ovd::RemoveTree(root + "support", 1, asLink);
+    EXPECT_FALSE(ovd::FileExists(root + "support\\a.txt"));
+    EXPECT_FALSE(ovd::DirectoryExists(root + "support\\sub"));
+    EXPECT_TRUE(ovd::FileExists(inside));
+    EXPECT_NE(GetFileAttributesA(inside.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+
+    ovd::DeleteFolderContents(link, asLink);
+    EXPECT_TRUE(ovd::FileExists(inside));
+    // Without the view the same folder is an ordinary one, and goes.
+    EXPECT_TRUE(ovd::RemoveTree(root + "support"));
+    EXPECT_FALSE(ovd::FileExists(inside));
 }
 
 std::string WindowsFolder()

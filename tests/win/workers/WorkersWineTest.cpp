@@ -180,7 +180,8 @@ TEST(PluginWorker, CancelReachesThePlugInAndTheScript)
 class TTestWorker final : public ovd::TWorkerThread {
 public:
     static inline bool WorkerFinishedFlag = false;
-    enum class Body { Returns, Throws, ExitsThread, Hangs };
+    // StopsWhenAsked: returns when asked to stop, or after a second.
+    enum class Body { Returns, Throws, ExitsThread, Hangs, StopsWhenAsked };
     explicit TTestWorker(Body body) : TWorkerThread(WorkerFinishedFlag), body_(body) {}
     DWORD finishedOn = 0;
 
@@ -193,6 +194,8 @@ private:
             ExitThread(3);
         while (body_ == Body::Hangs) // deaf to the terminate request
             Sleep(50);
+        for (int i = 0; body_ == Body::StopsWhenAsked && !Terminated() && i < 100; ++i)
+            Sleep(10);
     }
     void Finished() override { finishedOn = GetCurrentThreadId(); }
     Body body_;
@@ -227,6 +230,77 @@ TEST(WorkerBase, EveryBodyEndsTheWait)
         EXPECT_EQ(worker.finishedOn, c.finishedRuns ? GetCurrentThreadId() : 0u);
     }
     ovd::Process().SilentMode = false;
+}
+
+ovd::TTickStart* g_tickStart = nullptr;
+
+void CALLBACK StartOnTick(HWND, UINT, UINT_PTR, DWORD) noexcept
+{
+    if (g_tickStart != nullptr)
+        g_tickStart->Start();
+}
+
+// Wakes the wait now and then, as the dialog's messages do while a worker runs.
+void CALLBACK WakeOnly(HWND, UINT, UINT_PTR, DWORD) noexcept {}
+
+// The wait's options: a wait the user's cancel does not cut short, and a worker started
+// by a tick (the armed installer dialog's Timer1) or, when no tick comes, by the wait
+// itself after its limit; either way it starts once.
+TEST(WorkerBase, WaitOptions)
+{
+    struct Case {
+        const char* name;
+        bool cancelledBefore;
+        bool cancellable;
+        bool byTick;
+        UINT tickMs;           // 0: no tick comes
+        bool expectCancelled;  // what the wait reports
+        bool expectTerminated; // the worker was asked to stop (it runs a second otherwise)
+        DWORD minElapsedMs;    // the fallback waited for its limit
+    };
+    const Case cases[] = {
+        {"cancellable, cancelled", true, true, false, 0, true, true, 0},
+        {"not cancellable, cancelled", true, false, false, 0, false, false, 0},
+        {"started by a tick", false, true, true, 100, false, false, 0},
+        {"no tick: the wait starts it", false, true, true, 0, false, false, 500},
+        {"by a tick, not cancellable", true, false, true, 100, false, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetVariables();
+        if (c.cancelledBefore)
+            ovd::SetVariable("ZOVR_IsCancelled", "TRUE", "test");
+        ovd::TEngineServices services;
+        ovd::TScriptRun run(services);
+        TTestWorker worker(TTestWorker::Body::StopsWhenAsked);
+        int starts = 0;
+        ovd::TTickStart start(worker, false, [&starts] { ++starts; });
+        start.LimitMs = c.tickMs == 0 ? 500 : 60000;
+        ovd::TWorkerWait wait;
+        wait.Cancellable = c.cancellable;
+        if (c.byTick)
+            wait.StartedByTick = &start;
+        g_tickStart = &start;
+        const UINT_PTR timer = c.tickMs == 0 ? 0 : SetTimer(nullptr, 0, c.tickMs, StartOnTick);
+        const UINT_PTR wake = SetTimer(nullptr, 0, 50, WakeOnly);
+        const DWORD began = GetTickCount();
+        const bool cancelled = ovd::AwaitWorker(run, worker, wait);
+        const DWORD elapsed = GetTickCount() - began;
+        if (timer != 0)
+            KillTimer(nullptr, timer);
+        KillTimer(nullptr, wake);
+        g_tickStart = nullptr;
+        EXPECT_EQ(cancelled, c.expectCancelled);
+        EXPECT_TRUE(TTestWorker::WorkerFinishedFlag);
+        EXPECT_EQ(worker.finishedOn, GetCurrentThreadId());
+        EXPECT_EQ(worker.Terminated(), c.expectTerminated);
+        EXPECT_GE(elapsed, c.minElapsedMs);
+        if (c.byTick) {
+            EXPECT_TRUE(start.Started());
+            start.Start(); // a tick after the start starts nothing
+            EXPECT_EQ(starts, 1);
+        }
+    }
 }
 
 DWORD g_cancelledAt = 0;

@@ -1,0 +1,28 @@
+// The registry calls the engine repeats: opening or creating a key into an owning handle,
+// and reading a string value whatever its length.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "WinHandles.h"
+
+namespace ovd {
+
+// `path` below `root` opened with `access` (a view flag included where it matters); null
+// when it cannot be opened.
+UniqueRegKey OpenRegKey(HKEY root, const std::string& path, REGSAM access);
+// `path` below `root`, created when missing; null when it can be neither opened nor made
+// (the system's error code in `status`, when given).
+UniqueRegKey CreateRegKey(HKEY root, const std::string& path, REGSAM access,
+                          LONG* status = nullptr);
+
+// A string value (REG_SZ or REG_EXPAND_SZ, as stored: references not expanded) of an open
+// key; nothing when it is missing, of another type or cannot be read. A value that grows
+// between the size query and the read is asked for again. `type`, when given, receives
+// the value's type.
+std::optional<std::string> RegStringValue(HKEY key, const char* name, DWORD* type = nullptr);
+
+} // namespace ovd
