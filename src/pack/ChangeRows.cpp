@@ -299,7 +299,12 @@ TChangeRows CompileChangeRows(const TCompiledScript& script, const TScriptSource
             continue;
         writer.Line(i, header);
     }
-    return {writer.Fragment(), writer.Switches(), GeneratedProductWxs(script)};
+    const std::string title = script.ProductTitle.empty() ? "Ordovan Setup" : script.ProductTitle;
+    const std::string author = script.Publisher.empty() ? "Ordovan setup" : script.Publisher;
+    return {writer.Fragment(),
+            writer.Switches(),
+            GeneratedProductWxs(script),
+            {title, author, "Intel;1033", script.RevisionCode}};
 }
 
 } // namespace ovd::pack

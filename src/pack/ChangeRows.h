@@ -20,6 +20,11 @@ struct TChangeRows {
     std::vector<TComponentSwitch> Switches;
     // The product around the fragment, for a source without a database of its own.
     std::string Product;
+    // The generated product's summary: subject, author, template and package code. The
+    // package code is the script's revision code, which the engine compares with the
+    // installed product's to tell a maintenance run from an upgrade (wixl makes up a new
+    // one at every build and takes none from the source).
+    std::vector<std::string> ProductSummary;
 };
 
 // Lines that name their components with ".components" carry the author's rows and get

@@ -288,7 +288,8 @@ void BuildDatabaseWithRows(const TPackOptions& o, const std::string& name, const
                            const TChangeRows& rows)
 {
     TTempDir temp;
-    std::vector<std::string> args = {"wixl", "-o", fs::absolute(o.outDir / (name + ".msi")).string()};
+    std::vector<std::string> args = {"wixl", "-o",
+                                     fs::absolute(o.outDir / (name + ".msi")).string()};
     if (wxs.empty()) {
         WriteAll(temp.Path() / "ovd-product.wxs", rows.Product);
         args.push_back((temp.Path() / "ovd-product.wxs").string());
@@ -303,6 +304,11 @@ void BuildDatabaseWithRows(const TPackOptions& o, const std::string& name, const
     WriteAll(temp.Path() / "ovd-changes.wxs", rows.Fragment);
     args.push_back((temp.Path() / "ovd-changes.wxs").string());
     Run(args, fs::absolute(o.sourceDir), o.verbose);
+    if (wxs.empty() && rows.ProductSummary.size() == 4) {
+        std::vector<std::string> summary = {"msibuild", args[2], "-s"};
+        summary.insert(summary.end(), rows.ProductSummary.begin(), rows.ProductSummary.end());
+        Run(summary, temp.Path(), o.verbose);
+    }
 }
 
 void BuildDatabase(const TPackOptions& o, const std::string& name, const TChangeRows& rows)
