@@ -66,7 +66,7 @@ fi
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ordovan Demo'
 query() {
   "$run" "$prefix" 'C:\windows\system32\reg.exe' query "$1" /v "$2" /reg:32 2>/dev/null |
-    tr -d '\r' | sed -n 's/.*REG_SZ *//p'
+    tr -d '\r' | sed -n 's/.*REG_SZ *//p' || true
 }
 echo
 echo "== the uninstall entry ($entry)"
