@@ -271,8 +271,10 @@ void Bootstrap(TScriptRun& run)
         DefineVariable("TARGETDIR", defaultTarget, kOriginBootstrap);
         DefineVariable("STARTMENU", script.ProductTitle, kOriginBootstrap);
         DefineVariable("ALLUSERS", BooleanText(admin), kOriginBootstrap);
-        if (platform.FileExists(selection))
-            LoadSavedSelection(run, selection, true);
+        // A selection file of a product that is not installed is a stale cache (the product
+        // was removed by other means): its choices and sizes describe nothing on the machine.
+        if (installed && platform.FileExists(selection))
+            LoadSavedSelection(run, selection, false);
     }
     run.InstalledSizeBaseline = static_cast<std::uint64_t>(
         std::max<std::int64_t>(ComponentTable().InstalledSizeBaseline, 0));

@@ -220,6 +220,19 @@ TEST_F(MaintenanceBootstrap, UpgradeLoadsTheOldSelectionOnlyWhenAsked)
     }
 }
 
+TEST_F(MaintenanceBootstrap, AStaleCacheOfARemovedProductIsNotTaken)
+{
+    platform.productState = -1; // removed by other means; its cache stayed
+    Cached(cache + "setup.dat", selection);
+    ASSERT_EQ(PrepareRun(run), PrepareOutcome::Ready);
+    EXPECT_EQ(GetVariable("MAINTENANCE"), "FALSE");
+    const TComponentTable& table = ComponentTable();
+    EXPECT_TRUE(table.Exists(kPredefinedComponent));
+    EXPECT_FALSE(table.Exists("Docs"));
+    EXPECT_EQ(table.InstalledSizeBaseline, 0);
+    EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\Program Files\\Demo\\");
+}
+
 TEST_F(MaintenanceBootstrap, ADamagedSelectionFileLeavesTheScriptsTable)
 {
     platform.productState = 5;
