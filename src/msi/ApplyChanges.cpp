@@ -5,7 +5,9 @@
 
 #include "CommaText.h"
 #include "CommandTable.h"
+#include "CurrentDirectory.h"
 #include "DialogHost.h"
+#include "DirectChangeCommands.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
@@ -35,29 +37,6 @@ std::string PatchPackage(const std::string& database)
 {
     return ChangePathExtension(database, ".msp");
 }
-
-// The current directory, restored on every way out.
-class TCurrentDirectory {
-public:
-    explicit TCurrentDirectory(const std::string& folder)
-    {
-        char buffer[MAX_PATH * 2] = {};
-        if (GetCurrentDirectoryA(sizeof buffer, buffer) != 0)
-            previous_ = buffer;
-        if (!folder.empty())
-            SetCurrentDirectoryA(folder.c_str());
-    }
-    ~TCurrentDirectory()
-    {
-        if (!previous_.empty())
-            SetCurrentDirectoryA(previous_.c_str());
-    }
-    TCurrentDirectory(const TCurrentDirectory&) = delete;
-    TCurrentDirectory& operator=(const TCurrentDirectory&) = delete;
-
-private:
-    std::string previous_;
-};
 
 // The installer thread that does not come back. A sound database is prepared in a moment;
 // a damaged one can send the platform's reader into an endless loop, and a thread stuck
@@ -218,21 +197,33 @@ void StoreOutcome(TCommandContext& c, const std::string& resultVariable, const T
         c.Assign("LASTERROR", r.Text);
 }
 
-// With a setup language active the database speaks it: "ProductLanguage" and the
-// localized names and descriptions of the shortcuts. The statements run in the installer
-// thread, where the launcher watches the database work: a damaged database can hang or
-// crash the platform's reader.
+// The UPDATE statements of the two rename lists: the localized names and descriptions of
+// the shortcuts and of the advertised file types.
+std::vector<std::string> RenameListStatements(const TInstallerSession& session)
+{
+    std::vector<std::string> shortcuts;
+    for (const TShortcutRename& rename : session.ShortcutRenames)
+        shortcuts.insert(shortcuts.end(), {rename.Key, rename.Name, rename.Description});
+    std::vector<std::string> progIds;
+    for (const TProgIdRename& rename : session.ProgIdRenames)
+        progIds.insert(progIds.end(), {rename.ProgId, rename.Name, rename.Description});
+    std::vector<std::string> statements = ShortcutRenameStatements(shortcuts);
+    for (std::string& statement : ProgIdRenameStatements(progIds))
+        statements.push_back(std::move(statement));
+    return statements;
+}
+
+// With a setup language active the database speaks it: "ProductLanguage" and the rename
+// lists. The statements run in the installer thread (one commit, failures ignored), where
+// the launcher watches the database work: a damaged database can hang or crash the
+// platform's reader.
 void ApplySetupLanguage(TScriptRun& run, TInstallerJob& job)
 {
     const std::string language = GetVariable("LANGUAGE");
     if (language.empty())
         return;
     RecordPendingProperty(run, "ProductLanguage", std::to_string(LanguageIdOf(language)));
-    std::vector<std::string> triples;
-    for (const TShortcutRename& rename : InstallerSession(run).ShortcutRenames)
-        triples.insert(triples.end(), {rename.Key, rename.Name, rename.Description});
-    if (!triples.empty())
-        job.DatabaseStatements = ShortcutRenameStatements(triples);
+    job.DatabaseStatements = RenameListStatements(InstallerSession(run));
 }
 
 TInstallerJob CommonJob(TScriptRun& run, bool changes)
@@ -315,6 +306,7 @@ void TransformInstance(TCommandContext& c)
 void RegisterInstallerCommands(TEngineServices&, TInstallerHost host)
 {
     RegisterRecordingCommands([] { return GetSystemVersion().IsSevenOrLater(); });
+    RegisterDirectChangeCommands();
     RegisterCommand("Apply Changes", [host](TCommandContext& c) { ApplyChangesCommand(c, host); });
     RegisterCommand("Apply Patch", [host](TCommandContext& c) { ApplyPatchCommand(c, host); });
     RegisterCommand("Set 64 Bit Mode", SetSixtyFourBitMode);

@@ -19,6 +19,13 @@ struct TShortcutRename {
     std::string Description;
 };
 
+// An advertised file type as written in the database, its localized name and description.
+struct TProgIdRename {
+    std::string ProgId;
+    std::string Name;
+    std::string Description;
+};
+
 struct TInstallerSession {
     std::string Platform = "Win32"; // "Win32", "ia64" or "x64"
     bool NewInstance = false;
@@ -32,6 +39,7 @@ struct TInstallerSession {
     // Entries: shortcut file "|" flags "|" target.
     std::vector<std::string> Pins;
     std::vector<TShortcutRename> ShortcutRenames;
+    std::vector<TProgIdRename> ProgIdRenames;
     // The installer's interface state (one operation at a time) and whether a run is on.
     TInstallerUiState Ui;
     bool Running = false;

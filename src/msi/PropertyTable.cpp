@@ -54,6 +54,23 @@ std::vector<std::string> ShortcutRenameStatements(const std::vector<std::string>
     return statements;
 }
 
+std::vector<std::string> ProgIdRenameStatements(const std::vector<std::string>& triples)
+{
+    std::vector<std::string> statements;
+    for (std::size_t i = 0; i + 2 < triples.size(); i += 3) {
+        const std::string& old = triples[i];
+        const std::string& name = triples[i + 1];
+        const std::string& description = triples[i + 2];
+        if ((old + name + description).find('\'') != std::string::npos)
+            continue;
+        statements.push_back("UPDATE `ProgId` SET `Description`='" + description +
+                             "' WHERE `ProgId`='" + old + "'");
+        statements.push_back("UPDATE `ProgId` SET `ProgId`='" + name + "' WHERE `ProgId`='" + old +
+                             "'");
+    }
+    return statements;
+}
+
 std::string TemplatePlatformName(std::string_view platform)
 {
     if (platform == "ia64")

@@ -24,6 +24,11 @@ std::vector<std::string> PropertyTableStatements(const std::vector<std::string>&
 // literal would end early and the statement turn into another one.
 std::vector<std::string> ShortcutRenameStatements(const std::vector<std::string>& triples);
 
+// The renames of the localized advertised file types, one triple (ProgId as in the
+// database, localized ProgId, localized description) after another: the Description, then
+// the ProgId itself, selected by the old ProgId. Triples with a "'" are left out as above.
+std::vector<std::string> ProgIdRenameStatements(const std::vector<std::string>& triples);
+
 // The summary template's platform name for a platform of "Set 64 Bit Mode": "Intel"
 // (Win32), "Intel64" (ia64), "x64".
 std::string TemplatePlatformName(std::string_view platform);

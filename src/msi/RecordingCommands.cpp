@@ -7,6 +7,8 @@
 #include "ScriptText.h"
 #include "VariableManager.h"
 
+#include <vector>
+
 namespace ovd {
 namespace {
 
@@ -28,28 +30,87 @@ std::string SwitchOn(TCommandContext& c)
     return header;
 }
 
-void RecordField(TCommandContext& c, const std::string& header, int field, std::string_view text)
+void Record(TCommandContext& c, const std::string& header, int field, const std::string& value)
 {
-    RecordPendingProperty(c.Run(), "P" + header + "_" + std::to_string(field),
-                          NormalizedField(text));
+    RecordPendingProperty(c.Run(), "P" + header + "_" + std::to_string(field), value);
 }
 
+// Parameter n in the setup language when one is active, expanded.
 std::string Localized(TCommandContext& c, long n)
 {
     return ExpandVariables(
         c.Run().Services.Translated(c.LineId(), static_cast<int>(n), c.Param(n)));
 }
 
-void InstallFiles(TCommandContext& c)
+// One field of a line: the parameter it comes from and how it is read.
+struct TFieldSource {
+    long Param;
+    bool Localized = false;
+    // Service arguments: "~" (the designer's separator) becomes "$NULL$".
+    bool TildeAsNull = false;
+};
+
+// A command whose fields are all recorded, in this order (P_1, P_2, ...).
+struct TRecorder {
+    const char* Name;
+    std::vector<TFieldSource> Fields;
+    // The line's files may lie in a web media block that must be fetched first.
+    bool WebMedia = false;
+};
+
+const std::vector<TRecorder>& Recorders()
 {
-    const std::string header = SwitchOn(c);
-    RecordField(c, header, 1, c.Param(3));
+    static const std::vector<TRecorder> recorders = {
+        {"Create File Type", {{1, true}, {2}, {3, true}, {4}, {5}}},
+        {"Create Folder", {{1}}},
+        {"Copy/Move Local Files", {{1}, {3}}},
+        {"Delete Files", {{1}}},
+        {"Edit INI File", {{1}, {4}, {5}, {6}}},
+        {"Set Environment", {{2}}},
+        {"Install Files", {{3}}, true},
+        {"Install Assembly", {{3}}, true},
+        {"Control Service", {{1, true}, {2}}},
+        {"Create ODBC DSN", {}},
+        {"Install ODBC Driver", {{4}}, true},
+        {"Install Service",
+         {{2}, {4, true}, {5, true}, {9, true}, {10, true, true}, {13}, {14}, {15}, {6, true}},
+         true},
+    };
+    return recorders;
 }
 
-void CreateFolder(TCommandContext& c)
+std::string FieldValue(TCommandContext& c, const TFieldSource& source)
 {
+    std::string value = CollapseBackslashPairs(
+        source.Localized ? Localized(c, source.Param) : ExpandVariables(c.Param(source.Param)));
+    if (source.TildeAsNull) {
+        for (std::size_t at = value.find('~'); at != std::string::npos; at = value.find('~', at))
+            value.replace(at, 1, "$NULL$");
+    }
+    return value;
+}
+
+void WebMediaStep(TCommandContext& c, const WebMediaFetchFn& fetch)
+{
+    const TCompiledScript& script = *c.Run().Script;
+    if (script.BuildMode != 2 || !fetch || IsTrue(GetVariable("ABORTEDONERROR")))
+        return;
+    const std::string& block = script.LineWebMediaFlags.At(static_cast<std::size_t>(c.Line()));
+    if (!block.empty())
+        fetch(c, block);
+}
+
+void RunRecorder(TCommandContext& c, const TRecorder& recorder, const WebMediaFetchFn& fetch)
+{
+    // The header is checked before anything is fetched: a line without one is an error
+    // whatever its media.
+    GetCommandHeader(*c.Run().Script, c.Line(), true);
+    if (recorder.WebMedia)
+        WebMediaStep(c, fetch);
     const std::string header = SwitchOn(c);
-    RecordField(c, header, 1, c.Param(1));
+    int field = 0;
+    for (const TFieldSource& source : recorder.Fields)
+        Record(c, header, ++field, FieldValue(c, source));
 }
 
 void WriteRegistry(TCommandContext& c)
@@ -59,7 +120,7 @@ void WriteRegistry(TCommandContext& c)
     for (int field = 1; field <= 3; ++field) {
         const std::string& text = c.Param(field + 2);
         if (text.find('$') != std::string::npos)
-            RecordField(c, header, field, text);
+            Record(c, header, field, NormalizedField(text));
     }
 }
 
@@ -71,7 +132,9 @@ std::pair<std::string, std::string> SplitAtBar(const std::string& text)
     return {text.substr(0, bar), text.substr(bar + 1)};
 }
 
-void CreateShortcut(TCommandContext& c, const std::function<bool()>& sevenOrLater)
+// "Create Shortcut" and "Advertised Shortcut": the same fields and lists; only their rows
+// in the database differ.
+void Shortcut(TCommandContext& c, const std::function<bool()>& sevenOrLater)
 {
     const std::string header = SwitchOn(c);
     TInstallerSession& session = InstallerSession(c.Run());
@@ -87,10 +150,19 @@ void CreateShortcut(TCommandContext& c, const std::function<bool()>& sevenOrLate
     if (!pin.empty())
         session.Pins.push_back(linkFile + "|" + pin + "|" + NormalizedField(c.Param(1)));
     session.ShortcutRenames.push_back({"P" + header + "_1", ShortcutFileName(name), description});
-    RecordField(c, header, 1, c.Param(3));
-    RecordField(c, header, 2, c.Param(1));
-    RecordField(c, header, 3, c.Param(5));
-    RecordField(c, header, 4, c.Param(6));
+    Record(c, header, 1, NormalizedField(c.Param(3)));
+    Record(c, header, 2, NormalizedField(c.Param(1)));
+    Record(c, header, 3, NormalizedField(c.Param(5)));
+    Record(c, header, 4, NormalizedField(c.Param(6)));
+}
+
+// No fields: the rows hold the type as the designer wrote it; with a setup language
+// Apply Changes renames it to the localized name and description.
+void AdvertisedFileType(TCommandContext& c)
+{
+    SwitchOn(c);
+    InstallerSession(c.Run()).ProgIdRenames.push_back(
+        {c.Param(1), Localized(c, 1), Localized(c, 3)});
 }
 
 } // namespace
@@ -110,15 +182,18 @@ std::string ShortcutFileName(std::string_view name)
     return std::string(head) + "~1|" + std::string(name);
 }
 
-void RegisterRecordingCommands(std::function<bool()> sevenOrLater)
+void RegisterRecordingCommands(std::function<bool()> sevenOrLater, WebMediaFetchFn fetchWebMedia)
 {
-    RegisterCommand("Install Files", InstallFiles);
-    RegisterCommand("Create Folder", CreateFolder);
+    for (const TRecorder& recorder : Recorders()) {
+        RegisterCommand(recorder.Name, [&recorder, fetchWebMedia](TCommandContext& c) {
+            RunRecorder(c, recorder, fetchWebMedia);
+        });
+    }
     RegisterCommand("Write Registry", WriteRegistry);
-    RegisterCommand("Create Shortcut",
-                    [sevenOrLater = std::move(sevenOrLater)](TCommandContext& c) {
-                        CreateShortcut(c, sevenOrLater);
-                    });
+    RegisterCommand("Advertised File Type", AdvertisedFileType);
+    for (const char* name : {"Create Shortcut", "Advertised Shortcut"}) {
+        RegisterCommand(name, [sevenOrLater](TCommandContext& c) { Shortcut(c, sevenOrLater); });
+    }
 }
 
 } // namespace ovd

@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -311,6 +313,8 @@ void BuildDatabaseWithRows(const TPackOptions& o, const std::string& name, const
     }
 }
 
+void AddChangeTables(const TChangeRows& rows, const fs::path& msi, bool verbose);
+
 void BuildDatabase(const TPackOptions& o, const std::string& name, const TChangeRows& rows)
 {
     const fs::path msi = OnlyFile(o.sourceDir, ".msi");
@@ -324,6 +328,7 @@ void BuildDatabase(const TPackOptions& o, const std::string& name, const TChange
     const bool wantsRows = !wxs.empty() && ReadAll(wxs).find("\"OvdChanges\"") != std::string::npos;
     if (msi.empty() && (!rows.Switches.empty() || wantsRows)) {
         BuildDatabaseWithRows(o, name, wxs, rows);
+        AddChangeTables(rows, o.outDir / (name + ".msi"), o.verbose);
         if (!msp.empty()) {
             fs::copy_file(msp, o.outDir / (name + ".msp"), fs::copy_options::overwrite_existing);
         }
@@ -359,6 +364,117 @@ std::vector<std::string> SplitTabs(const std::string& row)
         }
         start = tab + 1;
     }
+}
+
+// The rows of one exported table: its header lines (names, types, keys) and its rows, each
+// split at its tabs.
+struct TExportedTable {
+    std::vector<std::vector<std::string>> Header;
+    std::vector<std::vector<std::string>> Rows;
+};
+
+TExportedTable ExportTable(const fs::path& db, const std::string& table, const fs::path& dir,
+                           bool verbose)
+{
+    const fs::path idt = dir / (table + ".idt");
+    Run({"msiinfo", "export", db.string(), table}, dir, verbose, idt);
+    TExportedTable out;
+    std::istringstream rows(ReadAll(idt));
+    std::string row;
+    for (int n = 0; std::getline(rows, row); ++n) {
+        if (!row.empty() && row.back() == '\r') {
+            row.pop_back();
+        }
+        (n < 3 ? out.Header : out.Rows).push_back(SplitTabs(row));
+    }
+    return out;
+}
+
+void WriteTable(const fs::path& idt, const TExportedTable& table)
+{
+    std::string out;
+    for (const auto* part : {&table.Header, &table.Rows}) {
+        for (const auto& row : *part) {
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                out += (i ? "\t" : "") + row[i];
+            }
+            out += "\r\n";
+        }
+    }
+    WriteAll(idt, out);
+}
+
+// The tables wixl does not write (INI entries, environment, file types, moved and removed
+// files, services, ODBC, assemblies) and the actions that apply them, added to the
+// database wixl built: rows joined to what a table holds already, actions sequenced where
+// the installer's standard sequence has them, unless the sequence has them already.
+void AddChangeTables(const TChangeRows& rows, const fs::path& msi, bool verbose)
+{
+    if (rows.Tables.empty() && rows.Actions.empty()) {
+        return;
+    }
+    TTempDir temp;
+    const fs::path db = fs::absolute(msi);
+    const fs::path list = temp.Path() / "tables.txt";
+    Run({"msiinfo", "tables", db.string()}, temp.Path(), verbose, list);
+    std::set<std::string> existing;
+    {
+        std::istringstream names(ReadAll(list));
+        for (std::string name; std::getline(names, name);) {
+            existing.insert(name);
+        }
+    }
+    std::map<std::string, std::string> featureOf;
+    for (const auto& row : ExportTable(db, "FeatureComponents", temp.Path(), verbose).Rows) {
+        if (row.size() >= 2) {
+            featureOf[row[1]] = row[0];
+        }
+    }
+    for (const TTableRows& table : rows.Tables) {
+        TExportedTable idt;
+        if (existing.count(table.Name) != 0) {
+            idt = ExportTable(db, table.Name, temp.Path(), verbose);
+        } else {
+            std::vector<std::string> keys = {table.Name};
+            keys.insert(keys.end(), table.Keys.begin(), table.Keys.end());
+            idt.Header = {table.Columns, table.Types, keys};
+        }
+        const std::vector<std::string>& columns = idt.Header.at(0);
+        for (const auto& source : table.Rows) {
+            std::vector<std::string> row(columns.size());
+            for (std::size_t c = 0; c < table.Columns.size(); ++c) {
+                const auto at = std::find(columns.begin(), columns.end(), table.Columns[c]);
+                if (at == columns.end()) {
+                    continue;
+                }
+                std::string value = source.at(c);
+                if (value.rfind(kFeatureOf, 0) == 0) {
+                    const auto feature = featureOf.find(value.substr(std::strlen(kFeatureOf)));
+                    if (feature == featureOf.end()) {
+                        throw EPackError("component " + value.substr(std::strlen(kFeatureOf)) +
+                                         " is in no feature");
+                    }
+                    value = feature->second;
+                }
+                row[static_cast<std::size_t>(at - columns.begin())] = value;
+            }
+            idt.Rows.push_back(row);
+        }
+        WriteTable(temp.Path() / (table.Name + ".idt"), idt);
+        Run({"msibuild", db.string(), "-i", table.Name + ".idt"}, temp.Path(), verbose);
+    }
+    TExportedTable sequence = ExportTable(db, "InstallExecuteSequence", temp.Path(), verbose);
+    for (const TSequencedAction& action : rows.Actions) {
+        const bool present =
+            std::any_of(sequence.Rows.begin(), sequence.Rows.end(),
+                        [&](const auto& row) { return !row.empty() && row[0] == action.Action; });
+        if (!present) {
+            sequence.Rows.push_back(
+                {action.Action, action.Condition, std::to_string(action.Sequence)});
+        }
+    }
+    WriteTable(temp.Path() / "InstallExecuteSequence.idt", sequence);
+    Run({"msibuild", db.string(), "-i", "InstallExecuteSequence.idt"}, temp.Path(), verbose);
 }
 
 // Conditions the named components on the switch properties of their script lines, so

@@ -103,6 +103,11 @@ TEST(PropertyTable, StatementsAndTemplate)
                   "UPDATE `Shortcut` SET `Name`='Produc~1|Product Reader' WHERE "
                   "`Directory_`='P0000A005_1'",
                   "UPDATE `Shortcut` SET `Description`='Reads' WHERE `Directory_`='P0000A005_1'"}));
+    // File types: the description first, while the old ProgId still selects the row.
+    EXPECT_EQ(ProgIdRenameStatements({"App.Doc", "Anw.Dok", "Dokument", "O'Doc", "x", "y"}),
+              (std::vector<std::string>{
+                  "UPDATE `ProgId` SET `Description`='Dokument' WHERE `ProgId`='App.Doc'",
+                  "UPDATE `ProgId` SET `ProgId`='Anw.Dok' WHERE `ProgId`='App.Doc'"}));
 }
 
 TEST(SourceList, PackedCodeLastUsedSourceAndNetNames)

@@ -75,6 +75,109 @@ TEST_F(RecordingCommands, SwitchesAndFieldsInOrder)
               (std::vector<std::string>{"TRUE", "TRUE", "TRUE", "TRUE"}));
 }
 
+// The fields of every command in their order: parameter n holds "<n>" (parameter 1 of the
+// localized ones "$APPDIR$\\<n>", so that expansion and normalisation show).
+TEST_F(RecordingCommands, EveryCommandRecordsItsFieldsInOrder)
+{
+    services.Translate = [](const std::string&, int field, const std::string& text) {
+        return text + (field == 1 || field == 3 || field == 4 || field == 5 || field == 6 ||
+                               field == 9 || field == 10
+                           ? "-de"
+                           : "");
+    };
+    const std::vector<std::string> params = {"$APPDIR$\\1", "2",  "3",  "4",  "5",
+                                             "6",           "7",  "8",  "9",  "a~b~",
+                                             "11",          "12", "13", "14", "15"};
+    const std::string appdir = "C:\\Program Files\\App\\1";
+    struct Case {
+        const char* command;
+        std::vector<std::string> fields; // P_1, P_2, ...
+    };
+    const Case cases[] = {
+        {"Create File Type", {appdir + "-de", "2", "3-de", "4", "5"}},
+        {"Advertised File Type", {}},
+        {"Create Folder", {appdir}},
+        {"Copy/Move Local Files", {appdir, "3"}},
+        {"Delete Files", {appdir}},
+        {"Edit INI File", {appdir, "4", "5", "6"}},
+        {"Set Environment", {"2"}},
+        {"Install Files", {"3"}},
+        {"Install Assembly", {"3"}},
+        {"Control Service", {appdir + "-de", "2"}},
+        {"Create ODBC DSN", {}},
+        {"Install ODBC Driver", {"4"}},
+        {"Install Service",
+         {"2", "4-de", "5-de", "9-de", "a$NULL$b$NULL$-de", "13", "14", "15", "6-de"}},
+        {"Create Shortcut", {"3", appdir, "5", "6"}},
+        {"Advertised Shortcut", {"3", appdir, "5", "6"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        run.PendingProperties.Clear();
+        run.HandOverProperties.clear();
+        Execute({{c.command, params}});
+        std::vector<std::string> expected = {"AH0000000=TRUE"};
+        for (std::size_t i = 0; i < c.fields.size(); ++i)
+            expected.push_back("PH0000000_" + std::to_string(i + 1) + "=" + c.fields[i]);
+        EXPECT_EQ(Recorded(), expected);
+        EXPECT_EQ(run.HandOverProperties.size(), 2 * expected.size());
+    }
+}
+
+TEST_F(RecordingCommands, WebMediaFetchedFirstOnlyWhereMarked)
+{
+    std::vector<std::string> fetched;
+    ClearCommands();
+    RegisterRecordingCommands([] { return true; },
+                              [&](TCommandContext& c, const std::string& block) {
+                                  // Fetched before the line is recorded.
+                                  EXPECT_TRUE(run.PendingProperties.Names.empty());
+                                  fetched.push_back(c.Command() + ":" + block);
+                              });
+    struct Case {
+        int buildMode;
+        const char* command;
+        const char* aborted;
+        bool fetches;
+    };
+    const Case cases[] = {
+        {2, "Install Files", "FALSE", true},       {2, "Install Assembly", "FALSE", true},
+        {2, "Install ODBC Driver", "FALSE", true}, {2, "Install Service", "FALSE", true},
+        {2, "Create Folder", "FALSE", false},      {2, "Install Files", "TRUE", false},
+        {0, "Install Files", "FALSE", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.command) + " mode " + std::to_string(c.buildMode));
+        fetched.clear();
+        run.PendingProperties.Clear();
+        SetVariable("ABORTEDONERROR", c.aborted, "test");
+        ovdtest_engine::FillScript(script, {{c.command, {"x", "y", "z"}}});
+        script.CommandHeaders.Add("H0000000");
+        script.CommandHeaders.Add("0");
+        script.BuildMode = c.buildMode;
+        script.LineWebMediaFlags.Set(0, "Block1");
+        TCommandContext context(run, 0);
+        (*FindCommand(c.command))(context);
+        EXPECT_EQ(fetched, c.fetches ? std::vector<std::string>{std::string(c.command) + ":Block1"}
+                                     : std::vector<std::string>{});
+        EXPECT_EQ(run.PendingProperties.Names.at(0), "AH0000000");
+    }
+}
+
+TEST_F(RecordingCommands, AdvertisedFileTypeRenames)
+{
+    services.Translate = [](const std::string&, int field, const std::string& text) {
+        return field == 2 ? text : "$LANGUAGE$ " + text;
+    };
+    DefineVariable("LANGUAGE", "German", "Initialization");
+    Execute({{"Advertised File Type", {"App.Doc", "doc", "Document"}}});
+    const std::vector<TProgIdRename>& renames = InstallerSession(run).ProgIdRenames;
+    ASSERT_EQ(renames.size(), 1u);
+    EXPECT_EQ(renames[0].ProgId, "App.Doc");
+    EXPECT_EQ(renames[0].Name, "German App.Doc");
+    EXPECT_EQ(renames[0].Description, "German Document");
+}
+
 TEST_F(RecordingCommands, ShortcutListsAndFields)
 {
     Execute({{"Create Shortcut",

@@ -283,3 +283,92 @@ TEST(PackageBuilder, CompilesTheRecordingCommandsIntoTheDatabase)
     Write(source / "setup.ovds", "line Install Files | ../x | \"\" | C:\\x\n");
     EXPECT_THROW(BuildPackage(o), EPackError);
 }
+
+// The tables wixl does not write: services, ODBC and assemblies are read back from the
+// built database (Wine's installer cannot apply them), with their actions sequenced.
+TEST(PackageBuilder, CompilesServiceOdbcAndAssemblyRows)
+{
+    const fs::path root = Scratch("tables");
+    const fs::path source = root / "src";
+    Write(source / "bin/svc.exe", "service");
+    Write(source / "bin/drv.dll", "driver");
+    Write(source / "bin/drvsetup.dll", "driver setup");
+    Write(source / "bin/Lib.dll", "assembly");
+    Write(source / "setup.ovds",
+          "title Tables\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000C1}\n"
+          "line Install Service | bin\\svc.exe | OvdSvc | \"shared interactive\" | Ovd Service"
+          " | Serves | $APPDIR$\\svc | auto | critical | Group | \"RpcSs~Tcpip\" | | | .\\svc |"
+          " $PW$ | -run\n  .header 0000D001\n"
+          "line Control Service | $SVC$ | -x | \"start, stop\" | remove | TRUE\n"
+          "  .header 0000D002\n"
+          "line Create ODBC DSN | OvdData | Ovd Driver | user | \"DBQ=x.db;Mode=ro\"\n"
+          "  .header 0000D003\n"
+          "line Install ODBC Driver | Ovd Driver | bin\\drv.dll | bin\\drvsetup.dll | $APPDIR$\\odbc"
+          " | APILevel=1\n  .header 0000D004\n"
+          "line Install Assembly | bin\\Lib.dll | Ovd.Lib | $APPDIR$\\gac | 1.2.0.0 | \"\" |"
+          " 0123456789abcdef\n  .header 0000D005\n");
+    Write(root / "ordovan.exe", TinyImage());
+    TPackOptions o;
+    o.engine = root / "ordovan.exe";
+    o.sourceDir = source;
+    o.outDir = root / "out";
+    BuildPackage(o);
+    const std::string msi = (o.outDir / "setup.msi").string();
+    struct Row {
+        const char* table;
+        const char* row;
+    };
+    const Row rows[] = {
+        {"ServiceInstall", "W0000D001\t[P0000D001_1]\t[P0000D001_2]\t288\t2\t3\t[P0000D001_4]\t"
+                           "RpcSs[~]Tcpip\t[P0000D001_6]\t[P0000D001_7]\t[P0000D001_8]\t"
+                           "C0000D001_1\t[P0000D001_3]"},
+        {"Directory", "P0000D001_9\tTARGETDIR"},
+        {"ServiceControl", "V0000D002\t[P0000D002_1]\t131\t[P0000D002_2]\t1\tC0000D002_1"},
+        {"ODBCDataSource", "O0000D003\tC0000D003_1\tOvdData\tOvd Driver\t1"},
+        {"ODBCSourceAttribute", "O0000D003\tMode\tro"},
+        {"ODBCSourceAttribute", "O0000D003\tDBQ\tx.db"},
+        {"ODBCDriver", "O0000D004\tC0000D004_1\tOvd Driver\tF0000D004_2\tF0000D004_3"},
+        {"ODBCAttribute", "O0000D004\tAPILevel\t1"},
+        {"MsiAssembly", "C0000D005_1\tComplete\tF0000D005_4\t\t0"},
+        {"MsiAssemblyName", "C0000D005_1\tPublicKeyToken\t0123456789abcdef"},
+        {"MsiAssemblyName", "C0000D005_1\tCulture\tneutral"},
+        {"Component", "A0000D004=\"TRUE\" OR REMOVE~=\"ALL\""},
+        {"InstallExecuteSequence", "InstallServices\tVersionNT\t5800"},
+        {"InstallExecuteSequence", "InstallODBC\t\t5400"},
+        {"InstallExecuteSequence", "MsiPublishAssemblies\t\t6250"},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(Shell("msiinfo export " + msi + " " + r.table + " | grep -qF '" + r.row + "'"), 0)
+            << r.table << ": " << r.row;
+    }
+}
+
+TEST(PackageBuilder, RefusesChangeLinesTheRowsCannotHold)
+{
+    const fs::path root = Scratch("badrows");
+    const fs::path source = root / "src";
+    Write(source / "app.exe", "x");
+    Write(root / "ordovan.exe", TinyImage());
+    TPackOptions o;
+    o.engine = root / "ordovan.exe";
+    o.sourceDir = source;
+    o.outDir = root / "out";
+    const char* const lines[] = {
+        "line Delete Files | $APPDIR$\\$NAME$ | TRUE",
+        "line Edit INI File | $APPDIR$\\a.ini | replace | | S | K | V",
+        "line Set Environment | \"\" | x",
+        "line Set Environment | PATH | x | insert",
+        "line Control Service | svc | | pause",
+        "line Install Service | app.exe | svc | | | | C:\\x | sometimes",
+        "line Advertised File Type | Ovd.Doc | \"\" | Doc | app.exe",
+        "line Advertised Shortcut | ..\\app.exe | App | C:\\Menu",
+        "line Create ODBC DSN | Name | Driver | everyone",
+        "line Install ODBC Driver | Driver | missing.dll | | C:\\x",
+        "line Install ODBC Driver | Driver | app.exe | | C:\\x | NoEquals",
+    };
+    for (const char* line : lines) {
+        Write(source / "setup.ovds", std::string(line) + "\n");
+        EXPECT_THROW(BuildPackage(o), EPackError) << line;
+    }
+}
+
