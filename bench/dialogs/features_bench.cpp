@@ -78,7 +78,7 @@ int main()
     ovd::TComponentFeatures features([&]() -> ovd::TComponentTable& { return table; });
 
     ovd::TPoolTemplate form(file, ovd::TDialogModel::FromForm(ovd::ReadFormFile(file)), {});
-    form.Features = &features;
+    form.SetFeatures(&features);
     ShowWindow(form.Window(), SW_SHOW);
 
     const double model = Now();
@@ -91,7 +91,7 @@ int main()
         std::ofstream(treeFile, std::ios::binary) << TreeOnly();
         ovd::TPoolTemplate treeForm(treeFile,
                                     ovd::TDialogModel::FromForm(ovd::ReadFormFile(treeFile)), {});
-        treeForm.Features = &features;
+        treeForm.SetFeatures(&features);
         ShowWindow(treeForm.Window(), SW_SHOW);
         double treeFill = 0;
         for (int round = 0; round < kRounds; ++round) {

@@ -40,9 +40,8 @@ struct TInstallerSession {
     std::vector<std::string> Pins;
     std::vector<TShortcutRename> ShortcutRenames;
     std::vector<TProgIdRename> ProgIdRenames;
-    // The installer's interface state (one operation at a time) and whether a run is on.
+    // The installer's interface state (one operation at a time).
     TInstallerUiState Ui;
-    bool Running = false;
 };
 
 // The session of `run` (made on first use, freed with the run).

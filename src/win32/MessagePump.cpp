@@ -133,4 +133,16 @@ void WaitForMessages(DWORD timeoutMs)
     PumpOnce(nullptr, 0, timeoutMs);
 }
 
+bool WaitUntil(const std::function<bool()>& done)
+{
+    while (!done()) {
+        CheckRedirectionOn();
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        // A quit seen in the round is posted again, and would wake every later sleep at once.
+        if (!ProcessPendingMessages())
+            return done();
+    }
+    return true;
+}
+
 } // namespace ovd

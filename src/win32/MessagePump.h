@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace ovd {
 
 // A top-level window carrying this property gets the keyboard navigation of a dialog
@@ -35,5 +37,10 @@ WaitOutcome PumpOnce(const HANDLE* handles, DWORD count, DWORD timeoutMs);
 
 // Sleeps until a message arrives or `timeoutMs` passes, then handles what is waiting.
 void WaitForMessages(DWORD timeoutMs);
+
+// Handles this thread's messages until `done` holds (checked before each sleep and after
+// each round). False when a quit request came first; the request stays posted for the
+// program's loop.
+bool WaitUntil(const std::function<bool()>& done);
 
 } // namespace ovd

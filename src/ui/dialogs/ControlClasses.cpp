@@ -5,117 +5,70 @@
 namespace ovd {
 namespace {
 
-constexpr std::array<TControlClass, 40> kClasses{{
-    {"TPoolTemplate", TControlKind::Form},
-    {"TLabel", TControlKind::Label},
-    {"TEdit", TControlKind::Edit},
-    {"TMemo", TControlKind::Memo},
-    {"TButton", TControlKind::Button},
-    {"TRzCheckBox", TControlKind::CheckBox},
-    {"TRzRadioButton", TControlKind::RadioButton},
-    {"TListBox", TControlKind::ListBox},
-    {"TComboBox", TControlKind::ComboBox},
-    {"TGroupBox", TControlKind::GroupBox},
-    {"TPanel", TControlKind::Panel},
-    {"TBitBtn", TControlKind::BitButton},
-    {"TSpeedButton", TControlKind::SpeedButton},
-    {"TMaskEdit", TControlKind::MaskEdit},
-    {"TImage", TControlKind::Image},
-    {"TShape", TControlKind::Shape},
-    {"TBevel", TControlKind::Bevel},
-    {"TStaticText", TControlKind::StaticText},
-    {"TGauge", TControlKind::Gauge},
-    {"TPageControl", TControlKind::PageControl},
-    {"TTabSheet", TControlKind::TabSheet},
-    {"TRichEdit", TControlKind::RichEdit},
-    {"TTrackBar", TControlKind::TrackBar},
-    {"TProgressBar", TControlKind::ProgressBar},
-    {"TUpDown", TControlKind::UpDown},
-    {"TAnimate", TControlKind::Animate},
-    {"TCheckListBox", TControlKind::CheckListBox},
-    {"TTreeView", TControlKind::TreeView},
-    {"THTMLViewer", TControlKind::HtmlViewer},
-    {"TFileListBox", TControlKind::FileList},
-    {"TDirectoryListBox", TControlKind::DirectoryList},
-    {"TDriveComboBox", TControlKind::DriveCombo},
-    {"TFilterComboBox", TControlKind::FilterCombo},
-    {"TPTShellTree", TControlKind::ShellTree},
-    {"TPTShellList", TControlKind::ShellList},
-    {"TPTShellCombo", TControlKind::ShellCombo},
-    {"TFlashFrame", TControlKind::FlashFrame},
-    {"TRzFormShape", TControlKind::FormShape},
-    {"TRzBmpButton", TControlKind::BmpButton},
-    {"TVistaGlass", TControlKind::Glass},
+using K = TControlKind;
+
+// One row a kind, in the order of TControlKind.
+constexpr std::array<TControlClass, 41> kClasses{{
+    {"TPoolTemplate", K::Form, kCaptioned},
+    {"TLabel", K::Label, kCaptioned | kActs},
+    {"TEdit", K::Edit, kEditsText},
+    {"TMaskEdit", K::MaskEdit, kEditsText},
+    {"TMemo", K::Memo, kEditsText},
+    {"TRichEdit", K::RichEdit, kEditsText},
+    {"TButton", K::Button, kCaptioned | kActs | kPushButton},
+    {"TBitBtn", K::BitButton, kCaptioned | kActs | kPushButton},
+    {"TSpeedButton", K::SpeedButton, kCaptioned | kActs},
+    {"TRzBmpButton", K::BmpButton, kCaptioned | kActs},
+    {"TRzCheckBox", K::CheckBox, kCaptioned | kCheckable},
+    {"TRzRadioButton", K::RadioButton, kCaptioned | kCheckable},
+    {"TListBox", K::ListBox, kIndexed},
+    {"TCheckListBox", K::CheckListBox, kIndexed},
+    {"TComboBox", K::ComboBox, kTyped | kIndexed},
+    {"TGroupBox", K::GroupBox, kCaptioned | kHolds, {2, 15, 2, 2}},
+    {"TPanel", K::Panel, kCaptioned | kHolds | kBevelled},
+    {"TBevel", K::Bevel, kHolds},
+    {"TShape", K::Shape, kActs | kHolds},
+    {"TRzFormShape", K::FormShape, kHolds},
+    {"TImage", K::Image, kActs},
+    {"TStaticText", K::StaticText, kCaptioned},
+    {"TGauge", K::Gauge, kRanged},
+    {"TProgressBar", K::ProgressBar, kRanged},
+    {"TTrackBar", K::TrackBar, kRanged, {}, 10},
+    {"TUpDown", K::UpDown, kRanged},
+    {"TPageControl", K::PageControl, kHolds, {4, 24, 4, 4}},
+    {"TTabSheet", K::TabSheet, kCaptioned | kHolds},
+    {"TTreeView", K::TreeView},
+    {"TFileListBox", K::FileList},
+    {"TDirectoryListBox", K::DirectoryList},
+    {"TDriveComboBox", K::DriveCombo},
+    {"TFilterComboBox", K::FilterCombo},
+    {"TPTShellTree", K::ShellTree},
+    {"TPTShellList", K::ShellList},
+    {"TPTShellCombo", K::ShellCombo},
+    {"TAnimate", K::Animate},
+    {"THTMLViewer", K::HtmlViewer},
+    {"TFlashFrame", K::FlashFrame},
+    {"TVistaGlass", K::Glass, kHolds},
+    {"", K::Designer}, // "cmpFormDesigner" is skipped by name
 }};
+
+static_assert(InKindOrder(kClasses), "one row a kind, in the order of TControlKind");
 
 } // namespace
 
 const TControlClass* FindControlClass(std::string_view className)
 {
+    if (className.empty())
+        return nullptr;
     for (const TControlClass& entry : kClasses)
         if (entry.ClassName == className)
             return &entry;
     return nullptr;
 }
 
-bool HasCaption(TControlKind kind)
+const TControlClass& ClassOf(TControlKind kind)
 {
-    switch (kind) {
-    case TControlKind::Form:
-    case TControlKind::Label:
-    case TControlKind::Button:
-    case TControlKind::BitButton:
-    case TControlKind::SpeedButton:
-    case TControlKind::BmpButton:
-    case TControlKind::CheckBox:
-    case TControlKind::RadioButton:
-    case TControlKind::GroupBox:
-    case TControlKind::Panel:
-    case TControlKind::StaticText:
-    case TControlKind::TabSheet:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsActionControl(TControlKind kind)
-{
-    switch (kind) {
-    case TControlKind::Button:
-    case TControlKind::BitButton:
-    case TControlKind::SpeedButton:
-    case TControlKind::BmpButton:
-    case TControlKind::Label:
-    case TControlKind::Image:
-    case TControlKind::Shape:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsContainer(TControlKind kind)
-{
-    switch (kind) {
-    case TControlKind::GroupBox:
-    case TControlKind::Panel:
-    case TControlKind::Bevel:
-    case TControlKind::Shape:
-    case TControlKind::FormShape:
-    case TControlKind::PageControl:
-    case TControlKind::TabSheet:
-    case TControlKind::Glass:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsTextControl(TControlKind kind)
-{
-    return kind == TControlKind::Edit || kind == TControlKind::MaskEdit ||
-           kind == TControlKind::Memo || kind == TControlKind::RichEdit;
+    return kClasses[static_cast<std::size_t>(kind)];
 }
 
 } // namespace ovd

@@ -1,5 +1,6 @@
-// Control windows of a dialog: the window class and styles of each control kind, and a
-// published property written through to its window. Windows trees only.
+// Control windows of a dialog: the window class and styles of a control (its kind's part
+// from the kind table), a published property written through to its window and the live
+// state read back. Windows trees only.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,7 @@ struct TWindowRecipe {
     std::string WindowClass;
     DWORD Style = 0;
     DWORD ExStyle = 0;
+    std::string StandIn; // the class used when WindowClass is missing; empty: none
 };
 TWindowRecipe ControlRecipe(const TControlModel& control);
 
@@ -31,5 +33,14 @@ void ReadControlState(HWND window, TControlModel& control);
 // A colour property ("clBtnFace", "clWindow", "$00FF8000", "16777215") as a COLORREF;
 // false when the text names no colour.
 bool ParseColour(const std::string& text, COLORREF& colour);
+
+// A window's text; the text set only when it differs (no change notification otherwise).
+std::string WindowText(HWND window);
+void SetTextIfChanged(HWND window, const std::string& text);
+
+// Turns the Picture.Data of an image into a bitmap: bitmaps, icons, PNG, JPEG and GIF
+// pictures, transparent parts drawn over `background`; null for anything else (the image
+// stays empty).
+HBITMAP PictureBitmap(const std::string& pictureData, COLORREF background);
 
 } // namespace ovd

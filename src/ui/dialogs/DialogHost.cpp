@@ -36,12 +36,6 @@ std::string CurrentFolder()
     return length > 0 && length < MAX_PATH ? std::string(folder, length) : std::string();
 }
 
-bool QuitRequested()
-{
-    MSG msg;
-    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
-}
-
 std::string ResultWord(const TPoolTemplate& form, int code)
 {
     switch (code) {
@@ -52,7 +46,7 @@ std::string ResultWord(const TPoolTemplate& form, int code)
     case kResultBack:
         return "BACK";
     case kResultNamedButton:
-        return UpperCaseAscii(form.PressedName);
+        return UpperCaseAscii(form.PressedName());
     case kResultNotModal:
         return "NOTMODAL";
     default:
@@ -109,8 +103,8 @@ void TDialogHost::LoadDialog(const std::string& dialogFile, const std::string& n
                                      ? "Dialog " + dialogFile + ": " + what
                                      : what);
     }
-    form->OnTimer = [this](TPoolTemplate& timed) { Tick(timed); };
-    form->TranslateCaption = TranslateCaption;
+    form->SetTimerHandler([this](TPoolTemplate& timed) { Tick(timed); });
+    form->SetCaptionTranslator(TranslateCaption);
     for (const TControlModel& control : form->Model().Controls()) {
         const std::string variable = control.BoundVariable();
         if (control.Kind != TControlKind::Form && !variable.empty() &&
@@ -147,7 +141,7 @@ TPoolTemplate& TDialogHost::Prepared(long line)
     }
     // The dialog on screen does not repaint half-prepared controls.
     const bool locked = owner_ && LockWindowUpdate(owner_);
-    form.Features = Features;
+    form.SetFeatures(Features);
     form.Prepare();
     if (locked)
         LockWindowUpdate(nullptr);
@@ -166,7 +160,7 @@ unsigned long long TDialogHost::ShowDialogModeless(long line)
 {
     TPoolTemplate& form = Prepared(line);
     Show(form, std::to_string(line), false);
-    form.ResultCode = kResultNotModal;
+    form.SetResult(kResultNotModal);
     return static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(form.Window()));
 }
 
@@ -208,10 +202,10 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
         return kResultNext;
     }
     Place(form);
-    form.NonModal = !wait;
-    form.CloseAllowed = false;
+    form.SetModeless(!wait);
+    form.AllowClose(false);
     if (wait)
-        form.ResultCode = kResultUndecided;
+        form.SetResult(kResultUndecided);
 
     HWND window = form.Window();
     if (Tray().MinimizedToTray()) {
@@ -233,7 +227,7 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
     ProcessPendingMessages();
     // The previous page goes only once this one is on screen.
     if (shown_ && shown_ != &form) {
-        shown_->CloseAllowed = true;
+        shown_->AllowClose(true);
         ShowWindow(shown_->Window(), SW_HIDE);
         ProcessPendingMessages();
     }
@@ -241,12 +235,10 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
 
     int result = kResultNotModal;
     if (wait) {
-        while (form.ResultCode == kResultUndecided) {
-            WaitForMessages(INFINITE);
-            if (QuitRequested() && form.ResultCode == kResultUndecided)
-                form.ResultCode = kResultCancel;
-        }
-        result = form.ResultCode;
+        // A quit request ends the page as its Cancel would.
+        if (!WaitUntil([&form] { return form.Result() != kResultUndecided; }))
+            form.SetResult(kResultCancel);
+        result = form.Result();
         currentName_.clear();
     }
     RECT rect;
@@ -260,8 +252,8 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
 void TDialogHost::HideDialog()
 {
     TPoolTemplate* form = CurrentDialog();
-    if (form && form->NonModal) {
-        form->CloseAllowed = true;
+    if (form && form->Modeless()) {
+        form->AllowClose(true);
         ShowWindow(form->Window(), SW_HIDE);
         ProcessPendingMessages();
         RECT rect;
@@ -275,46 +267,34 @@ void TDialogHost::HideDialog()
     owner_ = nullptr;
 }
 
-TPoolTemplate* TDialogHost::ArmInstallerDialog()
+bool TDialogHost::ArmTask(IDialogTask& task)
 {
     TPoolTemplate* form = CurrentDialog();
     if (form == nullptr || Process().SilentMode)
-        return nullptr;
-    form->InstallerStarted = false;
-    form->SkipNextTick = false;
-    form->InstallerMode = true;
+        return false;
+    task_ = &task;
+    taskForm_ = form;
     form->EnableTimer(true);
-    return form;
+    return true;
 }
 
-void TDialogHost::DisarmInstallerDialog(TPoolTemplate& form)
+void TDialogHost::DisarmTask()
 {
-    // Left armed, a later waiting display of this dialog would end itself on the first
-    // tick, as the installer's finished flag is still set.
-    form.InstallerMode = false;
-    form.InstallerStarted = false;
-    CreateInstallerThread = nullptr;
+    // Left armed, a later waiting display of this dialog would end itself on the first tick
+    // of a task that is done.
+    task_ = nullptr;
+    taskForm_ = nullptr;
 }
 
 void TDialogHost::Tick(TPoolTemplate& form)
 {
     form.EnableTimer(false);
-    if (form.SkipNextTick) {
-        form.SkipNextTick = false;
-        return;
-    }
-    if (form.InstallerMode) {
-        if (!form.InstallerStarted) {
-            form.InstallerStarted = true;
-            Variables().SetVariableValue("ZOVR_thCancelled", "FALSE");
-            Variables().SetVariableValue("ZOVR_thFinished", "FALSE");
-            if (CreateInstallerThread)
-                CreateInstallerThread();
-        } else {
+    if (task_ != nullptr && taskForm_ == &form) {
+        if (!task_->StartOnce()) {
             if (!IsIconic(form.Window()))
                 RefreshProgressDisplay(*this, kStoredProgressText, true, 0, 0, 0);
-            if (IsTrue(GetVariable("ZOVR_thFinished")))
-                form.ResultCode = kResultInstallerFinished;
+            if (task_->Done())
+                form.SetResult(kResultTaskDone);
         }
     } else if (ProgressPollingActive()) {
         RefreshProgressDisplay(*this, kStoredProgressText, true, 0, 0, 0);

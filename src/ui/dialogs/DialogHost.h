@@ -16,6 +16,17 @@
 
 namespace ovd {
 
+// Work that the dialog on screen drives with its Timer1 while the script waits for it (the
+// installer run): the first tick starts it; later ticks show the workers' progress,
+// publish the cancel state, and end the dialog's wait once the work is done.
+class IDialogTask {
+public:
+    virtual ~IDialogTask() = default;
+    // Starts the work unless a start was tried before; true when this call tried it.
+    virtual bool StartOnce() = 0;
+    virtual bool Done() const = 0;
+};
+
 class TDialogHost final : public IDialogHost {
 public:
     TDialogHost();
@@ -37,21 +48,17 @@ public:
 
     // The dialog being shown (current name set), or null.
     TPoolTemplate* CurrentDialog();
-    // The installer launcher's thread, started by the armed dialog's Timer1.
-    std::function<void()> CreateInstallerThread;
-    // Arms the dialog being shown for an installer run (not in silent mode): its Timer1
-    // starts the thread through CreateInstallerThread, then shows the installer's progress
-    // and publishes the cancel state; its Cancel button no longer ends the dialog. Null
-    // when no dialog is shown.
-    TPoolTemplate* ArmInstallerDialog();
-    // After the run: the dialog is an ordinary one again.
-    void DisarmInstallerDialog(TPoolTemplate& form);
+    // Lends the dialog being shown to `task` (not in silent mode): its Timer1 drives the
+    // task until DisarmTask. False when no dialog is shown.
+    bool ArmTask(IDialogTask& task);
+    // After the task: the dialog is an ordinary one again.
+    void DisarmTask();
 
     // The product's features for the dialogs' feature trees and figures; null until the
     // feature table is there.
     IDialogFeatures* Features = nullptr;
 
-    // Handed to every dialog loaded afterwards (TPoolTemplate::TranslateCaption).
+    // Handed to every dialog loaded afterwards (TPoolTemplate::SetCaptionTranslator).
     std::function<std::string(const std::string& key, const std::string& text)> TranslateCaption;
 
 private:
@@ -66,6 +73,8 @@ private:
     std::vector<std::string> boundVariables_;
     TPoolTemplate* shown_ = nullptr;
     TPoolTemplate* detachNext_ = nullptr;
+    IDialogTask* task_ = nullptr;
+    TPoolTemplate* taskForm_ = nullptr; // the dialog whose Timer1 drives it
     std::string currentName_;
     bool placed_ = false;
     RECT last_{};

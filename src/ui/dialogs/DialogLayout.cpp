@@ -37,30 +37,19 @@ TAnchors AnchorsOf(const TControlModel& control)
     return {has("akLeft"), has("akTop"), has("akRight"), has("akBottom")};
 }
 
-struct TInsets {
-    long Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
-
 // The part of a holder that aligned controls share (its frame, caption or tabs left out).
 TInsets AlignInsets(const TControlModel& holder)
 {
-    switch (holder.Kind) {
-    case TControlKind::GroupBox:
-        return {2, 15, 2, 2};
-    case TControlKind::PageControl:
-        return {4, 24, 4, 4};
-    case TControlKind::Panel: {
-        const long bevel = holder.Integer("BevelWidth", 1);
-        long inset = holder.Integer("BorderWidth", 0);
-        if (holder.Get("BevelOuter") != "bvNone")
-            inset += bevel;
-        if (holder.Has("BevelInner") && holder.Get("BevelInner") != "bvNone")
-            inset += bevel;
-        return {inset, inset, inset, inset};
-    }
-    default:
-        return {};
-    }
+    const TControlClass& kind = ClassOf(holder.Kind);
+    if (!(kind.Traits & kBevelled))
+        return kind.Frame;
+    const long bevel = holder.Integer("BevelWidth", 1);
+    long inset = holder.Integer("BorderWidth", 0);
+    if (holder.Get("BevelOuter") != "bvNone")
+        inset += bevel;
+    if (holder.Has("BevelInner") && holder.Get("BevelInner") != "bvNone")
+        inset += bevel;
+    return {inset, inset, inset, inset};
 }
 
 // One axis of an anchored control: its start and length after the holder's length changed

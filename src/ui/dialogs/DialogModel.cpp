@@ -57,26 +57,25 @@ void AddDefaults(TControlModel& control)
     control.Put("Hint", "", true);
     control.Put("Enabled", "True", true);
     control.Put("Visible", "True", true);
-    if (HasCaption(kind))
+    const unsigned traits = ClassOf(kind).Traits;
+    if (traits & kCaptioned)
         control.Put("Caption", "", true);
-    if (IsTextControl(kind) || kind == TControlKind::ComboBox) {
+    if (traits & (kEditsText | kTyped)) {
         control.Put("Text", "", true);
         control.Put("MaxLength", "0", true);
     }
-    if (IsTextControl(kind))
+    if (traits & kEditsText)
         control.Put("ReadOnly", "False", true);
-    if (kind == TControlKind::CheckBox || kind == TControlKind::RadioButton)
+    if (traits & kCheckable)
         control.Put("Checked", "False", true);
-    if (kind == TControlKind::ListBox || kind == TControlKind::CheckListBox ||
-        kind == TControlKind::ComboBox)
+    if (traits & kIndexed)
         control.Put("ItemIndex", "-1", true);
-    if (kind == TControlKind::ProgressBar || kind == TControlKind::Gauge ||
-        kind == TControlKind::TrackBar || kind == TControlKind::UpDown) {
+    if (traits & kRanged) {
         control.Put("Min", "0", true);
-        control.Put("Max", kind == TControlKind::TrackBar ? "10" : "100", true);
+        control.Put("Max", std::to_string(ClassOf(kind).RangeMax), true);
         control.Put("Position", "0", true);
     }
-    if (kind == TControlKind::Button || kind == TControlKind::BitButton) {
+    if (traits & kPushButton) {
         control.Put("Default", "False", true);
         control.Put("Cancel", "False", true);
     }

@@ -1,5 +1,7 @@
 #include "FolderControls.h"
 
+#include "ControlKinds.h"
+
 #include "DialogFigures.h"
 #include "ScriptText.h"
 
@@ -126,157 +128,209 @@ void AddListItem(HWND list, const std::string& text)
 
 } // namespace
 
-bool IsFolderControl(TControlKind kind)
-{
-    switch (kind) {
-    case TControlKind::FileList:
-    case TControlKind::DirectoryList:
-    case TControlKind::DriveCombo:
-    case TControlKind::FilterCombo:
-    case TControlKind::ShellTree:
-    case TControlKind::ShellList:
-    case TControlKind::ShellCombo:
-        return true;
-    default:
-        return false;
+namespace {
+
+// Each fill starts from an empty window and ends with one repaint.
+class TFilling {
+public:
+    explicit TFilling(HWND window) : window_(window)
+    {
+        SendMessageA(window, WM_SETREDRAW, FALSE, 0);
     }
+    ~TFilling()
+    {
+        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    TFilling(const TFilling&) = delete;
+    TFilling& operator=(const TFilling&) = delete;
+
+private:
+    HWND window_;
+};
+
+void AddString(HWND window, UINT message, const std::string& text, const std::string& path,
+               std::vector<std::string>& paths)
+{
+    SendMessageA(window, message, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    paths.push_back(path);
 }
 
-bool ShowsFolder(TControlKind kind)
+std::vector<std::string> FillFileList(HWND window, const TControlModel& control,
+                                      const std::string& folder)
 {
-    return kind == TControlKind::DirectoryList || kind == TControlKind::DriveCombo ||
-           kind == TControlKind::ShellTree || kind == TControlKind::ShellCombo;
+    const TFilling filling(window);
+    std::vector<std::string> paths;
+    SendMessageA(window, LB_RESETCONTENT, 0, 0);
+    const std::string mask = control.Has("Mask") ? control.Get("Mask") : "*.*";
+    for (const TEntry& entry : Entries(folder, mask, false))
+        AddString(window, LB_ADDSTRING, entry.Name, folder + entry.Name, paths);
+    return paths;
 }
+
+// The folders from the root down, then the open folder's subfolders, each indented one step
+// deeper.
+std::vector<std::string> FillDirectoryList(HWND window, const TControlModel&,
+                                           const std::string& folder)
+{
+    const TFilling filling(window);
+    std::vector<std::string> paths;
+    const std::vector<std::string> chain = FolderChain(folder);
+    SendMessageA(window, LB_RESETCONTENT, 0, 0);
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        AddString(window, LB_ADDSTRING, std::string(2 * i, ' ') + FolderName(chain[i]), chain[i],
+                  paths);
+    if (!chain.empty()) {
+        for (const TEntry& entry : Entries(folder, "*", true))
+            AddString(window, LB_ADDSTRING, std::string(2 * chain.size(), ' ') + entry.Name,
+                      folder + entry.Name + "\\", paths);
+        SendMessageA(window, LB_SETCURSEL, chain.size() - 1, 0);
+    }
+    return paths;
+}
+
+std::vector<std::string> FillDriveCombo(HWND window, const TControlModel&,
+                                        const std::string& folder)
+{
+    const TFilling filling(window);
+    std::vector<std::string> paths;
+    const std::vector<std::string> chain = FolderChain(folder);
+    SendMessageA(window, CB_RESETCONTENT, 0, 0);
+    for (const std::string& drive : Drives())
+        AddString(window, CB_ADDSTRING, DriveText(drive), drive, paths);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (!chain.empty() && SameTextAscii(paths[i], chain[0]))
+            SendMessageA(window, CB_SETCURSEL, i, 0);
+    return paths;
+}
+
+std::vector<std::string> FillFilterCombo(HWND window, const TControlModel& control,
+                                         const std::string&)
+{
+    const TFilling filling(window);
+    std::vector<std::string> paths;
+    SendMessageA(window, CB_RESETCONTENT, 0, 0);
+    for (const auto& [description, mask] : FilterItems(control.Get("Filter")))
+        AddString(window, CB_ADDSTRING, description, mask, paths);
+    SendMessageA(window, CB_SETCURSEL, 0, 0);
+    return paths;
+}
+
+std::vector<std::string> FillShellCombo(HWND window, const TControlModel&,
+                                        const std::string& folder)
+{
+    const TFilling filling(window);
+    std::vector<std::string> paths;
+    const std::vector<std::string> chain = FolderChain(folder);
+    SendMessageA(window, CB_RESETCONTENT, 0, 0);
+    for (const std::string& step : chain)
+        AddString(window, CB_ADDSTRING, step, step, paths);
+    if (!chain.empty())
+        SendMessageA(window, CB_SETCURSEL, chain.size() - 1, 0);
+    return paths;
+}
+
+std::vector<std::string> FillShellTree(HWND window, const TControlModel&, const std::string& folder)
+{
+    const TFilling filling(window);
+    std::vector<std::string> paths;
+    const std::vector<std::string> chain = FolderChain(folder);
+    SendMessageA(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    HTREEITEM open = nullptr;
+    for (const std::string& drive : Drives()) {
+        HTREEITEM node = AddNode(window, TVI_ROOT, DriveText(drive), drive, paths);
+        if (chain.empty() || !SameTextAscii(drive, chain[0]))
+            continue;
+        // Down the open folder's path, opening each step.
+        open = node;
+        for (std::size_t step = 1; step < chain.size() && open; ++step) {
+            ExpandFolderNode(window, open, paths);
+            SendMessageA(window, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(open));
+            HTREEITEM child = reinterpret_cast<HTREEITEM>(
+                SendMessageA(window, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(open)));
+            while (child && !SameTextAscii(NodePath(window, child, paths), chain[step]))
+                child = reinterpret_cast<HTREEITEM>(SendMessageA(window, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                                 reinterpret_cast<LPARAM>(child)));
+            open = child;
+        }
+    }
+    if (open) {
+        SendMessageA(window, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(open));
+        SendMessageA(window, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(open));
+    }
+    return paths;
+}
+
+std::vector<std::string> FillShellList(HWND window, const TControlModel&, const std::string& folder)
+{
+    const TFilling filling(window);
+    std::vector<std::string> paths;
+    SendMessageA(window, LVM_DELETEALLITEMS, 0, 0);
+    if (!FolderChain(folder).empty()) {
+        for (const TEntry& entry : Entries(folder, "*", true)) {
+            AddListItem(window, entry.Name);
+            paths.push_back(folder + entry.Name + "\\");
+        }
+        for (const TEntry& entry : Entries(folder, "*", false)) {
+            AddListItem(window, entry.Name);
+            paths.push_back(folder + entry.Name);
+        }
+    }
+    return paths;
+}
+
+std::string PathAt(LRESULT selected, const std::vector<std::string>& paths)
+{
+    return selected >= 0 && static_cast<std::size_t>(selected) < paths.size()
+               ? paths[static_cast<std::size_t>(selected)]
+               : std::string();
+}
+
+std::string SelectedInList(HWND window, const std::vector<std::string>& paths)
+{
+    return PathAt(SendMessageA(window, LB_GETCURSEL, 0, 0), paths);
+}
+
+std::string SelectedInCombo(HWND window, const std::vector<std::string>& paths)
+{
+    return PathAt(SendMessageA(window, CB_GETCURSEL, 0, 0), paths);
+}
+
+std::string SelectedInTree(HWND window, const std::vector<std::string>& paths)
+{
+    return NodePath(
+        window, reinterpret_cast<HTREEITEM>(SendMessageA(window, TVM_GETNEXTITEM, TVGN_CARET, 0)),
+        paths);
+}
+
+std::string SelectedInListView(HWND window, const std::vector<std::string>& paths)
+{
+    return PathAt(SendMessageA(window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED),
+                  paths);
+}
+
+} // namespace
+
+const TFolderView kFileListView{FillFileList, SelectedInList};
+const TFolderView kDirectoryListView{FillDirectoryList, SelectedInList};
+const TFolderView kDriveComboView{FillDriveCombo, SelectedInCombo};
+const TFolderView kFilterComboView{FillFilterCombo, SelectedInCombo};
+const TFolderView kShellTreeView{FillShellTree, SelectedInTree};
+const TFolderView kShellListView{FillShellList, SelectedInListView};
+const TFolderView kShellComboView{FillShellCombo, SelectedInCombo};
 
 std::vector<std::string> FillFolderControl(HWND window, const TControlModel& control,
                                            const std::string& folder)
 {
-    std::vector<std::string> paths;
-    const std::vector<std::string> chain = FolderChain(folder);
-    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-    const auto addString = [&](UINT message, const std::string& text, const std::string& path) {
-        SendMessageA(window, message, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        paths.push_back(path);
-    };
-    switch (control.Kind) {
-    case TControlKind::FileList: {
-        SendMessageA(window, LB_RESETCONTENT, 0, 0);
-        const std::string mask = control.Has("Mask") ? control.Get("Mask") : "*.*";
-        for (const TEntry& entry : Entries(folder, mask, false))
-            addString(LB_ADDSTRING, entry.Name, folder + entry.Name);
-        break;
-    }
-    case TControlKind::DirectoryList: {
-        // The folders from the root down, then the open folder's subfolders, each indented
-        // one step deeper.
-        SendMessageA(window, LB_RESETCONTENT, 0, 0);
-        for (std::size_t i = 0; i < chain.size(); ++i)
-            addString(LB_ADDSTRING, std::string(2 * i, ' ') + FolderName(chain[i]), chain[i]);
-        if (!chain.empty()) {
-            for (const TEntry& entry : Entries(folder, "*", true))
-                addString(LB_ADDSTRING, std::string(2 * chain.size(), ' ') + entry.Name,
-                          folder + entry.Name + "\\");
-            SendMessageA(window, LB_SETCURSEL, chain.size() - 1, 0);
-        }
-        break;
-    }
-    case TControlKind::DriveCombo: {
-        SendMessageA(window, CB_RESETCONTENT, 0, 0);
-        for (const std::string& drive : Drives())
-            addString(CB_ADDSTRING, DriveText(drive), drive);
-        for (std::size_t i = 0; i < paths.size(); ++i)
-            if (!chain.empty() && SameTextAscii(paths[i], chain[0]))
-                SendMessageA(window, CB_SETCURSEL, i, 0);
-        break;
-    }
-    case TControlKind::FilterCombo:
-        SendMessageA(window, CB_RESETCONTENT, 0, 0);
-        for (const auto& [description, mask] : FilterItems(control.Get("Filter")))
-            addString(CB_ADDSTRING, description, mask);
-        SendMessageA(window, CB_SETCURSEL, 0, 0);
-        break;
-    case TControlKind::ShellCombo:
-        SendMessageA(window, CB_RESETCONTENT, 0, 0);
-        for (const std::string& step : chain)
-            addString(CB_ADDSTRING, step, step);
-        if (!chain.empty())
-            SendMessageA(window, CB_SETCURSEL, chain.size() - 1, 0);
-        break;
-    case TControlKind::ShellTree: {
-        SendMessageA(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-        HTREEITEM open = nullptr;
-        for (const std::string& drive : Drives()) {
-            HTREEITEM node = AddNode(window, TVI_ROOT, DriveText(drive), drive, paths);
-            if (chain.empty() || !SameTextAscii(drive, chain[0]))
-                continue;
-            // Down the open folder's path, opening each step.
-            open = node;
-            for (std::size_t step = 1; step < chain.size() && open; ++step) {
-                ExpandFolderNode(window, open, paths);
-                SendMessageA(window, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(open));
-                HTREEITEM child = reinterpret_cast<HTREEITEM>(SendMessageA(
-                    window, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(open)));
-                while (child && !SameTextAscii(NodePath(window, child, paths), chain[step]))
-                    child = reinterpret_cast<HTREEITEM>(SendMessageA(
-                        window, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)));
-                open = child;
-            }
-        }
-        if (open) {
-            SendMessageA(window, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(open));
-            SendMessageA(window, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(open));
-        }
-        break;
-    }
-    case TControlKind::ShellList:
-        SendMessageA(window, LVM_DELETEALLITEMS, 0, 0);
-        if (!chain.empty()) {
-            for (const TEntry& entry : Entries(folder, "*", true)) {
-                AddListItem(window, entry.Name);
-                paths.push_back(folder + entry.Name + "\\");
-            }
-            for (const TEntry& entry : Entries(folder, "*", false)) {
-                AddListItem(window, entry.Name);
-                paths.push_back(folder + entry.Name);
-            }
-        }
-        break;
-    default:
-        break;
-    }
-    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(window, nullptr, TRUE);
-    return paths;
+    const TFolderView* view = BehaviourOf(control.Kind).Folder;
+    return view ? view->Fill(window, control, folder) : std::vector<std::string>();
 }
 
 std::string SelectedPath(HWND window, const TControlModel& control,
                          const std::vector<std::string>& paths)
 {
-    LRESULT selected = -1;
-    switch (control.Kind) {
-    case TControlKind::FileList:
-    case TControlKind::DirectoryList:
-        selected = SendMessageA(window, LB_GETCURSEL, 0, 0);
-        break;
-    case TControlKind::DriveCombo:
-    case TControlKind::FilterCombo:
-    case TControlKind::ShellCombo:
-        selected = SendMessageA(window, CB_GETCURSEL, 0, 0);
-        break;
-    case TControlKind::ShellTree:
-        return NodePath(
-            window,
-            reinterpret_cast<HTREEITEM>(SendMessageA(window, TVM_GETNEXTITEM, TVGN_CARET, 0)),
-            paths);
-    case TControlKind::ShellList:
-        selected = SendMessageA(window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-        break;
-    default:
-        break;
-    }
-    return selected >= 0 && static_cast<std::size_t>(selected) < paths.size()
-               ? paths[static_cast<std::size_t>(selected)]
-               : std::string();
+    const TFolderView* view = BehaviourOf(control.Kind).Folder;
+    return view ? view->Selected(window, paths) : std::string();
 }
 
 void ExpandFolderNode(HWND tree, HTREEITEM node, std::vector<std::string>& paths)

@@ -16,10 +16,16 @@
 
 namespace ovd {
 
-// True for the kinds this file fills.
-bool IsFolderControl(TControlKind kind);
-// True for the kinds that show a folder (rather than files or filters).
-bool ShowsFolder(TControlKind kind);
+struct TFolderView;
+
+// The folder views of the file, folder and drive kinds (the kind table's rows).
+extern const TFolderView kFileListView;
+extern const TFolderView kDirectoryListView;
+extern const TFolderView kDriveComboView;
+extern const TFolderView kFilterComboView;
+extern const TFolderView kShellTreeView;
+extern const TFolderView kShellListView;
+extern const TFolderView kShellComboView;
 
 // Fills the control for `folder` (a folder with its trailing backslash) and returns the
 // paths behind its items; the item of `folder` itself is selected where the control has one.

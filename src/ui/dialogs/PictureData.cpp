@@ -4,7 +4,7 @@
 // pictures through the system's imaging component, drawn over the control's colour where
 // they are transparent. Read through the bounded cursor; anything malformed or undecodable
 // leaves the image empty.
-#include "TPoolTemplate.h"
+#include "ControlWindows.h"
 
 #include <wincodec.h>
 

@@ -2,31 +2,17 @@
 #include "TrayIcon.h"
 
 #include <commctrl.h>
-#include <shlobj.h>
 
+#include "ControlKinds.h"
 #include "ControlWindows.h"
-#include "DialogFeatures.h"
-#include "DialogFigures.h"
 #include "DialogLayout.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
-#include "FolderControls.h"
-#include "HtmlText.h"
-#include "IntegerText.h"
 #include "MessagePump.h"
-#include "ProgressDisplay.h"
 #include "ScriptText.h"
-#include "TImageListPool.h"
-#include "VariableManager.h"
-#include "WorkerProgress.h"
 
 #include <algorithm>
-#include <cstring>
-#include <fstream>
 #include <map>
-#include <optional>
-#include <sstream>
-#include <unordered_map>
 
 namespace ovd {
 namespace {
@@ -35,16 +21,6 @@ constexpr char kWindowClass[] = "TPoolTemplate";
 constexpr int kFirstControlId = 100;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 1000;
-
-bool g_eventsSuppressed = false;
-
-// Caption templates of every dialog: "<dialog file>.<control>[.<property>]" -> the text
-// as authored.
-std::unordered_map<std::string, std::string>& CaptionTemplates()
-{
-    static std::unordered_map<std::string, std::string> templates;
-    return templates;
-}
 
 void RegisterWindowClass()
 {
@@ -74,23 +50,6 @@ std::string BaseName(const std::string& path)
 {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool IsBound(const TControlModel& control)
-{
-    const std::string name = control.BoundVariable();
-    return !name.empty() && Variables().VariableExists(name);
-}
-
-std::string ReadTextFile(const std::string& path, bool& found)
-{
-    std::ifstream in(path, std::ios::binary);
-    found = static_cast<bool>(in);
-    if (!found)
-        return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 struct TFontSpec {
@@ -123,28 +82,6 @@ std::string FontKey(const TFontSpec& font)
 {
     return font.Name + "|" + std::to_string(font.Height) + (font.Bold ? "b" : "") +
            (font.Italic ? "i" : "") + (font.Underline ? "u" : "") + (font.StrikeOut ? "s" : "");
-}
-
-// The picture drawn to the image's size; the original is freed.
-HBITMAP StretchedBitmap(HBITMAP source, int width, int height)
-{
-    BITMAP info{};
-    GetObjectA(source, sizeof info, &info);
-    HDC screen = GetDC(nullptr);
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
-    HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ oldFrom = SelectObject(from, source);
-    HGDIOBJ oldTo = SelectObject(to, scaled);
-    SetStretchBltMode(to, HALFTONE);
-    StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-    DeleteDC(from);
-    DeleteDC(to);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(source);
-    return scaled;
 }
 
 // Siblings in creation order, the controls that take the focus reordered by TabOrder in
@@ -182,21 +119,11 @@ std::vector<int> CreationOrder(const TDialogModel& model)
 
 } // namespace
 
-bool EventsSuppressed()
-{
-    return g_eventsSuppressed;
-}
-
-void SetEventsSuppressed(bool on)
-{
-    g_eventsSuppressed = on;
-}
-
 TPoolTemplate::TPoolTemplate(const std::string& designFile, TDialogModel model,
                              std::vector<TDialogRule> rules)
     : hint_(BaseName(designFile)),
       dialogsFolder_(designFile.substr(0, designFile.size() - hint_.size())),
-      model_(std::move(model)), rules_(std::move(rules))
+      model_(std::move(model)), binding_(*this, std::move(rules))
 {
     Build();
 }
@@ -257,12 +184,25 @@ void TPoolTemplate::Build()
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     SetPropA(window, kDialogKeysProperty, reinterpret_cast<HANDLE>(1));
     EnableMenuItem(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    controls_.assign(controls.size(), nullptr);
+    controls_[0] = window;
+    MakeFontsAndBrushes();
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
+    layoutWidth_ = clientWidth;
+    layoutHeight_ = clientHeight;
+    CreateControls();
+    ApplyVisibility();
+    model_.OnChange = [this](int index, const std::string& property) {
+        ShowPropertyChange(index, property);
+    };
+    EnableTimer(true);
+}
 
-    // Fonts and colours: a control without its own font takes its parent's.
+// Fonts and colours: a control without its own font takes its parent's.
+void TPoolTemplate::MakeFontsAndBrushes()
+{
+    const auto& controls = model_.Controls();
     const std::size_t count = controls.size();
-    controls_.assign(count, nullptr);
-    itemPaths_.assign(count, {});
-    openFolders_.assign(count, {});
     fonts_.assign(count, nullptr);
     backColours_.assign(count, GetSysColor(COLOR_BTNFACE));
     brushOf_.assign(count, nullptr);
@@ -302,36 +242,37 @@ void TPoolTemplate::Build()
     textColours_.resize(count);
     for (std::size_t i = 0; i < count; ++i)
         textColours_[i] = specs[i].Colour;
-    controls_[0] = window;
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
+}
 
-    // Places in design units relative to the form's client area.
-    const std::vector<TLayoutRect> places = LayoutDialog(model_, clientWidth, clientHeight);
-    layoutWidth_ = clientWidth;
-    layoutHeight_ = clientHeight;
+// The control windows in creation order, placed in design units relative to the form's
+// client area and scaled.
+void TPoolTemplate::CreateControls()
+{
+    auto& controls = model_.Controls();
+    HWND window = window_.get();
+    const std::vector<TLayoutRect> places = LayoutDialog(model_, layoutWidth_, layoutHeight_);
     const std::vector<int> order = CreationOrder(model_);
-    int previousRadioParent = -2;
+    int previousGroupParent = -2;
     for (int index : order) {
         TControlModel& control = controls[static_cast<std::size_t>(index)];
         const RECT shown = ShownRect(index, places[static_cast<std::size_t>(index)]);
         TWindowRecipe recipe = ControlRecipe(control);
         if (recipe.WindowClass.empty())
             continue;
-        // Radio buttons of one holder form a group; every other control starts one.
-        const bool radio = control.Kind == TControlKind::RadioButton;
-        if (!radio || previousRadioParent != control.Parent)
+        const TKindBehaviour& kind = BehaviourOf(control.Kind);
+        if (!kind.JoinsGroup || previousGroupParent != control.Parent)
             recipe.Style |= WS_GROUP;
-        previousRadioParent = radio ? control.Parent : -2;
+        previousGroupParent = kind.JoinsGroup ? control.Parent : -2;
         const int shownWidth = shown.right - shown.left;
         const int shownHeight = shown.bottom - shown.top;
         const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(index + kFirstControlId));
         HWND child = CreateWindowExA(recipe.ExStyle, recipe.WindowClass.c_str(), "", recipe.Style,
                                      shown.left, shown.top, shownWidth, shownHeight, window, id,
                                      GetModuleHandleA(nullptr), nullptr);
-        if (!child && control.Kind == TControlKind::RichEdit)
-            child = CreateWindowExA(recipe.ExStyle, "EDIT", "", recipe.Style, shown.left, shown.top,
-                                    shownWidth, shownHeight, window, id, GetModuleHandleA(nullptr),
-                                    nullptr);
+        if (!child && !recipe.StandIn.empty())
+            child = CreateWindowExA(recipe.ExStyle, recipe.StandIn.c_str(), "", recipe.Style,
+                                    shown.left, shown.top, shownWidth, shownHeight, window, id,
+                                    GetModuleHandleA(nullptr), nullptr);
         if (!child)
             throw EDialogError("Cannot create control " + control.Name + " of dialog " + hint_ +
                                ": " + SystemErrorText(GetLastError()));
@@ -339,53 +280,14 @@ void TPoolTemplate::Build()
         SendMessageA(child, WM_SETFONT,
                      reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(index)]), FALSE);
 
-        if (control.Kind == TControlKind::CheckListBox || control.Kind == TControlKind::ShellList) {
-            SendMessageA(child, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                         control.Kind == TControlKind::CheckListBox ? LVS_EX_CHECKBOXES : 0);
-            LVCOLUMNA column{};
-            column.mask = LVCF_WIDTH;
-            column.cx = shownWidth - GetSystemMetrics(SM_CXVSCROLL) - 4;
-            SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-        }
-        if (control.Kind == TControlKind::Image && !control.Picture.empty()) {
-            HBITMAP bitmap =
-                PictureBitmap(control.Picture, backColours_[static_cast<std::size_t>(index)]);
-            if (bitmap && control.Boolean("Stretch"))
-                bitmap = StretchedBitmap(bitmap, shownWidth, shownHeight);
-            if (bitmap) {
-                bitmaps_.emplace_back(bitmap);
-                SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-                SetWindowPos(child, nullptr, 0, 0, shownWidth, shownHeight,
-                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            }
-        }
-        if (control.Kind == TControlKind::PageControl) {
-            // One tab per sheet; the ActivePage sheet (else the first) is the one shown.
-            int tab = 0;
-            int active = -1;
-            for (std::size_t k = 0; k < count; ++k)
-                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet) {
-                    TCITEMA item{};
-                    item.mask = TCIF_TEXT;
-                    std::string caption = controls[k].Get("Caption");
-                    item.pszText = caption.data();
-                    SendMessageA(child, TCM_INSERTITEMA, static_cast<WPARAM>(tab),
-                                 reinterpret_cast<LPARAM>(&item));
-                    if (active < 0 || SameTextAscii(controls[k].Name, control.Get("ActivePage")))
-                        active = tab;
-                    ++tab;
-                }
-            SendMessageA(child, TCM_SETCURSEL, static_cast<WPARAM>(std::max(active, 0)), 0);
-            int sheet = 0;
-            for (std::size_t k = 0; k < count; ++k)
-                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
-                    controls[k].Put("Visible", PropertyBoolean(sheet++ == active));
-        }
+        if (const auto created = kind.Created)
+            created({child, model_, index, shownWidth, shownHeight,
+                     backColours_[static_cast<std::size_t>(index)], bitmaps_});
         for (const char* property : {"Caption", "Items", "Lines", "Text", "Checked", "MaxLength",
                                      "Min", "Max", "Position", "ItemIndex"})
             if (control.Has(property))
                 WriteControlProperty(child, control, property);
-        if (control.Kind == TControlKind::Label)
+        if (kind.FitsCaption)
             FitLabel(index);
     }
     // Holders lie beneath what they hold: the outermost lowest.
@@ -395,24 +297,39 @@ void TPoolTemplate::Build()
         if (child && IsContainer(control.Kind))
             SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    ApplyVisibility();
-    model_.OnChange = [this](int index, const std::string& property) {
-        if (index == 0 && SameTextAscii(property, "Caption")) {
-            SetWindowTextA(window_.get(), model_.Controls()[0].Get("Caption").c_str());
-            return;
-        }
-        const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-        WriteControlProperty(ControlWindow(index), control, property);
-        if (control.Kind == TControlKind::Label && SameTextAscii(property, "Caption"))
-            FitLabel(index);
-        if (SameTextAscii(property, "Visible"))
-            ApplyVisibility();
-        // An aligned control shown or hidden gives its room to the others or takes it back.
-        if (SameTextAscii(property, "Visible") && control.Has("Align") &&
-            control.Get("Align") != "alNone")
-            Relayout(true);
-    };
-    EnableTimer(true);
+}
+
+// A property written by name reaches the window.
+void TPoolTemplate::ShowPropertyChange(int index, const std::string& property)
+{
+    if (index == 0 && SameTextAscii(property, "Caption")) {
+        SetWindowTextA(window_.get(), model_.Controls()[0].Get("Caption").c_str());
+        return;
+    }
+    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
+    WriteControlProperty(ControlWindow(index), control, property);
+    if (BehaviourOf(control.Kind).FitsCaption && SameTextAscii(property, "Caption"))
+        FitLabel(index);
+    if (SameTextAscii(property, "Visible"))
+        ApplyVisibility();
+    // An aligned control shown or hidden gives its room to the others or takes it back.
+    if (SameTextAscii(property, "Visible") && control.Has("Align") &&
+        control.Get("Align") != "alNone")
+        Relayout(true);
+}
+
+HWND TPoolTemplate::ControlWindow(int index) const
+{
+    return index >= 0 && static_cast<std::size_t>(index) < controls_.size()
+               ? controls_[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
+void TPoolTemplate::SetResult(int code, std::string pressedName)
+{
+    result_ = code;
+    if (code == kResultNamedButton)
+        pressedName_ = std::move(pressedName);
 }
 
 // A control's window rectangle in pixels for its place in design units: edges scaled (so
@@ -423,28 +340,8 @@ RECT TPoolTemplate::ShownRect(int index, const TLayoutRect& place) const
     const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
     RECT shown{Scale(place.Left), Scale(place.Top), Scale(place.Left + place.Width),
                Scale(place.Top + place.Height)};
-    switch (control.Kind) {
-    case TControlKind::ComboBox:
-    case TControlKind::DriveCombo:
-    case TControlKind::FilterCombo:
-    case TControlKind::ShellCombo:
-        shown.bottom += Scale(160);
-        break;
-    case TControlKind::Bevel: {
-        const std::string shape = control.Get("Shape");
-        if (shape == "bsBottomLine")
-            shown.top = shown.bottom - 2;
-        if (shape == "bsTopLine" || shape == "bsBottomLine")
-            shown.bottom = shown.top + 2;
-        if (shape == "bsRightLine")
-            shown.left = shown.right - 2;
-        if (shape == "bsLeftLine" || shape == "bsRightLine")
-            shown.right = shown.left + 2;
-        break;
-    }
-    default:
-        break;
-    }
+    if (const auto shape = BehaviourOf(control.Kind).Shape)
+        shape(control, shown, Scale(160));
     return shown;
 }
 
@@ -483,10 +380,8 @@ void TPoolTemplate::Relayout(bool always)
         if (!child)
             continue;
         const RECT shown = ShownRect(static_cast<int>(i), places[i]);
-        const bool keepSize =
-            controls[i].Kind == TControlKind::Image ||
-            (controls[i].Kind == TControlKind::Label && controls[i].Boolean("AutoSize", true) &&
-             !controls[i].Boolean("WordWrap"));
+        const auto keepsSize = BehaviourOf(controls[i].Kind).KeepsSize;
+        const bool keepSize = keepsSize && keepsSize(controls[i]);
         SetWindowPos(child, nullptr, shown.left, shown.top, shown.right - shown.left,
                      shown.bottom - shown.top,
                      SWP_NOZORDER | SWP_NOACTIVATE | (keepSize ? SWP_NOSIZE : 0));
@@ -524,711 +419,6 @@ void TPoolTemplate::EnableTimer(bool on)
         KillTimer(window_.get(), kTimer1);
 }
 
-std::string TPoolTemplate::CaptionTemplate(int index, const std::string& property)
-{
-    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    std::string name = hint_ + "." + control.Name;
-    if (property != "Caption")
-        name += "." + property;
-    auto& templates = CaptionTemplates();
-    auto found = templates.find(UpperCaseAscii(name));
-    if (found == templates.end())
-        found = templates.emplace(UpperCaseAscii(name), control.Get(property)).first;
-    // The template keeps the authored text; the setup language is applied on each use, so
-    // a language switched by the script shows in the next dialog.
-    return TranslateCaption ? TranslateCaption(name, found->second) : found->second;
-}
-
-// A support file of the package: base + "." + language + extension from the current
-// folder, else base + extension from the dialogs' folder.
-bool TPoolTemplate::ReadSupportFile(const std::string& base, const std::string& extension,
-                                    std::string& text) const
-{
-    const std::string language = GetVariable("LANGUAGE");
-    char folder[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, folder);
-    bool found = false;
-    text = ReadTextFile(WithBackslash(folder) + base + "." + language + extension, found);
-    if (!found)
-        text = ReadTextFile(dialogsFolder_ + base + extension, found);
-    return found;
-}
-
-void TPoolTemplate::LoadSupportText(int index, const char* base)
-{
-    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    const std::string extension = control.Kind == TControlKind::RichEdit ? ".rtf" : ".txt";
-    std::string text;
-    if (!ReadSupportFile(base, extension, text))
-        text = std::string("Add a ") + base + "." + GetVariable("LANGUAGE") + extension + " or " +
-               base + extension +
-               " file to your project as a support file/creative to display it here.";
-    model_.Set(index, control.Kind == TControlKind::Memo ? "Lines" : "Text", text);
-}
-
-// The feature tree in a tree view with Tag 1 (the features with their state icons, all
-// branches open), or the top-level features in a check list box with Tag 1; empty without
-// a feature table.
-void TPoolTemplate::ShowFeatureTree(int index)
-{
-    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    HWND window = ControlWindow(index);
-    const bool was = EventsSuppressed();
-    SetEventsSuppressed(true);
-    if (control.Kind == TControlKind::CheckListBox) {
-        const std::vector<TFeatureItem> items =
-            Features ? Features->FeatureList() : std::vector<TFeatureItem>();
-        std::vector<std::string> lines;
-        for (const TFeatureItem& item : items)
-            lines.push_back(item.Text);
-        model_.Set(index, "Items", JoinLines(lines));
-        for (std::size_t i = 0; i < items.size(); ++i)
-            ListView_SetCheckState(window, static_cast<UINT>(i), items[i].Checked);
-        SetEventsSuppressed(was);
-        return;
-    }
-    featureTree_ = Features ? Features->FeatureTree() : std::vector<TFeatureNode>();
-    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-    SendMessageA(window, TVM_SETIMAGELIST, TVSIL_NORMAL,
-                 reinterpret_cast<LPARAM>(ImageListPool().StateImages()));
-    featureItems_.assign(featureTree_.size(), nullptr);
-    for (std::size_t i = 0; i < featureTree_.size(); ++i) {
-        const TFeatureNode& node = featureTree_[i];
-        TVINSERTSTRUCTA insert{};
-        insert.hParent = node.Parent >= 0 && static_cast<std::size_t>(node.Parent) < i
-                             ? featureItems_[static_cast<std::size_t>(node.Parent)]
-                             : TVI_ROOT;
-        insert.hInsertAfter = TVI_LAST;
-        // Open from the start: expanding each branch afterwards re-lays out the whole tree
-        // every time.
-        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
-        insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
-        insert.item.pszText = const_cast<char*>(node.Text.c_str());
-        insert.item.iImage = insert.item.iSelectedImage = node.Image;
-        insert.item.lParam = static_cast<LPARAM>(i);
-        featureItems_[i] = reinterpret_cast<HTREEITEM>(
-            SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-    }
-    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(window, nullptr, TRUE);
-    SetEventsSuppressed(was);
-}
-
-// The node of the Tag 1 tree that an item of the tree view shows; -1 for none.
-int TPoolTemplate::FeatureNodeOf(HWND tree, HTREEITEM item) const
-{
-    if (!item)
-        return -1;
-    TVITEMA data{};
-    data.mask = TVIF_PARAM;
-    data.hItem = item;
-    if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data)) || data.lParam < 0 ||
-        static_cast<std::size_t>(data.lParam) >= featureItems_.size() ||
-        featureItems_[static_cast<std::size_t>(data.lParam)] != item)
-        return -1;
-    return static_cast<int>(data.lParam);
-}
-
-// The component menu on a node of the Tag 1 tree (not for a locked feature): the chosen
-// item sets the feature, and for the "entire feature" items every unlocked feature below.
-void TPoolTemplate::FeatureMenu(HWND tree, int node, POINT at)
-{
-    if (node < 0 || !Features ||
-        Features->FeatureLocked(featureTree_[static_cast<std::size_t>(node)].Data))
-        return;
-    const UINT chosen = static_cast<UINT>(
-        TrackPopupMenu(ImageListPool().ComponentMenu(),
-                       TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0,
-                       window_.get(), nullptr));
-    switch (static_cast<ComponentMenuItem>(chosen)) {
-    case ComponentMenuItem::InstallComponentOnly:
-        ChooseFeatureNode(tree, node, true, false);
-        break;
-    case ComponentMenuItem::InstallComponentWithSubComponents:
-        ChooseFeatureNode(tree, node, true, true);
-        break;
-    case ComponentMenuItem::EntireFeatureUnavailable:
-    case ComponentMenuItem::DoNotInstallComponentOrSubComponents:
-        ChooseFeatureNode(tree, node, false, true);
-        break;
-    case ComponentMenuItem::DoNotInstallComponentOnly:
-        ChooseFeatureNode(tree, node, false, false);
-        break;
-    default: // dismissed
-        break;
-    }
-}
-
-void TPoolTemplate::ChooseFeatureNode(HWND tree, int node, bool selected, bool withChildren)
-{
-    if (!Features)
-        return;
-    for (const auto& [changed, image] : ChooseFeature(
-             *Features, featureTree_, static_cast<std::size_t>(node), selected, withChildren)) {
-        TVITEMA item{};
-        item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-        item.hItem = featureItems_[changed];
-        item.iImage = item.iSelectedImage = image;
-        SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    RefreshFigures();
-    ApplyRules();
-}
-
-void TPoolTemplate::BindControl(int index, const std::string& browseRoot)
-{
-    TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    const std::string variable = control.BoundVariable();
-    const bool bound = IsBound(control);
-    const int tag = control.Tag();
-    if (HasCaption(control.Kind) &&
-        !(control.Kind == TControlKind::StaticText && tag >= 1 && tag <= 6))
-        model_.Set(index, "Caption", ExpandVariables(CaptionTemplate(index, "Caption")));
-    switch (control.Kind) {
-    case TControlKind::StaticText:
-        if (tag == 1)
-            model_.Set(index, "Caption", ExpandVariables("$PROGRESSTEXT$"));
-        break;
-    case TControlKind::ProgressBar:
-    case TControlKind::Gauge:
-        if (tag == 1) {
-            const auto position = TryStrToInt64(ExpandVariables("$PROGRESS$"));
-            if (position && *position <= 100)
-                model_.Set(index, "Position", std::to_string(std::max<long long>(*position, 0)));
-        }
-        break;
-    case TControlKind::TrackBar:
-        if (bound) {
-            if (const auto position = TryStrToInt64(GetVariable(variable)))
-                model_.Set(index, "Position", std::to_string(*position));
-        }
-        break;
-    case TControlKind::Memo:
-    case TControlKind::RichEdit: {
-        const char* property = control.Kind == TControlKind::Memo ? "Lines" : "Text";
-        model_.Set(index, property, ExpandVariables(CaptionTemplate(index, property)));
-        if (bound)
-            model_.Set(index, property, TextToNewlines(GetVariable(variable)));
-        if (tag == 1)
-            LoadSupportText(index, "readme");
-        else if (tag == 2)
-            LoadSupportText(index, "license");
-        break;
-    }
-    case TControlKind::CheckBox:
-    case TControlKind::RadioButton:
-        if (bound)
-            model_.Set(index, "Checked", PropertyBoolean(IsTrue(GetVariable(variable))));
-        break;
-    case TControlKind::ListBox: {
-        std::vector<std::string> items;
-        for (const std::string& item : SplitLines(ExpandVariables(CaptionTemplate(index, "Items"))))
-            if (!item.empty())
-                items.push_back(item);
-        model_.Set(index, "Items", JoinLines(items));
-        if (bound) {
-            const auto it = std::find(items.begin(), items.end(), GetVariable(variable));
-            model_.Set(index, "ItemIndex",
-                       std::to_string(it == items.end() ? -1 : it - items.begin()));
-        }
-        break;
-    }
-    case TControlKind::Edit:
-    case TControlKind::MaskEdit: {
-        std::string text = ExpandVariables(CaptionTemplate(index, "Text"));
-        if (bound)
-            text = GetVariable(variable);
-        static const char* const kDefaults[] = {"", "$STARTMENU$", "$TARGETDIR$", "$USERNAME$",
-                                                "$USERCOMPANY$"};
-        if (text.empty() && tag >= 1 && tag <= 4)
-            text = ExpandVariables(kDefaults[tag]);
-        model_.Set(index, "Text", text);
-        break;
-    }
-    case TControlKind::ComboBox: {
-        const std::vector<std::string> items =
-            SplitLines(ExpandVariables(CaptionTemplate(index, "Items")));
-        model_.Set(index, "Items", JoinLines(items));
-        if (bound) {
-            const std::string value = GetVariable(variable);
-            if (control.Get("Style") == "csDropDownList") {
-                int selected = -1;
-                for (std::size_t i = 0; i < items.size(); ++i)
-                    if (SameTextAscii(items[i], value)) {
-                        selected = static_cast<int>(i);
-                        break;
-                    }
-                model_.Set(index, "ItemIndex", std::to_string(selected));
-                model_.Controls()[static_cast<std::size_t>(index)].Put(
-                    "Text", selected >= 0 ? items[static_cast<std::size_t>(selected)] : "");
-            } else {
-                model_.Set(index, "Text", value);
-            }
-        }
-        break;
-    }
-    case TControlKind::TreeView:
-    case TControlKind::CheckListBox:
-        if (tag == 1)
-            ShowFeatureTree(index);
-        break;
-    case TControlKind::HtmlViewer: {
-        // No renderer: the page's text in the read-only stand-in; no page, no text.
-        std::string page;
-        if (tag == 1 && ReadSupportFile("index", ".htm", page))
-            model_.Set(index, "Text", HtmlToText(page));
-        break;
-    }
-    case TControlKind::FileList:
-    case TControlKind::DirectoryList:
-    case TControlKind::DriveCombo:
-    case TControlKind::FilterCombo:
-    case TControlKind::ShellTree:
-    case TControlKind::ShellList:
-    case TControlKind::ShellCombo: {
-        // The variable's folder (or the folder of the file it names), the browse root for
-        // Tag 1, else the current folder.
-        std::string folder;
-        if (bound) {
-            const std::string value = GetVariable(variable);
-            if (DirectoryExists(value))
-                folder = value;
-            else if (const std::size_t slash = value.find_last_of('\\');
-                     slash != std::string::npos && DirectoryExists(value.substr(0, slash + 1)))
-                folder = value.substr(0, slash + 1);
-        }
-        if (tag == 1 && !browseRoot.empty())
-            folder = browseRoot;
-        if (folder.empty()) {
-            char current[MAX_PATH] = {};
-            const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
-            folder = length > 0 && length < MAX_PATH ? current : "C:\\";
-        }
-        OpenFolder(index, folder);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TPoolTemplate::Prepare()
-{
-    attached_ = true;
-    rememberedTarget_ = GetVariable("TARGETDIR");
-    const FolderExistsFn exists = [](const std::string& folder) { return DirectoryExists(folder); };
-    targetTail_ = TargetTail(rememberedTarget_, exists);
-    const std::string browseRoot = BrowseRoot(ExpandVariables("$TARGETDIR$"), exists);
-    const auto& controls = model_.Controls();
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        BindControl(static_cast<int>(i), browseRoot);
-    RefreshFigures();
-    ApplyRules();
-}
-
-void TPoolTemplate::ApplyRules()
-{
-    if (rulesDepth_ > 0)
-        return;
-    ++rulesDepth_;
-    for (std::size_t i = 1; i < controls_.size(); ++i)
-        ReadControlState(controls_[i], model_.Controls()[i]);
-    ApplyDialogRules(model_, rules_);
-    --rulesDepth_;
-}
-
-void TPoolTemplate::RefreshFigures()
-{
-    auto& controls = model_.Controls();
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        const TControlModel& control = controls[i];
-        const int tag = control.Tag();
-        if (control.Kind != TControlKind::StaticText || tag < 2 || tag > 6)
-            continue;
-        std::optional<long long> freeSpace;
-        const std::string target = GetVariable("TARGETDIR");
-        ULARGE_INTEGER free{};
-        if ((tag == 5 || tag == 6) && target.size() >= 3 &&
-            GetDiskFreeSpaceExA(target.substr(0, 3).c_str(), &free, nullptr, nullptr))
-            freeSpace = static_cast<long long>(free.QuadPart);
-        const std::string text =
-            FigureText(tag, Features, SelectedFeaturePath, freeSpace, EngineSizeUnits());
-        model_.Set(static_cast<int>(i), "Caption", text);
-    }
-}
-
-void TPoolTemplate::RefreshLiveControls()
-{
-    const bool was = EventsSuppressed();
-    SetEventsSuppressed(true);
-    const auto& controls = model_.Controls();
-    for (std::size_t i = 1; i < controls.size(); ++i)
-        if (controls[i].Tag() == 100)
-            BindControl(static_cast<int>(i), {});
-    SetEventsSuppressed(was);
-}
-
-void TPoolTemplate::RefreshProgress(const TProgressState& progress)
-{
-    auto& controls = model_.Controls();
-    const bool marquee = ExpandVariables("$PROGRESSMODE$") == "MARQUEE";
-    for (std::size_t i = 1; i < controls.size(); ++i) {
-        const TControlModel& control = controls[i];
-        const int index = static_cast<int>(i);
-        const int tag = control.Tag();
-        switch (control.Kind) {
-        case TControlKind::Label:
-        case TControlKind::Panel:
-        case TControlKind::Button:
-        case TControlKind::BitButton:
-        case TControlKind::TabSheet:
-            model_.Set(index, "Caption", ExpandVariables(CaptionTemplate(index, "Caption")));
-            break;
-        case TControlKind::StaticText:
-            if (tag == 1)
-                model_.Set(index, "Caption", progress.Text);
-            else if (tag < 2 || tag > 6)
-                model_.Set(index, "Caption", ExpandVariables(CaptionTemplate(index, "Caption")));
-            break;
-        case TControlKind::ProgressBar:
-        case TControlKind::Gauge: {
-            HWND bar = ControlWindow(index);
-            if (tag == 1) {
-                const LONG style = GetWindowLongA(bar, GWL_STYLE);
-                if (control.Kind == TControlKind::ProgressBar && marquee) {
-                    if (!(style & PBS_MARQUEE))
-                        SetWindowLongA(bar, GWL_STYLE, style | PBS_MARQUEE);
-                    SendMessageA(bar, PBM_SETMARQUEE, TRUE, 100);
-                    break;
-                }
-                if (style & PBS_MARQUEE) {
-                    SendMessageA(bar, PBM_SETMARQUEE, FALSE, 0);
-                    SetWindowLongA(bar, GWL_STYLE, style & ~PBS_MARQUEE);
-                }
-                // The bar and the gauge hold 32-bit values.
-                const TControlRange range = ProgressBarRange(progress);
-                model_.Set(index, "Min", std::to_string(range.Min));
-                model_.Set(index, "Max", std::to_string(range.Max));
-                model_.Set(index, "Position", std::to_string(range.Position));
-            } else if (tag == 100) {
-                const auto value = TryStrToInt64(GetVariable(control.BoundVariable()));
-                model_.Set(index, "Min", "0");
-                model_.Set(index, "Max", "100");
-                model_.Set(index, "Position", value ? std::to_string(*value) : "100");
-            }
-            break;
-        }
-        default:
-            break;
-        }
-    }
-    ApplyRules();
-}
-
-void TPoolTemplate::WriteVariable(int index, const std::string& value, const char* handler)
-{
-    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    if (IsBound(control))
-        SetVariable(control.BoundVariable(), value, std::string("\"") + handler + "\"");
-}
-
-void TPoolTemplate::AfterEdit(int index)
-{
-    RefreshFigures();
-    RefreshLiveControls();
-    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    const long long maxLength = control.Integer("MaxLength");
-    if (control.Kind == TControlKind::Edit && maxLength > 0 &&
-        static_cast<long long>(control.Get("Text").size()) >= maxLength) {
-        const long long next = control.Integer("TabOrder", -2) + 1;
-        const auto& controls = model_.Controls();
-        for (std::size_t i = 1; i < controls.size(); ++i)
-            if (controls[i].Parent == control.Parent && controls[i].Has("TabOrder") &&
-                controls[i].Integer("TabOrder") == next) {
-                SetFocus(controls_[i]);
-                break;
-            }
-    }
-}
-
-void TPoolTemplate::OnCommand(int index, int code)
-{
-    if (EventsSuppressed() || !attached_)
-        return;
-    TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    HWND window = ControlWindow(index);
-    ReadControlState(window, control);
-    switch (control.Kind) {
-    case TControlKind::Edit:
-    case TControlKind::MaskEdit:
-        if (code != EN_CHANGE)
-            return;
-        WriteVariable(index, control.Get("Text"),
-                      control.Kind == TControlKind::Edit ? "Edit1Change" : "MaskEdit1Change");
-        AfterEdit(index);
-        break;
-    case TControlKind::Memo:
-    case TControlKind::RichEdit:
-        if (code != EN_CHANGE)
-            return;
-        WriteVariable(index, NewlinesToText(control.Get("Text")),
-                      control.Kind == TControlKind::Memo ? "Memo1Change" : "RichEdit1Change");
-        RefreshFigures();
-        break;
-    case TControlKind::CheckBox:
-        if (code != BN_CLICKED)
-            return;
-        WriteVariable(index, BooleanText(control.Boolean("Checked")), "CheckBox1Click");
-        break;
-    case TControlKind::RadioButton: {
-        if (code != BN_CLICKED)
-            return;
-        auto& controls = model_.Controls();
-        for (std::size_t i = 1; i < controls.size(); ++i)
-            if (controls[i].Kind == TControlKind::RadioButton) {
-                ReadControlState(controls_[i], controls[i]);
-                WriteVariable(static_cast<int>(i), BooleanText(controls[i].Boolean("Checked")),
-                              "RadioButton1Click");
-            }
-        break;
-    }
-    case TControlKind::ListBox: {
-        if (code != LBN_SELCHANGE)
-            return;
-        std::string lines;
-        const LRESULT items = SendMessageA(window, LB_GETCOUNT, 0, 0);
-        const std::vector<std::string> texts = control.Lines("Items");
-        for (LRESULT i = 0; i < items && i < static_cast<LRESULT>(texts.size()); ++i)
-            if (SendMessageA(window, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0)
-                lines += (lines.empty() ? "" : std::string(kNewlineMarker)) +
-                         texts[static_cast<std::size_t>(i)];
-        WriteVariable(index, lines, "ListBox1Click");
-        break;
-    }
-    case TControlKind::FileList:
-        if (code == LBN_SELCHANGE)
-            FolderChosen(index, "FileListBox1Change", false);
-        return;
-    case TControlKind::DirectoryList:
-        if (code == LBN_DBLCLK) {
-            const std::string folder =
-                SelectedPath(window, control, itemPaths_[static_cast<std::size_t>(index)]);
-            if (!folder.empty())
-                OpenFolder(index, folder);
-        }
-        if (code == LBN_SELCHANGE || code == LBN_DBLCLK)
-            FolderChosen(index, "DirectoryListBox1Change", true);
-        return;
-    case TControlKind::FilterCombo:
-        if (code == CBN_SELCHANGE)
-            FilterChosen(index);
-        return;
-    case TControlKind::DriveCombo:
-        // The linked directory list opens the chosen drive.
-        if (code == CBN_SELCHANGE) {
-            const int dirs = LinkedControl(index, "DirList", TControlKind::DirectoryList);
-            const std::string drive =
-                SelectedPath(window, control, itemPaths_[static_cast<std::size_t>(index)]);
-            if (dirs > 0 && !drive.empty())
-                OpenFolder(dirs, drive);
-        }
-        [[fallthrough]];
-    case TControlKind::ShellCombo:
-        if (code == CBN_SELCHANGE)
-            FolderChosen(index,
-                         control.Kind == TControlKind::DriveCombo ? "DriveComboBox1Change"
-                                                                  : "PTShellCombo1Change",
-                         true);
-        return;
-    case TControlKind::ComboBox: {
-        if (code == CBN_SELCHANGE) {
-            const LRESULT selected = SendMessageA(window, CB_GETCURSEL, 0, 0);
-            const std::vector<std::string> items = control.Lines("Items");
-            if (selected >= 0 && selected < static_cast<LRESULT>(items.size()))
-                control.Put("Text", items[static_cast<std::size_t>(selected)]);
-            WriteVariable(index, control.Get("Text"), "ComboBox1Click");
-        } else if (code == CBN_EDITCHANGE) {
-            WriteVariable(index, control.Get("Text"), "ComboBox1Change");
-        } else {
-            return;
-        }
-        break;
-    }
-    default:
-        if (!IsActionControl(control.Kind) || (code != BN_CLICKED && code != STN_CLICKED))
-            return;
-        if (!IsWindowEnabled(window))
-            return;
-        OnAction(index);
-        return;
-    }
-    ApplyRules();
-}
-
-void TPoolTemplate::OnAction(int index)
-{
-    TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    ResultCode = kResultUndecided;
-    switch (control.Tag()) {
-    case 1:
-        ResultCode = kResultNext;
-        break;
-    case 2:
-        ResultCode = kResultBack;
-        break;
-    case 3:
-        ConfirmCancel(index);
-        break;
-    case 4:
-        Browse(index, false);
-        break;
-    case 5:
-        PressedName = control.Name;
-        ResultCode = kResultNamedButton;
-        break;
-    case 6:
-        Browse(index, true);
-        break;
-    default:
-        break;
-    }
-    ApplyRules();
-}
-
-void TPoolTemplate::ConfirmCancel(int index)
-{
-    SetProgressAttention(Window(), true, false);
-    const int answer =
-        MessageBoxA(window_.get(), EngineMessage(23).c_str(), EngineCaption().c_str(),
-                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    SetProgressAttention(Window(), false, false);
-    if (answer != IDYES)
-        return;
-    SetVariable("ZOVR_IsCancelled", "TRUE", "ShowDesign");
-    model_.Set(index, "Enabled", "False");
-    if (!InstallerStarted)
-        ResultCode = kResultCancel;
-}
-
-namespace {
-
-int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) noexcept
-{
-    if (message == BFFM_INITIALIZED && data)
-        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
-    return 0;
-}
-
-} // namespace
-
-void TPoolTemplate::Browse(int index, bool toVariable)
-{
-    const std::string root = BrowseRoot(ExpandVariables("$TARGETDIR$"),
-                                        [](const std::string& f) { return DirectoryExists(f); });
-    char chosen[MAX_PATH] = {};
-    BROWSEINFOA info{};
-    info.hwndOwner = window_.get();
-    info.pszDisplayName = chosen;
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    info.lpfn = BrowseCallback;
-    info.lParam = root.empty() ? 0 : reinterpret_cast<LPARAM>(root.c_str());
-    PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
-    if (!list)
-        return;
-    const bool got = SHGetPathFromIDListA(list, chosen) != FALSE;
-    CoTaskMemFree(list);
-    if (!got || !chosen[0])
-        return;
-    if (toVariable) {
-        const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-        SetVariable(UpperCaseAscii(control.Name), WithBackslash(chosen),
-                    "SetCustomDirectoryEditText");
-        RefreshFigures();
-        RefreshLiveControls();
-        return;
-    }
-    PutIntoTargetEdits(chosen);
-}
-
-// A chosen folder into every edit with Tag 2, with the remembered target's tail.
-void TPoolTemplate::PutIntoTargetEdits(const std::string& chosen)
-{
-    const std::string text = BrowsedFolderText(chosen, rememberedTarget_, targetTail_);
-    const auto& controls = model_.Controls();
-    for (std::size_t i = 1; i < controls.size(); ++i)
-        if (controls[i].Kind == TControlKind::Edit && controls[i].Tag() == 2)
-            model_.Set(static_cast<int>(i), "Text", text); // its change handler writes it
-}
-
-void TPoolTemplate::OpenFolder(int index, const std::string& folder)
-{
-    const auto at = static_cast<std::size_t>(index);
-    const TControlModel& control = model_.Controls()[at];
-    HWND window = ControlWindow(index);
-    if (!window)
-        return;
-    openFolders_[at] = WithBackslash(folder);
-    itemPaths_[at] = FillFolderControl(window, control, openFolders_[at]);
-    // A directory list shows its folder in its linked file list and label; a filter
-    // combo gives its linked file list the selected mask.
-    if (control.Kind == TControlKind::DirectoryList) {
-        if (const int files = LinkedControl(index, "FileList", TControlKind::FileList); files > 0)
-            OpenFolder(files, openFolders_[at]);
-        if (const int label = LinkedControl(index, "DirLabel", TControlKind::Label); label > 0)
-            model_.Set(label, "Caption",
-                       openFolders_[at].size() <= 3 ? openFolders_[at]
-                                                    : WithoutBackslash(openFolders_[at]));
-    } else if (control.Kind == TControlKind::FilterCombo) {
-        FilterChosen(index);
-    }
-}
-
-int TPoolTemplate::LinkedControl(int index, std::string_view property, TControlKind kind) const
-{
-    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    if (!control.Has(property))
-        return -1;
-    const int linked = model_.Find(control.Get(property));
-    return linked > 0 && linked != index &&
-                   model_.Controls()[static_cast<std::size_t>(linked)].Kind == kind
-               ? linked
-               : -1;
-}
-
-void TPoolTemplate::FilterChosen(int index)
-{
-    const int files = LinkedControl(index, "FileList", TControlKind::FileList);
-    if (files <= 0)
-        return;
-    const std::string mask =
-        SelectedPath(ControlWindow(index), model_.Controls()[static_cast<std::size_t>(index)],
-                     itemPaths_[static_cast<std::size_t>(index)]);
-    if (mask.empty())
-        return;
-    TControlModel& list = model_.Controls()[static_cast<std::size_t>(files)];
-    if (!list.Put("Mask", mask))
-        list.Put("Mask", mask, true);
-    if (!openFolders_[static_cast<std::size_t>(files)].empty())
-        OpenFolder(files, openFolders_[static_cast<std::size_t>(files)]);
-}
-
-// A file or folder picked in a file, folder or drive control: its variable, the live
-// controls, and for a folder control with Tag 1 the target edits as after Browse.
-void TPoolTemplate::FolderChosen(int index, const char* handler, bool folderShown)
-{
-    const TControlModel& control = model_.Controls()[static_cast<std::size_t>(index)];
-    const std::string path =
-        SelectedPath(ControlWindow(index), control, itemPaths_[static_cast<std::size_t>(index)]);
-    if (path.empty())
-        return;
-    WriteVariable(index, path, handler);
-    RefreshLiveControls();
-    if (folderShown && control.Tag() == 1)
-        PutIntoTargetEdits(path);
-    ApplyRules();
-}
-
 LRESULT CALLBACK TPoolTemplate::WindowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) noexcept
 {
@@ -1242,31 +432,62 @@ LRESULT CALLBACK TPoolTemplate::WindowProc(HWND window, UINT message, WPARAM wPa
     }
 }
 
+int TPoolTemplate::IndexOf(HWND child) const
+{
+    const int index = GetDlgCtrlID(child) - kFirstControlId;
+    return index > 0 && index < static_cast<int>(model_.Controls().size()) ? index : -1;
+}
+
+// Enter and Escape: the default and the cancel button.
+LRESULT TPoolTemplate::KeyCommand(int id)
+{
+    const char* role = id == IDOK ? "Default" : "Cancel";
+    const auto& controls = model_.Controls();
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        if (controls[i].Boolean(role) && IsWindowEnabled(controls_[i]) &&
+            IsWindowVisible(controls_[i])) {
+            binding_.Command(static_cast<int>(i), BN_CLICKED);
+            break;
+        }
+    return 0;
+}
+
+// A control's colours (the caller has checked that `child` is one).
+LRESULT TPoolTemplate::Colours(HDC dc, HWND child)
+{
+    const auto index = static_cast<std::size_t>(IndexOf(child));
+    SetTextColor(dc, textColours_[index]);
+    SetBkColor(dc, backColours_[index]);
+    return reinterpret_cast<LRESULT>(brushOf_[index]);
+}
+
+// The close box is off: a close request hides an allowed dialog, brings a dialog in the tray
+// back, and otherwise puts the dialog in front again.
+void TPoolTemplate::Close()
+{
+    HWND window = window_.get();
+    if (closeAllowed_) {
+        ShowWindow(window, SW_HIDE);
+    } else if (Tray().Visible()) {
+        Tray().RestoreDialog();
+    } else {
+        ShowWindow(window, SW_RESTORE);
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(window);
+    }
+}
+
 LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND window = window_.get();
-    auto& controls = model_.Controls();
-    const auto indexOf = [&](HWND child) {
-        const int index = GetDlgCtrlID(child) - kFirstControlId;
-        return index > 0 && index < static_cast<int>(controls.size()) ? index : -1;
-    };
     switch (message) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
-        if (id == IDOK || id == IDCANCEL) {
-            // Enter and Escape: the default and the cancel button.
-            const char* role = id == IDOK ? "Default" : "Cancel";
-            for (std::size_t i = 1; i < controls.size(); ++i)
-                if (controls[i].Boolean(role) && IsWindowEnabled(controls_[i]) &&
-                    IsWindowVisible(controls_[i])) {
-                    OnCommand(static_cast<int>(i), BN_CLICKED);
-                    break;
-                }
-            return 0;
-        }
+        if (id == IDOK || id == IDCANCEL)
+            return KeyCommand(id);
         const int index = id - kFirstControlId;
-        if (index > 0 && index < static_cast<int>(controls.size()))
-            OnCommand(index, HIWORD(wParam));
+        if (index > 0 && index < static_cast<int>(model_.Controls().size()))
+            binding_.Command(index, HIWORD(wParam));
         return 0;
     }
     case WM_NEXTDLGCTL: {
@@ -1280,187 +501,28 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
-    case DM_GETDEFID:
+    case DM_GETDEFID: {
+        const auto& controls = model_.Controls();
         for (std::size_t i = 1; i < controls.size(); ++i)
             if (controls[i].Boolean("Default"))
                 return MAKELRESULT(static_cast<WORD>(i + kFirstControlId), DC_HASDEFID);
         return 0;
-    case WM_HSCROLL:
-    case WM_VSCROLL: {
-        const int index = indexOf(reinterpret_cast<HWND>(lParam));
-        if (index > 0 && controls[static_cast<std::size_t>(index)].Kind == TControlKind::TrackBar &&
-            !EventsSuppressed() && attached_) {
-            ReadControlState(controls_[static_cast<std::size_t>(index)],
-                             controls[static_cast<std::size_t>(index)]);
-            WriteVariable(index, controls[static_cast<std::size_t>(index)].Get("Position"),
-                          "TrackBar1Change");
-            ApplyRules();
-        }
-        return 0;
     }
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        const int index = indexOf(header->hwndFrom);
-        if (index <= 0)
-            return 0;
-        TControlModel& control = controls[static_cast<std::size_t>(index)];
-        if (control.Kind == TControlKind::ShellTree && header->code == TVN_ITEMEXPANDINGA) {
-            const auto* change = reinterpret_cast<const NMTREEVIEWA*>(lParam);
-            ExpandFolderNode(header->hwndFrom, change->itemNew.hItem,
-                             itemPaths_[static_cast<std::size_t>(index)]);
-            return 0;
-        }
-        if (control.Kind == TControlKind::PageControl && header->code == TCN_SELCHANGE) {
-            // Pages turn whether or not the dialog writes variables.
-            const LRESULT page = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
-            int sheet = 0;
-            for (std::size_t k = 1; k < controls.size(); ++k)
-                if (controls[k].Parent == index && controls[k].Kind == TControlKind::TabSheet)
-                    model_.Set(static_cast<int>(k), "Visible", PropertyBoolean(sheet++ == page));
-            return 0;
-        }
-        if (EventsSuppressed() || !attached_)
-            return 0;
-        if (control.Kind == TControlKind::ShellTree && header->code == TVN_SELCHANGEDA) {
-            FolderChosen(index, "PTShellTree1Change", true);
-        } else if (control.Kind == TControlKind::ShellList && header->code == NM_DBLCLK) {
-            const std::string path = SelectedPath(header->hwndFrom, control,
-                                                  itemPaths_[static_cast<std::size_t>(index)]);
-            if (!path.empty() && path.back() == '\\') {
-                OpenFolder(index, path);
-                WriteVariable(index, path, "PTShellList1FolderChanged");
-                RefreshLiveControls();
-                if (control.Tag() == 1)
-                    PutIntoTargetEdits(path);
-                ApplyRules();
-            }
-        } else if (control.Kind == TControlKind::ShellList && header->code == LVN_ITEMCHANGED) {
-            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-            if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
-                !(change->uOldState & LVIS_SELECTED))
-                FolderChosen(index, "PTShellList1Change", false);
-        }
-        if (control.Kind == TControlKind::CheckListBox && header->code == LVN_ITEMCHANGED) {
-            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-            if (!(change->uChanged & LVIF_STATE) ||
-                ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) == 0)
-                return 0;
-            if (control.Tag() == 1) {
-                // The features: every mark goes to the table, which gives the marks back
-                // (a locked feature keeps its own).
-                if (Features) {
-                    const std::vector<std::string> lines = control.Lines("Items");
-                    std::vector<TFeatureItem> items;
-                    for (std::size_t i = 0; i < lines.size(); ++i)
-                        items.push_back(
-                            {lines[i],
-                             ListView_GetCheckState(header->hwndFrom, static_cast<UINT>(i)) != 0});
-                    items = Features->ApplyFeatureList(std::move(items));
-                    const bool was = EventsSuppressed();
-                    SetEventsSuppressed(true);
-                    for (std::size_t i = 0; i < items.size(); ++i)
-                        if ((ListView_GetCheckState(header->hwndFrom, static_cast<UINT>(i)) != 0) !=
-                            items[i].Checked)
-                            ListView_SetCheckState(header->hwndFrom, static_cast<UINT>(i),
-                                                   items[i].Checked);
-                    SetEventsSuppressed(was);
-                }
-                RefreshFigures();
-                ApplyRules();
-                return 0;
-            }
-            std::string lines;
-            const std::vector<std::string> items = control.Lines("Items");
-            for (std::size_t i = 0; i < items.size(); ++i)
-                if (ListView_GetCheckState(header->hwndFrom, static_cast<UINT>(i)))
-                    lines += (lines.empty() ? "" : std::string(kNewlineMarker)) + items[i];
-            WriteVariable(index, lines, "CheckListBox1ClickCheck");
-            ApplyRules();
-        } else if (control.Kind == TControlKind::TreeView && control.Tag() == 1 &&
-                   (header->code == NM_CLICK || header->code == NM_RCLICK)) {
-            // A click on a feature's state icon, or a right click on the feature, opens the
-            // component menu there.
-            TVHITTESTINFO hit{};
-            GetCursorPos(&hit.pt);
-            ScreenToClient(header->hwndFrom, &hit.pt);
-            SendMessageA(header->hwndFrom, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-            const bool onIcon = (hit.flags & (TVHT_ONITEMICON | TVHT_ONITEMSTATEICON)) != 0;
-            if (hit.hItem && (onIcon || (header->code == NM_RCLICK && (hit.flags & TVHT_ONITEM)))) {
-                SendMessageA(header->hwndFrom, TVM_SELECTITEM, TVGN_CARET,
-                             reinterpret_cast<LPARAM>(hit.hItem));
-                POINT at = hit.pt;
-                ClientToScreen(header->hwndFrom, &at);
-                FeatureMenu(header->hwndFrom, FeatureNodeOf(header->hwndFrom, hit.hItem), at);
-                return 1;
-            }
-        } else if (control.Kind == TControlKind::TreeView && control.Tag() == 1 &&
-                   header->code == TVN_KEYDOWN) {
-            // Space turns the selected feature on or off; the context-menu key (or Shift+F10)
-            // opens the component menu beside it.
-            const auto* key = reinterpret_cast<const NMTVKEYDOWN*>(lParam);
-            const HTREEITEM item = reinterpret_cast<HTREEITEM>(
-                SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_CARET, 0));
-            const int node = FeatureNodeOf(header->hwndFrom, item);
-            if (node >= 0 && key->wVKey == VK_SPACE) {
-                ChooseFeatureNode(header->hwndFrom, node,
-                                  featureTree_[static_cast<std::size_t>(node)].Image == 0, false);
-                return 1;
-            }
-            if (node >= 0 &&
-                (key->wVKey == VK_APPS || (key->wVKey == VK_F10 && GetKeyState(VK_SHIFT) < 0))) {
-                // TVM_GETITEMRECT takes the item in the rectangle it fills.
-                RECT rect{};
-                std::memcpy(&rect, &item, sizeof item);
-                SendMessageA(header->hwndFrom, TVM_GETITEMRECT, TRUE,
-                             reinterpret_cast<LPARAM>(&rect));
-                POINT at{rect.left, rect.bottom};
-                ClientToScreen(header->hwndFrom, &at);
-                FeatureMenu(header->hwndFrom, node, at);
-                return 1;
-            }
-        } else if (control.Kind == TControlKind::TreeView && header->code == TVN_SELCHANGEDA) {
-            const auto* change = reinterpret_cast<const NMTREEVIEWA*>(lParam);
-            char text[260] = {};
-            TVITEMA item{};
-            item.mask = TVIF_TEXT;
-            item.hItem = change->itemNew.hItem;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            SendMessageA(header->hwndFrom, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-            WriteVariable(index, text, "TreeView1Change");
-            if (control.Tag() == 1) {
-                // The selected feature: the node texts from the root down.
-                std::string path = text;
-                for (HTREEITEM node = reinterpret_cast<HTREEITEM>(
-                         SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_PARENT,
-                                      reinterpret_cast<LPARAM>(change->itemNew.hItem)));
-                     node; node = reinterpret_cast<HTREEITEM>(
-                               SendMessageA(header->hwndFrom, TVM_GETNEXTITEM, TVGN_PARENT,
-                                            reinterpret_cast<LPARAM>(node)))) {
-                    char parent[260] = {};
-                    item.hItem = node;
-                    item.pszText = parent;
-                    SendMessageA(header->hwndFrom, TVM_GETITEMA, 0,
-                                 reinterpret_cast<LPARAM>(&item));
-                    path = std::string(parent) + "\\" + path;
-                }
-                SelectedFeaturePath = path;
-                RefreshFigures();
-            }
-            ApplyRules();
-        }
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (const int index = IndexOf(reinterpret_cast<HWND>(lParam)); index > 0)
+            binding_.Scroll(index);
         return 0;
+    case WM_NOTIFY: {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        const int index = IndexOf(header.hwndFrom);
+        return index > 0 ? binding_.Notify(index, header) : 0;
     }
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: {
-        const int index = indexOf(reinterpret_cast<HWND>(lParam));
-        if (index <= 0)
+    case WM_CTLCOLORBTN:
+        if (IndexOf(reinterpret_cast<HWND>(lParam)) <= 0)
             break;
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, textColours_[static_cast<std::size_t>(index)]);
-        SetBkColor(dc, backColours_[static_cast<std::size_t>(index)]);
-        return reinterpret_cast<LRESULT>(brushOf_[static_cast<std::size_t>(index)]);
-    }
+        return Colours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_ERASEBKGND: {
         RECT client;
         GetClientRect(window, &client);
@@ -1475,8 +537,8 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             Tray().MinimizeDialog();
         break;
     case WM_TIMER:
-        if (wParam == kTimer1 && OnTimer)
-            OnTimer(*this);
+        if (wParam == kTimer1 && onTimer_)
+            onTimer_(*this);
         return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) {
@@ -1485,17 +547,7 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_CLOSE:
-        if (CloseAllowed) {
-            ShowWindow(window, SW_HIDE);
-            return 0;
-        }
-        if (Tray().Visible()) {
-            Tray().RestoreDialog();
-            return 0;
-        }
-        ShowWindow(window, SW_RESTORE);
-        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(window);
+        Close();
         return 0;
     default:
         break;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "DialogBinding.h"
 #include "DialogFeatures.h"
 #include "DialogLayout.h"
 #include "DialogModel.h"
@@ -24,7 +25,7 @@ namespace ovd {
 // Result codes of a dialog.
 inline constexpr int kResultUndecided = -1;
 inline constexpr int kResultNotModal = 0;
-inline constexpr int kResultInstallerFinished = 1;
+inline constexpr int kResultTaskDone = 1; // the task the dialog drove (the installer run)
 inline constexpr int kResultCancel = 2;
 inline constexpr int kResultNext = 6;
 inline constexpr int kResultBack = 7;
@@ -41,87 +42,73 @@ public:
     TPoolTemplate& operator=(const TPoolTemplate&) = delete;
 
     HWND Window() const { return window_.get(); }
+    // A control's window by model index ([0] is the form); null when it has none.
+    HWND ControlWindow(int index) const;
     const std::string& Hint() const { return hint_; }
+    // The folder of the form file, with its trailing backslash.
+    const std::string& DialogsFolder() const { return dialogsFolder_; }
     TDialogModel& Model() { return model_; }
 
     // Binds every control from the variables (captions, texts, check states, items,
     // progress), attaches the event handlers and applies the rules.
-    void Prepare();
+    void Prepare() { binding_.Prepare(); }
     // Event handlers stop writing variables.
-    void Detach() { attached_ = false; }
-    void ApplyRules();
+    void Detach() { binding_.Detach(); }
+    void ApplyRules() { binding_.ApplyRules(); }
     // Shows a progress state in the Tag 1 controls (and the Tag 100 ones from their
     // variables), then applies the rules.
-    void RefreshProgress(const TProgressState& progress);
+    void RefreshProgress(const TProgressState& progress) { binding_.RefreshProgress(progress); }
+    // The product's features for the feature trees and figures (null: none yet).
+    void SetFeatures(IDialogFeatures* features) { binding_.SetFeatures(features); }
+    // Caption templates in the setup language.
+    void SetCaptionTranslator(CaptionTranslator translate)
+    {
+        binding_.SetCaptionTranslator(std::move(translate));
+    }
 
-    int ResultCode = kResultUndecided;
-    std::string PressedName;
-    bool CloseAllowed = false;
-    bool NonModal = false;
-    // Armed by the installer launcher: Timer1 starts the installer thread.
-    bool InstallerMode = false;
-    bool InstallerStarted = false;
-    bool SkipNextTick = false;
-    // The product's features for the feature trees and figures (null: none yet), and the
-    // path of the feature selected in a Tag 1 tree view.
-    IDialogFeatures* Features = nullptr;
-    std::string SelectedFeaturePath;
+    // The wait: the result a button (or the dialog's task) gave, kResultUndecided while
+    // there is none; the Name of a Tag 5 button.
+    int Result() const { return result_; }
+    const std::string& PressedName() const { return pressedName_; }
+    void SetResult(int code, std::string pressedName = {});
+    // Shown without waiting (Hide Dialog hides only such a dialog).
+    bool Modeless() const { return modeless_; }
+    void SetModeless(bool on) { modeless_ = on; }
+    // A close hides the dialog; otherwise a close request brings it back to the front.
+    void AllowClose(bool on) { closeAllowed_ = on; }
 
-    // Timer1 (1000 ms, on from creation): its tick handler, set by the dialog host.
-    std::function<void(TPoolTemplate&)> OnTimer;
-    // A caption template in the setup language, by its key "<dialog file>.<control>"
-    // (+ ".<property>" for texts other than the caption); set by the dialog host.
-    std::function<std::string(const std::string& key, const std::string& text)> TranslateCaption;
+    // Timer1 (1000 ms, on from creation) and its tick handler, set by the dialog host.
+    void SetTimerHandler(std::function<void(TPoolTemplate&)> onTimer)
+    {
+        onTimer_ = std::move(onTimer);
+    }
     void EnableTimer(bool on);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    int IndexOf(HWND child) const;
+    LRESULT KeyCommand(int id);
+    LRESULT Colours(HDC dc, HWND child);
+    void Close();
 
     void Build();
+    void MakeFontsAndBrushes();
+    void CreateControls();
     RECT ShownRect(int index, const TLayoutRect& place) const;
     void Relayout(bool always);
     void ApplyVisibility();
     void FitLabel(int index);
+    void ShowPropertyChange(int index, const std::string& property);
     int Scale(long long value) const;
-    HFONT FontOf(int index);
-    void OnCommand(int index, int code);
-    void OnAction(int index);
-    void ConfirmCancel(int index);
-    void Browse(int index, bool toVariable);
-    void PutIntoTargetEdits(const std::string& chosen);
-    void OpenFolder(int index, const std::string& folder);
-    // The control a property names (FileList, DirList, DirLabel) when it is of `kind`; -1.
-    int LinkedControl(int index, std::string_view property, TControlKind kind) const;
-    void FilterChosen(int index);
-    void FolderChosen(int index, const char* handler, bool folderShown);
-    void WriteVariable(int index, const std::string& value, const char* handler);
-    void AfterEdit(int index);
-    void RefreshFigures();
-    void RefreshLiveControls();
-    void BindControl(int index, const std::string& browseRoot);
-    std::string CaptionTemplate(int index, const std::string& property);
-    bool ReadSupportFile(const std::string& base, const std::string& extension,
-                         std::string& text) const;
-    void LoadSupportText(int index, const char* base);
-    void ShowFeatureTree(int index);
-    int FeatureNodeOf(HWND tree, HTREEITEM item) const;
-    void FeatureMenu(HWND tree, int node, POINT at);
-    void ChooseFeatureNode(HWND tree, int node, bool selected, bool withChildren);
-    HWND ControlWindow(int index) const { return controls_[static_cast<std::size_t>(index)]; }
 
     std::string hint_;
     std::string dialogsFolder_;
     TDialogModel model_;
-    std::vector<TDialogRule> rules_;
     UniqueWindow window_;
-    std::vector<HWND> controls_;                      // by model index; [0] is the form
-    std::vector<std::vector<std::string>> itemPaths_; // file and folder controls' items
-    std::vector<std::string> openFolders_;            // the folder each of them shows
-    std::vector<TFeatureNode> featureTree_;           // as the Tag 1 feature tree shows it
-    std::vector<HTREEITEM> featureItems_;             // its items, by node
-    std::vector<HFONT> fonts_;                        // by model index
+    std::vector<HWND> controls_; // by model index; [0] is the form
+    std::vector<HFONT> fonts_;   // by model index
     std::vector<UniqueGdiObject> ownedFonts_;
     std::vector<UniqueGdiObject> bitmaps_;
     std::vector<COLORREF> backColours_;
@@ -132,20 +119,13 @@ private:
     int designDpi_ = 96;
     long layoutWidth_ = 0; // the client size the controls are placed for, in design units
     long layoutHeight_ = 0;
-    bool attached_ = false;
-    int rulesDepth_ = 0;
     bool timerOn_ = false;
-    std::string rememberedTarget_;
-    std::string targetTail_;
+    std::function<void(TPoolTemplate&)> onTimer_;
+    int result_ = kResultUndecided;
+    std::string pressedName_;
+    bool modeless_ = false;
+    bool closeAllowed_ = false;
+    TDialogBinding binding_; // last: it reads the model and the windows above
 };
-
-// Process-wide: while set, every control event handler returns at once.
-bool EventsSuppressed();
-void SetEventsSuppressed(bool on);
-
-// Turns the Picture.Data of an image into a bitmap: bitmaps, icons, PNG, JPEG and GIF
-// pictures, transparent parts drawn over `background`; null for anything else (the image
-// stays empty).
-HBITMAP PictureBitmap(const std::string& pictureData, COLORREF background);
 
 } // namespace ovd

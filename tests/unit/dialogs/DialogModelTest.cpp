@@ -80,6 +80,72 @@ TEST(DialogModel, ReadsPublishedPropertiesByNameWithDefaults)
     EXPECT_EQ(model.Controls()[2].BoundVariable(), "ACCEPTLICENCE");
 }
 
+// The published properties a kind has, from the kind table: a rule may read them although
+// the form file leaves them out.
+TEST(DialogModel, EachKindHasItsOwnDefaults)
+{
+    const TDialogModel model = TDialogModel::FromForm(LoadForm(R"(object Kinds: TPoolTemplate
+  object Combo: TComboBox
+  end
+  object Track: TTrackBar
+  end
+  object Bar: TProgressBar
+  end
+  object Bit: TBitBtn
+  end
+  object Speed: TSpeedButton
+  end
+  object Radio: TRzRadioButton
+  end
+  object Checks: TCheckListBox
+  end
+  object Files: TFileListBox
+  end
+  object Rich: TRichEdit
+  end
+  object Text: TStaticText
+  end
+end
+)"));
+    struct Case {
+        const char* control;
+        const char* property;
+        const char* value; // null: the kind has no such property
+    };
+    const Case cases[] = {
+        {"Combo", "Text", ""},           {"Combo", "MaxLength", "0"},
+        {"Combo", "ItemIndex", "-1"},    {"Combo", "ReadOnly", nullptr},
+        {"Combo", "Caption", nullptr},   {"Track", "Max", "10"},
+        {"Track", "Position", "0"},      {"Bar", "Max", "100"},
+        {"Bit", "Default", "False"},     {"Bit", "Cancel", "False"},
+        {"Speed", "Default", nullptr},   {"Speed", "Caption", ""},
+        {"Radio", "Checked", "False"},   {"Checks", "ItemIndex", "-1"},
+        {"Files", "ItemIndex", nullptr}, {"Rich", "ReadOnly", "False"},
+        {"Rich", "Caption", nullptr},    {"Text", "Caption", ""},
+        {"Text", "Min", nullptr},
+    };
+    for (const Case& c : cases) {
+        std::string value;
+        EXPECT_EQ(model.Read(c.control, c.property, value), c.value != nullptr)
+            << c.control << "." << c.property;
+        if (c.value) {
+            EXPECT_EQ(value, c.value) << c.control << "." << c.property;
+        }
+    }
+}
+
+TEST(ControlClasses, EveryFormClassNamesItsOwnKind)
+{
+    for (int k = 0; k <= static_cast<int>(TControlKind::Designer); ++k) {
+        const TControlClass& row = ClassOf(static_cast<TControlKind>(k));
+        if (!row.ClassName.empty()) {
+            EXPECT_EQ(FindControlClass(row.ClassName), &row) << row.ClassName;
+        }
+    }
+    EXPECT_EQ(FindControlClass(""), nullptr);
+    EXPECT_EQ(FindControlClass("tedit"), nullptr); // the designer's exact spelling only
+}
+
 TEST(DialogModel, UnknownClassIsRefused)
 {
     EXPECT_THROW(TDialogModel::FromForm(LoadForm("object A: TPoolTemplate\n object B: TWebBrowser\n"

@@ -2,9 +2,12 @@
 // for glass, none) without a crash; properties written by name reach the window at once;
 // binding by Hint fills controls from variables and writes back on change; images show
 // their bitmap, icon, PNG and JPEG pictures.
+#include "DialogHost.h"
 #include "TPoolTemplate.h"
 
 #include "FormFile.h"
+#include "MessagePump.h"
+#include "ProgressDisplay.h"
 #include "VariableManager.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +19,8 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -169,10 +174,165 @@ TEST(Dialogs, BindingAndPropertiesFollowEachOther)
 
     // Next by its Tag.
     form.Prepare();
-    form.ResultCode = kResultUndecided;
+    form.SetResult(kResultUndecided);
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(next), BN_CLICKED),
                  reinterpret_cast<LPARAM>(next));
-    EXPECT_EQ(form.ResultCode, kResultNext);
+    EXPECT_EQ(form.Result(), kResultNext);
+}
+
+// Each kind that binds a variable fills its window from it and writes it back from its own
+// notification: the kind table's binding and command columns, row by row.
+TEST(Dialogs, EachKindBindsItsVariableBothWays)
+{
+    const auto notify = [](HWND form, HWND control, int code) {
+        SendMessageA(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                     reinterpret_cast<LPARAM>(control));
+    };
+    const auto number = [](LRESULT value) { return std::to_string(value); };
+    struct Case {
+        const char* Name;
+        const char* Controls; // the first one binds V
+        const char* Initial;
+        std::function<std::string(HWND)> Shown;
+        std::function<void(HWND form, HWND control)> Change;
+        const char* After;
+    };
+    const Case cases[] = {
+        {"edit", "object C: TEdit\n Hint = 'V'\nend", "Ann", TextOf,
+         [](HWND, HWND c) { SetWindowTextA(c, "Bob"); }, "Bob"},
+        {"mask edit", "object C: TMaskEdit\n Hint = 'V'\nend", "12", TextOf,
+         [](HWND, HWND c) { SetWindowTextA(c, "34"); }, "34"},
+        {"memo", "object C: TMemo\n Hint = 'V'\nend", "a$NEWLINE$b", TextOf,
+         [](HWND, HWND c) {
+             // A multi-line edit reports typing, not a text set as a whole.
+             SendMessageA(c, EM_SETSEL, 0, -1);
+             SendMessageA(c, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x\r\ny"));
+         },
+         "x$NEWLINE$y"},
+        {"check box", "object C: TRzCheckBox\n Hint = 'V'\nend", "TRUE",
+         [&](HWND c) { return number(SendMessageA(c, BM_GETCHECK, 0, 0)); },
+         [&](HWND form, HWND c) {
+             SendMessageA(c, BM_SETCHECK, BST_UNCHECKED, 0);
+             notify(form, c, BN_CLICKED);
+         },
+         "FALSE"},
+        {"radio group",
+         "object C: TRzRadioButton\n Hint = 'V'\nend\nobject D: TRzRadioButton\n Hint = 'W'\nend",
+         "TRUE", [&](HWND c) { return number(SendMessageA(c, BM_GETCHECK, 0, 0)); },
+         [&](HWND form, HWND c) {
+             HWND other = GetDlgItem(form, 102);
+             SendMessageA(c, BM_SETCHECK, BST_UNCHECKED, 0);
+             SendMessageA(other, BM_SETCHECK, BST_CHECKED, 0);
+             notify(form, other, BN_CLICKED);
+         },
+         "FALSE"},
+        {"list box", "object C: TListBox\n Hint = 'V'\n Items.Strings = ('one' 'two')\nend", "two",
+         [&](HWND c) { return number(SendMessageA(c, LB_GETCURSEL, 0, 0)); },
+         [&](HWND form, HWND c) {
+             SendMessageA(c, LB_SETCURSEL, 0, 0);
+             notify(form, c, LBN_SELCHANGE);
+         },
+         "one"},
+        {"drop-down list",
+         "object C: TComboBox\n Hint = 'V'\n Style = csDropDownList\n"
+         " Items.Strings = ('one' 'two')\nend",
+         "TWO", [&](HWND c) { return number(SendMessageA(c, CB_GETCURSEL, 0, 0)); },
+         [&](HWND form, HWND c) {
+             SendMessageA(c, CB_SETCURSEL, 0, 0);
+             notify(form, c, CBN_SELCHANGE);
+         },
+         "one"},
+        {"track bar", "object C: TTrackBar\n Hint = 'V'\nend", "3",
+         [&](HWND c) { return number(SendMessageA(c, TBM_GETPOS, 0, 0)); },
+         [](HWND form, HWND c) {
+             SendMessageA(c, TBM_SETPOS, TRUE, 7);
+             SendMessageA(form, WM_HSCROLL, 0, reinterpret_cast<LPARAM>(c));
+         },
+         "7"},
+    };
+    const std::string expected[] = {"Ann", "12", "a\r\nb", "1", "1", "1", "1", "3"};
+    std::size_t row = 0;
+    for (const Case& c : cases) {
+        Variables().ClearVariables();
+        DefineVariable("V", c.Initial, "Initialization");
+        DefineVariable("W", "FALSE", "Initialization");
+        const std::string text = std::string("object K: TPoolTemplate\n ClientWidth = 300\n"
+                                             " ClientHeight = 200\n") +
+                                 c.Controls + "\nend\n";
+        TPoolTemplate form("K.dfm", TDialogModel::FromForm(LoadForm(text)), {});
+        form.Prepare();
+        HWND control = GetDlgItem(form.Window(), 101);
+        ASSERT_TRUE(control) << c.Name;
+        EXPECT_EQ(c.Shown(control), expected[row++]) << c.Name;
+        c.Change(form.Window(), control);
+        EXPECT_EQ(GetVariable("V"), c.After) << c.Name;
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limitMs)
+            return false;
+        WaitForMessages(100);
+    }
+    return true;
+}
+
+// The dialog on screen drives a task with its Timer1: the first tick starts it (once),
+// later ticks show the workers' progress and ask whether it is done, and a done task ends
+// the dialog's wait. Without a dialog on screen there is nothing to drive it.
+TEST(Dialogs, TheShownDialogDrivesItsTask)
+{
+    struct Task final : IDialogTask {
+        int Starts = 0;
+        mutable int Asks = 0;
+        bool Finished = false;
+        bool StartOnce() override { return Starts++ == 0; }
+        bool Done() const override
+        {
+            ++Asks;
+            return Finished;
+        }
+    };
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "ovd-task-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ofstream(folder + "Progress.dfm", std::ios::binary)
+        << "object Progress: TPoolTemplate\n  ClientWidth = 300\n  ClientHeight = 100\n"
+           "  object Bar: TProgressBar\n    Width = 300\n    Height = 20\n    Tag = 1\n  end\n"
+           "  object Status: TStaticText\n    Top = 40\n    Width = 300\n    Height = 20\n"
+           "    Tag = 1\n  end\nend\n";
+    Variables().ClearVariables();
+    ReportWorkerProgress("Copying files", 0, 100, 40);
+
+    TDialogHost host;
+    host.PrepareDialogs(folder);
+    host.LoadDialog(folder + "Progress.dfm", "0");
+    Task task;
+    EXPECT_FALSE(host.ArmTask(task)) << "no dialog on screen";
+    host.ShowDialogModeless(0);
+    TPoolTemplate* form = host.CurrentDialog();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(host.ArmTask(task));
+
+    EXPECT_TRUE(PumpUntil([&] { return task.Asks > 0; }, 5000));
+    EXPECT_EQ(task.Starts, 2) << "started on the first tick, asked again on the next";
+    HWND bar = GetDlgItem(form->Window(), 101);
+    HWND status = GetDlgItem(form->Window(), 102);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 40);
+    EXPECT_EQ(TextOf(status), "Copying files");
+    EXPECT_NE(form->Result(), kResultTaskDone);
+
+    task.Finished = true;
+    EXPECT_TRUE(PumpUntil([&] { return form->Result() == kResultTaskDone; }, 5000));
+    host.DisarmTask();
+    host.HideDialog();
+    DeleteFileA((folder + "Progress.dfm").c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 // Pictures as form files hold them, encoded here by the system's imaging component: an 8x8

@@ -59,4 +59,53 @@ TEST(MessagePump, QuitRequestIsKeptForTheProgramLoop)
     EXPECT_EQ(msg.wParam, 3u);
 }
 
+bool g_timerFired = false;
+
+void CALLBACK MarkFired(HWND, UINT, UINT_PTR, DWORD) noexcept
+{
+    g_timerFired = true;
+}
+
+// The modal loop's wait: it ends when its condition holds after a round, or on a quit
+// request, which stays posted.
+TEST(MessagePump, WaitUntilEndsOnTheConditionOrAQuit)
+{
+    struct Case {
+        const char* Name;
+        bool DoneAtOnce;
+        int QuitCode; // -1: no quit request
+        bool Expected;
+    };
+    const Case cases[] = {
+        {"done before any round", true, -1, true},
+        {"done by a timer handled in a round", false, -1, true},
+        {"a quit request first", false, 5, false},
+    };
+    for (const Case& c : cases) {
+        g_timerFired = false;
+        UINT_PTR timer = 0;
+        if (c.QuitCode >= 0)
+            PostQuitMessage(c.QuitCode);
+        else if (!c.DoneAtOnce)
+            timer = SetTimer(nullptr, 0, 20, MarkFired);
+        int checks = 0;
+        const bool result = ovd::WaitUntil([&] {
+            ++checks;
+            return c.DoneAtOnce || g_timerFired;
+        });
+        if (timer)
+            KillTimer(nullptr, timer);
+        EXPECT_EQ(result, c.Expected) << c.Name;
+        if (c.DoneAtOnce) {
+            EXPECT_EQ(checks, 1) << c.Name;
+        }
+        MSG msg;
+        const bool quitLeft = PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+        EXPECT_EQ(quitLeft, c.QuitCode >= 0) << c.Name;
+        if (quitLeft) {
+            EXPECT_EQ(static_cast<int>(msg.wParam), c.QuitCode) << c.Name;
+        }
+    }
+}
+
 } // namespace
