@@ -60,6 +60,46 @@ else
   echo "   (nothing was installed)"
 fi
 
+# The life cycle: the engine cached itself and wrote the product's uninstall entry; its
+# command line (as Apps & Features starts it, here silently) removes the product and the
+# cache.
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ordovan Demo'
+query() {
+  "$run" "$prefix" 'C:\windows\system32\reg.exe' query "$1" /v "$2" /reg:32 2>/dev/null |
+    tr -d '\r' | sed -n 's/.*REG_SZ *//p' || true
+}
+echo
+echo "== the uninstall entry ($entry)"
+uninstall=$(query "$entry" UninstallString)
+echo "   UninstallString = $uninstall"
+cached=$(echo "$uninstall" | sed -n 's/^"\([^"]*\)".*/\1/p')
+if [ -n "$cached" ]; then
+  cachedir=${cached%\\*}
+  echo "-- the engine cache ($cachedir):"
+  "$run" "$prefix" 'C:\windows\system32\cmd.exe' /c dir /b /a "$cachedir" 2>/dev/null | tr -d '\r' |
+    sed 's/^/   /'
+  echo
+  echo "== removing it: the entry's command line, silently"
+  set +e
+  # shellcheck disable=SC2086 # the switches after the quoted program
+  "$run" "$prefix" "$cached" ${uninstall#\"$cached\"} /s
+  code=$?
+  set -e
+  echo "-- exit code: $code"
+  value=$(query 'HKLM\Software\OrdovanDemo' InstallFolder)
+  echo "   HKLM\Software\OrdovanDemo InstallFolder: ${value:-(gone)}"
+  left=$(query "$entry" UninstallString)
+  echo "   uninstall entry: ${left:-(gone)}"
+  if "$run" "$prefix" 'C:\windows\system32\cmd.exe' /c if exist "$cachedir" echo present 2>/dev/null |
+    grep -q present; then
+    echo "   engine cache: still there"
+  else
+    echo "   engine cache: (gone)"
+  fi
+else
+  echo "   (no uninstall entry was written)"
+fi
+
 echo
 echo "== walking its wizard on Xvfb (a screenshot of every page; the time each page took)"
 set +e

@@ -8,6 +8,7 @@
 #include "DialogFeatures.h"
 #include "DialogHost.h"
 #include "DotNetCommands.h"
+#include "EngineCacheWin32.h"
 #include "EngineServices.h"
 #include "ExecutionLoop.h"
 #include "InstallerCommands.h"
@@ -144,7 +145,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::ImageListPool(); // the hidden main form, on the main thread
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
-    ovd::RegisterInstallerCommands(services, {&dialogs, {}});
+    // The engine cache follows the product: filled and registered after an install or
+    // advertise, removed with its registration after an uninstall, finished after the run.
+    services.OverrideCache = ovd::ApplyCacheOverride;
+    services.FinishRun = [](ovd::TScriptRun& run) {
+        ovd::FinishRun(run, ovd::PersistedVariableNames(run));
+    };
+    const auto updateCache = [](ovd::TScriptRun& run, ovd::InstallerOperation operation) {
+        using ovd::EngineCacheChange;
+        ovd::UpdateEngineCache(
+            run, operation == ovd::InstallerOperation::Uninstall   ? EngineCacheChange::Uninstall
+                 : operation == ovd::InstallerOperation::Advertise ? EngineCacheChange::Advertise
+                                                                   : EngineCacheChange::Install);
+    };
+    ovd::RegisterInstallerCommands(services, {&dialogs, updateCache});
     ovd::RegisterComponentCommands();
     ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);

@@ -896,8 +896,14 @@ TChangeRows CompileChangeRows(const TCompiledScript& script, const TScriptSource
             continue;
         writer.Line(i, header);
     }
-    return {writer.Fragment(), writer.Switches(), GeneratedProductWxs(script), writer.Tables(),
-            writer.Actions()};
+    const std::string title = script.ProductTitle.empty() ? "Ordovan Setup" : script.ProductTitle;
+    const std::string author = script.Publisher.empty() ? "Ordovan setup" : script.Publisher;
+    return {writer.Fragment(),
+            writer.Switches(),
+            GeneratedProductWxs(script),
+            writer.Tables(),
+            writer.Actions(),
+            {title, author, "Intel;1033", script.RevisionCode}};
 }
 
 } // namespace ovd::pack

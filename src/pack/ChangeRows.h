@@ -44,6 +44,11 @@ struct TChangeRows {
     // Rows of further tables and the actions that apply them (empty when none is needed).
     std::vector<TTableRows> Tables;
     std::vector<TSequencedAction> Actions;
+    // The generated product's summary: subject, author, template and package code. The
+    // package code is the script's revision code, which the engine compares with the
+    // installed product's to tell a maintenance run from an upgrade (wixl makes up a new
+    // one at every build and takes none from the source).
+    std::vector<std::string> ProductSummary;
 };
 
 // Lines that name their components with ".components" carry the author's rows and get

@@ -306,6 +306,11 @@ void BuildDatabaseWithRows(const TPackOptions& o, const std::string& name, const
     WriteAll(temp.Path() / "ovd-changes.wxs", rows.Fragment);
     args.push_back((temp.Path() / "ovd-changes.wxs").string());
     Run(args, fs::absolute(o.sourceDir), o.verbose);
+    if (wxs.empty() && rows.ProductSummary.size() == 4) {
+        std::vector<std::string> summary = {"msibuild", args[2], "-s"};
+        summary.insert(summary.end(), rows.ProductSummary.begin(), rows.ProductSummary.end());
+        Run(summary, temp.Path(), o.verbose);
+    }
 }
 
 void AddChangeTables(const TChangeRows& rows, const fs::path& msi, bool verbose);

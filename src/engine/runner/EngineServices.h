@@ -87,6 +87,9 @@ struct TEngineServices {
     PluginRunnerFn RunPlugin;
     // Without one, a new OVERRIDECACHE folder is taken as it stands.
     CacheOverrideFn OverrideCache;
+    // The post-run step of the engine cache, when the script has run (also before a run
+    // whose program medium was removed ends the process).
+    std::function<void(TScriptRun& run)> FinishRun;
     TRemovedMediumHandling RemovedMedium;
     // Without one, texts are used as stored.
     TranslationFn Translate;

@@ -354,6 +354,8 @@ void NormalEnd(TScriptRun& run)
     if (medium.MediumRemoved && medium.MediumRemoved()) {
         if (medium.FinishEngineCache)
             medium.FinishEngineCache();
+        if (run.Services.FinishRun)
+            run.Services.FinishRun(run);
         run.TraceTag("  </RunScript>");
         run.TraceTag("  <Free>");
         run.TraceTag("  </Free>");

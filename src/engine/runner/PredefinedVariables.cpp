@@ -2,9 +2,14 @@
 
 #include "AnsiText.h"
 #include "ComponentTable.h"
+#include "EngineCache.h"
 #include "ScriptRun.h"
 #include "VariableManager.h"
 #include "uGlobals.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
 
 namespace ovd {
 namespace {
@@ -12,6 +17,77 @@ namespace {
 constexpr std::string_view kOriginPreInit = "Pre-Initialization";
 constexpr std::string_view kOriginBootstrap = "Bootstrap";
 constexpr std::string_view kOriginInit = "Initialization";
+
+std::vector<std::string> TextLines(const std::optional<std::string>& text)
+{
+    std::vector<std::string> lines;
+    if (!text)
+        return lines;
+    TLineReader reader(*text);
+    for (std::string_view line; reader.Next(line);)
+        lines.emplace_back(line);
+    return lines;
+}
+
+// A saved selection read into the feature table and the variables: the values section
+// (TARGETDIR, ALLUSERS, STARTMENU, the data folder) and the persisted variables, which are
+// persisted again by this run. The cache override it names is not taken: the cache was
+// found already.
+bool LoadSavedSelection(TScriptRun& run, const std::string& path, bool withSizes)
+{
+    IRunPlatform& platform = *run.Services.Platform;
+    const std::optional<std::string> data = platform.ReadTextFile(path);
+    if (!data)
+        return false;
+    std::string problem;
+    const std::optional<TSelectionFile> file = ReadSelectionFile(*data, &problem);
+    if (!file) {
+        run.TraceTag("    " + path + " not loaded: " + problem);
+        return false;
+    }
+    TComponentTable& table = ComponentTable(run);
+    TakeSavedSelection(table, *file, withSizes);
+    const char* const names[] = {"TARGETDIR", "ALLUSERS", "STARTMENU"};
+    for (std::size_t i = 0; i < 3 && i < file->Values.size(); ++i)
+        DefineVariable(names[i], TextToNewlines(file->Values[i]), kOriginBootstrap);
+    if (file->Values.size() > 3)
+        MaintenanceData(run).SavedDataFolder = file->Values[3];
+    for (const auto& [name, value] : file->Pairs) {
+        if (name.empty() || name == "ZOVR64WOW" || name == "OVERRIDECACHE")
+            continue;
+        bool known = false;
+        for (const std::string& persisted : table.PersistedVariables)
+            known = known || AnsiSameText(persisted, name);
+        if (!known)
+            table.PersistedVariables.push_back(name);
+        DefineVariable(name, TextToNewlines(value), kOriginBootstrap);
+    }
+    return true;
+}
+
+// The selection file of the previous revision's cache, named by the identification key
+// (whichever revision wrote it); its pin list becomes the unpin list. Empty when there is
+// none.
+std::string FindOldSelectionFile(TScriptRun& run)
+{
+    IRunPlatform& platform = *run.Services.Platform;
+    const std::optional<std::string> known = platform.IdentCacheFolder(run.Script->ProductCode);
+    if (!known || known->empty())
+        return {};
+    const std::string folder = WithBackslash(*known);
+    if (!platform.DirectoryExists(folder))
+        return {};
+    const std::optional<std::string> chosen =
+        ChooseOldSelectionFile(platform.ListFiles(folder, "*.dat"), [&](const std::string& name) {
+            return platform.FileExists(folder + name);
+        });
+    if (!chosen)
+        return {};
+    const std::string pins = folder + ChangePathExtension(*chosen, ".lnk");
+    if (platform.FileExists(pins))
+        MaintenanceData(run).UnpinList = TextLines(platform.ReadTextFile(pins));
+    return folder + *chosen;
+}
 
 } // namespace
 
@@ -178,14 +254,37 @@ void Bootstrap(TScriptRun& run)
 
     run.InstalledSizeBaseline = 0;
     // The feature table starts from the script's sizes; a new installation also gets the
-    // predefined component (a maintenance run takes its table from the engine cache).
+    // predefined component, a maintenance run the choices saved with the cache.
+    TMaintenanceData& saved = MaintenanceData(run);
+    saved = TMaintenanceData{};
     ComponentTable(run).Reset(script.ComponentSizes.Items());
-    if (!maintenance) {
+    const std::string base = PathFilePart(ChangePathExtension(run.DatabasePath, ""));
+    const std::string selection = cache + base + ".dat";
+    if (maintenance) {
+        LoadSavedSelection(run, selection, true);
+        if (platform.FileExists(cache + base + ".lnk"))
+            saved.UnpinList = TextLines(platform.ReadTextFile(cache + base + ".lnk"));
+        if (platform.FileExists(cache + base + ".par"))
+            saved.SavedParameters = TextLines(platform.ReadTextFile(cache + base + ".par"));
+    } else {
         ComponentTable(run).Define(std::string(kPredefinedComponent), true, "");
         DefineVariable("TARGETDIR", defaultTarget, kOriginBootstrap);
         DefineVariable("STARTMENU", script.ProductTitle, kOriginBootstrap);
         DefineVariable("ALLUSERS", BooleanText(admin), kOriginBootstrap);
+        // A selection file of a product that is not installed is a stale cache (the product
+        // was removed by other means): its choices and sizes describe nothing on the machine.
+        if (installed && platform.FileExists(selection))
+            LoadSavedSelection(run, selection, false);
     }
+    run.InstalledSizeBaseline = static_cast<std::uint64_t>(
+        std::max<std::int64_t>(ComponentTable(run).InstalledSizeBaseline, 0));
+
+    // An upgrade takes the previous revision's choices when the script asks for them
+    // (without their sizes: the new revision's files differ).
+    saved.OldSelectionFile = FindOldSelectionFile(run);
+    if (needsUpgrade && GetCompilerVariable(script, "#LOADOLDDATA#") == "TRUE" &&
+        !saved.OldSelectionFile.empty())
+        LoadSavedSelection(run, saved.OldSelectionFile, false);
 
     const bool newInstance = !fromInstance && (maintenance || needsUpgrade);
     DefineVariable("NEWINSTANCE", BooleanText(newInstance), kOriginBootstrap);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ovd {
 
@@ -30,6 +31,10 @@ public:
     virtual MarkerClaim ClaimInstanceMarker(const std::string& path) = 0;
     virtual void ReleaseInstanceMarker(const std::string& path) = 0;
     virtual std::optional<std::string> ReadTextFile(const std::string& path) = 0;
+    // The names of the files (not folders) in `folder` that match `pattern` ("*.dat"), in
+    // the order the file system lists them.
+    virtual std::vector<std::string> ListFiles(const std::string& folder,
+                                               const std::string& pattern) = 0;
 
     // System tick count in milliseconds.
     virtual std::uint64_t TickCount() = 0;

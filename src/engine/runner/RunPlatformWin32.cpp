@@ -145,6 +145,21 @@ public:
     {
         return ReadFileBytes(path, 16 << 20);
     }
+    std::vector<std::string> ListFiles(const std::string& folder,
+                                       const std::string& pattern) override
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found{};
+        HANDLE find = FindFirstFileA((WithBackslash(folder) + pattern).c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.emplace_back(found.cFileName);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+        return names;
+    }
     std::uint64_t TickCount() override { return GetTickCount(); }
 
     bool IsNtFamily() override { return !(GetVersion() & 0x80000000u); }

@@ -135,6 +135,8 @@ void ScriptRunner(TScriptRun& run)
     if (PrepareRun(run) != PrepareOutcome::Ready)
         return;
     RunExecutionLoop(run);
+    if (run.Services.FinishRun)
+        run.Services.FinishRun(run);
 }
 
 void ScriptRunner(TEngineServices& services, const std::string& databasePath, LineCallback onLine)

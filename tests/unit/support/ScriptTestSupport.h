@@ -77,6 +77,13 @@ public:
             return std::nullopt;
         return it->second;
     }
+    // Folder -> file names, in listing order.
+    std::map<std::string, std::vector<std::string>> listings;
+    std::vector<std::string> ListFiles(const std::string& folder, const std::string&) override
+    {
+        auto it = listings.find(folder);
+        return it == listings.end() ? std::vector<std::string>() : it->second;
+    }
     std::uint64_t TickCount() override { return 123456; }
     bool IsNtFamily() override { return true; }
     bool IsAdministrator() override { return admin; }

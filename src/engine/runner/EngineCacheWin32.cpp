@@ -1,0 +1,453 @@
+// The engine cache through Win32: copying the setup into it, the registry entries that
+// point at it, its removal with the product, the post-run step and the cache override.
+#include "EngineCacheWin32.h"
+
+#include "AnsiText.h"
+#include "ComponentTable.h"
+#include "EngineCache.h"
+#include "FileUtil.h"
+#include "PathParts.h"
+#include "PredefinedVariables.h"
+#include "RegistryView.h"
+#include "ScriptRun.h"
+#include "ScriptText.h"
+#include "SystemVersion.h"
+#include "VariableManager.h"
+#include "WinHandles.h"
+#include "uGlobals.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <algorithm>
+
+namespace ovd {
+namespace {
+
+// The engine's own keys live in the 32-bit view, where the bootstrap reads them, in both
+// builds (RegistryView.h).
+constexpr REGSAM kView = KEY_WOW64_32KEY;
+
+void Trace(TScriptRun& run, const std::string& text)
+{
+    run.TraceTag("    " + text);
+}
+
+HKEY RootFor(bool allUsers)
+{
+    return allUsers || !GetSystemVersion().IsNtFamily() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+bool WriteValues(HKEY root, const std::string& path, const std::vector<TRegistryValue>& values)
+{
+    HKEY raw = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | kView, nullptr, &raw,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const UniqueRegKey key(raw);
+    bool written = true;
+    for (const TRegistryValue& v : values) {
+        const char* name = v.Name.empty() ? nullptr : v.Name.c_str();
+        LONG status;
+        if (v.IsNumber) {
+            const DWORD number = v.Number;
+            status = RegSetValueExA(raw, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                                    sizeof number);
+        } else {
+            status =
+                RegSetValueExA(raw, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.Text.c_str()),
+                               static_cast<DWORD>(v.Text.size() + 1));
+        }
+        written = written && status == ERROR_SUCCESS;
+    }
+    return written;
+}
+
+void DeleteKey(HKEY root, const std::string& path)
+{
+    RegDeleteKeyExA(root, path.c_str(), kView, 0);
+}
+
+// Full, long form of a path, for comparing two names of one file.
+std::string ComparablePath(const std::string& path)
+{
+    char full[MAX_PATH * 2] = {};
+    if (GetFullPathNameA(path.c_str(), sizeof full, full, nullptr) == 0)
+        return AnsiUpperCase(path);
+    char longName[MAX_PATH * 2] = {};
+    if (GetLongPathNameA(full, longName, sizeof longName) == 0)
+        return AnsiUpperCase(full);
+    return AnsiUpperCase(longName);
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    return ComparablePath(a) == ComparablePath(b);
+}
+
+bool Inside(const std::string& path, const std::string& folder)
+{
+    const std::string f = WithBackslash(ComparablePath(folder));
+    const std::string p = ComparablePath(path);
+    return p.size() > f.size() && p.compare(0, f.size(), f) == 0;
+}
+
+// NTFS compression of a folder on or off; failures (FAT, Wine) are no concern.
+void SetCompression(const std::string& folder, bool on)
+{
+    UniqueFile handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle)
+        return;
+    USHORT format = on ? COMPRESSION_FORMAT_LZNT1 : COMPRESSION_FORMAT_NONE;
+    DWORD returned = 0;
+    DeviceIoControl(handle.get(), FSCTL_SET_COMPRESSION, &format, sizeof format, nullptr, 0,
+                    &returned, nullptr);
+}
+
+void SetHidden(const std::string& folder)
+{
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_HIDDEN))
+        SetFileAttributesA(folder.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+}
+
+// Writes `data` to a temporary name beside `path` and renames it over `path`: a reader
+// finds the old file or the whole new one, never a part.
+bool ReplaceFile(const std::string& path, const std::string& data, std::string& error)
+{
+    const std::string part = path + ".part";
+    if (!WriteFileBytes(part, data, error))
+        return false;
+    if (!MoveFileExA(part.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = SystemErrorText(GetLastError());
+        DeleteFileA(part.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CopyIntoCache(const std::string& source, const std::string& target, std::string& error)
+{
+    const std::string part = target + ".part";
+    SetFileAttributesA(part.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!CopyFileA(source.c_str(), part.c_str(), FALSE)) {
+        error = "cannot copy " + source + ": " + SystemErrorText(GetLastError());
+        DeleteFileA(part.c_str());
+        return false;
+    }
+    SetFileAttributesA(part.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!MoveFileExA(part.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = "cannot replace " + target + ": " + SystemErrorText(GetLastError());
+        DeleteFileA(part.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+// The cache this run registers: the per-machine or per-user one by ALLUSERS.
+std::string RegisteredCacheFolder(TScriptRun& run)
+{
+    return EngineCacheBase(*run.Services.Platform, *run.Script, IsTrue(GetVariable("ALLUSERS"))) +
+           run.Script->RevisionCode + "\\";
+}
+
+bool FillCache(TScriptRun& run, const std::string& cache)
+{
+    const ProcessFacts& facts = Process();
+    std::string error;
+    // Until instance.dat is back the folder is not a finished cache: a run killed while the
+    // files are replaced leaves one that nobody takes for good.
+    const std::string instance = cache + std::string(kInstanceFile);
+    SetFileAttributesA(instance.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileA(instance.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        Trace(run,
+              "Engine cache not updated: " + instance + ": " + SystemErrorText(GetLastError()));
+        return false;
+    }
+    for (const std::string& name : CachedFileNames(facts.ExeBaseName)) {
+        const std::string source = facts.ExeDir + name;
+        const std::string target = cache + name;
+        if (!FileExists(source) || SameFile(source, target))
+            continue;
+        if (!CopyIntoCache(source, target, error)) {
+            Trace(run, "Engine cache not updated: " + error);
+            return false;
+        }
+    }
+    // The run's companions: the setup language and the parameters handed to the installer.
+    const std::string base = cache + facts.ExeBaseName;
+    const std::string language = GetVariable("LANGUAGE");
+    if (!language.empty())
+        ReplaceFile(base + ".lan", language + "\r\n", error);
+    const std::string database = cache + PathFilePart(ChangePathExtension(run.DatabasePath, ""));
+    ReplaceFile(database + ".par", Lines(run.HandOverProperties), error);
+    return true;
+}
+
+// Moves a file the process holds open (the running program, the archive library) out of
+// the folder to be removed, into the temporary folder, gone at the next restart.
+void MoveAside(const std::string& file, const std::string& folder)
+{
+    if (file.empty() || !Inside(file, folder))
+        return;
+    char aside[MAX_PATH] = {};
+    if (GetTempFileNameA(Process().TempDir.c_str(), "ovd", 0, aside) == 0)
+        return;
+    if (MoveFileExA(file.c_str(), aside, MOVEFILE_REPLACE_EXISTING))
+        MoveFileExA(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    else
+        DeleteFileA(aside);
+}
+
+void RemoveCache(TScriptRun& run, const std::string& cache, const std::string& revisionCode)
+{
+    if (!IsCacheFolderOf(cache, revisionCode) || !DirectoryExists(cache))
+        return;
+    MoveAside(ModuleFileName(), cache);
+    MoveAside(ModuleFileName(GetModuleHandleA("ovd.lib")), cache);
+    if (const unsigned long error = RemoveOwnFolder(cache, Process().TempDir, 2000))
+        Trace(run, "Engine cache not removed: " + cache + ": " + SystemErrorText(error));
+}
+
+} // namespace
+
+void RegisterUninstall(TScriptRun& run, const std::string& cacheFolder)
+{
+    const TCompiledScript& script = *run.Script;
+    const bool allUsers = IsTrue(GetVariable("ALLUSERS"));
+    const HKEY root = RootFor(allUsers);
+    const std::string program = PathFilePart(ModuleFileName());
+    const std::string title = GetVariable("TITLE");
+
+    // The installer's own entry (hidden by ARPSYSTEMCOMPONENT) starts the cached engine
+    // too. Only an entry the installer made is changed: one created here would outlive
+    // the product.
+    if (const SystemVersion version = GetSystemVersion();
+        version.IsNtFamily() && version.Major >= 5) {
+        const std::string own = std::string(kUninstallKeyPrefix) + script.ProductCode;
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            HKEY raw = nullptr;
+            if (RegOpenKeyExA(root, own.c_str(), 0, KEY_SET_VALUE | view, &raw) != ERROR_SUCCESS)
+                continue;
+            const UniqueRegKey key(raw);
+            const std::string command = cacheFolder + Process().ExeBaseName + ".exe";
+            RegSetValueExA(raw, "UninstallString", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(command.c_str()),
+                           static_cast<DWORD>(command.size() + 1));
+        }
+    }
+
+    TUninstallFacts facts;
+    facts.CacheFolder = cacheFolder;
+    facts.ProgramName = program;
+    facts.Title = title;
+    facts.Publisher = script.Publisher;
+    facts.Contact = script.Contact;
+    facts.HelpLink = script.HelpLink;
+    facts.UpdateInfo = script.UpdateInfoUrl;
+    facts.Comments = script.Comments;
+    facts.ProductVersion = script.ProductVersion;
+    facts.InstallLocation = ExpandVariables(GetVariable("TARGETDIR"));
+    if (!WriteValues(root, std::string(kUninstallKeyPrefix) + title, UninstallEntryValues(facts)))
+        Trace(run, "The uninstall entry could not be written: " + title);
+    if (!WriteValues(root, std::string(kIdentKeyPrefix) + script.ProductCode,
+                     IdentKeyValues(cacheFolder, script.ProductVersion)))
+        Trace(run, "The identification key could not be written: " + script.ProductCode);
+
+    std::string error;
+    if (!ReplaceFile(cacheFolder + std::string(kInstanceFile),
+                     InstanceDataText(script.ProductCode, script.RevisionCode, title), error))
+        Trace(run, "instance.dat not written: " + error);
+}
+
+void UnregisterUninstall(TScriptRun& run)
+{
+    const std::string title = GetVariable("TITLE");
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        if (!title.empty())
+            DeleteKey(root, std::string(kUninstallKeyPrefix) + title);
+        DeleteKey(root, std::string(kIdentKeyPrefix) + run.Script->ProductCode);
+    }
+}
+
+void UpdateEngineCache(TScriptRun& run, EngineCacheChange change)
+{
+    if (change == EngineCacheChange::Uninstall) {
+        // Every folder this product's cache may be in, found before the key that names
+        // one of them goes.
+        std::vector<std::string> folders = {RegisteredCacheFolder(run), GetVariable("ENGINECACHE")};
+        if (auto known = run.Services.Platform->IdentCacheFolder(run.Script->ProductCode))
+            folders.push_back(WithBackslash(*known));
+        UnregisterUninstall(run);
+        for (const std::string& folder : folders)
+            RemoveCache(run, folder, run.Script->RevisionCode);
+        run.NoCache = true;
+        return;
+    }
+
+    const std::string cache = RegisteredCacheFolder(run);
+    if (!ForceDirectories(cache)) {
+        Trace(run, "Engine cache not created: " + cache + ": " + SystemErrorText(GetLastError()));
+        return;
+    }
+    const std::string advertised = cache + std::string(kAdvertisedFolder);
+    if (change == EngineCacheChange::Advertise)
+        CreateDirectoryA(advertised.c_str(), nullptr);
+    else
+        RemoveDirectoryA(advertised.c_str());
+    const bool compress = IsTrue(GetVariable("ZOVR_COMPRESS_INSTALLER_CACHE"));
+    SetCompression(cache, compress);
+    if (!FillCache(run, cache))
+        return;
+    // An upgrade leaves the previous revision's cache behind: it goes once this one is
+    // registered, when its instance data names this product.
+    const std::optional<std::string> previous =
+        run.Services.Platform->IdentCacheFolder(run.Script->ProductCode);
+    RegisterUninstall(run, cache);
+    MaintenanceData(run).Installed = true;
+    if (previous && !previous->empty() && !SameFile(*previous, cache)) {
+        const std::string old = WithBackslash(*previous);
+        const std::optional<std::string> instance =
+            ReadFileBytes(old + std::string(kInstanceFile), 4096);
+        std::vector<std::string> lines;
+        if (instance) {
+            TLineReader reader(*instance);
+            for (std::string_view line; reader.Next(line);)
+                lines.emplace_back(line);
+        }
+        if (lines.size() >= 2 && AnsiSameText(lines[0], run.Script->ProductCode))
+            RemoveCache(run, old, lines[1]);
+    }
+    run.NoCache = false;
+}
+
+bool SelectionFileMissing(TScriptRun& run, const std::string& databasePath)
+{
+    const std::string base = PathFilePart(ChangePathExtension(databasePath, ""));
+    return !FileExists(EngineCacheFolder(*run.Services.Platform, *run.Script, false) + base +
+                       ".dat");
+}
+
+void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames)
+{
+    IRunPlatform& platform = *run.Services.Platform;
+    const TCompiledScript& script = *run.Script;
+    const std::string database = GetVariable("MSIFILE");
+    const bool perMachine = SelectionFileMissing(run, database);
+    const std::string cache =
+        EngineCacheBase(platform, script, perMachine) + script.RevisionCode + "\\";
+
+    // A web media build that does not keep its sources: all but the offline media go.
+    const std::string keepSources = GetCompilerVariable(script, "#CACHESOURCES#");
+    if (!keepSources.empty() && AnsiUpperCase(keepSources) == "FALSE" && script.BuildMode == 2 &&
+        IsCacheFolderOf(cache, script.RevisionCode)) {
+        WIN32_FIND_DATAA found{};
+        HANDLE find = FindFirstFileA((cache + "*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = found.cFileName;
+                if (name == "." || name == ".." || AnsiSameText(name, "OFFLINE"))
+                    continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(cache + name, 3);
+                else if (!AnsiSameText(name, kInstanceFile))
+                    DeleteFileA((cache + name).c_str());
+            } while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+    }
+
+    if (run.NoCache)
+        return;
+    const bool compress = IsTrue(GetVariable("ZOVR_COMPRESS_INSTALLER_CACHE"));
+    if (DirectoryExists(cache)) {
+        SetHidden(cache);
+        SetCompression(cache, compress);
+    }
+
+    // The choices are saved with a finished cache only: a run that installed nothing
+    // leaves no folder behind.
+    TComponentTable& table = ComponentTable(run);
+    std::vector<std::string> names = table.PersistedVariables;
+    for (const std::string& name : persistedNames)
+        if (std::none_of(names.begin(), names.end(),
+                         [&](const std::string& n) { return AnsiSameText(n, name); }))
+            names.push_back(name);
+    const bool installed = MaintenanceData(run).Installed;
+    if ((names.empty() && !installed) || !FileExists(cache + std::string(kInstanceFile)))
+        return;
+    SetCompression(cache, compress);
+    std::vector<std::pair<std::string, std::string>> variables;
+    for (const std::string& name : names)
+        variables.emplace_back(name, GetVariable(name));
+    const std::string path = cache + PathFilePart(ChangePathExtension(database, ".dat"));
+    std::string data;
+    const std::optional<std::string> old =
+        installed ? std::nullopt : ReadFileBytes(path, 64u << 20);
+    std::optional<std::string> refreshed;
+    if (old)
+        refreshed = RefreshedSelectionFile(*old, variables, GetVariable("OVERRIDECACHE"));
+    if (refreshed) {
+        data = *refreshed;
+    } else {
+        TSelectionWrite values;
+        values.TargetDir = GetVariable("TARGETDIR");
+        values.AllUsers = GetVariable("ALLUSERS");
+        values.StartMenu = GetVariable("STARTMENU");
+        values.DataFolder = Process().DataFolder;
+        values.Variables = variables;
+        values.Platform = run.RegistryView == "Win64" ? "x64" : "Win32";
+        values.OverrideCache = GetVariable("OVERRIDECACHE");
+        data = WriteSelectionFile(table, values);
+    }
+    std::string error;
+    if (!ReplaceFile(path, data, error))
+        Trace(run, "Selection file not written: " + path + ": " + error);
+}
+
+bool ApplyCacheOverride(TScriptRun& run, const std::string& folder)
+{
+    // The missing folders from the top down, each recorded to be removed again.
+    std::vector<std::string> missing;
+    for (std::string at = WithoutBackslash(folder); !at.empty() && !DirectoryExists(at);) {
+        missing.push_back(at);
+        const std::string parent = WithoutBackslash(PathFolderPart(at));
+        if (parent == at)
+            break;
+        at = parent;
+    }
+    std::vector<std::string> created;
+    bool ok = true;
+    for (auto it = missing.rbegin(); ok && it != missing.rend(); ++it) {
+        ok = CreateDirectoryA(it->c_str(), nullptr) != 0;
+        if (ok)
+            created.push_back(*it);
+    }
+    const auto removeCreated = [&created] {
+        for (auto it = created.rbegin(); it != created.rend(); ++it)
+            RemoveDirectoryA(it->c_str()); // only an empty folder goes
+    };
+    if (!ok || !DirectoryExists(folder)) {
+        removeCreated();
+        return false;
+    }
+    SetVariable("OVERRIDECACHE", folder, "Inject Override Command Line");
+    Bootstrap(run);
+    removeCreated();
+    return true;
+}
+
+} // namespace ovd
