@@ -17,7 +17,7 @@ jobs=${OVD_JOBS:-2}
 if [ ! -f "$tree/build.ninja" ]; then
   bash scripts/build.sh win64
 fi
-cmake --build "$tree" -j "$jobs" --target robust_e2e_test robust_demo_package >/dev/null
+cmake --build "$tree" -j "$jobs" --target robust_e2e robust_demo_package >/dev/null
 
 echo "== $count damaged packages (seed $seed) in $out/variants"
 mkdir -p "$out"
@@ -29,7 +29,7 @@ start=$(date +%s)
 set +e
 OVD_TEST_OUT=$out OVD_BUILD_DIR=$tree OVD_SOURCE_DIR=$top OVD_ROBUST_DIR=$out/variants \
   OVD_ROBUST_REPORT=$out/report.txt \
-  "$top/cmake/wine-run.sh" "$tree/wine/prefix" "$tree/bin/robust_e2e_test.exe" \
+  "$top/cmake/wine-run.sh" "$tree/wine/prefix" "$tree/bin/robust_e2e.exe" \
   --gtest_brief=1 | grep -v '^\[' 
 code=${PIPESTATUS[0]}
 set -e

@@ -5,6 +5,7 @@
 #include "AnsiText.h"
 #include "ComponentTable.h"
 #include "EngineCache.h"
+#include "FileBytes.h"
 #include "FileUtil.h"
 #include "PathParts.h"
 #include "PredefinedVariables.h"
