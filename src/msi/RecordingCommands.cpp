@@ -12,7 +12,8 @@
 namespace ovd {
 namespace {
 
-// Steps 1 and 2 of every recording command, then its switch: returns the header.
+// What every recording command does first (its header found, its line marked executed), then its
+// switch: returns the header.
 std::string SwitchOn(TCommandContext& c)
 {
     TScriptRun& run = c.Run();

@@ -4,14 +4,14 @@
 #include <exception>
 
 #include "CommandTable.h"
-#include "DialogCommands.h"
 #include "Condition.h"
+#include "DialogCommands.h"
 #include "EngineMessages.h"
 #include "IntegerText.h"
-#include "RunPlatform.h"
-#include "RunnerUI.h"
 #include "Mathematics.h"
 #include "PredefinedVariables.h"
+#include "RunPlatform.h"
+#include "RunnerUI.h"
 #include "ScriptError.h"
 #include "StoreEvalVariables.h"
 #include "VariableManager.h"
@@ -21,7 +21,7 @@
 namespace ovd {
 namespace {
 
-constexpr int kRuntimeErrorMessage = 20; // "Runtime error in setup script:"
+constexpr int kRuntimeErrorMessage = 20;   // "Runtime error in setup script:"
 constexpr int kGeneralFailureMessage = 19; // "General setup failure"
 
 const std::string& NameAt(const TCompiledScript& script, long line)
@@ -59,8 +59,7 @@ long SkipBlock(TScriptRun& run, bool toBranch)
         if ((name == "If" || name == "Wizard Loop") && live) {
             ++flow.ScanDepth;
             mark = true;
-        }
-        else if (name == "End" && live) {
+        } else if (name == "End" && live) {
             --flow.ScanDepth;
             mark = flow.ScanDepth >= 0;
         }
@@ -86,13 +85,11 @@ void SkipToBranch(TScriptRun& run)
     if (name == "Else If" && !flow.SkipToEnd) {
         --flow.LineCounter;
         flow.ElseIfReached = true;
-    }
-    else if (name == "End") {
+    } else if (name == "End") {
         --flow.LineCounter;
         ++flow.OpenIfCount;
         flow.EndRecheck = true;
-    }
-    else if (name == "Else") {
+    } else if (name == "Else") {
         ++flow.OpenIfCount;
     }
 }
@@ -106,7 +103,7 @@ void SkipToEnd(TScriptRun& run)
     run.Flow.EndRecheck = true;
 }
 
-// Wizard navigation: leave the loop (step 0) or move to the next / previous dialog.
+// Wizard navigation: leave the loop (a wizard step of 0) or move to the next / previous dialog.
 void WizardMove(TScriptRun& run)
 {
     TControlFlowState& flow = run.Flow;
@@ -141,7 +138,7 @@ void WizardMove(TScriptRun& run)
     flow.WizardJumped = true;
 }
 
-// Step 2: settings the script may change, read back before every line.
+// Before every line: the settings the script may change, read back.
 void RefreshRunSettings(TScriptRun& run)
 {
     SetCurrentLogFile(GetVariable("LOGGED"));
@@ -159,10 +156,10 @@ void RefreshRunSettings(TScriptRun& run)
             if (run.Services.Platform != nullptr) {
                 const bool admin = IsTrue(GetVariable("ALLUSERS"));
                 run.EngineCache = EngineCacheFolder(*run.Services.Platform, *run.Script, admin);
-                run.UninstallLink = run.EngineCache + PathFilePart(run.Services.Platform->ExeFile());
+                run.UninstallLink =
+                    run.EngineCache + PathFilePart(run.Services.Platform->ExeFile());
             }
-        }
-        else {
+        } else {
             SetVariable("OVERRIDECACHE", "", "Failed Cache Override");
             run.LastCacheOverride.clear();
         }
@@ -181,7 +178,7 @@ void RefreshRunSettings(TScriptRun& run)
     SetVariable("ENGINECACHE", run.EngineCache, "Initialization");
 }
 
-// Step 8: progress of the shown dialog.
+// Before every line: the progress of the shown dialog.
 void ReportProgress(TScriptRun& run)
 {
     if (!run.Services.Dialogs->DialogShown())
@@ -235,8 +232,7 @@ void RunPluginCommand(TScriptRun& run, long line)
     if (result.Cancelled) {
         Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
         SetVariable("ABORTEDONERROR", "TRUE", "Cancel at Plug-In Time");
-    }
-    else if (result.Text.empty() && IsTrue(GetVariable("ABORTONERROR")))
+    } else if (result.Text.empty() && IsTrue(GetVariable("ABORTONERROR")))
         throw ScriptError(EngineMessage(kGeneralFailureMessage));
 }
 
@@ -270,8 +266,7 @@ bool BlockCommand(TScriptRun& run, const std::string& name)
         flow.SkipToEnd = true;
         return true;
     }
-    if (flow.OpenIfCount >= 1 && !flow.WizardJumped &&
-        !(flow.ElseIfReached && name == "Else If")) {
+    if (flow.OpenIfCount >= 1 && !flow.WizardJumped && !(flow.ElseIfReached && name == "Else If")) {
         if (name == "Else If" || name == "Else") {
             flow.SkipToEnd = true;
             return true;
@@ -308,8 +303,7 @@ bool RunNormally(TScriptRun& run)
         do {
             ++flow.LineCounter;
             line = flow.LineCounter - 1;
-        } while (line < count - 1 &&
-                 (!Live(script, line) || NameAt(script, line) == "Ignore"));
+        } while (line < count - 1 && (!Live(script, line) || NameAt(script, line) == "Ignore"));
         if (flow.LineCounter > count)
             break;
         if (!Live(script, line))
@@ -434,17 +428,15 @@ void RunExecutionLoop(TScriptRun& run)
         }
         NormalEnd(run);
         return;
-    }
-    catch (const std::exception& e) {
+    } catch (const std::exception& e) {
         error = e.what();
-    }
-    catch (...) {
+    } catch (...) {
         error = "Unknown error";
     }
     if (!Process().SilentMode) {
         run.Services.Boxes->SetProgressAttention(true);
-        run.Services.Boxes->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error), MessageIcon::Error,
-                            false);
+        run.Services.Boxes->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error),
+                                        MessageIcon::Error, false);
         run.Services.Boxes->SetProgressAttention(false);
     }
     RunExitStep(run);

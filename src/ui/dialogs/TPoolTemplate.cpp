@@ -10,6 +10,7 @@
 #include "FileUtil.h"
 #include "MessagePump.h"
 #include "ScriptText.h"
+#include "WindowClass.h"
 
 #include <algorithm>
 #include <map>
@@ -42,7 +43,7 @@ void RegisterWindowClass()
     windowClass.lpszClassName = kWindowClass;
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
     windowClass.lpfnWndProc = DefWindowProcA;
-    RegisterClassExA(&windowClass);
+    RegisterWindowClassOnce(windowClass);
     registered = true;
 }
 
