@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ovdtest {
 
@@ -48,6 +49,8 @@ std::string PrepareRunFolder(const std::string& name);
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder, without "." and ".."; empty when it cannot be listed.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 // Finds a top-level window by class and/or title (either may be empty), waiting up to
 // timeoutMs for it to appear.

@@ -21,22 +21,6 @@ std::string Package()
     return ovdtest::TestOutDir() + "\\pkg\\single\\setup.exe";
 }
 
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = fd.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-    return names;
-}
-
 // The UTF-16LE log as ASCII text.
 std::string ReadLog(const std::string& path)
 {
@@ -140,11 +124,11 @@ TEST_F(Faults, UnwritableLogFallsBackToTheTemporaryFolder)
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     for (const std::string& wanted : {work_ + "\\missing\\folder\\trace.log", folder, held}) {
-        for (const std::string& name : Names(temp_))
+        for (const std::string& name : ovdtest::FolderNames(temp_))
             DeleteFileA((temp_ + "\\" + name).c_str());
         EXPECT_EQ(RunSilent("\"/l=" + wanted + "\""), kScriptRan) << wanted;
         std::string fallback;
-        for (const std::string& name : Names(temp_))
+        for (const std::string& name : ovdtest::FolderNames(temp_))
             if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0)
                 fallback = temp_ + "\\" + name;
         ASSERT_FALSE(fallback.empty()) << "no log in the temporary folder for " << wanted;

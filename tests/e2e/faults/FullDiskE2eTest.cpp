@@ -24,17 +24,8 @@ std::string SmallDisk(const std::string& name)
 // Everything in a folder but the fixture's mark.
 std::vector<std::string> Contents(const std::string& folder)
 {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = fd.cFileName;
-        if (name != "." && name != ".." && name != "small-disk")
-            names.push_back(name);
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
+    std::vector<std::string> names = ovdtest::FolderNames(folder);
+    std::erase(names, std::string("small-disk"));
     return names;
 }
 
