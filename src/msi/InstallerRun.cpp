@@ -7,7 +7,6 @@
 #include "InstallerSession.h"
 #include "MessagePump.h"
 #include "OwnerWindow.h"
-#include "ProgressDisplay.h"
 #include "ScriptText.h"
 #include "Ticks.h"
 #include "VariableManager.h"
