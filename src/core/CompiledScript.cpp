@@ -1,5 +1,7 @@
 #include "CompiledScript.h"
 
+#include <atomic>
+
 #include <charconv>
 #include <limits>
 
@@ -121,8 +123,15 @@ bool LoadSections(TSectionReader& in, TCompiledScript& s, std::string& e)
 
 } // namespace
 
+std::uint64_t TCompiledScript::NextGeneration()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 void TCompiledScript::Clear()
 {
+    generation_ = NextGeneration();
     for (auto* list : {&CommandNames, &CommandIds, &ParameterRecords, &LineFlags,
                        &PluginCommandNames, &WebMediaPasswords, &LineWebMediaFlags, &ComponentSizes,
                        &OfflineMediaTable, &CommandHeaders, &CompilerVariables, &SourcePositions}) {

@@ -8,6 +8,7 @@
 // signature) are ignored; a script that ends early is rejected, never read past its end.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -58,6 +59,10 @@ struct TCompiledScript {
     // Searched in order by GetScriptParameter; holds ParameterRecords after loading.
     std::vector<const THashedStringList*> ParameterLists;
 
+    // Unique to this content: new with every object and every Clear (and so every load).
+    // What is worked out from the lists once is keyed by it.
+    std::uint64_t Generation() const { return generation_; }
+
     std::size_t LineCount() const { return CommandNames.Count(); }
     bool LineDisabled(std::size_t line) const { return LineFlags.At(line) == "C"; }
 
@@ -65,6 +70,10 @@ struct TCompiledScript {
     void Clear();
     // Same content in every section (ParameterLists not compared).
     bool SameContent(const TCompiledScript& other) const;
+
+private:
+    static std::uint64_t NextGeneration();
+    std::uint64_t generation_ = NextGeneration();
 };
 
 // The compiled script of this process: filled in the GlobalLists phase, freed in Free.

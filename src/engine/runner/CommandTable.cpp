@@ -30,24 +30,22 @@ CommandMap& Commands()
 
 TCommandContext::TCommandContext(TScriptRun& run, long line)
     : run_(run), line_(line), lineId_(run.Script->CommandIds.At(static_cast<std::size_t>(line))),
-      command_(run.Script->CommandNames.At(static_cast<std::size_t>(line))),
-      origin_(command_ + " Action")
+      command_(run.Script->CommandNames.At(static_cast<std::size_t>(line)))
 {
+}
+
+const std::string& TCommandContext::Origin() const
+{
+    if (origin_.empty())
+        origin_ = command_ + " Action";
+    return origin_;
 }
 
 const std::string& TCommandContext::Param(long n) const
 {
-    static const std::string kAbsent;
     // A line's parameters end where the next line's record begins: a field the line does
     // not carry reads as empty, not as the next line's identifier and fields.
-    for (long k = 1; k < n; ++k)
-        if (run_.Script->CommandIds.IndexOf(
-                GetScriptParameter(run_.Script->ParameterLists, lineId_, k)) >= 0)
-            return kAbsent;
-    const std::string& value = GetScriptParameter(run_.Script->ParameterLists, lineId_, n);
-    if (n > 0 && run_.Script->CommandIds.IndexOf(value) >= 0)
-        return kAbsent;
-    return value;
+    return run_.Parameters.Get(*run_.Script, line_, n);
 }
 
 std::string TCommandContext::Expanded(long n) const
@@ -63,12 +61,12 @@ std::string TCommandContext::OutputName(long n) const
 void TCommandContext::CreateFirst(std::string_view name) const
 {
     if (!name.empty() && !Variables().VariableExists(name))
-        DefineVariable(UpperCaseAscii(name), "", origin_);
+        DefineVariable(UpperCaseAscii(name), "", Origin());
 }
 
 void TCommandContext::Assign(std::string_view name, std::string_view value) const
 {
-    SetVariable(name, value, origin_);
+    SetVariable(name, value, Origin());
 }
 
 IDialogHost& TCommandContext::Dialogs() const
@@ -83,7 +81,7 @@ bool TCommandContext::ReportFailure(std::string_view message, std::string_view o
         EndRun();
         return true;
     }
-    SetVariable("ABORTEDONERROR", "TRUE", origin.empty() ? std::string_view(origin_) : origin);
+    SetVariable("ABORTEDONERROR", "TRUE", origin.empty() ? std::string_view(Origin()) : origin);
     return false;
 }
 

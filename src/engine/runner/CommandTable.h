@@ -23,7 +23,7 @@ public:
     const std::string& LineId() const { return lineId_; }
     const std::string& Command() const { return command_; }
     // "<command> Action": the origin of the command's assignments.
-    const std::string& Origin() const { return origin_; }
+    const std::string& Origin() const;
 
     // Parameter n as stored (empty when the line has fewer).
     const std::string& Param(long n) const;
@@ -53,9 +53,10 @@ public:
 private:
     TScriptRun& run_;
     long line_;
-    std::string lineId_;
-    std::string command_;
-    std::string origin_;
+    // The script's own texts: its lists do not change while a line runs.
+    const std::string& lineId_;
+    const std::string& command_;
+    mutable std::string origin_; // made on first use
 };
 
 // Throw ScriptError (ScriptError.h) for a run error: the runner reports it with the

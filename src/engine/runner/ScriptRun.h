@@ -14,6 +14,7 @@
 
 #include "CompiledScript.h"
 #include "EngineServices.h"
+#include "LineParameters.h"
 #include "Mathematics.h"
 #include "ScriptValidation.h"
 
@@ -108,6 +109,7 @@ struct TScriptRun {
     std::uint64_t InstalledSizeBaseline = 0;
 
     TLabelTable Labels;
+    TLineParameters Parameters; // each line's parameters, found once per script
     TControlFlowState Flow;
     TRandomState Random;       // "Mathematics" generator, never reset within a run
     bool EndRequested = false; // a handler ended the run normally
