@@ -5,11 +5,13 @@
 #include "CommaText.h"
 #include "CommandTable.h"
 #include "DirectChangeCommands.h"
+#include "EngineCache.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
 #include "InstallerRun.h"
 #include "InstallerSession.h"
+#include "LineFeatures.h"
 #include "MsiDatabase.h"
 #include "PathParts.h"
 #include "PropertyTable.h"
@@ -81,8 +83,14 @@ TInstallerJob CommonJob(TScriptRun& run, bool changes)
     job.Platform = session.Platform;
     job.Trace = run.Services.Trace;
     RecordPendingProperty(run, "MSINTEMP", GetVariable("TEMPDIR"));
-    if (changes)
+    if (changes) {
         ApplySetupLanguage(run, job);
+        // The lines left off in a maintenance run are taken out where the last installation
+        // put them: their folders are named by the values it recorded.
+        for (const auto& [name, value] :
+             SavedFieldsOfLinesOff(run.HandOverProperties, MaintenanceData(run).SavedParameters))
+            RecordPendingProperty(run, name, value);
+    }
     job.Properties = run.HandOverProperties;
     job.ExecutedLines = ToCommaText(session.ExecutedLines);
     return job;

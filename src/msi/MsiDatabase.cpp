@@ -59,6 +59,33 @@ template <class Change> void UpdateRows(MSIHANDLE db, const char* sql, Change ch
 
 } // namespace
 
+std::vector<std::string> DatabaseFeatures(const std::string& package)
+{
+    std::vector<std::string> names;
+    MSIHANDLE db = 0;
+    if (MsiApi::MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &db) != ERROR_SUCCESS)
+        return names;
+    const UniqueMsiHandle owned(db);
+    MSIHANDLE view = 0;
+    if (MsiApi::MsiDatabaseOpenViewA(db, "SELECT `Feature` FROM `Feature`", &view) != ERROR_SUCCESS)
+        return names;
+    const UniqueMsiHandle ownedView(view);
+    if (MsiApi::MsiViewExecute(view, 0) != ERROR_SUCCESS)
+        return names;
+    for (;;) {
+        MSIHANDLE record = 0;
+        if (MsiApi::MsiViewFetch(view, &record) != ERROR_SUCCESS)
+            break;
+        const UniqueMsiHandle row(record);
+        char name[MAX_FEATURE_CHARS + 1] = {};
+        DWORD size = sizeof name;
+        if (MsiApi::MsiRecordGetStringA(record, 1, name, &size) == ERROR_SUCCESS)
+            names.emplace_back(name);
+    }
+    MsiApi::MsiViewClose(view);
+    return names;
+}
+
 std::string FreshGuid()
 {
     GUID guid{};

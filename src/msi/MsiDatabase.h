@@ -26,6 +26,9 @@ void AdaptDatabasePlatform(const std::string& package, const std::string& platfo
 // failure, and commits.
 void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql);
 
+// The names in the database's Feature table (none when it cannot be read).
+std::vector<std::string> DatabaseFeatures(const std::string& package);
+
 // A new GUID in braces, upper case (new product, revision and component codes).
 std::string FreshGuid();
 

@@ -253,6 +253,17 @@ UINT TMSIThread::RunOperation(const TInstallerPaths& paths, bool installed)
     facts.NtFamily = !(GetVersion() & 0x80000000u);
     facts.InstallLocation = job_.InstallLocation;
     facts.Paths = paths;
+    if (installed && job_.Operation == InstallerOperation::Install && !job_.CacheAdvertised) {
+        std::vector<TInstalledFeature> features;
+        for (std::string& name : DatabaseFeatures(job_.PackagePath)) {
+            const INSTALLSTATE state =
+                MsiApi::MsiQueryFeatureStateA(job_.ProductCode.c_str(), name.c_str());
+            const bool present = state == INSTALLSTATE_LOCAL || state == INSTALLSTATE_SOURCE ||
+                                 state == INSTALLSTATE_ADVERTISED || state == INSTALLSTATE_DEFAULT;
+            features.push_back({std::move(name), present});
+        }
+        facts.Features = MaintenanceFeatureRequests(features, job_.Properties);
+    }
     const std::string line = PropertyCommandLine(facts);
 
     // The shortcut identities and pins of the shell integration are applied here, before

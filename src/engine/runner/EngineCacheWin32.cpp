@@ -150,11 +150,13 @@ bool CopyIntoCache(const std::string& source, const std::string& target, std::st
     return true;
 }
 
+// One entry a line; a line break inside an entry is kept as "$NEWLINE$" so that the
+// names and values still pair up when the list is read back.
 std::string Lines(const std::vector<std::string>& lines)
 {
     std::string text;
     for (const std::string& line : lines)
-        text += line + "\r\n";
+        text += NewlinesToText(line) + "\r\n";
     return text;
 }
 

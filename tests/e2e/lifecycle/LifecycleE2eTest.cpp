@@ -169,9 +169,7 @@ TEST_P(Lifecycle, InstallMaintainUpgradeRemove)
          [&] {
              EXPECT_TRUE(Installed());
              EXPECT_TRUE(App("main\\a.txt"));
-             // The feature's files stay: the installer's reinstall does not take out a
-             // component whose condition turned false (not even a transitive one, under
-             // Wine); the saved choice is what changes, checked by the next step.
+             EXPECT_FALSE(App("extra\\c.txt")) << "the feature turned off kept its files";
          }},
         {"the saved choice holds in the next maintenance run; repair brings a file back",
          [&] { return "\"" + Entry("ModifyPath") + "\""; },
