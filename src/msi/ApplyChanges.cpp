@@ -6,6 +6,7 @@
 #include "CommandTable.h"
 #include "DirectChangeCommands.h"
 #include "EngineCache.h"
+#include "EngineCacheWin32.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "InstallerResult.h"
@@ -13,6 +14,7 @@
 #include "InstallerSession.h"
 #include "LineFeatures.h"
 #include "MsiDatabase.h"
+#include "OwnerWindow.h"
 #include "PathParts.h"
 #include "PropertyTable.h"
 #include "RecordingCommands.h"
@@ -96,12 +98,61 @@ TInstallerJob CommonJob(TScriptRun& run, bool changes)
     return job;
 }
 
+// The media the installer reads from: the data file (named like the product code) in the
+// data directory, or with BuildMode 3 in the installed product's setup folder first. A
+// maintenance install or a patch that needs media the machine lacks asks for them; false
+// when the user does not give them (the command then ends as cancelled).
+bool LocateMedia(TCommandContext& c, TInstallerJob& job, bool patch, bool install,
+                 const std::string& resultVariable)
+{
+    TScriptRun& run = c.Run();
+    const TCompiledScript& script = *run.Script;
+    std::string setupFolder = InstalledSetupFolder(run);
+    if (!Process().PackageFolder.empty())
+        setupFolder = WithBackslash(Process().PackageFolder);
+    const auto exists = [&](const std::string& folder) {
+        return !folder.empty() && FileExists(WithBackslash(folder) + script.ProductCode);
+    };
+    TMaintenanceData& saved = MaintenanceData(run);
+    bool found = false;
+    if (script.BuildMode == 3 && exists(setupFolder)) {
+        job.DataDir = WithBackslash(setupFolder);
+        found = true;
+    } else {
+        found = exists(job.DataDir);
+        if (script.BuildMode == 3 && found)
+            setupFolder = job.DataDir;
+    }
+    if (script.BuildMode == 3)
+        saved.CachedSetupFolder = setupFolder;
+    const bool maintenance = IsTrue(GetVariable("MAINTENANCE"));
+    if (found || !(maintenance || patch) || script.BuildMode == 2 || !(patch || install) ||
+        !DatabaseNeedsSourceMedia(run.DatabasePath))
+        return true;
+    run.TraceTag("    Setup sources missing: " + job.DataDir + script.ProductCode);
+    const std::optional<std::string> chosen =
+        LocateSetupSources(run, OwnerWindowOf(run.Services.Dialogs));
+    if (chosen) {
+        job.DataDir = *chosen;
+        return true;
+    }
+    c.Assign("LASTERROR", EngineMessage(18));
+    if (!resultVariable.empty()) {
+        c.CreateFirst(resultVariable);
+        c.Assign(resultVariable, "CANCEL");
+    }
+    return false;
+}
+
 void ApplyChangesCommand(TCommandContext& c, const TInstallerHost& host)
 {
     TScriptRun& run = c.Run();
     const std::string resultVariable = c.OutputName(2);
     TInstallerJob job = CommonJob(run, true);
-    if (IsTrue(c.Expanded(3)))
+    const bool install = IsTrue(c.Expanded(3));
+    if (!LocateMedia(c, job, false, install, resultVariable))
+        return;
+    if (install)
         job.Operation = InstallerOperation::Install;
     else if (IsTrue(c.Expanded(4)))
         job.Operation = InstallerOperation::Uninstall;
@@ -123,6 +174,8 @@ void ApplyPatchCommand(TCommandContext& c, const TInstallerHost& host)
     TScriptRun& run = c.Run();
     const std::string resultVariable = c.OutputName(1);
     TInstallerJob job = CommonJob(run, false);
+    if (!LocateMedia(c, job, true, false, resultVariable))
+        return;
     job.Operation = InstallerOperation::Patch;
     job.PackagePath = PatchPackage(run.DatabasePath);
     StoreOutcome(c, resultVariable, InstallerRun(run).Launch(run, host.Dialogs, std::move(job)));

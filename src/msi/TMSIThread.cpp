@@ -83,8 +83,7 @@ bool WriteWholeFile(const std::string& path, const std::string& text)
 void WriteSourceValue(HKEY key, const std::string& name, const std::string& value)
 {
     const DWORD type = (GetVersion() & 0x80000000u) ? REG_SZ : REG_EXPAND_SZ;
-    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    RegSetString(key, name.c_str(), value, type);
 }
 
 UniqueRegKey OpenSourceKey(HKEY root, const std::string& path)

@@ -5,11 +5,14 @@
 #include "AnsiText.h"
 #include "ComponentTable.h"
 #include "EngineCache.h"
+#include "EngineMessages.h"
 #include "FileBytes.h"
 #include "FileUtil.h"
 #include "PathParts.h"
 #include "PredefinedVariables.h"
+#include "Registry.h"
 #include "RegistryView.h"
+#include "RunnerUI.h"
 #include "ScriptRun.h"
 #include "ScriptText.h"
 #include "SystemVersion.h"
@@ -18,6 +21,8 @@
 #include "uGlobals.h"
 
 #include <windows.h>
+
+#include <shlobj.h>
 #include <winioctl.h>
 
 #include <algorithm>
@@ -41,24 +46,13 @@ HKEY RootFor(bool allUsers)
 
 bool WriteValues(HKEY root, const std::string& path, const std::vector<TRegistryValue>& values)
 {
-    HKEY raw = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | kView, nullptr, &raw,
-                        nullptr) != ERROR_SUCCESS)
+    const UniqueRegKey key = CreateRegKey(root, path, KEY_WRITE | kView);
+    if (!key)
         return false;
-    const UniqueRegKey key(raw);
     bool written = true;
     for (const TRegistryValue& v : values) {
-        const char* name = v.Name.empty() ? nullptr : v.Name.c_str();
-        LONG status;
-        if (v.IsNumber) {
-            const DWORD number = v.Number;
-            status = RegSetValueExA(raw, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                                    sizeof number);
-        } else {
-            status =
-                RegSetValueExA(raw, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.Text.c_str()),
-                               static_cast<DWORD>(v.Text.size() + 1));
-        }
+        const LONG status = v.IsNumber ? RegSetDword(key.get(), v.Name.c_str(), v.Number)
+                                       : RegSetString(key.get(), v.Name.c_str(), v.Text);
         written = written && status == ERROR_SUCCESS;
     }
     return written;
@@ -241,16 +235,10 @@ void RegisterUninstall(TScriptRun& run, const std::string& cacheFolder)
     if (const SystemVersion version = GetSystemVersion();
         version.IsNtFamily() && version.Major >= 5) {
         const std::string own = std::string(kUninstallKeyPrefix) + script.ProductCode;
-        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-            HKEY raw = nullptr;
-            if (RegOpenKeyExA(root, own.c_str(), 0, KEY_SET_VALUE | view, &raw) != ERROR_SUCCESS)
-                continue;
-            const UniqueRegKey key(raw);
-            const std::string command = cacheFolder + Process().ExeBaseName + ".exe";
-            RegSetValueExA(raw, "UninstallString", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(command.c_str()),
-                           static_cast<DWORD>(command.size() + 1));
-        }
+        const std::string command = cacheFolder + Process().ExeBaseName + ".exe";
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+            if (const UniqueRegKey key = OpenRegKey(root, own, KEY_SET_VALUE | view))
+                RegSetString(key.get(), "UninstallString", command);
     }
 
     TUninstallFacts facts;
@@ -419,6 +407,76 @@ void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames)
     std::string error;
     if (!ReplaceFile(path, data, error))
         Trace(run, "Selection file not written: " + path + ": " + error);
+}
+
+std::string InstalledSetupFolder(TScriptRun&)
+{
+    const UniqueRegKey key =
+        OpenRegKey(RootFor(IsTrue(GetVariable("ALLUSERS"))),
+                   std::string(kUninstallKeyPrefix) + GetVariable("TITLE"), KEY_READ | kView);
+    if (!key)
+        return {};
+    const std::optional<std::string> command = RegStringValue(key.get(), "UninstallString");
+    return command ? CachedSetupFolder(*command) : std::string();
+}
+
+namespace {
+
+// Opens the browser in the folder the setup ran from, where the media most likely are.
+int CALLBACK StartInFolder(HWND window, UINT message, LPARAM, LPARAM data)
+{
+    if (message == BFFM_INITIALIZED && data != 0)
+        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+// One folder chosen by the user; nothing when cancelled.
+std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title,
+                                           const std::string& start)
+{
+    char chosen[MAX_PATH] = {};
+    BROWSEINFOA info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = chosen;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = StartInFolder;
+    info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+    PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
+    if (list == nullptr)
+        return std::nullopt;
+    const bool got = SHGetPathFromIDListA(list, chosen) != FALSE;
+    CoTaskMemFree(list);
+    if (!got || chosen[0] == '\0')
+        return std::nullopt;
+    return std::string(chosen);
+}
+
+} // namespace
+
+std::optional<std::string> LocateSetupSources(TScriptRun& run, void* ownerWindow)
+{
+    if (Process().SilentMode)
+        return std::nullopt;
+    const std::string& productCode = run.Script->ProductCode;
+    const auto exists = [](const std::string& path) { return FileExists(path); };
+    IMessageBoxes* boxes = run.Services.Boxes;
+    if (boxes != nullptr)
+        boxes->SetProgressAttention(true);
+    std::optional<std::string> found;
+    std::string start = Process().ExeDir;
+    while (!found) {
+        const std::optional<std::string> chosen =
+            BrowseForFolder(static_cast<HWND>(ownerWindow), EngineMessage(17), start);
+        if (!chosen)
+            break;
+        start = *chosen;
+        found = SetupSourcesIn(*chosen, productCode, exists);
+        Trace(run, "Setup sources " + std::string(found ? "found in " : "not in ") + *chosen);
+    }
+    if (boxes != nullptr)
+        boxes->SetProgressAttention(false);
+    return found;
 }
 
 bool ApplyCacheOverride(TScriptRun& run, const std::string& folder)

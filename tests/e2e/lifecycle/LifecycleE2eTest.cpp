@@ -8,6 +8,7 @@
 #include "ovdtest.h"
 
 #include <msi.h>
+#include <msiquery.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -254,6 +255,35 @@ TEST_P(Lifecycle, FaultsAroundTheCache)
     EXPECT_FALSE(ovdtest::RegistryKeyExists(root_, kIdent, kView));
     EXPECT_FALSE(ovdtest::FileExists(cache_ + "setup.dat")) << "the read-only file stayed";
     EXPECT_FALSE(ovdtest::FileExists(cache_ + "setup.res"));
+}
+
+// A maintenance install whose database reads its files from the media (here: the cached
+// database changed to name a cabinet outside it) needs the original setup sources. Silent,
+// nobody is asked: the command ends as cancelled without running the installer, and the
+// product stays.
+TEST_P(Lifecycle, MaintenanceAsksForMediaItNeeds)
+{
+    const std::string media = "\"" + Package("product") + "\" " +
+                              (GetParam().perMachine ? "ALLUSERS=TRUE" : "ALLUSERS=FALSE");
+    ASSERT_EQ(FirstLine(Run(media + " \"APPDIR=" + app_ + "\""), 1), "R=COMPLETE ");
+    {
+        MSIHANDLE db = 0;
+        ASSERT_EQ(MsiOpenDatabaseA((cache_ + "setup.msi").c_str(), MSIDBOPEN_DIRECT, &db),
+                  static_cast<UINT>(ERROR_SUCCESS));
+        MSIHANDLE view = 0;
+        ASSERT_EQ(MsiDatabaseOpenViewA(db, "UPDATE `Media` SET `Cabinet`='disk1.cab'", &view),
+                  static_cast<UINT>(ERROR_SUCCESS));
+        EXPECT_EQ(MsiViewExecute(view, 0), static_cast<UINT>(ERROR_SUCCESS));
+        MsiCloseHandle(view);
+        EXPECT_EQ(MsiDatabaseCommit(db), static_cast<UINT>(ERROR_SUCCESS));
+        MsiCloseHandle(db);
+    }
+    const std::string modify = "\"" + Entry("ModifyPath") + "\"";
+    EXPECT_EQ(FirstLine(Run(modify), 1),
+              "R=CANCEL Original setup sources required to complete operation, sources not "
+              "found");
+    EXPECT_TRUE(Installed());
+    EXPECT_TRUE(App("main\\a.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Scopes, Lifecycle,
