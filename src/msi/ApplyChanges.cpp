@@ -107,11 +107,13 @@ bool LocateMedia(TCommandContext& c, TInstallerJob& job, bool patch, bool instal
 {
     TScriptRun& run = c.Run();
     const TCompiledScript& script = *run.Script;
+    const std::string& mediaCode = InstallerSession(run).MediaProductCode;
+    const std::string& productCode = mediaCode.empty() ? script.ProductCode : mediaCode;
     std::string setupFolder = InstalledSetupFolder(run);
     if (!Process().PackageFolder.empty())
         setupFolder = WithBackslash(Process().PackageFolder);
     const auto exists = [&](const std::string& folder) {
-        return !folder.empty() && FileExists(WithBackslash(folder) + script.ProductCode);
+        return !folder.empty() && FileExists(WithBackslash(folder) + productCode);
     };
     TMaintenanceData& saved = MaintenanceData(run);
     bool found = false;
@@ -129,9 +131,9 @@ bool LocateMedia(TCommandContext& c, TInstallerJob& job, bool patch, bool instal
     if (found || !(maintenance || patch) || script.BuildMode == 2 || !(patch || install) ||
         !DatabaseNeedsSourceMedia(run.DatabasePath))
         return true;
-    run.TraceTag("    Setup sources missing: " + job.DataDir + script.ProductCode);
+    run.TraceTag("    Setup sources missing: " + job.DataDir + productCode);
     const std::optional<std::string> chosen =
-        LocateSetupSources(run, OwnerWindowOf(run.Services.Dialogs));
+        LocateSetupSources(run, productCode, OwnerWindowOf(run.Services.Dialogs));
     if (chosen) {
         job.DataDir = *chosen;
         return true;
@@ -159,6 +161,7 @@ void ApplyChangesCommand(TCommandContext& c, const TInstallerHost& host)
     else
         job.Operation = InstallerOperation::Advertise;
     job.PackagePath = run.DatabasePath;
+    job.CacheAdvertised = CacheAdvertised(run);
     job.InstallLocation = CollapseBackslashPairs(ExpandVariables(GetVariable("TARGETDIR")));
     job.Pending = std::move(run.PendingProperties);
     run.PendingProperties.Clear();
@@ -202,7 +205,14 @@ void TransformInstance(TCommandContext& c)
     session.NewRevisionCode = FreshGuid();
     session.NewInstance = true;
     session.ComponentCodesRenewed = false;
-    // The instance data of the engine cache takes the new codes here.
+    if (session.MediaProductCode.empty())
+        session.MediaProductCode = run.Script->ProductCode;
+    // The instance data takes the new codes: the engine cache of this instance, its
+    // instance.dat and its uninstall entry are the new product's.
+    run.Script->ProductCode = session.NewProductCode;
+    run.Script->RevisionCode = session.NewRevisionCode;
+    SetVariable("PRODUCTCODE", session.NewProductCode, "Transform Instance");
+    SetVariable("REVISIONCODE", session.NewRevisionCode, "Transform Instance");
 }
 
 } // namespace

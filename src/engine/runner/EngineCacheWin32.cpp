@@ -154,11 +154,24 @@ std::string Lines(const std::vector<std::string>& lines)
     return text;
 }
 
+// The name of this product's cache folder: the revision code, or with BuildMode 3 the
+// name of the installed product's setup folder that "Apply Changes" found.
+std::string CacheFolderName(TScriptRun& run)
+{
+    const std::string& setup = MaintenanceData(run).CachedSetupFolder;
+    if (run.Script->BuildMode == 3 && !setup.empty()) {
+        const std::string name = PathFilePart(WithoutBackslash(setup));
+        if (!name.empty() && name.find(':') == std::string::npos)
+            return name;
+    }
+    return run.Script->RevisionCode;
+}
+
 // The cache this run registers: the per-machine or per-user one by ALLUSERS.
 std::string RegisteredCacheFolder(TScriptRun& run)
 {
     return EngineCacheBase(*run.Services.Platform, *run.Script, IsTrue(GetVariable("ALLUSERS"))) +
-           run.Script->RevisionCode + "\\";
+           CacheFolderName(run) + "\\";
 }
 
 bool FillCache(TScriptRun& run, const std::string& cache)
@@ -284,7 +297,7 @@ void UpdateEngineCache(TScriptRun& run, EngineCacheChange change)
             folders.push_back(WithBackslash(*known));
         UnregisterUninstall(run);
         for (const std::string& folder : folders)
-            RemoveCache(run, folder, run.Script->RevisionCode);
+            RemoveCache(run, folder, CacheFolderName(run));
         run.NoCache = true;
         return;
     }
@@ -325,6 +338,14 @@ void UpdateEngineCache(TScriptRun& run, EngineCacheChange change)
     run.NoCache = false;
 }
 
+bool CacheAdvertised(TScriptRun& run)
+{
+    const std::string marker = std::string(kAdvertisedFolder);
+    return DirectoryExists(RegisteredCacheFolder(run) + marker) ||
+           (!GetVariable("ENGINECACHE").empty() &&
+            DirectoryExists(WithBackslash(GetVariable("ENGINECACHE")) + marker));
+}
+
 bool SelectionFileMissing(TScriptRun& run, const std::string& databasePath)
 {
     const std::string base = PathFilePart(ChangePathExtension(databasePath, ""));
@@ -339,12 +360,12 @@ void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames)
     const std::string database = GetVariable("MSIFILE");
     const bool perMachine = SelectionFileMissing(run, database);
     const std::string cache =
-        EngineCacheBase(platform, script, perMachine) + script.RevisionCode + "\\";
+        EngineCacheBase(platform, script, perMachine) + CacheFolderName(run) + "\\";
 
     // A web media build that does not keep its sources: all but the offline media go.
     const std::string keepSources = GetCompilerVariable(script, "#CACHESOURCES#");
     if (!keepSources.empty() && AnsiUpperCase(keepSources) == "FALSE" && script.BuildMode == 2 &&
-        IsCacheFolderOf(cache, script.RevisionCode)) {
+        IsCacheFolderOf(cache, CacheFolderName(run))) {
         WIN32_FIND_DATAA found{};
         HANDLE find = FindFirstFileA((cache + "*").c_str(), &found);
         if (find != INVALID_HANDLE_VALUE) {
@@ -454,11 +475,11 @@ std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title,
 
 } // namespace
 
-std::optional<std::string> LocateSetupSources(TScriptRun& run, void* ownerWindow)
+std::optional<std::string> LocateSetupSources(TScriptRun& run, const std::string& productCode,
+                                              void* ownerWindow)
 {
     if (Process().SilentMode)
         return std::nullopt;
-    const std::string& productCode = run.Script->ProductCode;
     const auto exists = [](const std::string& path) { return FileExists(path); };
     IMessageBoxes* boxes = run.Services.Boxes;
     if (boxes != nullptr)
