@@ -19,6 +19,7 @@
 #include "PropertyTable.h"
 #include "RecordingCommands.h"
 #include "ScriptText.h"
+#include "ShortcutPinsWin32.h"
 #include "SystemVersion.h"
 #include "VariableManager.h"
 #include "uGlobals.h"
@@ -146,6 +147,24 @@ bool LocateMedia(TCommandContext& c, TInstallerJob& job, bool patch, bool instal
     return false;
 }
 
+// The installer run between the shortcut steps: the pins of the last installation go
+// before it (the installer may replace their shortcuts); after a completed install,
+// advertise or patch this run's pins are made; after a failed uninstall the old ones are
+// put back. Failures of the shell are ignored.
+TLaunchResult LaunchWithPins(TScriptRun& run, const TInstallerHost& host, TInstallerJob job)
+{
+    const InstallerOperation operation = job.Operation;
+    const std::vector<std::string>& unpin = MaintenanceData(run).UnpinList;
+    ApplyShortcutPins(run, unpin, false);
+    const TLaunchResult result = InstallerRun(run).Launch(run, host.Dialogs, std::move(job));
+    const bool completed = result.Code == 1 || result.Code == 2;
+    if (completed && operation != InstallerOperation::Uninstall)
+        ApplyShortcutPins(run, InstallerSession(run).Pins, true);
+    else if (!completed && operation == InstallerOperation::Uninstall)
+        ApplyShortcutPins(run, unpin, true);
+    return result;
+}
+
 void ApplyChangesCommand(TCommandContext& c, const TInstallerHost& host)
 {
     TScriptRun& run = c.Run();
@@ -166,10 +185,14 @@ void ApplyChangesCommand(TCommandContext& c, const TInstallerHost& host)
     job.Pending = std::move(run.PendingProperties);
     run.PendingProperties.Clear();
     const InstallerOperation operation = job.Operation;
-    const TLaunchResult result = InstallerRun(run).Launch(run, host.Dialogs, std::move(job));
+    const TLaunchResult result = LaunchWithPins(run, host, std::move(job));
     StoreOutcome(c, resultVariable, result);
-    if ((result.Code == 1 || result.Code == 2) && host.UpdateEngineCache)
+    if ((result.Code == 1 || result.Code == 2) && host.UpdateEngineCache) {
+        // The pins of this installation are saved with the cache: the next run unpins
+        // them before the installer changes their shortcuts.
+        MaintenanceData(run).PinList = InstallerSession(run).Pins;
         host.UpdateEngineCache(run, operation);
+    }
 }
 
 void ApplyPatchCommand(TCommandContext& c, const TInstallerHost& host)
@@ -181,7 +204,7 @@ void ApplyPatchCommand(TCommandContext& c, const TInstallerHost& host)
         return;
     job.Operation = InstallerOperation::Patch;
     job.PackagePath = PatchPackage(run.DatabasePath);
-    StoreOutcome(c, resultVariable, InstallerRun(run).Launch(run, host.Dialogs, std::move(job)));
+    StoreOutcome(c, resultVariable, LaunchWithPins(run, host, std::move(job)));
 }
 
 void SetSixtyFourBitMode(TCommandContext& c)

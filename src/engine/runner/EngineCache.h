@@ -30,6 +30,8 @@ struct TMaintenanceData {
     // The pin list saved at the last installation (the ".lnk" companion): what an install
     // unpins first.
     std::vector<std::string> UnpinList;
+    // The pin list of this run's completed installation, saved as the ".lnk" companion.
+    std::vector<std::string> PinList;
     // The saved parameter list (the ".par" companion).
     std::vector<std::string> SavedParameters;
     // The selection file of the previous revision that an upgrade chose (empty: none).

@@ -204,6 +204,12 @@ bool FillCache(TScriptRun& run, const std::string& cache)
         ReplaceFile(base + ".lan", language + "\r\n", error);
     const std::string database = cache + PathFilePart(ChangePathExtension(run.DatabasePath, ""));
     ReplaceFile(database + ".par", Lines(run.HandOverProperties), error);
+    // The pins this installation made, which the next run unpins first; none: no list.
+    const std::vector<std::string>& pins = MaintenanceData(run).PinList;
+    if (!pins.empty())
+        ReplaceFile(database + ".lnk", Lines(pins), error);
+    else
+        DeleteFileA((database + ".lnk").c_str());
     return true;
 }
 

@@ -104,11 +104,23 @@ protected:
     std::string Run(const std::string& commandLine)
     {
         DeleteFileA(out_.c_str());
+        DeleteFileA(log_.c_str());
         const auto result = ovdtest::RunProgram(
             commandLine + " /s \"/l=" + log_ + "\" \"OUTFILE=" + out_ + "\"", 180000);
         EXPECT_FALSE(result.timedOut) << commandLine;
         return ovdtest::ReadFileBytes(out_).value_or("(no output)");
     }
+
+    // The last run's trace (UTF-16 on the NT family), as narrow text.
+    std::string Trace() const
+    {
+        const std::string bytes = ovdtest::ReadFileBytes(log_).value_or("");
+        std::string text;
+        for (std::size_t i = 0; i < bytes.size(); i += 2)
+            text += bytes[i];
+        return text;
+    }
+    bool Traced(const std::string& line) const { return Trace().find(line) != std::string::npos; }
 
     std::string Entry(const char* name) const
     {
@@ -161,6 +173,12 @@ TEST_P(Lifecycle, InstallMaintainUpgradeRemove)
              EXPECT_EQ(ovdtest::ReadFileBytes(cache_ + "instance.dat").value_or(""),
                        std::string(kProductCode) + "\r\n" + kRevision + "\r\n" + kTitle + "\r\n");
              EXPECT_FALSE(ovdtest::FileExists(cache_ + "setup.exe.part"));
+             // The shortcut's pins: asked of the shell, and saved with the cache.
+             const std::string link = app_ + "\\menu\\Lifecycle Reader.lnk";
+             EXPECT_TRUE(Traced("taskbarpin")) << Trace();
+             EXPECT_TRUE(Traced("startpin")) << Trace();
+             EXPECT_EQ(ovdtest::ReadFileBytes(cache_ + "setup.lnk").value_or(""),
+                       link + "|X7|" + app_ + "\\main\\a.txt\r\n");
          }},
         {"the media again while installed: a new instance", [&] { return media; },
          "M=TRUE N=TRUE U=FALSE" + saved + " E=TRUE", nullptr, [&] { EXPECT_TRUE(Installed()); }},
@@ -171,6 +189,10 @@ TEST_P(Lifecycle, InstallMaintainUpgradeRemove)
              EXPECT_TRUE(Installed());
              EXPECT_TRUE(App("main\\a.txt"));
              EXPECT_FALSE(App("extra\\c.txt")) << "the feature turned off kept its files";
+             // The last installation's pins went before the installer ran, this one's after.
+             const std::string trace = Trace();
+             EXPECT_NE(trace.find("taskbarunpin"), std::string::npos) << trace;
+             EXPECT_LT(trace.find("taskbarunpin"), trace.find("taskbarpin")) << trace;
          }},
         {"the saved choice holds in the next maintenance run; repair brings a file back",
          [&] { return "\"" + Entry("ModifyPath") + "\""; },
