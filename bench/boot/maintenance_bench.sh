@@ -59,8 +59,12 @@ media="$(winpath "$work/package/setup.exe")"
 trace="$(winpath "$work/trace.log")"
 cached="C:\\ProgramData\\$revision\\setup.exe"
 export OVD_BENCH_TEMP=$(winpath "$work/temp")
-timer() { "$run" "$prefix" "$work/bin/startup_timer.exe" "$runs" "$trace" "$1 /s /l=$trace $2" \
-  "    <zovr>" | grep -v "^  "; }
+# The runs' times on the screen; everything, the trace phases of the last run included, in
+# the file $3.
+timer() {
+  "$run" "$prefix" "$work/bin/startup_timer.exe" "$runs" "$trace" "$1 /s /l=$trace $2" \
+    "    <zovr>" | tr -d '\r' | tee -a "$3" | grep -v "^  "
+}
 
 # A product left by an earlier, interrupted bench goes first.
 "$run" "$prefix" "$cached" /s REMOVE=TRUE >/dev/null 2>&1 || true
@@ -69,7 +73,7 @@ timer() { "$run" "$prefix" "$work/bin/startup_timer.exe" "$runs" "$trace" "$1 /s
 : >"$work/maintenance.txt"
 for round in $(seq "$rounds"); do
   echo "== round $round: first installation, the media, product not installed ($runs runs)"
-  timer "$media" "STOP=TRUE ALLUSERS=TRUE" | tee -a "$work/first.txt"
+  timer "$media" "STOP=TRUE ALLUSERS=TRUE" "$work/first.txt"
   echo "== round $round: installing once"
   "$run" "$prefix" "$media" /s ALLUSERS=TRUE
   if [ "$round" = 1 ]; then
@@ -80,7 +84,7 @@ for round in $(seq "$rounds"); do
       grep '^Component' | sort -u | wc -l)"
   fi
   echo "== round $round: maintenance, the cached engine ($runs runs)"
-  timer "\"$cached\"" "STOP=TRUE" | tee -a "$work/maintenance.txt"
+  timer "\"$cached\"" "STOP=TRUE" "$work/maintenance.txt"
   echo "== round $round: removing the product"
   "$run" "$prefix" "$cached" /s REMOVE=TRUE
 done
@@ -98,4 +102,7 @@ print(f"== medians over all rounds: first installation {first:.1f} ms, maintenan
       f"{maintenance:.1f} ms: ratio {ratio:.2f} (target at most 1.10): "
       f"{'met' if ratio <= 1.10 else 'NOT met'}")
 PY
+echo "== trace phases of the last first run and the last maintenance run (ms from start)"
+paste <(grep "^  [0-9]" "$work/first.txt" | tail -n "$(grep -c '^  [0-9]' "$work/maintenance.txt" | awk -v r="$rounds" '{print int($1/r)}')") \
+  <(grep "^  [0-9]" "$work/maintenance.txt" | tail -n "$(grep -c '^  [0-9]' "$work/maintenance.txt" | awk -v r="$rounds" '{print int($1/r)}')") | head -40
 rm -rf "$work"
