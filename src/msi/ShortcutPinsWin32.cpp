@@ -5,10 +5,9 @@
 #include <shellapi.h>
 
 #include "FileUtil.h"
-#include "ProgressDisplay.h"
 #include "ScriptRun.h"
 #include "ShortcutPins.h"
-#include "WorkerProgress.h"
+#include "TWorkerThread.h"
 
 namespace ovd {
 namespace {

@@ -187,8 +187,15 @@ bool FillCache(TScriptRun& run, const std::string& cache)
               "Engine cache not updated: " + instance + ": " + SystemErrorText(GetLastError()));
         return false;
     }
+    // The database is the one the installer ran: the support folder's copy carries this
+    // run's properties and, for a new instance, its product and component codes, which a
+    // later run from the cache must name (the media's copy names the first instance).
+    const std::string database = facts.ExeBaseName + ".msi";
     for (const std::string& name : CachedFileNames(facts.ExeBaseName)) {
-        const std::string source = facts.ExeDir + name;
+        std::string source = facts.ExeDir + name;
+        if (AnsiSameText(name, database) && FileExists(run.DatabasePath) &&
+            AnsiSameText(PathFilePart(run.DatabasePath), database))
+            source = run.DatabasePath;
         const std::string target = cache + name;
         if (!FileExists(source) || SameFile(source, target))
             continue;
@@ -202,14 +209,14 @@ bool FillCache(TScriptRun& run, const std::string& cache)
     const std::string language = GetVariable("LANGUAGE");
     if (!language.empty())
         ReplaceFile(base + ".lan", language + "\r\n", error);
-    const std::string database = cache + PathFilePart(ChangePathExtension(run.DatabasePath, ""));
-    ReplaceFile(database + ".par", Lines(run.HandOverProperties), error);
+    const std::string companions = cache + PathFilePart(ChangePathExtension(run.DatabasePath, ""));
+    ReplaceFile(companions + ".par", Lines(run.HandOverProperties), error);
     // The pins this installation made, which the next run unpins first; none: no list.
     const std::vector<std::string>& pins = MaintenanceData(run).PinList;
     if (!pins.empty())
-        ReplaceFile(database + ".lnk", Lines(pins), error);
+        ReplaceFile(companions + ".lnk", Lines(pins), error);
     else
-        DeleteFileA((database + ".lnk").c_str());
+        DeleteFileA((companions + ".lnk").c_str());
     return true;
 }
 

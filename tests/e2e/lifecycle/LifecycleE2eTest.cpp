@@ -308,6 +308,45 @@ TEST_P(Lifecycle, MaintenanceAsksForMediaItNeeds)
     EXPECT_TRUE(App("main\\a.txt"));
 }
 
+// "Transform Instance" in a run from the media while the product is installed: a second
+// product with its own codes, cache and uninstall entry (the entry is named by the title,
+// so it now starts the new instance's engine); the first instance and its cache stay.
+// The new instance is removed through its entry, from its own cache.
+TEST_P(Lifecycle, NewInstanceIsAProductOfItsOwn)
+{
+    const std::string media = "\"" + Package("product") + "\" " +
+                              (GetParam().perMachine ? "ALLUSERS=TRUE" : "ALLUSERS=FALSE");
+    ASSERT_EQ(FirstLine(Run(media + " \"APPDIR=" + app_ + "\""), 1), "R=COMPLETE ");
+    const std::string app2 = work_ + "\\app2";
+    const std::string output = Run(media + " TRANSFORM=TRUE \"APPDIR=" + app2 + "\"");
+    ASSERT_EQ(FirstLine(output, 1), "R=COMPLETE ") << output;
+
+    const std::string command = Entry("UninstallString");
+    ASSERT_EQ(command.rfind("\"", 0), 0u) << command;
+    const std::string program = command.substr(1, command.find('"', 1) - 1);
+    const std::string folder = program.substr(0, program.rfind('\\') + 1);
+    EXPECT_NE(folder, cache_) << "the new instance took the first one's cache";
+    const std::string instance = ovdtest::ReadFileBytes(folder + "instance.dat").value_or("");
+    const std::string newCode = FirstLine(instance);
+    EXPECT_NE(newCode, kProductCode) << instance;
+    EXPECT_NE(folder.find(FirstLine(instance, 1)), std::string::npos)
+        << "the cache is named by the new revision code: " << folder;
+    EXPECT_EQ(MsiQueryProductStateA(newCode.c_str()), INSTALLSTATE_DEFAULT) << newCode;
+    EXPECT_TRUE(Installed());
+    EXPECT_TRUE(ovdtest::FileExists(cache_ + "instance.dat"));
+    EXPECT_TRUE(ovdtest::FileExists(app2 + "\\main\\a.txt"));
+
+    EXPECT_EQ(FirstLine(Run(command), 1), "R=COMPLETE ");
+    EXPECT_NE(MsiQueryProductStateA(newCode.c_str()), INSTALLSTATE_DEFAULT);
+    EXPECT_FALSE(ovdtest::FileExists(app2 + "\\main\\a.txt"));
+    EXPECT_FALSE(ovdtest::FileExists(folder + "instance.dat"));
+    EXPECT_TRUE(Installed()) << "removing the new instance took the first one";
+    EXPECT_TRUE(App("main\\a.txt"));
+    if (newCode.size() == 38 && MsiQueryProductStateA(newCode.c_str()) == INSTALLSTATE_DEFAULT)
+        MsiConfigureProductExA(newCode.c_str(), INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT,
+                               "REMOVE=ALL");
+}
+
 INSTANTIATE_TEST_SUITE_P(Scopes, Lifecycle,
                          ::testing::Values(Scope{"per_machine", true}, Scope{"per_user", false}),
                          [](const auto& info) { return std::string(info.param.name); });
