@@ -102,7 +102,9 @@ print(f"== medians over all rounds: first installation {first:.1f} ms, maintenan
       f"{maintenance:.1f} ms: ratio {ratio:.2f} (target at most 1.10): "
       f"{'met' if ratio <= 1.10 else 'NOT met'}")
 PY
-echo "== trace phases of the last first run and the last maintenance run (ms from start)"
-paste <(grep "^  [0-9]" "$work/first.txt" | tail -n "$(grep -c '^  [0-9]' "$work/maintenance.txt" | awk -v r="$rounds" '{print int($1/r)}')") \
-  <(grep "^  [0-9]" "$work/maintenance.txt" | tail -n "$(grep -c '^  [0-9]' "$work/maintenance.txt" | awk -v r="$rounds" '{print int($1/r)}')") | head -40
+# The trace lines of a file's last run, by the time they first showed (ms from start).
+phases() { awk '/trace lines of the last run/ { n = 0; next } /^  [0-9]/ { l[n++] = $0 }
+  END { for (i = 0; i < n; i++) print l[i] }' "$1"; }
+echo "== trace phases of the last first run | of the last maintenance run (ms from start)"
+paste -d '|' <(phases "$work/first.txt") <(phases "$work/maintenance.txt")
 rm -rf "$work"
