@@ -1,6 +1,7 @@
 // Times Windows programs from process creation, inside one Wine session:
-//   startup_timer RUNS TRACEFILE COMMANDLINE   time to "  <RunScript>" in the trace and to exit
-//   startup_timer RUNS - COMMANDLINE           time to exit only
+//   startup_timer RUNS TRACEFILE COMMANDLINE [LINE]   time to LINE in the trace (default
+//                                                     "  <RunScript>") and to exit
+//   startup_timer RUNS - COMMANDLINE                  time to exit only
 // Prints one line per run and the medians, in milliseconds.
 #include <windows.h>
 
@@ -60,7 +61,7 @@ double Median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: startup_timer RUNS TRACEFILE|- COMMANDLINE\n");
+        std::fprintf(stderr, "usage: startup_timer RUNS TRACEFILE|- COMMANDLINE [LINE]\n");
         return 2;
     }
     const int runs = std::max(1, std::atoi(argv[1]));
@@ -70,6 +71,7 @@ int main(int argc, char** argv)
         SetEnvironmentVariableA("TEMP", temp);
     }
     const bool traced = std::string(argv[2]) != "-";
+    const std::string marker = argc > 4 ? argv[4] : "  <RunScript>";
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);
     std::vector<double> toRunScript, toExit;
@@ -98,7 +100,7 @@ int main(int argc, char** argv)
                 for (; seenLines < lines.size(); ++seenLines)
                     phases += "  " + std::to_string(static_cast<int>(Ms(start, now, freq))) +
                               " ms " + lines[seenLines] + "\n";
-                if (Has(lines, "  <RunScript>")) {
+                if (Has(lines, marker)) {
                     seen = now;
                     found = true;
                 }
@@ -110,20 +112,20 @@ int main(int argc, char** argv)
         GetExitCodeProcess(pi.hProcess, &code);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
-        if (traced && !found && Has(TraceLines(argv[2]), "  <RunScript>")) {
+        if (traced && !found && Has(TraceLines(argv[2]), marker)) {
             seen = end; // finished between two looks
             found = true;
         }
         toExit.push_back(Ms(start, end, freq));
         if (found)
             toRunScript.push_back(Ms(start, seen, freq));
-        std::printf("run %d: exit %lu, to RunScript %.1f ms, to exit %.1f ms\n", r + 1, code,
+        std::printf("run %d: exit %lu, to the line %.1f ms, to exit %.1f ms\n", r + 1, code,
                     found ? Ms(start, seen, freq) : -1.0, Ms(start, end, freq));
         if (r + 1 == runs && !phases.empty())
             std::printf("trace lines of the last run, by first sight:\n%s", phases.c_str());
     }
     if (traced)
-        std::printf("median to RunScript: %.1f ms\n", Median(toRunScript));
+        std::printf("median to the line: %.1f ms\n", Median(toRunScript));
     std::printf("median to exit: %.1f ms\n", Median(toExit));
     return 0;
 }

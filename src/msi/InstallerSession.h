@@ -32,6 +32,9 @@ struct TInstallerSession {
     bool ComponentCodesRenewed = false;
     std::string NewProductCode;
     std::string NewRevisionCode;
+    // The product code the setup's media are named by (their data file), kept when a new
+    // instance takes a new one.
+    std::string MediaProductCode;
     // "TRUE" at each change line that has run; "FALSE" at the others.
     std::vector<std::string> ExecutedLines;
     // Pairs: shortcut file, identity text.

@@ -71,6 +71,11 @@ INSTALLSTATE MsiQueryProductStateA(LPCSTR product)
     OVD_MSI_SLOT(MsiQueryProductStateA);
     return fn(product);
 }
+INSTALLSTATE MsiQueryFeatureStateA(LPCSTR product, LPCSTR feature)
+{
+    OVD_MSI_SLOT(MsiQueryFeatureStateA);
+    return fn(product, feature);
+}
 UINT MsiGetProductInfoA(LPCSTR product, LPCSTR property, LPSTR buffer, LPDWORD size)
 {
     OVD_MSI_SLOT(MsiGetProductInfoA);

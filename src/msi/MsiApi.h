@@ -22,6 +22,7 @@ INSTALLUILEVEL MsiSetInternalUI(INSTALLUILEVEL level, HWND* window);
 INSTALLUI_HANDLERA MsiSetExternalUIA(INSTALLUI_HANDLERA handler, DWORD filter, LPVOID context);
 UINT MsiEnableLogA(DWORD mode, LPCSTR file, DWORD attributes);
 INSTALLSTATE MsiQueryProductStateA(LPCSTR product);
+INSTALLSTATE MsiQueryFeatureStateA(LPCSTR product, LPCSTR feature);
 UINT MsiGetProductInfoA(LPCSTR product, LPCSTR property, LPSTR buffer, LPDWORD size);
 UINT MsiInstallProductA(LPCSTR package, LPCSTR commandLine);
 UINT MsiApplyPatchA(LPCSTR patch, LPCSTR installPackage, INSTALLTYPE type, LPCSTR commandLine);

@@ -2,6 +2,9 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "InstallerSession.h"
 #include "MsiApi.h"
 #include "PropertyTable.h"
@@ -57,7 +60,52 @@ template <class Change> void UpdateRows(MSIHANDLE db, const char* sql, Change ch
     MsiApi::MsiViewClose(view);
 }
 
+// Field 1 of every row of `sql` in the database opened read-only; nothing when it cannot
+// be read.
+std::optional<std::vector<std::string>> FirstFields(const std::string& package, const char* sql)
+{
+    MSIHANDLE db = 0;
+    if (MsiApi::MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &db) != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueMsiHandle owned(db);
+    MSIHANDLE view = 0;
+    if (MsiApi::MsiDatabaseOpenViewA(db, sql, &view) != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueMsiHandle ownedView(view);
+    if (MsiApi::MsiViewExecute(view, 0) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<std::string> fields;
+    for (;;) {
+        MSIHANDLE record = 0;
+        if (MsiApi::MsiViewFetch(view, &record) != ERROR_SUCCESS)
+            break;
+        const UniqueMsiHandle row(record);
+        char text[256] = {};
+        DWORD size = sizeof text;
+        if (MsiApi::MsiRecordGetStringA(record, 1, text, &size) == ERROR_SUCCESS)
+            fields.emplace_back(text);
+    }
+    MsiApi::MsiViewClose(view);
+    return fields;
+}
+
 } // namespace
+
+std::vector<std::string> DatabaseFeatures(const std::string& package)
+{
+    return FirstFields(package, "SELECT `Feature` FROM `Feature`")
+        .value_or(std::vector<std::string>{});
+}
+
+bool DatabaseNeedsSourceMedia(const std::string& package)
+{
+    const auto cabinets = FirstFields(package, "SELECT `Cabinet` FROM `Media`");
+    if (!cabinets)
+        return true;
+    return std::any_of(cabinets->begin(), cabinets->end(), [](const std::string& cabinet) {
+        return cabinet.empty() || cabinet[0] != '#';
+    });
+}
 
 std::string FreshGuid()
 {

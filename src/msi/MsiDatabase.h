@@ -26,6 +26,14 @@ void AdaptDatabasePlatform(const std::string& package, const std::string& platfo
 // failure, and commits.
 void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql);
 
+// The names in the database's Feature table (none when it cannot be read).
+std::vector<std::string> DatabaseFeatures(const std::string& package);
+
+// True when the installer reads files from outside the database: a Media row with no
+// cabinet (files beside the package) or with an external one (no "#" in front); also when
+// the database cannot be read, since nothing then says it carries its files.
+bool DatabaseNeedsSourceMedia(const std::string& package);
+
 // A new GUID in braces, upper case (new product, revision and component codes).
 std::string FreshGuid();
 

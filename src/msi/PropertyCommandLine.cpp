@@ -14,6 +14,17 @@ std::string AllUsersItem(const TCommandLineFacts& f)
     return f.AllUsers == "TRUE" ? "ALLUSERS=1 " : "ALLUSERS=\"\" ";
 }
 
+// "NAME=a,b " for a non-empty list.
+std::string FeatureItem(const char* name, const std::vector<std::string>& features)
+{
+    if (features.empty())
+        return {};
+    std::string item = std::string(name) + "=";
+    for (std::size_t i = 0; i < features.size(); ++i)
+        item += (i ? "," : "") + features[i];
+    return item + " ";
+}
+
 } // namespace
 
 std::string MediaDirectoryOf(std::string_view dataDir)
@@ -53,6 +64,10 @@ std::string PropertyCommandLine(const TCommandLineFacts& f)
                 f.InstallLocation + "\" ";
         if (f.ProductInstalled && !advertise && f.CacheAdvertised)
             line = "ADDLOCAL=ALL ADVERTISE=\"\" " + line;
+        else if (f.ProductInstalled && f.Features.ChangesFeatures())
+            line = FeatureItem("ADDLOCAL", f.Features.AddLocal) +
+                   FeatureItem("REMOVE", f.Features.Remove) +
+                   FeatureItem("REINSTALL", f.Features.Reinstall) + "REINSTALLMODE=vomus " + line;
         else if (f.ProductInstalled)
             line = "REINSTALL=ALL REINSTALLMODE=vomus " + line;
         else if (advertise)

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "LineFeatures.h"
+
 namespace ovd {
 
 enum class InstallerOperation { Install, Advertise, Uninstall, Patch };
@@ -35,6 +37,9 @@ struct TCommandLineFacts {
     bool DisableRestartManager = false; // "ZOVR_DISABLE_VISTA_RESTART_MANAGER"
     bool ProductInstalled = false;      // product state 5
     bool CacheAdvertised = false;       // the engine cache holds "__ad"
+    // A maintenance run that turns change lines' features off or on names them instead of
+    // reinstalling everything.
+    TFeatureRequests Features;
     bool NtFamily = true;
     std::string InstallLocation;
     TInstallerPaths Paths;

@@ -82,8 +82,7 @@ bool WriteWholeFile(const std::string& path, const std::string& text)
 void WriteSourceValue(HKEY key, const std::string& name, const std::string& value)
 {
     const DWORD type = (GetVersion() & 0x80000000u) ? REG_SZ : REG_EXPAND_SZ;
-    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    RegSetString(key, name.c_str(), value, type);
 }
 
 UniqueRegKey OpenSourceKey(HKEY root, const std::string& path)
@@ -252,6 +251,17 @@ UINT TMSIThread::RunOperation(const TInstallerPaths& paths, bool installed)
     facts.NtFamily = !(GetVersion() & 0x80000000u);
     facts.InstallLocation = job_.InstallLocation;
     facts.Paths = paths;
+    if (installed && job_.Operation == InstallerOperation::Install && !job_.CacheAdvertised) {
+        std::vector<TInstalledFeature> features;
+        for (std::string& name : DatabaseFeatures(job_.PackagePath)) {
+            const INSTALLSTATE state =
+                MsiApi::MsiQueryFeatureStateA(job_.ProductCode.c_str(), name.c_str());
+            const bool present = state == INSTALLSTATE_LOCAL || state == INSTALLSTATE_SOURCE ||
+                                 state == INSTALLSTATE_ADVERTISED || state == INSTALLSTATE_DEFAULT;
+            features.push_back({std::move(name), present});
+        }
+        facts.Features = MaintenanceFeatureRequests(features, job_.Properties);
+    }
     const std::string line = PropertyCommandLine(facts);
 
     // The shortcut identities and pins of the shell integration are applied here, before

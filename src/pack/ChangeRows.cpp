@@ -857,7 +857,25 @@ private:
     std::vector<TSequencedAction> customActions_;
 };
 
-std::string GeneratedProductWxs(const TCompiledScript& script)
+// Each line's rows in a feature of their own, "L" + its header, so that a maintenance run
+// can take out the rows of the lines its script left off (docs/package-layout.md).
+std::string LineFeatures(const std::vector<TComponentSwitch>& switches)
+{
+    if (switches.empty())
+        return "    <Feature Id=\"Complete\" Level=\"1\"><ComponentGroupRef "
+               "Id=\"OvdChanges\"/></Feature>\n";
+    std::string features;
+    for (const auto& sw : switches) {
+        features += "    <Feature Id=\"L" + sw.Header + "\" Level=\"1\">";
+        for (const auto& c : sw.Components)
+            features += "<ComponentRef Id=\"" + c + "\"/>";
+        features += "</Feature>\n";
+    }
+    return features;
+}
+
+std::string GeneratedProductWxs(const TCompiledScript& script,
+                                const std::vector<TComponentSwitch>& switches)
 {
     const std::string& title = script.ProductTitle.empty() ? "Ordovan Setup" : script.ProductTitle;
     const std::string version = script.ProductVersion.empty() ? "1.0.0" : script.ProductVersion;
@@ -873,10 +891,8 @@ std::string GeneratedProductWxs(const TCompiledScript& script)
            "    <Package InstallerVersion=\"200\" Compressed=\"yes\" "
            "InstallScope=\"perMachine\"/>\n"
            "    <Media Id=\"1\" Cabinet=\"ovd.cab\" EmbedCab=\"yes\"/>\n"
-           "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\"/>\n"
-           "    <Feature Id=\"Complete\" Level=\"1\"><ComponentGroupRef "
-           "Id=\"OvdChanges\"/></Feature>\n"
-           "  </Product>\n</Wix>\n";
+           "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\"/>\n" +
+           LineFeatures(switches) + "  </Product>\n</Wix>\n";
 }
 
 } // namespace
@@ -898,12 +914,9 @@ TChangeRows CompileChangeRows(const TCompiledScript& script, const TScriptSource
     }
     const std::string title = script.ProductTitle.empty() ? "Ordovan Setup" : script.ProductTitle;
     const std::string author = script.Publisher.empty() ? "Ordovan setup" : script.Publisher;
-    return {writer.Fragment(),
-            writer.Switches(),
-            GeneratedProductWxs(script),
-            writer.Tables(),
-            writer.Actions(),
-            {title, author, "Intel;1033", script.RevisionCode}};
+    return {
+        writer.Fragment(), writer.Switches(), GeneratedProductWxs(script, writer.Switches()),
+        writer.Tables(),   writer.Actions(),  {title, author, "Intel;1033", script.RevisionCode}};
 }
 
 } // namespace ovd::pack

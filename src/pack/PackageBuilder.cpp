@@ -489,6 +489,11 @@ void ApplySwitches(const std::vector<TComponentSwitch>& switches, const fs::path
             if (sw.RemovedWithProduct && condition.find("REMOVE~=") == std::string::npos) {
                 condition += " OR REMOVE~=\"ALL\"";
             }
+            // The line's own feature named for removal (a maintenance run that left the
+            // line off): the installer leaves a component alone whose condition is false.
+            if (sw.RemovedWithProduct) {
+                condition += " OR REMOVE><\"L" + sw.Header + "\"";
+            }
         }
     }
     TTempDir temp;

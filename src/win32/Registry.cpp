@@ -47,4 +47,26 @@ std::optional<std::string> RegStringValue(HKEY key, const char* name, DWORD* val
     return std::nullopt;
 }
 
+namespace {
+
+const char* ValueName(const char* name)
+{
+    return name != nullptr && *name != '\0' ? name : nullptr;
+}
+
+} // namespace
+
+LONG RegSetString(HKEY key, const char* name, const std::string& value, DWORD type)
+{
+    return RegSetValueExA(key, ValueName(name), 0, type,
+                          reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1));
+}
+
+LONG RegSetDword(HKEY key, const char* name, DWORD value)
+{
+    return RegSetValueExA(key, ValueName(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value);
+}
+
 } // namespace ovd

@@ -25,4 +25,9 @@ UniqueRegKey CreateRegKey(HKEY root, const std::string& path, REGSAM access,
 // the value's type.
 std::optional<std::string> RegStringValue(HKEY key, const char* name, DWORD* type = nullptr);
 
+// Writes a string value (`type` REG_SZ or REG_EXPAND_SZ) or a DWORD value into an open
+// key; `name` null or empty for the default value. The system's status code.
+LONG RegSetString(HKEY key, const char* name, const std::string& value, DWORD type = REG_SZ);
+LONG RegSetDword(HKEY key, const char* name, DWORD value);
+
 } // namespace ovd

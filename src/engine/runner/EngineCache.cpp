@@ -97,6 +97,19 @@ std::string CachedSetupFolder(std::string_view uninstallString)
     return PathFolderPart(std::string(path));
 }
 
+std::optional<std::string>
+SetupSourcesIn(const std::string& folder, const std::string& productCode,
+               const std::function<bool(const std::string& path)>& fileExists)
+{
+    if (folder.empty() || productCode.empty())
+        return std::nullopt;
+    const std::string at = WithBackslash(folder);
+    for (const std::string& candidate : {at, at + "data\\"})
+        if (fileExists(candidate + productCode))
+            return candidate;
+    return std::nullopt;
+}
+
 std::string InstanceDataText(const std::string& productCode, const std::string& revisionCode,
                              const std::string& title)
 {

@@ -30,6 +30,8 @@ struct TMaintenanceData {
     // The pin list saved at the last installation (the ".lnk" companion): what an install
     // unpins first.
     std::vector<std::string> UnpinList;
+    // The pin list of this run's completed installation, saved as the ".lnk" companion.
+    std::vector<std::string> PinList;
     // The saved parameter list (the ".par" companion).
     std::vector<std::string> SavedParameters;
     // The selection file of the previous revision that an upgrade chose (empty: none).
@@ -38,6 +40,10 @@ struct TMaintenanceData {
     std::string SavedDataFolder;
     // An install or advertise completed in this run: the cache holds this revision's files.
     bool Installed = false;
+    // BuildMode 3: the installed product's setup folder, found by "Apply Changes" (the
+    // folder of the uninstall entry's program, or the data directory); its name names the
+    // cache folder in place of the revision code.
+    std::string CachedSetupFolder;
 };
 TMaintenanceData& MaintenanceData(TScriptRun& run);
 
@@ -76,6 +82,13 @@ std::string UninstallCommand(const std::string& cacheFolder, const std::string& 
 // double quotes (or all of it without quotes), cut to its folder with trailing backslash;
 // empty when nothing is left.
 std::string CachedSetupFolder(std::string_view uninstallString);
+
+// The setup's data folder in `folder` (trailing backslash or not): `folder` itself when it
+// holds the identifying file (named exactly like `productCode`, braces included), else its
+// "data\" subfolder when that holds it; nothing otherwise.
+std::optional<std::string>
+SetupSourcesIn(const std::string& folder, const std::string& productCode,
+               const std::function<bool(const std::string& path)>& fileExists);
 
 // The three lines of instance.dat.
 std::string InstanceDataText(const std::string& productCode, const std::string& revisionCode,

@@ -5,11 +5,14 @@
 #include "AnsiText.h"
 #include "ComponentTable.h"
 #include "EngineCache.h"
+#include "EngineMessages.h"
 #include "FileBytes.h"
 #include "FileUtil.h"
 #include "PathParts.h"
 #include "PredefinedVariables.h"
+#include "Registry.h"
 #include "RegistryView.h"
+#include "RunnerUI.h"
 #include "ScriptRun.h"
 #include "ScriptText.h"
 #include "SystemVersion.h"
@@ -18,6 +21,8 @@
 #include "uGlobals.h"
 
 #include <windows.h>
+
+#include <shlobj.h>
 #include <winioctl.h>
 
 #include <algorithm>
@@ -41,24 +46,13 @@ HKEY RootFor(bool allUsers)
 
 bool WriteValues(HKEY root, const std::string& path, const std::vector<TRegistryValue>& values)
 {
-    HKEY raw = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | kView, nullptr, &raw,
-                        nullptr) != ERROR_SUCCESS)
+    const UniqueRegKey key = CreateRegKey(root, path, KEY_WRITE | kView);
+    if (!key)
         return false;
-    const UniqueRegKey key(raw);
     bool written = true;
     for (const TRegistryValue& v : values) {
-        const char* name = v.Name.empty() ? nullptr : v.Name.c_str();
-        LONG status;
-        if (v.IsNumber) {
-            const DWORD number = v.Number;
-            status = RegSetValueExA(raw, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                                    sizeof number);
-        } else {
-            status =
-                RegSetValueExA(raw, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.Text.c_str()),
-                               static_cast<DWORD>(v.Text.size() + 1));
-        }
+        const LONG status = v.IsNumber ? RegSetDword(key.get(), v.Name.c_str(), v.Number)
+                                       : RegSetString(key.get(), v.Name.c_str(), v.Text);
         written = written && status == ERROR_SUCCESS;
     }
     return written;
@@ -150,19 +144,34 @@ bool CopyIntoCache(const std::string& source, const std::string& target, std::st
     return true;
 }
 
+// One entry a line; a line break inside an entry is kept as "$NEWLINE$" so that the
+// names and values still pair up when the list is read back.
 std::string Lines(const std::vector<std::string>& lines)
 {
     std::string text;
     for (const std::string& line : lines)
-        text += line + "\r\n";
+        text += NewlinesToText(line) + "\r\n";
     return text;
+}
+
+// The name of this product's cache folder: the revision code, or with BuildMode 3 the
+// name of the installed product's setup folder that "Apply Changes" found.
+std::string CacheFolderName(TScriptRun& run)
+{
+    const std::string& setup = MaintenanceData(run).CachedSetupFolder;
+    if (run.Script->BuildMode == 3 && !setup.empty()) {
+        const std::string name = PathFilePart(WithoutBackslash(setup));
+        if (!name.empty() && name.find(':') == std::string::npos)
+            return name;
+    }
+    return run.Script->RevisionCode;
 }
 
 // The cache this run registers: the per-machine or per-user one by ALLUSERS.
 std::string RegisteredCacheFolder(TScriptRun& run)
 {
     return EngineCacheBase(*run.Services.Platform, *run.Script, IsTrue(GetVariable("ALLUSERS"))) +
-           run.Script->RevisionCode + "\\";
+           CacheFolderName(run) + "\\";
 }
 
 bool FillCache(TScriptRun& run, const std::string& cache)
@@ -178,8 +187,15 @@ bool FillCache(TScriptRun& run, const std::string& cache)
               "Engine cache not updated: " + instance + ": " + SystemErrorText(GetLastError()));
         return false;
     }
+    // The database is the one the installer ran: the support folder's copy carries this
+    // run's properties and, for a new instance, its product and component codes, which a
+    // later run from the cache must name (the media's copy names the first instance).
+    const std::string database = facts.ExeBaseName + ".msi";
     for (const std::string& name : CachedFileNames(facts.ExeBaseName)) {
-        const std::string source = facts.ExeDir + name;
+        std::string source = facts.ExeDir + name;
+        if (AnsiSameText(name, database) && FileExists(run.DatabasePath) &&
+            AnsiSameText(PathFilePart(run.DatabasePath), database))
+            source = run.DatabasePath;
         const std::string target = cache + name;
         if (!FileExists(source) || SameFile(source, target))
             continue;
@@ -193,8 +209,14 @@ bool FillCache(TScriptRun& run, const std::string& cache)
     const std::string language = GetVariable("LANGUAGE");
     if (!language.empty())
         ReplaceFile(base + ".lan", language + "\r\n", error);
-    const std::string database = cache + PathFilePart(ChangePathExtension(run.DatabasePath, ""));
-    ReplaceFile(database + ".par", Lines(run.HandOverProperties), error);
+    const std::string companions = cache + PathFilePart(ChangePathExtension(run.DatabasePath, ""));
+    ReplaceFile(companions + ".par", Lines(run.HandOverProperties), error);
+    // The pins this installation made, which the next run unpins first; none: no list.
+    const std::vector<std::string>& pins = MaintenanceData(run).PinList;
+    if (!pins.empty())
+        ReplaceFile(companions + ".lnk", Lines(pins), error);
+    else
+        DeleteFileA((companions + ".lnk").c_str());
     return true;
 }
 
@@ -239,16 +261,10 @@ void RegisterUninstall(TScriptRun& run, const std::string& cacheFolder)
     if (const SystemVersion version = GetSystemVersion();
         version.IsNtFamily() && version.Major >= 5) {
         const std::string own = std::string(kUninstallKeyPrefix) + script.ProductCode;
-        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-            HKEY raw = nullptr;
-            if (RegOpenKeyExA(root, own.c_str(), 0, KEY_SET_VALUE | view, &raw) != ERROR_SUCCESS)
-                continue;
-            const UniqueRegKey key(raw);
-            const std::string command = cacheFolder + Process().ExeBaseName + ".exe";
-            RegSetValueExA(raw, "UninstallString", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(command.c_str()),
-                           static_cast<DWORD>(command.size() + 1));
-        }
+        const std::string command = cacheFolder + Process().ExeBaseName + ".exe";
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+            if (const UniqueRegKey key = OpenRegKey(root, own, KEY_SET_VALUE | view))
+                RegSetString(key.get(), "UninstallString", command);
     }
 
     TUninstallFacts facts;
@@ -294,7 +310,7 @@ void UpdateEngineCache(TScriptRun& run, EngineCacheChange change)
             folders.push_back(WithBackslash(*known));
         UnregisterUninstall(run);
         for (const std::string& folder : folders)
-            RemoveCache(run, folder, run.Script->RevisionCode);
+            RemoveCache(run, folder, CacheFolderName(run));
         run.NoCache = true;
         return;
     }
@@ -335,6 +351,14 @@ void UpdateEngineCache(TScriptRun& run, EngineCacheChange change)
     run.NoCache = false;
 }
 
+bool CacheAdvertised(TScriptRun& run)
+{
+    const std::string marker = std::string(kAdvertisedFolder);
+    return DirectoryExists(RegisteredCacheFolder(run) + marker) ||
+           (!GetVariable("ENGINECACHE").empty() &&
+            DirectoryExists(WithBackslash(GetVariable("ENGINECACHE")) + marker));
+}
+
 bool SelectionFileMissing(TScriptRun& run, const std::string& databasePath)
 {
     const std::string base = PathFilePart(ChangePathExtension(databasePath, ""));
@@ -349,12 +373,12 @@ void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames)
     const std::string database = GetVariable("MSIFILE");
     const bool perMachine = SelectionFileMissing(run, database);
     const std::string cache =
-        EngineCacheBase(platform, script, perMachine) + script.RevisionCode + "\\";
+        EngineCacheBase(platform, script, perMachine) + CacheFolderName(run) + "\\";
 
     // A web media build that does not keep its sources: all but the offline media go.
     const std::string keepSources = GetCompilerVariable(script, "#CACHESOURCES#");
     if (!keepSources.empty() && AnsiUpperCase(keepSources) == "FALSE" && script.BuildMode == 2 &&
-        IsCacheFolderOf(cache, script.RevisionCode)) {
+        IsCacheFolderOf(cache, CacheFolderName(run))) {
         WIN32_FIND_DATAA found{};
         HANDLE find = FindFirstFileA((cache + "*").c_str(), &found);
         if (find != INVALID_HANDLE_VALUE) {
@@ -417,6 +441,76 @@ void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames)
     std::string error;
     if (!ReplaceFile(path, data, error))
         Trace(run, "Selection file not written: " + path + ": " + error);
+}
+
+std::string InstalledSetupFolder(TScriptRun&)
+{
+    const UniqueRegKey key =
+        OpenRegKey(RootFor(IsTrue(GetVariable("ALLUSERS"))),
+                   std::string(kUninstallKeyPrefix) + GetVariable("TITLE"), KEY_READ | kView);
+    if (!key)
+        return {};
+    const std::optional<std::string> command = RegStringValue(key.get(), "UninstallString");
+    return command ? CachedSetupFolder(*command) : std::string();
+}
+
+namespace {
+
+// Opens the browser in the folder the setup ran from, where the media most likely are.
+int CALLBACK StartInFolder(HWND window, UINT message, LPARAM, LPARAM data)
+{
+    if (message == BFFM_INITIALIZED && data != 0)
+        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+// One folder chosen by the user; nothing when cancelled.
+std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title,
+                                           const std::string& start)
+{
+    char chosen[MAX_PATH] = {};
+    BROWSEINFOA info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = chosen;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = StartInFolder;
+    info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+    PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
+    if (list == nullptr)
+        return std::nullopt;
+    const bool got = SHGetPathFromIDListA(list, chosen) != FALSE;
+    CoTaskMemFree(list);
+    if (!got || chosen[0] == '\0')
+        return std::nullopt;
+    return std::string(chosen);
+}
+
+} // namespace
+
+std::optional<std::string> LocateSetupSources(TScriptRun& run, const std::string& productCode,
+                                              void* ownerWindow)
+{
+    if (Process().SilentMode)
+        return std::nullopt;
+    const auto exists = [](const std::string& path) { return FileExists(path); };
+    IMessageBoxes* boxes = run.Services.Boxes;
+    if (boxes != nullptr)
+        boxes->SetProgressAttention(true);
+    std::optional<std::string> found;
+    std::string start = Process().ExeDir;
+    while (!found) {
+        const std::optional<std::string> chosen =
+            BrowseForFolder(static_cast<HWND>(ownerWindow), EngineMessage(17), start);
+        if (!chosen)
+            break;
+        start = *chosen;
+        found = SetupSourcesIn(*chosen, productCode, exists);
+        Trace(run, "Setup sources " + std::string(found ? "found in " : "not in ") + *chosen);
+    }
+    if (boxes != nullptr)
+        boxes->SetProgressAttention(false);
+    return found;
 }
 
 bool ApplyCacheOverride(TScriptRun& run, const std::string& folder)

@@ -4,6 +4,7 @@
 // only; the rules themselves are in EngineCache.h.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,19 @@ void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames);
 // parents, the bootstrap runs again with OVERRIDECACHE set to it, and the folders created
 // for the check are removed again when empty. False when the folder cannot be created.
 bool ApplyCacheOverride(TScriptRun& run, const std::string& folder);
+
+// True when the product's engine cache holds the "__ad" folder: its last install was an
+// advertise, which the next install completes.
+bool CacheAdvertised(TScriptRun& run);
+
+// The installed product's setup folder: the folder of the program the uninstall entry
+// (named by TITLE, under the root ALLUSERS chooses) starts; empty when there is none.
+std::string InstalledSetupFolder(TScriptRun& run);
+
+// Asks for the setup's original media (named by `productCode`) with the folder browser (titled with
+// message 17, owned by `ownerWindow`) until the chosen folder holds them (SetupSourcesIn) or the
+// user cancels; the data folder found. Nothing in silent mode, where nobody is asked.
+std::optional<std::string> LocateSetupSources(TScriptRun& run, const std::string& productCode,
+                                              void* ownerWindow);
 
 } // namespace ovd

@@ -4,6 +4,7 @@
 #include "ComponentTable.h"
 #include "EngineCache.h"
 #include "ScriptRun.h"
+#include "ScriptText.h"
 #include "VariableManager.h"
 #include "uGlobals.h"
 
@@ -265,7 +266,8 @@ void Bootstrap(TScriptRun& run)
         if (platform.FileExists(cache + base + ".lnk"))
             saved.UnpinList = TextLines(platform.ReadTextFile(cache + base + ".lnk"));
         if (platform.FileExists(cache + base + ".par"))
-            saved.SavedParameters = TextLines(platform.ReadTextFile(cache + base + ".par"));
+            for (const std::string& line : TextLines(platform.ReadTextFile(cache + base + ".par")))
+                saved.SavedParameters.push_back(TextToNewlines(line));
     } else {
         ComponentTable(run).Define(std::string(kPredefinedComponent), true, "");
         DefineVariable("TARGETDIR", defaultTarget, kOriginBootstrap);

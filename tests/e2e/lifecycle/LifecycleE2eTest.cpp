@@ -8,6 +8,7 @@
 #include "ovdtest.h"
 
 #include <msi.h>
+#include <msiquery.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -103,11 +104,23 @@ protected:
     std::string Run(const std::string& commandLine)
     {
         DeleteFileA(out_.c_str());
+        DeleteFileA(log_.c_str());
         const auto result = ovdtest::RunProgram(
             commandLine + " /s \"/l=" + log_ + "\" \"OUTFILE=" + out_ + "\"", 180000);
         EXPECT_FALSE(result.timedOut) << commandLine;
         return ovdtest::ReadFileBytes(out_).value_or("(no output)");
     }
+
+    // The last run's trace (UTF-16 on the NT family), as narrow text.
+    std::string Trace() const
+    {
+        const std::string bytes = ovdtest::ReadFileBytes(log_).value_or("");
+        std::string text;
+        for (std::size_t i = 0; i < bytes.size(); i += 2)
+            text += bytes[i];
+        return text;
+    }
+    bool Traced(const std::string& line) const { return Trace().find(line) != std::string::npos; }
 
     std::string Entry(const char* name) const
     {
@@ -160,6 +173,12 @@ TEST_P(Lifecycle, InstallMaintainUpgradeRemove)
              EXPECT_EQ(ovdtest::ReadFileBytes(cache_ + "instance.dat").value_or(""),
                        std::string(kProductCode) + "\r\n" + kRevision + "\r\n" + kTitle + "\r\n");
              EXPECT_FALSE(ovdtest::FileExists(cache_ + "setup.exe.part"));
+             // The shortcut's pins: asked of the shell, and saved with the cache.
+             const std::string link = app_ + "\\menu\\Lifecycle Reader.lnk";
+             EXPECT_TRUE(Traced("taskbarpin")) << Trace();
+             EXPECT_TRUE(Traced("startpin")) << Trace();
+             EXPECT_EQ(ovdtest::ReadFileBytes(cache_ + "setup.lnk").value_or(""),
+                       link + "|X7|" + app_ + "\\main\\a.txt\r\n");
          }},
         {"the media again while installed: a new instance", [&] { return media; },
          "M=TRUE N=TRUE U=FALSE" + saved + " E=TRUE", nullptr, [&] { EXPECT_TRUE(Installed()); }},
@@ -169,9 +188,11 @@ TEST_P(Lifecycle, InstallMaintainUpgradeRemove)
          [&] {
              EXPECT_TRUE(Installed());
              EXPECT_TRUE(App("main\\a.txt"));
-             // The feature's files stay: the installer's reinstall does not take out a
-             // component whose condition turned false (not even a transitive one, under
-             // Wine); the saved choice is what changes, checked by the next step.
+             EXPECT_FALSE(App("extra\\c.txt")) << "the feature turned off kept its files";
+             // The last installation's pins went before the installer ran, this one's after.
+             const std::string trace = Trace();
+             EXPECT_NE(trace.find("taskbarunpin"), std::string::npos) << trace;
+             EXPECT_LT(trace.find("taskbarunpin"), trace.find("taskbarpin")) << trace;
          }},
         {"the saved choice holds in the next maintenance run; repair brings a file back",
          [&] { return "\"" + Entry("ModifyPath") + "\""; },
@@ -256,6 +277,74 @@ TEST_P(Lifecycle, FaultsAroundTheCache)
     EXPECT_FALSE(ovdtest::RegistryKeyExists(root_, kIdent, kView));
     EXPECT_FALSE(ovdtest::FileExists(cache_ + "setup.dat")) << "the read-only file stayed";
     EXPECT_FALSE(ovdtest::FileExists(cache_ + "setup.res"));
+}
+
+// A maintenance install whose database reads its files from the media (here: the cached
+// database changed to name a cabinet outside it) needs the original setup sources. Silent,
+// nobody is asked: the command ends as cancelled without running the installer, and the
+// product stays.
+TEST_P(Lifecycle, MaintenanceAsksForMediaItNeeds)
+{
+    const std::string media = "\"" + Package("product") + "\" " +
+                              (GetParam().perMachine ? "ALLUSERS=TRUE" : "ALLUSERS=FALSE");
+    ASSERT_EQ(FirstLine(Run(media + " \"APPDIR=" + app_ + "\""), 1), "R=COMPLETE ");
+    {
+        MSIHANDLE db = 0;
+        ASSERT_EQ(MsiOpenDatabaseA((cache_ + "setup.msi").c_str(), MSIDBOPEN_DIRECT, &db),
+                  static_cast<UINT>(ERROR_SUCCESS));
+        MSIHANDLE view = 0;
+        ASSERT_EQ(MsiDatabaseOpenViewA(db, "UPDATE `Media` SET `Cabinet`='disk1.cab'", &view),
+                  static_cast<UINT>(ERROR_SUCCESS));
+        EXPECT_EQ(MsiViewExecute(view, 0), static_cast<UINT>(ERROR_SUCCESS));
+        MsiCloseHandle(view);
+        EXPECT_EQ(MsiDatabaseCommit(db), static_cast<UINT>(ERROR_SUCCESS));
+        MsiCloseHandle(db);
+    }
+    const std::string modify = "\"" + Entry("ModifyPath") + "\"";
+    EXPECT_EQ(FirstLine(Run(modify), 1),
+              "R=CANCEL Original setup sources required to complete operation, sources not "
+              "found");
+    EXPECT_TRUE(Installed());
+    EXPECT_TRUE(App("main\\a.txt"));
+}
+
+// "Transform Instance" in a run from the media while the product is installed: a second
+// product with its own codes, cache and uninstall entry (the entry is named by the title,
+// so it now starts the new instance's engine); the first instance and its cache stay.
+// The new instance is removed through its entry, from its own cache.
+TEST_P(Lifecycle, NewInstanceIsAProductOfItsOwn)
+{
+    const std::string media = "\"" + Package("product") + "\" " +
+                              (GetParam().perMachine ? "ALLUSERS=TRUE" : "ALLUSERS=FALSE");
+    ASSERT_EQ(FirstLine(Run(media + " \"APPDIR=" + app_ + "\""), 1), "R=COMPLETE ");
+    const std::string app2 = work_ + "\\app2";
+    const std::string output = Run(media + " TRANSFORM=TRUE \"APPDIR=" + app2 + "\"");
+    ASSERT_EQ(FirstLine(output, 1), "R=COMPLETE ") << output;
+
+    const std::string command = Entry("UninstallString");
+    ASSERT_EQ(command.rfind("\"", 0), 0u) << command;
+    const std::string program = command.substr(1, command.find('"', 1) - 1);
+    const std::string folder = program.substr(0, program.rfind('\\') + 1);
+    EXPECT_NE(folder, cache_) << "the new instance took the first one's cache";
+    const std::string instance = ovdtest::ReadFileBytes(folder + "instance.dat").value_or("");
+    const std::string newCode = FirstLine(instance);
+    EXPECT_NE(newCode, kProductCode) << instance;
+    EXPECT_NE(folder.find(FirstLine(instance, 1)), std::string::npos)
+        << "the cache is named by the new revision code: " << folder;
+    EXPECT_EQ(MsiQueryProductStateA(newCode.c_str()), INSTALLSTATE_DEFAULT) << newCode;
+    EXPECT_TRUE(Installed());
+    EXPECT_TRUE(ovdtest::FileExists(cache_ + "instance.dat"));
+    EXPECT_TRUE(ovdtest::FileExists(app2 + "\\main\\a.txt"));
+
+    EXPECT_EQ(FirstLine(Run(command), 1), "R=COMPLETE ");
+    EXPECT_NE(MsiQueryProductStateA(newCode.c_str()), INSTALLSTATE_DEFAULT);
+    EXPECT_FALSE(ovdtest::FileExists(app2 + "\\main\\a.txt"));
+    EXPECT_FALSE(ovdtest::FileExists(folder + "instance.dat"));
+    EXPECT_TRUE(Installed()) << "removing the new instance took the first one";
+    EXPECT_TRUE(App("main\\a.txt"));
+    if (newCode.size() == 38 && MsiQueryProductStateA(newCode.c_str()) == INSTALLSTATE_DEFAULT)
+        MsiConfigureProductExA(newCode.c_str(), INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT,
+                               "REMOVE=ALL");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scopes, Lifecycle,

@@ -253,13 +253,14 @@ TEST(PackageBuilder, CompilesTheRecordingCommandsIntoTheDatabase)
     const fs::path source = root / "src";
     Write(source / "files/a.txt", "a");
     Write(source / "files/deep/b.txt", "b");
-    Write(source / "setup.ovds", "title Rows\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000B1}\n"
-                                 "line Install Files | files | \"\" | $APPDIR$\n  .header 0000B001\n"
-                                 "line Create Folder | $APPDIR$\\empty\n  .header 0000B002\n"
-                                 "line Write Registry | 2 | Software\\Rows | Where | $APPDIR$ | \"\"\n"
-                                 "  .header 0000B003\n"
-                                 "line Create Shortcut | $APPDIR$\\a.txt | Reader | $MENU$ | Reads\n"
-                                 "  .header 0000B004\n");
+    Write(source / "setup.ovds",
+          "title Rows\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000B1}\n"
+          "line Install Files | files | \"\" | $APPDIR$\n  .header 0000B001\n"
+          "line Create Folder | $APPDIR$\\empty\n  .header 0000B002\n"
+          "line Write Registry | 2 | Software\\Rows | Where | $APPDIR$ | \"\"\n"
+          "  .header 0000B003\n"
+          "line Create Shortcut | $APPDIR$\\a.txt | Reader | $MENU$ | Reads\n"
+          "  .header 0000B004\n");
     Write(root / "ordovan.exe", TinyImage());
     TPackOptions o;
     o.engine = root / "ordovan.exe";
@@ -274,7 +275,11 @@ TEST(PackageBuilder, CompilesTheRecordingCommandsIntoTheDatabase)
     EXPECT_TRUE(has("Directory", "P0000B001_1\tTARGETDIR"));
     EXPECT_TRUE(has("Directory", "\tP0000B001_1\tdeep"));
     EXPECT_TRUE(has("File", "b.txt"));
-    EXPECT_TRUE(has("Component", "A0000B001=\"TRUE\" OR REMOVE~=\"ALL\""));
+    // Each line's rows are its own feature, which a maintenance run can name for removal.
+    EXPECT_TRUE(has("Component", "A0000B001=\"TRUE\" OR REMOVE~=\"ALL\" OR REMOVE><\"L0000B001\""));
+    EXPECT_TRUE(has("FeatureComponents", "L0000B001\tC0000B001_1"));
+    EXPECT_TRUE(has("FeatureComponents", "L0000B004\tC0000B004_1"));
+    EXPECT_FALSE(has("FeatureComponents", "L0000B001\tC0000B002_1"));
     EXPECT_TRUE(has("CreateFolder", "P0000B002_1"));
     EXPECT_TRUE(has("Registry", "Software\\Rows\tWhere\t[P0000B003_2]"));
     EXPECT_TRUE(has("Shortcut", "Reader\tC0000B004_1\t[P0000B004_2]"));
@@ -294,19 +299,20 @@ TEST(PackageBuilder, CompilesServiceOdbcAndAssemblyRows)
     Write(source / "bin/drv.dll", "driver");
     Write(source / "bin/drvsetup.dll", "driver setup");
     Write(source / "bin/Lib.dll", "assembly");
-    Write(source / "setup.ovds",
-          "title Tables\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000C1}\n"
-          "line Install Service | bin\\svc.exe | OvdSvc | \"shared interactive\" | Ovd Service"
-          " | Serves | $APPDIR$\\svc | auto | critical | Group | \"RpcSs~Tcpip\" | | | .\\svc |"
-          " $PW$ | -run\n  .header 0000D001\n"
-          "line Control Service | $SVC$ | -x | \"start, stop\" | remove | TRUE\n"
-          "  .header 0000D002\n"
-          "line Create ODBC DSN | OvdData | Ovd Driver | user | \"DBQ=x.db;Mode=ro\"\n"
-          "  .header 0000D003\n"
-          "line Install ODBC Driver | Ovd Driver | bin\\drv.dll | bin\\drvsetup.dll | $APPDIR$\\odbc"
-          " | APILevel=1\n  .header 0000D004\n"
-          "line Install Assembly | bin\\Lib.dll | Ovd.Lib | $APPDIR$\\gac | 1.2.0.0 | \"\" |"
-          " 0123456789abcdef\n  .header 0000D005\n");
+    Write(
+        source / "setup.ovds",
+        "title Tables\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000C1}\n"
+        "line Install Service | bin\\svc.exe | OvdSvc | \"shared interactive\" | Ovd Service"
+        " | Serves | $APPDIR$\\svc | auto | critical | Group | \"RpcSs~Tcpip\" | | | .\\svc |"
+        " $PW$ | -run\n  .header 0000D001\n"
+        "line Control Service | $SVC$ | -x | \"start, stop\" | remove | TRUE\n"
+        "  .header 0000D002\n"
+        "line Create ODBC DSN | OvdData | Ovd Driver | user | \"DBQ=x.db;Mode=ro\"\n"
+        "  .header 0000D003\n"
+        "line Install ODBC Driver | Ovd Driver | bin\\drv.dll | bin\\drvsetup.dll | $APPDIR$\\odbc"
+        " | APILevel=1\n  .header 0000D004\n"
+        "line Install Assembly | bin\\Lib.dll | Ovd.Lib | $APPDIR$\\gac | 1.2.0.0 | \"\" |"
+        " 0123456789abcdef\n  .header 0000D005\n");
     Write(root / "ordovan.exe", TinyImage());
     TPackOptions o;
     o.engine = root / "ordovan.exe";
@@ -329,7 +335,7 @@ TEST(PackageBuilder, CompilesServiceOdbcAndAssemblyRows)
         {"ODBCSourceAttribute", "O0000D003\tDBQ\tx.db"},
         {"ODBCDriver", "O0000D004\tC0000D004_1\tOvd Driver\tF0000D004_2\tF0000D004_3"},
         {"ODBCAttribute", "O0000D004\tAPILevel\t1"},
-        {"MsiAssembly", "C0000D005_1\tComplete\tF0000D005_4\t\t0"},
+        {"MsiAssembly", "C0000D005_1\tL0000D005\tF0000D005_4\t\t0"},
         {"MsiAssemblyName", "C0000D005_1\tPublicKeyToken\t0123456789abcdef"},
         {"MsiAssemblyName", "C0000D005_1\tCulture\tneutral"},
         {"Component", "A0000D004=\"TRUE\" OR REMOVE~=\"ALL\""},
@@ -371,4 +377,3 @@ TEST(PackageBuilder, RefusesChangeLinesTheRowsCannotHold)
         EXPECT_THROW(BuildPackage(o), EPackError) << line;
     }
 }
-

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <set>
 
 namespace ovd {
@@ -82,6 +83,31 @@ TEST(EngineCacheRules, OnlyAFolderNamedByTheRevisionIsACache)
     EXPECT_FALSE(IsCacheFolderOf("C:\\ProgramData\\", "{AB-cd}"));
     EXPECT_FALSE(IsCacheFolderOf("C:\\", "{AB-cd}"));
     EXPECT_FALSE(IsCacheFolderOf("C:\\ProgramData\\{ab-CD}\\", ""));
+}
+
+TEST(EngineCacheRules, SetupSourcesAreWhereTheIdentifyingFileIs)
+{
+    const std::string code = "{5A1B2C3D-0000-4000-8000-00000000B001}";
+    struct Case {
+        const char* name;
+        std::string folder;
+        std::set<std::string> files;
+        std::optional<std::string> found;
+    };
+    const Case cases[] = {
+        {"in the folder itself", "E:\\Setup", {"E:\\Setup\\" + code}, "E:\\Setup\\"},
+        {"in its data folder", "E:\\Setup\\", {"E:\\Setup\\data\\" + code}, "E:\\Setup\\data\\"},
+        {"the folder wins over its data folder",
+         "E:\\",
+         {"E:\\" + code, "E:\\data\\" + code},
+         "E:\\"},
+        {"another product's media", "E:\\", {"E:\\{OTHER}", "E:\\data\\setup.msi"}, std::nullopt},
+        {"no folder chosen", "", {"\\" + code}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto exists = [&](const std::string& path) { return c.files.count(path) != 0; };
+        EXPECT_EQ(SetupSourcesIn(c.folder, code, exists), c.found) << c.name;
+    }
 }
 
 TEST(EngineCacheRules, OldSelectionFileChoice)
