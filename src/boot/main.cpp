@@ -148,9 +148,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // The engine cache follows the product: filled and registered after an install or
     // advertise, removed with its registration after an uninstall, finished after the run.
     services.OverrideCache = ovd::ApplyCacheOverride;
-    services.FinishRun = [](ovd::TScriptRun& run) {
-        ovd::FinishRun(run, ovd::PersistedVariableNames(run));
-    };
+    services.FinishRun = [](ovd::TScriptRun& run) { ovd::FinishRun(run); };
     const auto updateCache = [](ovd::TScriptRun& run, ovd::InstallerOperation operation) {
         using ovd::EngineCacheChange;
         ovd::UpdateEngineCache(
