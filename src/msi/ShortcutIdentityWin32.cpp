@@ -9,6 +9,7 @@
 
 #include "ComApartment.h"
 #include "FileUtil.h"
+#include "WideText.h"
 
 namespace ovd {
 namespace {
@@ -32,15 +33,6 @@ private:
     T* p_ = nullptr;
 };
 
-std::wstring Wide(const std::string& text)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
-
 // Empty on success, else what failed.
 std::string SetIdentity(const std::string& file, const std::string& identity)
 {
@@ -51,14 +43,14 @@ std::string SetIdentity(const std::string& file, const std::string& identity)
                                 reinterpret_cast<void**>(link.Out()))))
         return "no shell link object";
     TComPtr<IPersistFile> persist;
-    const std::wstring path = Wide(file);
+    const std::wstring path = WideText(file);
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(persist.Out()))) ||
         FAILED(persist->Load(path.c_str(), STGM_READWRITE)))
         return "not a shortcut";
     TComPtr<IPropertyStore> store;
     if (FAILED(link->QueryInterface(IID_IPropertyStore, reinterpret_cast<void**>(store.Out()))))
         return "no property store";
-    std::wstring id = Wide(identity);
+    std::wstring id = WideText(identity);
     PROPVARIANT value{};
     value.vt = VT_LPWSTR;
     value.pwszVal = id.data(); // read by SetValue, not freed: no PropVariantClear
