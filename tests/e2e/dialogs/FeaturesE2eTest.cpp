@@ -59,6 +59,18 @@ HWND OpenMenu(DWORD pid)
     return found;
 }
 
+// Tabs through the page until `control` has the focus, each Tab waited for; false when
+// it never gets it.
+bool TabTo(HWND page, HWND control)
+{
+    for (int tabs = 0; tabs < 8 && FocusOf(page) != control; ++tabs) {
+        HWND before = FocusOf(page);
+        PressKey(page, VK_TAB);
+        WaitUntil([&] { return FocusOf(page) != before; }, 2000);
+    }
+    return FocusOf(page) == control;
+}
+
 class FeaturesE2E : public ::testing::Test {
 protected:
     void SetUp() override
@@ -118,12 +130,7 @@ TEST_F(FeaturesE2E, MenuTurnsAFeatureOffAndItsFilesStayAway)
     // Program 37 + Documentation 109 + Samples 82 + the engine's own 4096 bytes.
     EXPECT_TRUE(WaitUntil([&] { return figure("4,324 bytes"); }, 5000));
     // Tab to the tree (the default button holds the focus first).
-    for (int tabs = 0; tabs < 8 && FocusOf(page) != tree; ++tabs) {
-        HWND before = FocusOf(page);
-        PressKey(page, VK_TAB);
-        WaitUntil([&] { return FocusOf(page) != before; }, 2000);
-    }
-    ASSERT_EQ(FocusOf(page), tree);
+    ASSERT_TRUE(TabTo(page, tree));
     PressKey(page, VK_HOME);
     PressKey(page, VK_DOWN); // Documentation
     EXPECT_TRUE(WaitUntil([&] { return figure("The user's guide."); }, 5000))
@@ -239,12 +246,7 @@ TEST_F(FeaturesE2E, CheckListPageAndSelectionFileRoundTrip)
         EXPECT_TRUE(WaitUntil([&] { return MarksOf(list) == run.shown; }, 5000))
             << "shown: every shown top-level feature, hidden and sub-features not";
         if (run.toggle) {
-            for (int tabs = 0; tabs < 4 && FocusOf(page) != list; ++tabs) {
-                HWND before = FocusOf(page);
-                PressKey(page, VK_TAB);
-                WaitUntil([&] { return FocusOf(page) != before; }, 2000);
-            }
-            ASSERT_EQ(FocusOf(page), list);
+            ASSERT_TRUE(TabTo(page, list));
             PressKey(page, VK_HOME);
             // Each key waits for the one before: the focus moves only once it was handled.
             for (int item = 1; item <= 3; ++item) {

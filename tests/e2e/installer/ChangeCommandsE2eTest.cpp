@@ -29,6 +29,12 @@ std::string ProgramFiles()
     return buffer;
 }
 
+// One fact on the machine against what it should be.
+struct Check {
+    const char* what;
+    std::string actual, expected;
+};
+
 class ChangeCommands : public ::testing::Test {
 protected:
     void SetUp() override
@@ -129,10 +135,6 @@ TEST_F(ChangeCommands, ReachedLinesLandAndSkippedOnesDoNot)
     ASSERT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE"), "COMPLETE||FALSE");
     ASSERT_TRUE(Installed());
     const std::string program = ProgramFiles() + "\\Ordovan Change Test\\viewer.exe";
-    struct Check {
-        const char* what;
-        std::string actual, expected;
-    };
     const Check reached[] = {
         {"file type: extension", Classes(".ovdta"), "OrdovanTest.Text"},
         {"file type: description", Classes("OrdovanTest.Text"), "Ordovan test text"},
@@ -187,10 +189,6 @@ TEST_F(ChangeCommands, ASetupLanguageRenamesShortcutsAndFileTypes)
     EXPECT_FALSE(Exists(app_ + "\\menu2\\Readme.lnk"));
     // The file type's ProgId and description are German: the row moved to its new key, and
     // the extension names the new ProgId.
-    struct Check {
-        const char* what;
-        std::string actual, expected;
-    };
     const Check renamed[] = {
         {"the German ProgId", Advertised("OrdovanTest.Blatt"), "Blatt"},
         {"the extension's ProgId", Advertised(".ovdtl"), "OrdovanTest.Blatt"},
