@@ -54,20 +54,38 @@ bool IsVistaOrLater()
     return info.dwMajorVersion >= 6;
 }
 
-// DATE and TIME are set again before every line; formatting them through the locale is the
-// costly part, so a text is formatted again only when the clock's second (or day) moved on.
-// Same values at the same moments as formatting every time.
+// DATE and TIME are set again before every line; reading the clock and formatting through
+// the locale are the costly parts, so the clock is read again only when its second may have
+// moved on, and a text formatted again only when it did. Same values at the same moments as
+// reading and formatting every time (a clock set by hand shows at the next second).
 class TClockText {
 public:
     std::string Date() { return Refresh(true); }
     std::string Time() { return Refresh(false); }
 
 private:
+    // The local time, read from the clock only when the next second may have begun: the
+    // tick count (no system call) tells how far the last reading has moved on. Reading the
+    // clock costs several system calls, twice a line. Called under the lock.
+    SYSTEMTIME Now()
+    {
+        // The tick count advances in steps of up to this much.
+        constexpr DWORD kTickStepMs = 16;
+        const DWORD tick = GetTickCount();
+        if (!nowValid_ || tick - nowTick_ >= nowReuseMs_) {
+            GetLocalTime(&now_);
+            nowTick_ = tick;
+            const DWORD left = 1000u - now_.wMilliseconds;
+            nowReuseMs_ = left > kTickStepMs ? left - kTickStepMs : 0;
+            nowValid_ = true;
+        }
+        return now_;
+    }
+
     std::string Refresh(bool date)
     {
         std::lock_guard<std::mutex> guard(lock_);
-        SYSTEMTIME now;
-        GetLocalTime(&now);
+        const SYSTEMTIME now = Now();
         Cached& cached = date ? date_ : time_;
         const bool same =
             now.wYear == cached.At.wYear && now.wMonth == cached.At.wMonth &&
@@ -93,6 +111,10 @@ private:
         bool Valid = false;
     };
     std::mutex lock_;
+    SYSTEMTIME now_{};
+    DWORD nowTick_ = 0;
+    DWORD nowReuseMs_ = 0;
+    bool nowValid_ = false;
     Cached date_;
     Cached time_;
 };
