@@ -2,7 +2,7 @@
 # The demo: builds the x86-64 tree (when needed), builds the sample setup of examples/demo
 # with ovdpack, runs it under Wine silently with a log file and prints the start-up trace
 # and the exit code, then runs it again on an Xvfb display and walks its wizard (welcome,
-# licence, folder, features, options, finish) with a screenshot of every page.
+# licence, folder, features, options, the progress page, finish) with a screenshot of every page.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"

@@ -1,5 +1,6 @@
 // wizard_walk COMMANDLINE: runs the demo setup and walks its wizard (welcome, licence with
-// the accept box, folder, features, options, finish), saving
+// the accept box, folder, features, options, the progress page while it installs, finish),
+// saving
 // OVD_TEST_OUT\screenshots\demo-<n>-<page>.png for every page and printing how long each button
 // press took until the next page was painted (after Options that is the progress page). Returns the
 // setup's exit code.
@@ -21,7 +22,7 @@ struct Page {
     const char* Caption;
     const char* Shot;
     const char* Check;  // a box to tick first (or null)
-    const char* Button; // the button that leaves the page
+    const char* Button; // the button that leaves the page; null: the page leaves by itself
 };
 
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
@@ -53,7 +54,8 @@ int main(int argc, char** argv)
         {"Ordovan Demo Setup - Destination Folder", "demo-3-folder", nullptr, "Next >"},
         {"Ordovan Demo Setup - Features", "demo-4-features", nullptr, "Next >"},
         {"Ordovan Demo Setup - Options", "demo-5-options", nullptr, "Next >"},
-        {"Ordovan Demo Setup", "demo-6-finish", nullptr, "Finish"},
+        {"Ordovan Demo Setup - Installing", "demo-6-progress", nullptr, nullptr},
+        {"Ordovan Demo Setup", "demo-7-finish", nullptr, "Finish"},
     };
     LARGE_INTEGER pressed{};
     bool timing = false;
@@ -97,7 +99,8 @@ int main(int argc, char** argv)
         WaitUntil(
             [&] {
                 window = WaitForWindowOf(pid, "TPoolTemplate", page.Caption, 0);
-                return window && FindControl(window, "Button", page.Button) != nullptr;
+                return window &&
+                       (!page.Button || FindControl(window, "Button", page.Button) != nullptr);
             },
             kPageTimeout);
         if (!window) {
@@ -105,6 +108,13 @@ int main(int argc, char** argv)
             break;
         }
         previous = window;
+        if (!page.Button) {
+            // Shown while the installer runs: taken at once, before the run takes it away.
+            const std::string shot = SaveScreenshot(page.Shot);
+            std::printf("%s\n", shot.empty() ? "screenshot failed" : shot.c_str());
+            timing = false;
+            continue;
+        }
         Sleep(300); // let it paint for the picture
         if (page.Check) {
             HWND box = FindControl(window, "Button", page.Check);

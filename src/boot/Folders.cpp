@@ -25,8 +25,7 @@ void ComputeFolders()
     const std::string path = ModuleFileName();
     facts.ExeDir = PathFolderText(path, PathSeparators::Backslash);
     const std::string file = PathFilePart(path, PathSeparators::Backslash);
-    const size_t dot = file.find_last_of('.');
-    facts.ExeBaseName = dot == std::string::npos ? file : file.substr(0, dot);
+    facts.ExeBaseName = ChangePathExtension(file, "");
 
     char temp[MAX_PATH] = {};
     DWORD t = GetTempPathA(MAX_PATH, temp);

@@ -63,6 +63,54 @@ std::string ModuleAt(const void* address)
     return ovd::PathFilePart(path, ovd::PathSeparators::Backslash);
 }
 
+#ifdef _WIN64
+// The libraries that raise an exception on another module's behalf: the system's raise
+// call and the C runtimes' invalid-parameter handlers.
+bool IsRaiser(const std::string& module)
+{
+    for (const char* raiser :
+         {"kernelbase.dll", "kernel32.dll", "ntdll.dll", "msvcrt.dll", "ucrtbase.dll"})
+        if (lstrcmpiA(module.c_str(), raiser) == 0)
+            return true;
+    return false;
+}
+
+// For an exception raised through one of those: the first other module up the stack, by
+// the unwind data of the x86-64 modules; empty when the walk finds none.
+std::string RaisingModule(const CONTEXT& at)
+{
+    CONTEXT context = at;
+    for (int frame = 0; frame < 32; ++frame) {
+        DWORD64 base = 0;
+        if (const PRUNTIME_FUNCTION function =
+                RtlLookupFunctionEntry(context.Rip, &base, nullptr)) {
+            void* handlerData = nullptr;
+            DWORD64 establisher = 0;
+            RtlVirtualUnwind(UNW_FLAG_NHANDLER, base, context.Rip, function, &context, &handlerData,
+                             &establisher, nullptr);
+        } else {
+            // A leaf function: its return address is on top of the stack.
+            DWORD64 ret = 0;
+            SIZE_T read = 0;
+            if (!ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(context.Rsp),
+                                   &ret, sizeof ret, &read) ||
+                read != sizeof ret)
+                return {};
+            context.Rip = ret;
+            context.Rsp += sizeof ret;
+        }
+        if (context.Rip == 0)
+            return {};
+        std::string module = ModuleAt(reinterpret_cast<const void*>(context.Rip));
+        if (module.empty())
+            return {};
+        if (!IsRaiser(module))
+            return module;
+    }
+    return {};
+}
+#endif
+
 // A crash, in our code or in a library we called (the platform's installer crashes on some
 // damaged databases), ends the setup at once with exit code 11 and one trace line naming
 // the exception and the module, instead of a debugger or an error report that would wait
@@ -86,6 +134,12 @@ LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* info)
             read == sizeof caller)
             module = ModuleAt(caller);
     }
+#ifdef _WIN64
+    // Raised on behalf of a library (an invalid parameter in its runtime): name the library.
+    if (IsRaiser(module))
+        if (std::string caller = RaisingModule(*info->ContextRecord); !caller.empty())
+            module = caller;
+#endif
     char code[16];
     wsprintfA(code, "%08lX", record.ExceptionCode);
     ovd::TraceLine(std::string("    Unhandled exception ") + code + " in " +
@@ -148,9 +202,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // The engine cache follows the product: filled and registered after an install or
     // advertise, removed with its registration after an uninstall, finished after the run.
     services.OverrideCache = ovd::ApplyCacheOverride;
-    services.FinishRun = [](ovd::TScriptRun& run) {
-        ovd::FinishRun(run, ovd::PersistedVariableNames(run));
-    };
+    services.FinishRun = [](ovd::TScriptRun& run) { ovd::FinishRun(run); };
     const auto updateCache = [](ovd::TScriptRun& run, ovd::InstallerOperation operation) {
         using ovd::EngineCacheChange;
         ovd::UpdateEngineCache(

@@ -2,6 +2,7 @@
 
 #include "AnsiText.h"
 #include "CommandTable.h"
+#include "ComponentTable.h"
 #include "IntegerText.h"
 #include "PathText.h"
 #include "ScriptError.h"
@@ -45,14 +46,10 @@ void SetVariableCommand(TCommandContext& c)
     c.CreateFirst(name);
     c.Assign(name, value);
 
-    if (flag == "TRUE" && !name.empty()) {
-        auto& names = PersistedVariableNames(c.Run());
-        bool known = false;
-        for (const std::string& n : names)
-            known = known || AnsiSameText(n, name);
-        if (!known)
-            names.push_back(name);
-    }
+    // The mark lives in the feature table, where "Save Feature Selections" and the engine
+    // cache read the persisted names from.
+    if (flag == "TRUE")
+        ComponentTable(c.Run()).PersistVariable(name);
     // A script cancels the running operation by setting ABORT.
     if (AnsiSameText(name, "ABORT"))
         SetVariable("ZOVR_IsCancelled", value, "Set Variable Tricke");
@@ -114,20 +111,6 @@ void ParseStringCommand(TCommandContext& c)
 }
 
 } // namespace
-
-namespace {
-
-// The slot of the run's persisted names.
-struct TPersistedNames {
-    std::vector<std::string> Names;
-};
-
-} // namespace
-
-std::vector<std::string>& PersistedVariableNames(TScriptRun& run)
-{
-    return run.Slots.Get<TPersistedNames>().Names;
-}
 
 void CloseOpenTextFile(TScriptRun& run)
 {

@@ -30,10 +30,6 @@ public:
     virtual void RestoreRedirection(void* previous) = 0;
 };
 
-// Names whose values are saved for maintenance runs, in the order first marked (a slot of
-// the run).
-std::vector<std::string>& PersistedVariableNames(TScriptRun& run);
-
 // Registers every handler of this family, working on `system` (which must outlive the
 // registrations), and the exit-step action that forgets the file left open for reading.
 void RegisterStringCommands(IStringCommandSystem& system, TEngineServices& services);

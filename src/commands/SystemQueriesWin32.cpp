@@ -28,29 +28,6 @@ REGSAM RunViewAccess(const TScriptRun& run)
     return ViewAccess(ViewNamed(run.RegistryView));
 }
 
-namespace {
-
-// Root key codes 0-4.
-HKEY RootKey(std::int32_t code)
-{
-    switch (code) {
-    case 0:
-        return HKEY_CLASSES_ROOT;
-    case 1:
-        return HKEY_CURRENT_USER;
-    case 2:
-        return HKEY_LOCAL_MACHINE;
-    case 3:
-        return HKEY_USERS;
-    case 4:
-        return HKEY_CURRENT_CONFIG;
-    default:
-        return nullptr;
-    }
-}
-
-} // namespace
-
 std::string ReadRegistryText(HKEY root, const std::string& path, const std::string& name,
                              REGSAM view)
 {
@@ -229,7 +206,7 @@ void GetIniSettingsCommand(TCommandContext& c)
 
 void RegistryCommand(TCommandContext& c, bool keepMarkers)
 {
-    const HKEY root = RootKey(IntegerArgument(c, 2));
+    const HKEY root = RegistryRoot(IntegerArgument(c, 2));
     const TWow64RedirectionOff redirection;
     std::string value = ReadRegistryText(root, NormalizePathText(c.Param(3)), c.Expanded(4),
                                          RunViewAccess(c.Run()));

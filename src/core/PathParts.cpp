@@ -2,6 +2,8 @@
 
 #include "ScriptText.h"
 
+#include <algorithm>
+
 namespace ovd {
 namespace {
 
@@ -45,12 +47,29 @@ std::string PathFolderPart(const std::string& path)
     return folder.empty() ? folder : WithBackslash(folder);
 }
 
-std::string ChangePathExtension(const std::string& path, std::string_view extension)
+namespace {
+
+// Where the extension of the file part begins; npos when it has none.
+std::size_t ExtensionDot(std::string_view path)
 {
     const std::size_t cut = LastPathSeparator(path, PathSeparators::Any);
     const std::size_t dot = path.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (cut == std::string::npos || dot > cut);
-    return (hasExtension ? path.substr(0, dot) : path) + std::string(extension);
+    return dot != std::string_view::npos && (cut == std::string_view::npos || dot > cut)
+               ? dot
+               : std::string_view::npos;
+}
+
+} // namespace
+
+std::string PathExtension(std::string_view path)
+{
+    const std::size_t dot = ExtensionDot(path);
+    return dot == std::string_view::npos ? std::string() : std::string(path.substr(dot));
+}
+
+std::string ChangePathExtension(const std::string& path, std::string_view extension)
+{
+    return path.substr(0, std::min(ExtensionDot(path), path.size())) + std::string(extension);
 }
 
 } // namespace ovd

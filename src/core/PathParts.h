@@ -30,6 +30,8 @@ std::string PathFilePart(std::string_view path, PathSeparators set = PathSeparat
 // The folder part of a path of any origin with a trailing backslash ("D:\" of
 // "D:setup.msi"); empty when the path has none.
 std::string PathFolderPart(const std::string& path);
+// The extension of the file part with its dot, as written (".TLB"); empty when it has none.
+std::string PathExtension(std::string_view path);
 // The path with the extension of its file part replaced by `extension` (".msp"), or with
 // `extension` added when it has none.
 std::string ChangePathExtension(const std::string& path, std::string_view extension);

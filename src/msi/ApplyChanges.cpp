@@ -45,9 +45,9 @@ void StoreOutcome(TCommandContext& c, const std::string& resultVariable, const T
         c.Assign("LASTERROR", r.Text);
 }
 
-// The UPDATE statements of the two rename lists: the localized names and descriptions of
-// the shortcuts and of the advertised file types.
-std::vector<std::string> RenameListStatements(const TInstallerSession& session)
+// The database work of the two rename lists: the localized names and descriptions of the
+// shortcuts and of the advertised file types.
+void RenameLists(const TInstallerSession& session, TInstallerJob& job)
 {
     std::vector<std::string> shortcuts;
     for (const TShortcutRename& rename : session.ShortcutRenames)
@@ -55,10 +55,11 @@ std::vector<std::string> RenameListStatements(const TInstallerSession& session)
     std::vector<std::string> progIds;
     for (const TProgIdRename& rename : session.ProgIdRenames)
         progIds.insert(progIds.end(), {rename.ProgId, rename.Name, rename.Description});
-    std::vector<std::string> statements = ShortcutRenameStatements(shortcuts);
-    for (std::string& statement : ProgIdRenameStatements(progIds))
-        statements.push_back(std::move(statement));
-    return statements;
+    job.DatabaseStatements = ShortcutRenameStatements(shortcuts);
+    TProgIdRenames renames = ProgIdRenameStatements(progIds);
+    for (std::string& statement : renames.Statements)
+        job.DatabaseStatements.push_back(std::move(statement));
+    job.ProgIdMoves = std::move(renames.Moves);
 }
 
 // With a setup language active the database speaks it: "ProductLanguage" and the rename
@@ -71,7 +72,7 @@ void ApplySetupLanguage(TScriptRun& run, TInstallerJob& job)
     if (language.empty())
         return;
     RecordPendingProperty(run, "ProductLanguage", std::to_string(LanguageIdOf(language)));
-    job.DatabaseStatements = RenameListStatements(InstallerSession(run));
+    RenameLists(InstallerSession(run), job);
 }
 
 TInstallerJob CommonJob(TScriptRun& run, bool changes)

@@ -111,11 +111,8 @@ void LoadFeatureSelections(TCommandContext& c, const TSelectionFileAccess& files
         }
         // OVERRIDECACHE closes every file anyway; listed as persisted it would be written
         // twice by the next save.
-        bool known = name == "OVERRIDECACHE";
-        for (const std::string& persisted : table.PersistedVariables)
-            known = known || AnsiSameText(persisted, name);
-        if (!known)
-            table.PersistedVariables.push_back(name);
+        if (name != "OVERRIDECACHE")
+            table.PersistVariable(name);
         DefineVariable(name, value, kLoadOrigin);
     }
 }

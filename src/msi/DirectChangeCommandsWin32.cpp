@@ -12,12 +12,14 @@
 #include "MsiApi.h"
 #include "PathParts.h"
 #include "RecordingCommands.h"
+#include "Registry.h"
 #include "RegistryView.h"
 #include "ScriptRun.h"
 #include "ScriptText.h"
 #include "TRunApp.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
+#include "WideText.h"
 #include "Wow64Redirection.h"
 #include "uGlobals.h"
 
@@ -28,23 +30,13 @@
 namespace ovd {
 namespace {
 
-HKEY RootOfIndex(const std::string& index)
-{
-    static const std::pair<const char*, HKEY> roots[] = {
-        {"0", HKEY_CLASSES_ROOT}, {"1", HKEY_CURRENT_USER},   {"2", HKEY_LOCAL_MACHINE},
-        {"3", HKEY_USERS},        {"4", HKEY_CURRENT_CONFIG},
-    };
-    for (const auto& [name, root] : roots) {
-        if (index == name)
-            return root;
-    }
-    return HKEY_CURRENT_USER;
-}
-
 // "Delete Registry": 1 root index, 2 key path, 3 value name, 4 whole key. Silent.
 void DeleteRegistry(TCommandContext& c)
 {
-    const HKEY root = RootOfIndex(c.Expanded(1));
+    // A code other than the five roots' keeps the default root, the current user's.
+    const std::string code = c.Expanded(1);
+    const HKEY named = code.size() == 1 ? RegistryRoot(code[0] - '0') : nullptr;
+    const HKEY root = named != nullptr ? named : HKEY_CURRENT_USER;
     const std::string key = NormalizedField(c.Param(2));
     const REGSAM view = ViewAccess(ViewNamed(c.Run().RegistryView));
     const REGSAM access =
@@ -52,25 +44,17 @@ void DeleteRegistry(TCommandContext& c)
     if (IsTrue(c.Expanded(4))) {
         // The key goes with its subkeys, in the run's view: opened through its parent, so
         // that the view flag applies to every level below.
-        const std::size_t slash = key.find_last_of('\\');
-        const std::string parent =
-            slash == std::string::npos ? std::string() : key.substr(0, slash);
-        const std::string last = slash == std::string::npos ? key : key.substr(slash + 1);
+        const std::size_t cut = LastPathSeparator(key, PathSeparators::Backslash);
+        const std::string last = PathFilePart(key, PathSeparators::Backslash);
         if (last.empty())
             return;
-        HKEY opened = nullptr;
-        if (RegOpenKeyExA(root, parent.empty() ? nullptr : parent.c_str(), 0, access, &opened) !=
-            ERROR_SUCCESS)
-            return;
-        const UniqueRegKey parentKey(opened);
-        RegDeleteTreeA(parentKey.get(), last.c_str());
+        if (const UniqueRegKey parent = OpenRegKey(
+                root, cut == std::string::npos ? std::string() : key.substr(0, cut), access))
+            RegDeleteTreeA(parent.get(), last.c_str());
         return;
     }
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, access, &opened) != ERROR_SUCCESS)
-        return;
-    const UniqueRegKey valueKey(opened);
-    RegDeleteValueA(valueKey.get(), NormalizedField(c.Param(3)).c_str());
+    if (const UniqueRegKey opened = OpenRegKey(root, key, access))
+        RegDeleteValueA(opened.get(), NormalizedField(c.Param(3)).c_str());
 }
 
 // "Is MSI Setup Installed": 1 product code, 2 result variable.
@@ -82,21 +66,11 @@ void IsMsiSetupInstalled(TCommandContext& c)
     c.Assign(variable, state == INSTALLSTATE_DEFAULT ? "TRUE" : "FALSE");
 }
 
-std::wstring Wide(const std::string& text)
-{
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring out(n > 0 ? static_cast<std::size_t>(n) : 1u, L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), n);
-    out.resize(out.size() - 1);
-    return out;
-}
-
 bool RegisterTypeLibrary(const std::string& file, bool doRegister)
 {
     if (!FileExists(file))
         return false;
-    std::wstring path = Wide(file);
+    std::wstring path = WideText(file);
     ITypeLib* library = nullptr;
     if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library)) || library == nullptr)
         return false;
@@ -165,10 +139,7 @@ void RegisterLibrary(TCommandContext& c)
     if (sixtyFour)
         file = NativeSystemPath(file);
     const bool doRegister = IsTrue(c.Expanded(2));
-    const std::string name = PathFilePart(file);
-    const std::size_t dot = name.find_last_of('.');
-    const std::string extension =
-        dot == std::string::npos ? std::string() : UpperCaseAscii(name.substr(dot));
+    const std::string extension = UpperCaseAscii(PathExtension(file));
     bool result = false;
     {
         const TCurrentDirectory directory(PathFolderPart(file));

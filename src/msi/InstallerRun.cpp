@@ -8,6 +8,7 @@
 #include "MessagePump.h"
 #include "OwnerWindow.h"
 #include "ScriptText.h"
+#include "ShortcutIdentity.h"
 #include "Ticks.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
@@ -141,6 +142,16 @@ TLaunchResult TInstallerRun::Launch(TScriptRun& run, TDialogHost* dialogs, TInst
     store.SetVariableValue("ZOVR_thCancelled", "FALSE");
     ReportWorkerProgress("", 0, 0, -1);
 
+    // The shortcut identities: before the run for the shortcuts there are (a repair or a
+    // reinstall keeps the files), and again after it, for the ones it has just made.
+    const InstallerOperation operation = job.Operation;
+    const std::vector<std::string> identities = InstallerSession(run).ShortcutIdentities;
+    const auto applyIdentities = [&run, &identities] {
+        for (const std::string& line : ApplyShortcutIdentities(identities))
+            run.TraceTag("    " + line);
+    };
+    applyIdentities();
+
     run_ = &run;
     worker_ = std::make_unique<TMSIThread>(std::move(job), ui);
     worker_->FinishedFlag() = false;
@@ -159,7 +170,10 @@ TLaunchResult TInstallerRun::Launch(TScriptRun& run, TDialogHost* dialogs, TInst
     const TInstallerOutcome outcome = worker_->Outcome();
     start_.reset();
     worker_.reset();
-    return {LaunchResult(cancelled, outcome.Error, outcome.Restart), outcome.ResultText};
+    const int result = LaunchResult(cancelled, outcome.Error, outcome.Restart);
+    if ((result == 1 || result == 2) && operation != InstallerOperation::Uninstall)
+        applyIdentities();
+    return {result, outcome.ResultText};
 }
 
 } // namespace ovd

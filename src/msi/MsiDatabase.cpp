@@ -185,13 +185,55 @@ bool WritePropertyTable(const std::string& package, const TPendingProperties& pe
     return MsiApi::MsiDatabaseCommit(db.get()) == ERROR_SUCCESS;
 }
 
-void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql)
+namespace {
+
+// The row of ProgId `move.Old` copied under `move.New`, then the old row deleted; the old
+// row stays when there is none to copy or the copy is refused (the new name taken).
+void MoveProgIdRow(MSIHANDLE db, const TProgIdMove& move)
+{
+    const std::string columns =
+        "`ProgId`, `ProgId_Parent`, `Class_`, `Description`, `Icon_`, `IconIndex`";
+    MSIHANDLE view = 0;
+    if (MsiApi::MsiDatabaseOpenViewA(
+            db, ("SELECT " + columns + " FROM `ProgId` WHERE `ProgId`='" + move.Old + "'").c_str(),
+            &view) != ERROR_SUCCESS)
+        return;
+    const UniqueMsiHandle select(view);
+    MSIHANDLE fetched = 0;
+    const bool found = MsiApi::MsiViewExecute(view, 0) == ERROR_SUCCESS &&
+                       MsiApi::MsiViewFetch(view, &fetched) == ERROR_SUCCESS;
+    MsiApi::MsiViewClose(view);
+    if (!found)
+        return;
+    const UniqueMsiHandle row(fetched);
+    MsiApi::MsiRecordSetStringA(fetched, 1, move.New.c_str());
+    MSIHANDLE insert = 0;
+    if (MsiApi::MsiDatabaseOpenViewA(
+            db, ("INSERT INTO `ProgId` (" + columns + ") VALUES (?, ?, ?, ?, ?, ?)").c_str(),
+            &insert) != ERROR_SUCCESS)
+        return;
+    const UniqueMsiHandle inserting(insert);
+    const bool copied = MsiApi::MsiViewExecute(insert, fetched) == ERROR_SUCCESS;
+    MsiApi::MsiViewClose(insert);
+    if (!copied)
+        return;
+    Execute(db, "DELETE FROM `ProgId` WHERE `ProgId`='" + move.Old + "'");
+    for (const std::string& statement : ProgIdReferenceStatements(move))
+        Execute(db, statement);
+}
+
+} // namespace
+
+void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql,
+                               const std::vector<TProgIdMove>& moves)
 {
     const UniqueMsiHandle db = OpenDirect(package);
     if (!db)
         return;
     for (const std::string& statement : sql)
         Execute(db.get(), statement);
+    for (const TProgIdMove& move : moves)
+        MoveProgIdRow(db.get(), move);
     MsiApi::MsiDatabaseCommit(db.get());
 }
 

@@ -10,6 +10,7 @@ namespace ovd {
 
 struct TInstallerSession;
 struct TPendingProperties;
+struct TProgIdMove;
 
 // Writes the pending properties (in order, a later entry winning) into the Property
 // table; in new-instance mode first renews the component codes once and sets the new
@@ -22,9 +23,10 @@ bool WritePropertyTable(const std::string& package, const TPendingProperties& pe
 // components' 64-bit bit when it changes; then sets the word count to 8.
 void AdaptDatabasePlatform(const std::string& package, const std::string& platform);
 
-// Runs each statement against the database opened for direct update, ignoring each one's
-// failure, and commits.
-void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql);
+// Runs each statement against the database opened for direct update, then moves each
+// ProgId row to its new key, ignoring each one's failure, and commits once.
+void ExecuteDatabaseStatements(const std::string& package, const std::vector<std::string>& sql,
+                               const std::vector<TProgIdMove>& moves = {});
 
 // The names in the database's Feature table (none when it cannot be read).
 std::vector<std::string> DatabaseFeatures(const std::string& package);

@@ -54,21 +54,38 @@ std::vector<std::string> ShortcutRenameStatements(const std::vector<std::string>
     return statements;
 }
 
-std::vector<std::string> ProgIdRenameStatements(const std::vector<std::string>& triples)
+std::vector<std::string> ProgIdReferenceStatements(const TProgIdMove& move)
 {
+    const struct {
+        const char* table;
+        const char* column;
+    } references[] = {
+        {"Extension", "ProgId_"}, {"ProgId", "ProgId_Parent"}, {"Class", "ProgId_Default"}};
     std::vector<std::string> statements;
+    for (const auto& [table, column] : references)
+        statements.push_back(std::string("UPDATE `") + table + "` SET `" + column + "`='" +
+                             move.New + "' WHERE `" + column + "`='" + move.Old + "'");
+    return statements;
+}
+
+TProgIdRenames ProgIdRenameStatements(const std::vector<std::string>& triples)
+{
+    TProgIdRenames renames;
     for (std::size_t i = 0; i + 2 < triples.size(); i += 3) {
         const std::string& old = triples[i];
         const std::string& name = triples[i + 1];
         const std::string& description = triples[i + 2];
         if ((old + name + description).find('\'') != std::string::npos)
             continue;
-        statements.push_back("UPDATE `ProgId` SET `Description`='" + description +
-                             "' WHERE `ProgId`='" + old + "'");
-        statements.push_back("UPDATE `ProgId` SET `ProgId`='" + name + "' WHERE `ProgId`='" + old +
-                             "'");
+        renames.Statements.push_back("UPDATE `ProgId` SET `Description`='" + description +
+                                     "' WHERE `ProgId`='" + old + "'");
+        // ProgIds compare with regard to case in the database; an empty name would leave
+        // the file type without one.
+        if (name == old || name.empty())
+            continue;
+        renames.Moves.push_back({old, name});
     }
-    return statements;
+    return renames;
 }
 
 std::string TemplatePlatformName(std::string_view platform)

@@ -24,10 +24,30 @@ std::vector<std::string> PropertyTableStatements(const std::vector<std::string>&
 // literal would end early and the statement turn into another one.
 std::vector<std::string> ShortcutRenameStatements(const std::vector<std::string>& triples);
 
+// A ProgId row to be moved to a new key. The installer refuses an UPDATE of a table's
+// primary key, so the row is copied under the new ProgId and the old one then deleted
+// (MsiDatabase.cpp, MoveProgIdRow).
+struct TProgIdMove {
+    std::string Old, New;
+    bool operator==(const TProgIdMove&) const = default;
+};
+
+struct TProgIdRenames {
+    std::vector<std::string> Statements;
+    std::vector<TProgIdMove> Moves;
+};
+
 // The renames of the localized advertised file types, one triple (ProgId as in the
-// database, localized ProgId, localized description) after another: the Description, then
-// the ProgId itself, selected by the old ProgId. Triples with a "'" are left out as above.
-std::vector<std::string> ProgIdRenameStatements(const std::vector<std::string>& triples);
+// database, localized ProgId, localized description) after another: the Description
+// UPDATE, selected by the old ProgId, and, when the name changes, the row's move. Triples
+// with a "'" are left out as above.
+TProgIdRenames ProgIdRenameStatements(const std::vector<std::string>& triples);
+
+// Once a ProgId row has moved: the rows that name it (an extension's ProgId, a child
+// ProgId's parent, a class's default) pointed at the new name. Without them the moved row
+// would be an orphan: the installer registers a ProgId through the extension or class
+// that names it.
+std::vector<std::string> ProgIdReferenceStatements(const TProgIdMove& move);
 
 // The summary template's platform name for a platform of "Set 64 Bit Mode": "Intel"
 // (Win32), "Intel64" (ia64), "x64".

@@ -314,8 +314,8 @@ void TMSIThread::Execute()
     // launcher watches how long this takes.
     if (!patch) {
         const TDatabaseBusy busy(databaseSince_);
-        if (!job_.DatabaseStatements.empty())
-            ExecuteDatabaseStatements(job_.PackagePath, job_.DatabaseStatements);
+        if (!job_.DatabaseStatements.empty() || !job_.ProgIdMoves.empty())
+            ExecuteDatabaseStatements(job_.PackagePath, job_.DatabaseStatements, job_.ProgIdMoves);
         if (job_.Session != nullptr &&
             !WritePropertyTable(job_.PackagePath, job_.Pending, *job_.Session)) {
             // Without the Property table no change line's switch is on: the installer would

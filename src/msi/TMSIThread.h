@@ -13,6 +13,7 @@
 #include "InstallerMessageHandler.h"
 #include "InstallerSession.h"
 #include "PropertyCommandLine.h"
+#include "PropertyTable.h"
 #include "ScriptRun.h"
 #include "TWorkerThread.h"
 
@@ -31,6 +32,7 @@ struct TInstallerJob {
     bool CacheAdvertised = false;
     TPendingProperties Pending; // written into the Property table (not for a patch)
     std::vector<std::string> DatabaseStatements; // run on the database before that
+    std::vector<TProgIdMove> ProgIdMoves;        // then these rows moved, one commit
     // The run's installer session (new-instance codes); it outlives the thread.
     TInstallerSession* Session = nullptr;
     TraceSink Trace; // the log's run header

@@ -5,6 +5,13 @@
 
 namespace ovd {
 
+HKEY RegistryRoot(long code)
+{
+    static const HKEY roots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
+                                 HKEY_USERS, HKEY_CURRENT_CONFIG};
+    return code >= 0 && code < 5 ? roots[code] : nullptr;
+}
+
 UniqueRegKey OpenRegKey(HKEY root, const std::string& path, REGSAM access)
 {
     HKEY raw = nullptr;

@@ -11,6 +11,10 @@
 
 namespace ovd {
 
+// The root of a script's root code: 0 classes root, 1 current user, 2 local machine,
+// 3 users, 4 current configuration; null for any other code.
+HKEY RegistryRoot(long code);
+
 // `path` below `root` opened with `access` (a view flag included where it matters); null
 // when it cannot be opened.
 UniqueRegKey OpenRegKey(HKEY root, const std::string& path, REGSAM access);

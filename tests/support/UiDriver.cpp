@@ -1,5 +1,7 @@
 #include "UiDriver.h"
 
+#include <commctrl.h>
+
 namespace ovdtest {
 namespace {
 
@@ -142,6 +144,41 @@ void PressKey(HWND window, WORD key)
     const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
     PostMessageA(target, WM_KEYDOWN, key, static_cast<LPARAM>(1u | (scan << 16)));
     PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u | (scan << 16)));
+}
+
+std::vector<ListItem> ListItems(HWND list)
+{
+    std::vector<ListItem> items;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return items;
+    constexpr SIZE_T kText = 512;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; remote && i < count; ++i) {
+        LVITEMA item{};
+        item.pszText = remote + sizeof(LVITEMA);
+        item.cchTextMax = static_cast<int>(kText);
+        char text[kText] = {};
+        SIZE_T done = 0;
+        if (!WriteProcessMemory(process, remote, &item, sizeof item, &done) ||
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(remote)) < 0 ||
+            !ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kText - 1, &done))
+            break;
+        const UINT state = static_cast<UINT>(SendMessageA(
+            list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK | LVIS_FOCUSED));
+        items.push_back(
+            {text, ((state & LVIS_STATEIMAGEMASK) >> 12) == 2, (state & LVIS_FOCUSED) != 0});
+    }
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return items;
 }
 
 RECT RectIn(HWND page, HWND control)

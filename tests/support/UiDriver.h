@@ -38,6 +38,15 @@ HWND FocusOf(HWND window);
 // A key pressed on the control that has the focus in `window`'s thread (posted, so that the
 // target's message loop sees it as typed: dialog keys such as Tab, Enter and Escape work).
 void PressKey(HWND window, WORD key);
+// The items of a list view of another process: their texts (read through a buffer in that
+// process, as the control writes into its own memory) and, for a check list, their marks.
+struct ListItem {
+    std::string Text;
+    bool Checked = false;
+    bool Focused = false;
+    bool operator==(const ListItem&) const = default;
+};
+std::vector<ListItem> ListItems(HWND list);
 // A control's rectangle in the client coordinates of `page`.
 RECT RectIn(HWND page, HWND control);
 

@@ -300,6 +300,15 @@ std::optional<std::string> ReadFileBytes(const std::string& path)
     return bytes;
 }
 
+std::string ReadLogText(const std::string& path)
+{
+    std::string text;
+    if (const auto bytes = ReadFileBytes(path))
+        for (std::size_t i = 0; i + 1 < bytes->size(); i += 2)
+            text += (*bytes)[i];
+    return text;
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));

@@ -47,6 +47,8 @@ std::string TestOutDir();
 std::string PrepareRunFolder(const std::string& name);
 
 std::optional<std::string> ReadFileBytes(const std::string& path);
+// The engine's UTF-16LE log as ASCII text (its lines are ASCII; empty when it is missing).
+std::string ReadLogText(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // The names in a folder, without "." and ".."; empty when it cannot be listed.

@@ -61,6 +61,12 @@ void TComponentTable::Reset(const std::vector<std::string>& initialSizes)
         Sizes.pop_back();
 }
 
+void TComponentTable::PersistVariable(std::string_view name)
+{
+    if (!name.empty() && Find(PersistedVariables, name) < 0)
+        PersistedVariables.emplace_back(name);
+}
+
 bool TComponentTable::IsDeleted(std::string_view name) const
 {
     return Find(Deleted, name) >= 0;

@@ -71,6 +71,9 @@ public:
     // Adds to or removes from the locked / hidden list ("user may change", "visible").
     void SetChoice(std::string_view name, bool userMayChange);
     void SetVisibility(std::string_view name, bool visible);
+    // Marks a variable to be saved with the selection ("Set Variable" with the persist
+    // flag, a loaded selection file); a name already marked (in any case) stays once.
+    void PersistVariable(std::string_view name);
 
     // Not deleted, and neither it nor an ancestor is hidden.
     bool IsShown(std::string_view name) const;

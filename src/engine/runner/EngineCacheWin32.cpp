@@ -366,7 +366,7 @@ bool SelectionFileMissing(TScriptRun& run, const std::string& databasePath)
                        ".dat");
 }
 
-void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames)
+void FinishRun(TScriptRun& run)
 {
     IRunPlatform& platform = *run.Services.Platform;
     const TCompiledScript& script = *run.Script;
@@ -406,11 +406,7 @@ void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames)
     // The choices are saved with a finished cache only: a run that installed nothing
     // leaves no folder behind.
     TComponentTable& table = ComponentTable(run);
-    std::vector<std::string> names = table.PersistedVariables;
-    for (const std::string& name : persistedNames)
-        if (std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return AnsiSameText(n, name); }))
-            names.push_back(name);
+    const std::vector<std::string>& names = table.PersistedVariables;
     const bool installed = MaintenanceData(run).Installed;
     if ((names.empty() && !installed) || !FileExists(cache + std::string(kInstanceFile)))
         return;

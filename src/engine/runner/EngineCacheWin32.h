@@ -30,8 +30,8 @@ void UnregisterUninstall(TScriptRun& run);
 bool SelectionFileMissing(TScriptRun& run, const std::string& databasePath);
 
 // The post-run step: web media sources not to be kept, the cache's attributes and the
-// selection file. `persistedNames` are the names "Set Variable" marked during the run.
-void FinishRun(TScriptRun& run, const std::vector<std::string>& persistedNames);
+// selection file with the variables the feature table marks as persisted.
+void FinishRun(TScriptRun& run);
 
 // Moves the cache to `folder` (trailing backslash): the folder is created with its
 // parents, the bootstrap runs again with OVERRIDECACHE set to it, and the folders created

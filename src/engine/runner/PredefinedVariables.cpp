@@ -56,11 +56,7 @@ bool LoadSavedSelection(TScriptRun& run, const std::string& path, bool withSizes
     for (const auto& [name, value] : file->Pairs) {
         if (name.empty() || name == "ZOVR64WOW" || name == "OVERRIDECACHE")
             continue;
-        bool known = false;
-        for (const std::string& persisted : table.PersistedVariables)
-            known = known || AnsiSameText(persisted, name);
-        if (!known)
-            table.PersistedVariables.push_back(name);
+        table.PersistVariable(name);
         DefineVariable(name, TextToNewlines(value), kOriginBootstrap);
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ControlWindows.h"
 #include "FolderControls.h"
 #include "IntegerText.h"
 #include "KindBinding.h"
@@ -357,6 +358,7 @@ bool WriteEdit(HWND window, const TControlModel&, const std::string& property,
 
 void FillStrings(HWND window, const TControlModel& control, UINT reset, UINT add)
 {
+    const TRedrawOff filling(window);
     SendMessageA(window, reset, 0, 0);
     for (const std::string& item : control.Lines("Items"))
         SendMessageA(window, add, 0, reinterpret_cast<LPARAM>(item.c_str()));
@@ -400,6 +402,7 @@ bool WriteCheckList(HWND window, const TControlModel& control, const std::string
 {
     if (!Is(property, "Items"))
         return false;
+    const TRedrawOff filling(window);
     ListView_DeleteAllItems(window);
     const std::vector<std::string> items = control.Lines("Items");
     for (std::size_t i = 0; i < items.size(); ++i) {

@@ -34,6 +34,27 @@ void ReadControlState(HWND window, TControlModel& control);
 // false when the text names no colour.
 bool ParseColour(const std::string& text, COLORREF& colour);
 
+// Redraw off while a control is filled, one repaint at the end: a visible list view
+// lays itself out and repaints at every inserted item, which makes a fill of a few hundred
+// items take seconds.
+class TRedrawOff {
+public:
+    explicit TRedrawOff(HWND window) : window_(window)
+    {
+        SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    }
+    ~TRedrawOff()
+    {
+        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    TRedrawOff(const TRedrawOff&) = delete;
+    TRedrawOff& operator=(const TRedrawOff&) = delete;
+
+private:
+    HWND window_;
+};
+
 // A window's text; the text set only when it differs (no change notification otherwise).
 std::string WindowText(HWND window);
 void SetTextIfChanged(HWND window, const std::string& text);

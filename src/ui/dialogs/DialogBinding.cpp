@@ -190,7 +190,8 @@ void TDialogBinding::ShowFeatureList(int index)
     std::vector<std::string> lines;
     for (const TFeatureItem& item : items)
         lines.push_back(item.Text);
-    model_.Set(index, "Items", JoinLines(lines));
+    model_.Set(index, "Items", JoinLines(lines)); // filled with redraw off
+    const TRedrawOff marking(window);
     for (std::size_t i = 0; i < items.size(); ++i)
         ListView_SetCheckState(window, static_cast<UINT>(i), items[i].Checked);
     SetEventsSuppressed(was);
@@ -204,7 +205,7 @@ void TDialogBinding::ShowFeatureTree(int index)
     const bool was = EventsSuppressed();
     SetEventsSuppressed(true);
     featureTree_ = features_ ? features_->FeatureTree() : std::vector<TFeatureNode>();
-    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    const TRedrawOff filling(window);
     SendMessageA(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     SendMessageA(window, TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(ImageListPool().StateImages()));
@@ -226,8 +227,6 @@ void TDialogBinding::ShowFeatureTree(int index)
         featureItems_[i] = reinterpret_cast<HTREEITEM>(
             SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     }
-    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(window, nullptr, TRUE);
     SetEventsSuppressed(was);
 }
 

@@ -1,6 +1,7 @@
 #include "FolderControls.h"
 
 #include "ControlKinds.h"
+#include "ControlWindows.h"
 
 #include "DialogFigures.h"
 #include "ScriptText.h"
@@ -126,29 +127,6 @@ void AddListItem(HWND list, const std::string& text)
     SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-} // namespace
-
-namespace {
-
-// Each fill starts from an empty window and ends with one repaint.
-class TFilling {
-public:
-    explicit TFilling(HWND window) : window_(window)
-    {
-        SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-    }
-    ~TFilling()
-    {
-        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window_, nullptr, TRUE);
-    }
-    TFilling(const TFilling&) = delete;
-    TFilling& operator=(const TFilling&) = delete;
-
-private:
-    HWND window_;
-};
-
 void AddString(HWND window, UINT message, const std::string& text, const std::string& path,
                std::vector<std::string>& paths)
 {
@@ -159,7 +137,7 @@ void AddString(HWND window, UINT message, const std::string& text, const std::st
 std::vector<std::string> FillFileList(HWND window, const TControlModel& control,
                                       const std::string& folder)
 {
-    const TFilling filling(window);
+    const TRedrawOff filling(window);
     std::vector<std::string> paths;
     SendMessageA(window, LB_RESETCONTENT, 0, 0);
     const std::string mask = control.Has("Mask") ? control.Get("Mask") : "*.*";
@@ -173,7 +151,7 @@ std::vector<std::string> FillFileList(HWND window, const TControlModel& control,
 std::vector<std::string> FillDirectoryList(HWND window, const TControlModel&,
                                            const std::string& folder)
 {
-    const TFilling filling(window);
+    const TRedrawOff filling(window);
     std::vector<std::string> paths;
     const std::vector<std::string> chain = FolderChain(folder);
     SendMessageA(window, LB_RESETCONTENT, 0, 0);
@@ -192,7 +170,7 @@ std::vector<std::string> FillDirectoryList(HWND window, const TControlModel&,
 std::vector<std::string> FillDriveCombo(HWND window, const TControlModel&,
                                         const std::string& folder)
 {
-    const TFilling filling(window);
+    const TRedrawOff filling(window);
     std::vector<std::string> paths;
     const std::vector<std::string> chain = FolderChain(folder);
     SendMessageA(window, CB_RESETCONTENT, 0, 0);
@@ -207,7 +185,7 @@ std::vector<std::string> FillDriveCombo(HWND window, const TControlModel&,
 std::vector<std::string> FillFilterCombo(HWND window, const TControlModel& control,
                                          const std::string&)
 {
-    const TFilling filling(window);
+    const TRedrawOff filling(window);
     std::vector<std::string> paths;
     SendMessageA(window, CB_RESETCONTENT, 0, 0);
     for (const auto& [description, mask] : FilterItems(control.Get("Filter")))
@@ -219,7 +197,7 @@ std::vector<std::string> FillFilterCombo(HWND window, const TControlModel& contr
 std::vector<std::string> FillShellCombo(HWND window, const TControlModel&,
                                         const std::string& folder)
 {
-    const TFilling filling(window);
+    const TRedrawOff filling(window);
     std::vector<std::string> paths;
     const std::vector<std::string> chain = FolderChain(folder);
     SendMessageA(window, CB_RESETCONTENT, 0, 0);
@@ -232,7 +210,7 @@ std::vector<std::string> FillShellCombo(HWND window, const TControlModel&,
 
 std::vector<std::string> FillShellTree(HWND window, const TControlModel&, const std::string& folder)
 {
-    const TFilling filling(window);
+    const TRedrawOff filling(window);
     std::vector<std::string> paths;
     const std::vector<std::string> chain = FolderChain(folder);
     SendMessageA(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
@@ -263,7 +241,7 @@ std::vector<std::string> FillShellTree(HWND window, const TControlModel&, const 
 
 std::vector<std::string> FillShellList(HWND window, const TControlModel&, const std::string& folder)
 {
-    const TFilling filling(window);
+    const TRedrawOff filling(window);
     std::vector<std::string> paths;
     SendMessageA(window, LVM_DELETEALLITEMS, 0, 0);
     if (!FolderChain(folder).empty()) {

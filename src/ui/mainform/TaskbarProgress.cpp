@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "SystemVersion.h"
+#include "WideText.h"
 
 namespace ovd {
 
@@ -55,11 +56,7 @@ bool TTaskbarProgress::SetOverlay(HWND window, bool on, const std::string& descr
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
     if (icon == nullptr)
         icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512)); // IDI_APPLICATION
-    const int length = MultiByteToWideChar(CP_ACP, 0, description.c_str(), -1, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, description.c_str(), -1, text.data(), length);
-    return SUCCEEDED(list_->SetOverlayIcon(window, icon, text.c_str()));
+    return SUCCEEDED(list_->SetOverlayIcon(window, icon, WideText(description).c_str()));
 }
 
 TTaskbarProgress& TaskbarProgress()

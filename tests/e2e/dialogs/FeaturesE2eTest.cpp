@@ -1,7 +1,9 @@
-// The demo's features page in a whole setup under Wine, driven from the keyboard like a
-// user would: the component menu turns the Documentation feature off for the whole branch,
-// its locked Samples sub-feature keeps its state, space does nothing on a locked feature,
-// the size figures follow; then the real installer puts on disk only what was chosen.
+// Features pages in whole setups under Wine, driven from the keyboard like a user would.
+// The demo's tree: the component menu turns the Documentation feature off for the whole
+// branch, its locked Samples sub-feature keeps its state, space does nothing on a locked
+// feature, the size figures follow; then the real installer puts on disk only what was
+// chosen. A check list: a mark reaches the features below its item, a locked feature's
+// mark comes back, and the choices travel to a second run in the selection file.
 #include "UiDriver.h"
 #include "ovdtest.h"
 
@@ -55,6 +57,18 @@ HWND OpenMenu(DWORD pid)
         },
         10000);
     return found;
+}
+
+// Tabs through the page until `control` has the focus, each Tab waited for; false when
+// it never gets it.
+bool TabTo(HWND page, HWND control)
+{
+    for (int tabs = 0; tabs < 8 && FocusOf(page) != control; ++tabs) {
+        HWND before = FocusOf(page);
+        PressKey(page, VK_TAB);
+        WaitUntil([&] { return FocusOf(page) != before; }, 2000);
+    }
+    return FocusOf(page) == control;
 }
 
 class FeaturesE2E : public ::testing::Test {
@@ -116,12 +130,7 @@ TEST_F(FeaturesE2E, MenuTurnsAFeatureOffAndItsFilesStayAway)
     // Program 37 + Documentation 109 + Samples 82 + the engine's own 4096 bytes.
     EXPECT_TRUE(WaitUntil([&] { return figure("4,324 bytes"); }, 5000));
     // Tab to the tree (the default button holds the focus first).
-    for (int tabs = 0; tabs < 8 && FocusOf(page) != tree; ++tabs) {
-        HWND before = FocusOf(page);
-        PressKey(page, VK_TAB);
-        WaitUntil([&] { return FocusOf(page) != before; }, 2000);
-    }
-    ASSERT_EQ(FocusOf(page), tree);
+    ASSERT_TRUE(TabTo(page, tree));
     PressKey(page, VK_HOME);
     PressKey(page, VK_DOWN); // Documentation
     EXPECT_TRUE(WaitUntil([&] { return figure("The user's guide."); }, 5000))
@@ -176,6 +185,100 @@ TEST_F(FeaturesE2E, MenuTurnsAFeatureOffAndItsFilesStayAway)
     EXPECT_TRUE(Exists(target + "readme.txt"));
     EXPECT_TRUE(Exists(target + "samples\\sample.txt")) << "the locked sub-feature stayed on";
     EXPECT_FALSE(Exists(target + "docs\\guide.txt")) << "the feature turned off";
+}
+
+using Marks = std::vector<std::pair<std::string, bool>>;
+
+Marks MarksOf(HWND list)
+{
+    Marks marks;
+    for (const ListItem& item : ListItems(list))
+        marks.emplace_back(item.Text, item.Checked);
+    return marks;
+}
+
+// The first run marks on the page; the second loads the first's file and changes nothing.
+// Each writes the states after the page (Program, Documentation, Documentation\Samples,
+// Tools, Tools\Viewer, Locked), the space required, TARGETDIR and the persisted EDITION,
+// then saves its own selection file.
+TEST_F(FeaturesE2E, CheckListPageAndSelectionFileRoundTrip)
+{
+    const std::string saved = work_ + "\\first.dat";
+    const struct {
+        const char* what;
+        std::string load, save, target, edition;
+        bool toggle; // space on Documentation, Tools and the locked feature
+        Marks shown, left;
+        std::string result;
+    } runs[] = {
+        {"the user's marks",
+         work_ + "\\missing.dat",
+         saved,
+         "C:\\One\\",
+         "Pro",
+         true,
+         {{"Program", true}, {"Documentation", true}, {"Tools", false}, {"Locked", true}},
+         {{"Program", true}, {"Documentation", false}, {"Tools", true}, {"Locked", true}},
+         "TRUE FALSE FALSE TRUE TRUE TRUE|5500|C:\\One\\|Pro"},
+        {"loaded from the first run's file: states, TARGETDIR, the persisted variable",
+         saved,
+         work_ + "\\second.dat",
+         "C:\\Two\\",
+         "Home",
+         false,
+         {{"Program", true}, {"Documentation", false}, {"Tools", true}, {"Locked", true}},
+         {{"Program", true}, {"Documentation", false}, {"Tools", true}, {"Locked", true}},
+         "TRUE FALSE FALSE TRUE TRUE TRUE|5500|C:\\One\\|Pro"},
+    };
+    const std::string out = work_ + "\\result.txt";
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.what);
+        DeleteFileA(out.c_str());
+        HANDLE engine =
+            StartProgram("\"" + TestOutDir() + "\\pkg\\checklist\\setup.exe\" \"OUT=" + out +
+                         "\" \"LOADFROM=" + run.load + "\" \"SAVETO=" + run.save +
+                         "\" \"TARGETARG=" + run.target + "\" EDITIONARG=" + run.edition);
+        ASSERT_TRUE(engine);
+        const DWORD pid = GetProcessId(engine);
+        HWND page = Page(pid, "Check List Test - Features");
+        ASSERT_TRUE(page);
+        HWND list = Controls(page, "SysListView32").at(0);
+        EXPECT_TRUE(WaitUntil([&] { return MarksOf(list) == run.shown; }, 5000))
+            << "shown: every shown top-level feature, hidden and sub-features not";
+        if (run.toggle) {
+            ASSERT_TRUE(TabTo(page, list));
+            PressKey(page, VK_HOME);
+            // Each key waits for the one before: the focus moves only once it was handled.
+            for (int item = 1; item <= 3; ++item) {
+                PressKey(page, VK_DOWN);
+                ASSERT_TRUE(WaitUntil(
+                    [&] {
+                        const std::vector<ListItem> items = ListItems(list);
+                        return items.size() == 4 && items[static_cast<std::size_t>(item)].Focused;
+                    },
+                    5000));
+                PressKey(page, VK_SPACE);
+            }
+            PressKey(page, VK_UP); // after the last space has been handled
+            ASSERT_TRUE(WaitUntil(
+                [&] {
+                    const std::vector<ListItem> items = ListItems(list);
+                    return items.size() == 4 && items[2].Focused;
+                },
+                5000));
+            SaveScreenshot("features-4-check-list");
+        }
+        EXPECT_EQ(MarksOf(list), run.left) << "the locked feature's mark came back";
+        Press(FindControl(page, "Button", "Next >"));
+        EXPECT_EQ(WaitForExitCode(engine, 60000), 0u);
+        CloseHandle(engine);
+        auto result = ReadFileBytes(out).value_or("(no result)");
+        while (!result.empty() && (result.back() == '\n' || result.back() == '\r'))
+            result.pop_back();
+        EXPECT_EQ(result, run.result);
+    }
+    // Nothing changed in between: the second file is the first byte for byte.
+    EXPECT_EQ(ReadFileBytes(work_ + "\\second.dat"), ReadFileBytes(saved));
 }
 
 } // namespace

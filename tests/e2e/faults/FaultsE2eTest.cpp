@@ -21,16 +21,6 @@ std::string Package()
     return ovdtest::TestOutDir() + "\\pkg\\single\\setup.exe";
 }
 
-// The UTF-16LE log as ASCII text.
-std::string ReadLog(const std::string& path)
-{
-    std::string text;
-    if (const auto bytes = ovdtest::ReadFileBytes(path))
-        for (std::size_t i = 0; i + 1 < bytes->size(); i += 2)
-            text += (*bytes)[i];
-    return text;
-}
-
 class Faults : public ::testing::Test {
 protected:
     void SetUp() override
@@ -132,7 +122,7 @@ TEST_F(Faults, UnwritableLogFallsBackToTheTemporaryFolder)
             if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0)
                 fallback = temp_ + "\\" + name;
         ASSERT_FALSE(fallback.empty()) << "no log in the temporary folder for " << wanted;
-        const std::string log = ReadLog(fallback);
+        const std::string log = ovdtest::ReadLogText(fallback);
         EXPECT_EQ(log.find("The log file "), 0u) << log.substr(0, 200);
         EXPECT_NE(log.find("logging to " + fallback), std::string::npos) << log.substr(0, 200);
         EXPECT_NE(log.find("\r\n<Ordovan>\r\n"), std::string::npos);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,6 +29,12 @@ std::string ProgramFiles()
     return buffer;
 }
 
+// One fact on the machine against what it should be.
+struct Check {
+    const char* what;
+    std::string actual, expected;
+};
+
 class ChangeCommands : public ::testing::Test {
 protected:
     void SetUp() override
@@ -35,6 +42,7 @@ protected:
         work_ = ovdtest::PrepareRunFolder("changes");
         app_ = work_ + "\\app";
         out_ = work_ + "\\result.txt";
+        log_ = work_ + "\\trace.log";
         MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
         RemoveLeftovers();
         // The files the copy, move and delete lines work on.
@@ -59,8 +67,8 @@ protected:
         DeleteFileA(out_.c_str());
         const std::string package = ovdtest::TestOutDir() + "\\pkg\\" + name + "\\setup.exe";
         const auto result =
-            ovdtest::RunProgram("\"" + package + "\" /s \"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
-                                    "\" SKIP=TRUE " + switches,
+            ovdtest::RunProgram("\"" + package + "\" /s \"/l=" + log_ + "\" \"APPDIR=" + app_ +
+                                    "\" \"OUTFILE=" + out_ + "\" SKIP=TRUE " + switches,
                                 120000);
         EXPECT_FALSE(result.timedOut);
         auto text = ovdtest::ReadFileBytes(out_).value_or("(no result)");
@@ -99,7 +107,27 @@ protected:
             .value_or("(none)");
     }
 
-    std::string work_, app_, out_;
+    // The lines of the run's trace that begin with `prefix` (after the indent).
+    std::vector<std::string> TraceLines(const std::string& prefix) const
+    {
+        std::vector<std::string> lines;
+        const std::string log = ovdtest::ReadLogText(log_);
+        for (std::size_t at = 0; at < log.size();) {
+            std::size_t end = log.find('\n', at);
+            if (end == std::string::npos)
+                end = log.size();
+            std::string line = log.substr(at, end - at);
+            at = end + 1;
+            while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+                line.pop_back();
+            const std::size_t text = line.find_first_not_of(' ');
+            if (text != std::string::npos && line.compare(text, prefix.size(), prefix) == 0)
+                lines.push_back(line.substr(text));
+        }
+        return lines;
+    }
+
+    std::string work_, app_, out_, log_;
 };
 
 TEST_F(ChangeCommands, ReachedLinesLandAndSkippedOnesDoNot)
@@ -107,10 +135,6 @@ TEST_F(ChangeCommands, ReachedLinesLandAndSkippedOnesDoNot)
     ASSERT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE"), "COMPLETE||FALSE");
     ASSERT_TRUE(Installed());
     const std::string program = ProgramFiles() + "\\Ordovan Change Test\\viewer.exe";
-    struct Check {
-        const char* what;
-        std::string actual, expected;
-    };
     const Check reached[] = {
         {"file type: extension", Classes(".ovdta"), "OrdovanTest.Text"},
         {"file type: description", Classes("OrdovanTest.Text"), "Ordovan test text"},
@@ -163,14 +187,32 @@ TEST_F(ChangeCommands, ASetupLanguageRenamesShortcutsAndFileTypes)
     EXPECT_FALSE(Exists(app_ + "\\menu\\Viewer.lnk"));
     EXPECT_TRUE(Exists(app_ + "\\menu2\\Liesmich.lnk"));
     EXPECT_FALSE(Exists(app_ + "\\menu2\\Readme.lnk"));
-    // The file type's description is German. Its ProgId keeps its name: the installer
-    // refuses to change a table's key, and the statement's failure is ignored.
-    EXPECT_EQ(Advertised("OrdovanTest.Sheet"), "Blatt");
+    // The file type's ProgId and description are German: the row moved to its new key, and
+    // the extension names the new ProgId.
+    const Check renamed[] = {
+        {"the German ProgId", Advertised("OrdovanTest.Blatt"), "Blatt"},
+        {"the extension's ProgId", Advertised(".ovdtl"), "OrdovanTest.Blatt"},
+        {"the English ProgId gone", Advertised("OrdovanTest.Sheet"), "(none)"},
+    };
+    for (const Check& c : renamed)
+        EXPECT_EQ(c.actual, c.expected) << c.what;
+    EXPECT_NE(Advertised("OrdovanTest.Blatt\\shell\\open\\command").find("viewer.exe"),
+              std::string::npos);
+    // The readme's shortcut got its identity before the run (not there yet) and after it.
+    // Wine's shell takes the identity without keeping it in the file, so only the engine's
+    // account of it can be checked here.
+    const std::string link = app_ + "\\menu2\\Liesmich.lnk";
+    EXPECT_EQ(
+        TraceLines("Shortcut identity"),
+        (std::vector<std::string>{
+            "Shortcut identity Veldmark.OrdovanTest.Readme: " + link + " not set (no such file)",
+            "Shortcut identity Veldmark.OrdovanTest.Readme: " + link + " set"}));
 
     EXPECT_EQ(Run("INSTALL=FALSE UNINSTALL=TRUE", "changes-de"), "COMPLETE||FALSE");
     EXPECT_FALSE(Installed(kGermanProductCode));
     EXPECT_FALSE(Exists(app_ + "\\menu\\Betrachter.lnk"));
-    EXPECT_EQ(Advertised("OrdovanTest.Sheet"), "(none)");
+    EXPECT_EQ(Advertised("OrdovanTest.Blatt"), "(none)");
+    EXPECT_EQ(Advertised(".ovdtl"), "(none)");
 }
 
 } // namespace

@@ -26,18 +26,6 @@ bool Installed()
     return MsiQueryProductStateA(kProductCode) == INSTALLSTATE_DEFAULT;
 }
 
-// The UTF-16LE log as ASCII text.
-std::string ReadLog(const std::string& path)
-{
-    std::string text;
-    const auto bytes = ovdtest::ReadFileBytes(path);
-    if (bytes) {
-        for (std::size_t i = 0; i + 1 < bytes->size(); i += 2)
-            text += (*bytes)[i];
-    }
-    return text;
-}
-
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override
@@ -128,7 +116,7 @@ TEST_F(Installer, InstallsWhatTheScriptReachedAndRemovesIt)
 
     // The run header, then the installer's own log in the same encoding, the start-up
     // trace before them untouched.
-    const std::string log = ReadLog(log_);
+    const std::string log = ovdtest::ReadLogText(log_);
     EXPECT_EQ(log.rfind("<Ordovan>", 0), 0u) << log.substr(0, 80);
     const std::size_t header = log.find("=== Ordovan Installer Test: Applying Changes @");
     ASSERT_NE(header, std::string::npos);

@@ -91,16 +91,6 @@ std::string Joined(const std::vector<std::string>& items)
     return text;
 }
 
-// The UTF-16LE log as ASCII text.
-std::string ReadLog(const std::string& path)
-{
-    std::string text;
-    if (const auto bytes = ovdtest::ReadFileBytes(path))
-        for (std::size_t i = 0; i + 1 < bytes->size(); i += 2)
-            text += (*bytes)[i];
-    return text;
-}
-
 // The codes the engine ends with (start-up failures, validation) and 0, the demo script's
 // own; everything else (an exception code above all) is a fault.
 bool Documented(DWORD code)
@@ -156,7 +146,7 @@ protected:
         // crashed on the damaged database; the log says so) cannot remove what that library
         // holds open: a known limit, noted. A crash anywhere else is a fault.
         std::vector<std::string> notes;
-        const std::string trace = ReadLog(log);
+        const std::string trace = ovdtest::ReadLogText(log);
         const bool installerFailed =
             trace.find("The installer does not respond") != std::string::npos ||
             trace.find(" in msi.dll; the setup ends.") != std::string::npos;

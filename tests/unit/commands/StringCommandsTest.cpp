@@ -2,6 +2,7 @@
 #include "StringCommands.h"
 
 #include "CommandTable.h"
+#include "ComponentTable.h"
 #include "ScriptError.h"
 #include "ScriptRun.h"
 #include "ScriptTestSupport.h"
@@ -101,7 +102,7 @@ TEST_F(StringCommands, SetVariablePersistFlagAndCreation)
     EXPECT_EQ(GetVariable("COUNTER"), "2");
     EXPECT_EQ(GetVariable("OTHER"), "x");
     EXPECT_EQ(GetVariable("PLAIN"), "22");
-    EXPECT_EQ(PersistedVariableNames(run), std::vector<std::string>{"counter"});
+    EXPECT_EQ(ComponentTable(run).PersistedVariables, std::vector<std::string>{"counter"});
     std::vector<std::string> list;
     Variables().ExportVariables(list);
     EXPECT_NE(std::find(list.begin(), list.end(), "COUNTER"), list.end()); // created upper case

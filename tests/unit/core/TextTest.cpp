@@ -147,18 +147,22 @@ TEST(PathParts, FolderFileAndExtension)
         const char* folder;
         const char* file;
         const char* patch;
+        const char* extension;
     };
     const Case cases[] = {
-        {"C:\\Temp\\ovd1\\setup.msi", "C:\\Temp\\ovd1\\", "setup.msi", "C:\\Temp\\ovd1\\setup.msp"},
-        {"C:\\my.dir\\setup", "C:\\my.dir\\", "setup", "C:\\my.dir\\setup.msp"},
-        {"D:setup.msi", "D:\\", "setup.msi", "D:setup.msp"},
-        {"plain", "", "plain", "plain.msp"},
+        {"C:\\Temp\\ovd1\\setup.msi", "C:\\Temp\\ovd1\\", "setup.msi", "C:\\Temp\\ovd1\\setup.msp",
+         ".msi"},
+        {"C:\\my.dir\\setup", "C:\\my.dir\\", "setup", "C:\\my.dir\\setup.msp", ""},
+        {"D:setup.msi", "D:\\", "setup.msi", "D:setup.msp", ".msi"},
+        {"plain", "", "plain", "plain.msp", ""},
+        {"C:\\lib\\a.b.TLB", "C:\\lib\\", "a.b.TLB", "C:\\lib\\a.b.msp", ".TLB"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(PathFolderPart(c.path), c.folder);
         EXPECT_EQ(PathFilePart(c.path), c.file);
         EXPECT_EQ(ChangePathExtension(c.path, ".msp"), c.patch);
+        EXPECT_EQ(PathExtension(c.path), c.extension);
     }
 }
 

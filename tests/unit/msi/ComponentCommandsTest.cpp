@@ -6,6 +6,7 @@
 #include "ComponentTable.h"
 #include "InstallerSession.h"
 #include "ScriptTestSupport.h"
+#include "StringCommands.h"
 #include "VariableManager.h"
 #include "mscriptexec.h"
 
@@ -18,8 +19,24 @@ namespace {
 
 using ovdtest_engine::Line;
 
+// "Set Variable" is here for its persist mark; it reaches no file.
+class NoFiles : public IStringCommandSystem {
+public:
+    std::optional<std::string> ReadWholeFile(const std::string&) override { return {}; }
+    bool ReplaceWholeFile(const std::string&, const std::string&, std::string&) override
+    {
+        return false;
+    }
+    std::string CreateTemporaryFile(const std::string&, const std::string&) override { return {}; }
+    std::optional<std::string> FindEntryName(const std::string&) override { return {}; }
+    std::optional<std::string> ShortPathName(const std::string&) override { return {}; }
+    void* DisableRedirection() override { return nullptr; }
+    void RestoreRedirection(void*) override {}
+};
+
 class ComponentCommands : public ::testing::Test {
 protected:
+    NoFiles noFiles;
     TCompiledScript script;
     TEngineServices services;
     TScriptRun run{services};
@@ -46,6 +63,7 @@ protected:
             return true;
         };
         RegisterComponentCommands(access);
+        RegisterStringCommands(noFiles, services);
         services.Trace = [this](std::string_view line) { trace.emplace_back(line); };
         run.Script = &script;
     }
@@ -146,6 +164,58 @@ TEST_F(ComponentCommands, SaveAndLoadFeatureSelections)
     EXPECT_EQ(run.RegistryView, "Win64");
     EXPECT_EQ(ComponentTable(run).PersistedVariables, std::vector<std::string>{"EDITION"});
     EXPECT_TRUE(trace.empty());
+}
+
+// The variable pairs a saved file carries between the values section and the platform.
+std::vector<std::string> SavedPairs(const std::string& file)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < file.size();) {
+        const std::size_t end = file.find("\r\n", at);
+        lines.push_back(file.substr(at, end - at));
+        at = end + 2;
+    }
+    std::size_t sections = 0, first = 0;
+    while (first < lines.size() && sections < 6)
+        sections += lines[first++] == "$";
+    const std::size_t begin = first + 4;
+    const std::size_t platform = lines.size() - 4;
+    return begin <= platform ? std::vector<std::string>(lines.begin() + static_cast<long>(begin),
+                                                        lines.begin() + static_cast<long>(platform))
+                             : std::vector<std::string>{"(cut short)"};
+}
+
+TEST_F(ComponentCommands, SavedFileCarriesThePersistedVariables)
+{
+    const struct {
+        const char* what;
+        std::vector<Line> lines;
+        std::vector<std::string> pairs;
+    } rows[] = {
+        {"marked by Set Variable",
+         {{"Set Variable", {"EDITION$ZOVR$ZOVR$TRUE", "Pro"}}},
+         {"EDITION", "Pro"}},
+        {"marked twice in other cases: saved once, as first spelt, with the last value",
+         {{"Set Variable", {"Edition$ZOVR$ZOVR$TRUE", "Pro"}},
+          {"Set Variable", {"EDITION$ZOVR$ZOVR$TRUE", "Home"}}},
+         {"Edition", "Home"}},
+        {"set after the mark without it: still saved, with the new value",
+         {{"Set Variable", {"SERIAL$ZOVR$ZOVR$TRUE", "1"}}, {"Set Variable", {"SERIAL", "2"}}},
+         {"SERIAL", "2"}},
+        {"the flag FALSE marks nothing", {{"Set Variable", {"TEMP$ZOVR$ZOVR$FALSE", "x"}}}, {}},
+        {"line breaks written as $NEWLINE$",
+         {{"Set Variable", {"NOTE$ZOVR$ZOVR$TRUE", "a\r\nb"}}},
+         {"NOTE", "a$NEWLINE$b"}},
+    };
+    for (const auto& row : rows) {
+        Variables().ClearVariables();
+        ComponentTable(run).Reset();
+        files.clear();
+        std::vector<Line> lines = row.lines;
+        lines.push_back({"Save Feature Selections", {"C:\\sel.dat"}});
+        Execute(lines);
+        EXPECT_EQ(SavedPairs(files["C:\\sel.dat"]), row.pairs) << row.what;
+    }
 }
 
 TEST_F(ComponentCommands, MalformedSelectionFileLoadsNothing)

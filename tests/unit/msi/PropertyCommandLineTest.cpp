@@ -103,11 +103,48 @@ TEST(PropertyTable, StatementsAndTemplate)
                   "UPDATE `Shortcut` SET `Name`='Produc~1|Product Reader' WHERE "
                   "`Directory_`='P0000A005_1'",
                   "UPDATE `Shortcut` SET `Description`='Reads' WHERE `Directory_`='P0000A005_1'"}));
-    // File types: the description first, while the old ProgId still selects the row.
-    EXPECT_EQ(ProgIdRenameStatements({"App.Doc", "Anw.Dok", "Dokument", "O'Doc", "x", "y"}),
-              (std::vector<std::string>{
-                  "UPDATE `ProgId` SET `Description`='Dokument' WHERE `ProgId`='App.Doc'",
-                  "UPDATE `ProgId` SET `ProgId`='Anw.Dok' WHERE `ProgId`='App.Doc'"}));
+}
+
+// File types: the description by the old ProgId; the key itself is not updated (the
+// installer refuses that) but the row moved, and the rows naming it follow the move.
+TEST(PropertyTable, ProgIdRenames)
+{
+    const struct {
+        const char* what;
+        std::vector<std::string> triples;
+        std::vector<std::string> statements;
+        std::vector<TProgIdMove> moves;
+    } rows[] = {
+        {"renamed",
+         {"App.Doc", "Anw.Dok", "Dokument"},
+         {"UPDATE `ProgId` SET `Description`='Dokument' WHERE `ProgId`='App.Doc'"},
+         {{"App.Doc", "Anw.Dok"}}},
+        {"the same name: the description only",
+         {"App.Doc", "App.Doc", "Document"},
+         {"UPDATE `ProgId` SET `Description`='Document' WHERE `ProgId`='App.Doc'"},
+         {}},
+        {"another case is another key",
+         {"App.Doc", "app.doc", "d"},
+         {"UPDATE `ProgId` SET `Description`='d' WHERE `ProgId`='App.Doc'"},
+         {{"App.Doc", "app.doc"}}},
+        {"no localized name: the file type keeps its own",
+         {"App.Doc", "", "d"},
+         {"UPDATE `ProgId` SET `Description`='d' WHERE `ProgId`='App.Doc'"},
+         {}},
+        {"a quote leaves the triple out", {"O'Doc", "x", "y", "A", "B", "it's"}, {}, {}},
+        {"an incomplete triple is ignored", {"App.Doc", "Anw.Dok"}, {}, {}},
+    };
+    for (const auto& row : rows) {
+        const TProgIdRenames renames = ProgIdRenameStatements(row.triples);
+        EXPECT_EQ(renames.Statements, row.statements) << row.what;
+        EXPECT_EQ(renames.Moves, row.moves) << row.what;
+    }
+    EXPECT_EQ(
+        ProgIdReferenceStatements({"App.Doc", "Anw.Dok"}),
+        (std::vector<std::string>{
+            "UPDATE `Extension` SET `ProgId_`='Anw.Dok' WHERE `ProgId_`='App.Doc'",
+            "UPDATE `ProgId` SET `ProgId_Parent`='Anw.Dok' WHERE `ProgId_Parent`='App.Doc'",
+            "UPDATE `Class` SET `ProgId_Default`='Anw.Dok' WHERE `ProgId_Default`='App.Doc'"}));
 }
 
 TEST(SourceList, PackedCodeLastUsedSourceAndNetNames)
