@@ -9,6 +9,7 @@
 #include "PackTestFiles.h"
 #include "PackageBuilder.h"
 #include "PeImage.h"
+#include "WebMediaPassword.h"
 
 using namespace ovd;
 using namespace ovd::pack;
@@ -253,13 +254,14 @@ TEST(PackageBuilder, CompilesTheRecordingCommandsIntoTheDatabase)
     const fs::path source = root / "src";
     Write(source / "files/a.txt", "a");
     Write(source / "files/deep/b.txt", "b");
-    Write(source / "setup.ovds", "title Rows\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000B1}\n"
-                                 "line Install Files | files | \"\" | $APPDIR$\n  .header 0000B001\n"
-                                 "line Create Folder | $APPDIR$\\empty\n  .header 0000B002\n"
-                                 "line Write Registry | 2 | Software\\Rows | Where | $APPDIR$ | \"\"\n"
-                                 "  .header 0000B003\n"
-                                 "line Create Shortcut | $APPDIR$\\a.txt | Reader | $MENU$ | Reads\n"
-                                 "  .header 0000B004\n");
+    Write(source / "setup.ovds",
+          "title Rows\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000B1}\n"
+          "line Install Files | files | \"\" | $APPDIR$\n  .header 0000B001\n"
+          "line Create Folder | $APPDIR$\\empty\n  .header 0000B002\n"
+          "line Write Registry | 2 | Software\\Rows | Where | $APPDIR$ | \"\"\n"
+          "  .header 0000B003\n"
+          "line Create Shortcut | $APPDIR$\\a.txt | Reader | $MENU$ | Reads\n"
+          "  .header 0000B004\n");
     Write(root / "ordovan.exe", TinyImage());
     TPackOptions o;
     o.engine = root / "ordovan.exe";
@@ -294,19 +296,20 @@ TEST(PackageBuilder, CompilesServiceOdbcAndAssemblyRows)
     Write(source / "bin/drv.dll", "driver");
     Write(source / "bin/drvsetup.dll", "driver setup");
     Write(source / "bin/Lib.dll", "assembly");
-    Write(source / "setup.ovds",
-          "title Tables\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000C1}\n"
-          "line Install Service | bin\\svc.exe | OvdSvc | \"shared interactive\" | Ovd Service"
-          " | Serves | $APPDIR$\\svc | auto | critical | Group | \"RpcSs~Tcpip\" | | | .\\svc |"
-          " $PW$ | -run\n  .header 0000D001\n"
-          "line Control Service | $SVC$ | -x | \"start, stop\" | remove | TRUE\n"
-          "  .header 0000D002\n"
-          "line Create ODBC DSN | OvdData | Ovd Driver | user | \"DBQ=x.db;Mode=ro\"\n"
-          "  .header 0000D003\n"
-          "line Install ODBC Driver | Ovd Driver | bin\\drv.dll | bin\\drvsetup.dll | $APPDIR$\\odbc"
-          " | APILevel=1\n  .header 0000D004\n"
-          "line Install Assembly | bin\\Lib.dll | Ovd.Lib | $APPDIR$\\gac | 1.2.0.0 | \"\" |"
-          " 0123456789abcdef\n  .header 0000D005\n");
+    Write(
+        source / "setup.ovds",
+        "title Tables\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000C1}\n"
+        "line Install Service | bin\\svc.exe | OvdSvc | \"shared interactive\" | Ovd Service"
+        " | Serves | $APPDIR$\\svc | auto | critical | Group | \"RpcSs~Tcpip\" | | | .\\svc |"
+        " $PW$ | -run\n  .header 0000D001\n"
+        "line Control Service | $SVC$ | -x | \"start, stop\" | remove | TRUE\n"
+        "  .header 0000D002\n"
+        "line Create ODBC DSN | OvdData | Ovd Driver | user | \"DBQ=x.db;Mode=ro\"\n"
+        "  .header 0000D003\n"
+        "line Install ODBC Driver | Ovd Driver | bin\\drv.dll | bin\\drvsetup.dll | $APPDIR$\\odbc"
+        " | APILevel=1\n  .header 0000D004\n"
+        "line Install Assembly | bin\\Lib.dll | Ovd.Lib | $APPDIR$\\gac | 1.2.0.0 | \"\" |"
+        " 0123456789abcdef\n  .header 0000D005\n");
     Write(root / "ordovan.exe", TinyImage());
     TPackOptions o;
     o.engine = root / "ordovan.exe";
@@ -372,3 +375,69 @@ TEST(PackageBuilder, RefusesChangeLinesTheRowsCannotHold)
     }
 }
 
+// A web media build: each block's folder becomes OUTDIR/web/NAME.7zip holding NAME\..., a
+// block's password opens it (and is stored scrambled, never as plain text), and an
+// "Install Files" line of a block copies its files from the block's folder below SRCDIR.
+TEST(PackageBuilder, BuildsWebMediaBlocksAndTheRowsThatCopyFromThem)
+{
+    const fs::path root = Scratch("webmedia");
+    const fs::path source = root / "src";
+    Write(source / "blocks/one/a.txt", "a");
+    Write(source / "blocks/one/deep/b.txt", "b");
+    Write(source / "blocks/two/c.txt", "c");
+    Write(source / "setup.ovds",
+          "title Web\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000C1}\nbuild-mode 2\n"
+          "web-media-block ONE | blocks/one\n"
+          "web-media-block TWO | blocks/two | s3cret\n"
+          "line Web Media Block | ONE | http://localhost/ONE.7zip\n"
+          "line Install Files | blocks/one | \"\" | $APPDIR$\n  .header 0000C001\n"
+          "  .web-media ONE\\\n"
+          "line Install Files | blocks/two/*.txt | \"\" | $APPDIR$\\two\n  .header 0000C002\n"
+          "  .web-media TWO\\\n");
+    Write(root / "ordovan.exe", TinyImage());
+    TPackOptions o;
+    o.engine = root / "ordovan.exe";
+    o.sourceDir = source;
+    o.outDir = root / "out";
+    o.dumpScript = root / "script.txt";
+    BuildPackage(o);
+    const std::string web = (o.outDir / "web").string();
+    struct Case {
+        std::string command;
+        bool succeeds;
+    } cases[] = {
+        {"7zz l -slt " + web + "/ONE.7zip | grep -qx 'Path = ONE/deep/b.txt'", true},
+        {"7zz t -pwrong " + web + "/TWO.7zip", false},
+        {"7zz l -slt -ps3cret " + web + "/TWO.7zip | grep -qx 'Path = TWO/c.txt'", true},
+        {"grep -q s3cret " + (root / "script.txt").string(), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Shell(c.command) == 0, c.succeeds) << c.command;
+
+    TCompiledScript script;
+    ASSERT_TRUE(LoadCompiledScript(Read(root / "script.txt"), script).ok);
+    ASSERT_EQ(script.WebMediaPasswords.Count(), 2u);
+    EXPECT_EQ(UnscrambleWebMediaPassword(GetWebMediaPassword(script, "two"), "TWO"), "s3cret");
+
+    const std::string msi = (o.outDir / "setup.msi").string();
+    auto has = [&](const std::string& table, const std::string& row) {
+        return Shell("msiinfo export " + msi + " " + table + " | grep -qF '" + row + "'") == 0;
+    };
+    EXPECT_FALSE(has("File", "a.txt")); // not in the cabinet: the block carries it
+    EXPECT_TRUE(has("CustomAction", "SW0000C001_1\t51\tW0000C001_1\t[SRCDIR]ONE\\"));
+    EXPECT_TRUE(has("CustomAction", "SW0000C001_2\t51\tW0000C001_2\t[SRCDIR]ONE\\deep\\"));
+    EXPECT_TRUE(has("MoveFile", "b.txt\t\tW0000C001_2\tD0000C001_1\t0"));
+    EXPECT_TRUE(has("MoveFile", "c.txt\t\tW0000C002_1\tP0000C002_1\t0"));
+    EXPECT_TRUE(has("Directory", "D0000C001_1\tP0000C001_1\tdeep"));
+
+    // A line naming a block that is not defined, or files outside its block, is refused.
+    for (const char* line : {"line Install Files | blocks/one | \"\" | C:\\x\n  .header 0000C003\n"
+                             "  .web-media NONE\\\n",
+                             "line Install Files | blocks/two | \"\" | C:\\x\n  .header 0000C003\n"
+                             "  .web-media ONE\\\n"}) {
+        Write(source / "setup.ovds", std::string("build-mode 2\nweb-media-block ONE | blocks/one\n"
+                                                 "web-media-block TWO | blocks/two\n") +
+                                         line);
+        EXPECT_THROW(BuildPackage(o), EPackError) << line;
+    }
+}
