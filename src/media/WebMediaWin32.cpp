@@ -8,6 +8,7 @@
 #include "EngineServices.h"
 #include "FileUtil.h"
 #include "PathParts.h"
+#include "RetryForms.h"
 #include "ScriptError.h"
 #include "ScriptRun.h"
 #include "ScriptText.h"
@@ -101,27 +102,35 @@ std::vector<std::pair<std::string, std::string>> Placements(const TCompiledScrip
 
 // Downloads the block's archive until it is there; the retry dialogs decide on failure.
 void Download(TScriptRun& run, TWebMediaState& state, const TWebMediaBlock& block,
-              const std::string& archive)
+              const std::string& archive, bool resume)
 {
-    TGrabMedia::TRequest request;
-    request.Urls = block.Urls;
-    request.Target = archive;
-    request.Caption = EngineMessage(kDownloadingMessage) + block.Name;
-    request.Resume = state.Resume;
-    request.Proxy = {state.ProxyServer, state.ProxyPort, state.ProxyUser, state.ProxyPassword};
-    TGrabMedia worker(std::move(request));
-    TWorkerWait wait;
-    wait.Watchdog = WatchdogTimer::thyTimer;
-    const bool cancelled = AwaitWorker(run, worker, wait);
-    if (worker.Succeeded() && !cancelled) {
-        Trace(run, block.Name + " downloaded");
-        return;
+    for (;;) {
+        TGrabMedia::TRequest request;
+        request.Urls = block.Urls;
+        request.Target = archive;
+        request.Caption = EngineMessage(kDownloadingMessage) + block.Name;
+        request.Resume = state.Resume && resume;
+        request.Proxy = {state.ProxyServer, state.ProxyPort, state.ProxyUser, state.ProxyPassword};
+        TGrabMedia worker(std::move(request));
+        TWorkerWait wait;
+        wait.Watchdog = WatchdogTimer::thyTimer;
+        const bool cancelled = AwaitWorker(run, worker, wait);
+        if (worker.Succeeded() && !cancelled) {
+            Trace(run, block.Name + " downloaded");
+            return;
+        }
+        Trace(run, block.Name + " not downloaded: " +
+                       (worker.Failure().empty() ? worker.Reason() : worker.Failure()));
+        // Every address failed: the user may retry, through a proxy.
+        TProxySettings proxy{state.ProxyServer, state.ProxyPort, state.ProxyUser,
+                             state.ProxyPassword};
+        if (cancelled || Process().SilentMode || !AskProxyRetry(run, proxy))
+            throw ScriptError(EngineMessage(kDownloadFailedMessage));
+        state.ProxyServer = proxy.Server;
+        state.ProxyPort = proxy.Port;
+        state.ProxyUser = proxy.User;
+        state.ProxyPassword = proxy.Password;
     }
-    Trace(run, block.Name + " not downloaded: " +
-                   (worker.Failure().empty() ? worker.Reason() : worker.Failure()));
-    // The proxy dialog comes with the user interface of the retries; until then every
-    // failure, and the user's cancel, ends the fetch with the download error.
-    throw ScriptError(EngineMessage(kDownloadFailedMessage));
 }
 
 void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string& blockFolder)
@@ -139,11 +148,8 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
         if (local) {
             Trace(run, block.Name + " from " + source);
         } else {
-            const bool keepResume = state.Resume;
-            state.Resume = state.Resume && resume;
             ForceDirectories(cache);
-            Download(run, state, block, archive);
-            state.Resume = keepResume;
+            Download(run, state, block, archive, resume);
             source = archive;
         }
         const std::string temp = Process().TempDir + "zovr\\";
@@ -179,13 +185,15 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
                 ForceDirectories(blockFolder);
                 continue;
             }
-            // The retry dialog (Download or Extract) comes with the user interface of the
-            // retries; until then the answer is Download: a fresh copy, once, without
-            // resume. A second failure ends the fetch.
-            if (Process().SilentMode || !resume) {
+            const ExtractRetry choice =
+                Process().SilentMode ? ExtractRetry::Cancel : AskExtractRetry(run);
+            if (choice == ExtractRetry::Cancel) {
                 Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
                 throw ScriptError(EngineMessage(kExtractFailedMessage));
             }
+            ForceDirectories(blockFolder);
+            if (choice == ExtractRetry::Extract)
+                continue;
             break;
         }
         // Download chosen: the archive is not used again.

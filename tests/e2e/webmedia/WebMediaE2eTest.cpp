@@ -4,6 +4,7 @@
 // uninstall fetches nothing, a block beside the setup needs no request, failing addresses
 // follow ABORTONERROR, and an interrupted download resumes 2048 bytes before the end of
 // the partial file.
+#include "UiDriver.h"
 #include "ovdtest.h"
 
 #include <msi.h>
@@ -97,6 +98,15 @@ protected:
         return Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)"));
     }
 
+    // Starts a setup that shows its forms (not silent); the caller waits for it.
+    HANDLE Start(const std::string& setup, const std::string& switches, const std::string& baseUrl)
+    {
+        DeleteFileA(out_.c_str());
+        return ovdtest::StartProgram("\"" + setup + "\" ALLUSERS=TRUE \"APPDIR=" + app_ +
+                                     "\" \"OUTFILE=" + out_ + "\" \"BASEURL=" + baseUrl +
+                                     "\" \"/l=" + work_ + "\\trace.log\" " + switches);
+    }
+
     // The access log's lines since the last call.
     std::vector<Request> NewRequests()
     {
@@ -185,13 +195,70 @@ TEST_F(WebMedia, BlocksBesideTheSetupAreUsedWithoutARequest)
     EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\readme.txt"), "Read me first.\r\n");
     EXPECT_TRUE(ovdtest::FileExists(media + "DOCS.7zip")); // a local archive is kept
 
-    // A damaged block beside the setup: downloaded instead.
+    // A damaged block beside the setup: the retry form, answered with its Download, has a
+    // fresh copy downloaded.
     RemoveLeftovers();
     ASSERT_TRUE(ovdtest::WriteFileBytes(media + "DOCS.7zip", "7z damaged"));
-    ASSERT_EQ(Run(media + "setup.exe", "INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
+    DeleteFileA(out_.c_str());
+    const HANDLE setup = Start(media + "setup.exe", "INSTALL=TRUE UNINSTALL=FALSE", base_);
+    ASSERT_NE(setup, nullptr);
+    const HWND form =
+        ovdtest::WaitForWindowOf(GetProcessId(setup), "#32770", "Retry Extraction?", 60000);
+    ASSERT_NE(form, nullptr);
+    const HWND download =
+        ovdtest::FindControl(form, "Button", "Download a fresh copy of the installation data.");
+    ASSERT_NE(download, nullptr);
+    EXPECT_TRUE(ovdtest::IsChecked(download));
+    EXPECT_NE(
+        ovdtest::FindControl(form, "Button", "Try to extract the existing download data again."),
+        nullptr);
+    ovdtest::Press(ovdtest::FindControl(form, "Button", "OK"));
+    EXPECT_EQ(ovdtest::WaitForExitCode(setup, 120000), 0u);
+    EXPECT_EQ(Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)")), "COMPLETE|FALSE");
     EXPECT_EQ(Summary(NewRequests()),
               (std::vector<std::string>{"HEAD /DOCS.7zip 200", "GET /DOCS.7zip 200"}));
     EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\sub\\guide.txt"), "The guide.\r\n");
+}
+
+// A server that cannot be reached: the proxy form's values take the download through a
+// proxy that requires them.
+TEST_F(WebMedia, TheProxyFormsValuesReachTheProxy)
+{
+    const auto proxyPort = ovdtest::ReadFileBytes(Server() + "proxy-port");
+    ASSERT_TRUE(proxyPort.has_value());
+    NewRequests();
+    const HANDLE setup =
+        Start(Package("product"), "INSTALL=TRUE UNINSTALL=FALSE", "http://ovd-nowhere.invalid/");
+    ASSERT_NE(setup, nullptr);
+    const HWND form =
+        ovdtest::WaitForWindowOf(GetProcessId(setup), "#32770", "Retry Download?", 90000);
+    ASSERT_NE(form, nullptr);
+    const std::vector<HWND> edits = ovdtest::Controls(form, "Edit");
+    ASSERT_EQ(edits.size(), 4u);
+    const std::string values[] = {"127.0.0.1", Trimmed(*proxyPort), "ovduser", "ovdpass"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(ovdtest::TextOf(edits[i]), ""); // empty until the user fills them in
+        ovdtest::Type(edits[i], values[i]);
+    }
+    ovdtest::Press(ovdtest::FindControl(form, "Button", "Yes"));
+    EXPECT_EQ(ovdtest::WaitForExitCode(setup, 120000), 0u);
+    EXPECT_EQ(Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)")), "COMPLETE|FALSE");
+    std::vector<std::string> granted;
+    for (const Request& r : NewRequests()) {
+        if (r.Status == "407")
+            continue;
+        // Wine's client names the default port in the request line; Windows' does not.
+        std::string line = r.Line.substr(0, r.Line.rfind(' '));
+        if (const std::size_t port = line.find(".invalid:80/"); port != std::string::npos)
+            line.erase(port + 8, 3);
+        granted.push_back(line + " " + r.Status);
+    }
+    EXPECT_EQ(granted, (std::vector<std::string>{"HEAD http://ovd-nowhere.invalid/DOCS.7zip 200",
+                                                 "GET http://ovd-nowhere.invalid/DOCS.7zip 200",
+                                                 "HEAD http://ovd-nowhere.invalid/missing.7zip 404",
+                                                 "HEAD http://ovd-nowhere.invalid/TOOLS.7zip 200",
+                                                 "GET http://ovd-nowhere.invalid/TOOLS.7zip 200"}));
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\tools\\tool.txt"), "A tool.\r\n");
 }
 
 // Every address failing: a missing file, a redirect to another scheme (refused without a
