@@ -501,11 +501,15 @@ private:
                 SetEarly("S" + property, property, "[SRCDIR]" + sourceFolder);
                 source = sources.emplace(sourceFolder, property).first;
             }
-            AddRow("MoveFile", {"M" + header_ + "_" + std::to_string(++fileCount_), component,
-                                file.filename().string(), "", source->second,
-                                destinations.at(target.parent_path().generic_string()), "0"});
+            const std::string& destination = destinations.at(target.parent_path().generic_string());
+            const std::string key = header_ + "_" + std::to_string(++fileCount_);
+            AddRow("MoveFile", {"M" + key, component, file.filename().string(), "", source->second,
+                                destination, "0"});
+            // The installer forgets what MoveFile copied: the copy goes with the product.
+            AddRow("RemoveFile",
+                   {"R" + key, component, file.filename().string(), destination, "2"});
         }
-        NeedActions({"MoveFiles"});
+        NeedActions({"MoveFiles", "RemoveFiles"});
     }
 
     static bool Matches(std::string_view pattern, std::string_view name)

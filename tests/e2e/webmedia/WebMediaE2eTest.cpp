@@ -176,6 +176,8 @@ TEST_F(WebMedia, InstallsFromTheServerFetchesOnceAndRemovalFetchesNothing)
     EXPECT_EQ(Run(Package("product"), "/s INSTALL=FALSE UNINSTALL=TRUE REMOVE=TRUE", base_),
               "COMPLETE|FALSE");
     EXPECT_EQ(Summary(NewRequests()), std::vector<std::string>{});
+    for (const char* file : {"\\docs\\readme.txt", "\\docs\\sub\\guide.txt", "\\tools\\tool.txt"})
+        EXPECT_FALSE(ovdtest::FileExists(app_ + file)) << file;
 }
 
 // Blocks beside the setup program serve without a request; one that does not extract is

@@ -69,7 +69,7 @@ CONF
   ;;
 stop)
   if [ -f "$dir/nginx.pid" ]; then
-    "$nginx" -p "$dir" -c "$dir/nginx.conf" -s stop || kill "$(cat "$dir/nginx.pid")" || true
+    "$nginx" -p "$dir" -c "$dir/nginx.conf" -s stop 2>/dev/null || kill "$(cat "$dir/nginx.pid")" || true
     for _ in $(seq 50); do [ -f "$dir/nginx.pid" ] || break; sleep 0.1; done
   fi
   ;;

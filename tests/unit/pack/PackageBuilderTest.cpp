@@ -429,6 +429,7 @@ TEST(PackageBuilder, BuildsWebMediaBlocksAndTheRowsThatCopyFromThem)
     EXPECT_TRUE(has("MoveFile", "b.txt\t\tW0000C001_2\tD0000C001_1\t0"));
     EXPECT_TRUE(has("MoveFile", "c.txt\t\tW0000C002_1\tP0000C002_1\t0"));
     EXPECT_TRUE(has("Directory", "D0000C001_1\tP0000C001_1\tdeep"));
+    EXPECT_TRUE(has("RemoveFile", "b.txt\tD0000C001_1\t2")); // removed with the product
 
     // A line naming a block that is not defined, or files outside its block, is refused.
     for (const char* line : {"line Install Files | blocks/one | \"\" | C:\\x\n  .header 0000C003\n"
