@@ -10,9 +10,10 @@ import sys
 LAYERS = {
     "core": 0, "win32": 1, "archive": 1, "archive/client": 2,
     "engine/store": 2, "engine/eval": 3, "engine/runner": 4,
-    # ui, bottom to top: forms; workers and the hidden main form; tray; dialogs; language.
-    "ui/forms": 5.0, "ui/workers": 5.1, "ui/tray": 5.2, "ui/dialogs": 5.3,
-    "ui/language": 5.4,
+    # ui, bottom to top: forms; the hidden main form; workers; progress display and message
+    # boxes; tray; dialogs; language.
+    "ui/forms": 5.0, "ui/mainform": 5.1, "ui/workers": 5.2, "ui/progress": 5.3,
+    "ui/tray": 5.4, "ui/dialogs": 5.5, "ui/language": 5.6,
     "commands": 6, "msi": 6, "media": 6, "extras": 6,
     "boot": 7, "pack": 7,
 }

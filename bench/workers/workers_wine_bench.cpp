@@ -2,7 +2,6 @@
 // variables (hand-over, two RunTimeExecute calls, the store replaced by the result), and
 // the latency from a worker's finish to the main thread's return from its wait.
 //   cmake/wine-run.sh <tree>/wine/prefix <tree>/bin/workers_wine_bench.exe [plug-in.dll]
-#include "ProgressDisplay.h"
 #include "ScriptRun.h"
 #include "TScriptThread.h"
 #include "VariableManager.h"

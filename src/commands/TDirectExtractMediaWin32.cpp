@@ -2,7 +2,6 @@
 
 #include "EngineMessages.h"
 #include "FileUtil.h"
-#include "ProgressDisplay.h"
 #include "WorkerProgress.h"
 #include "Wow64Redirection.h"
 

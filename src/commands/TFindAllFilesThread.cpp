@@ -4,7 +4,6 @@
 
 #include <atomic>
 
-#include "ProgressDisplay.h"
 #include "WinHandles.h"
 #include "WorkerProgress.h"
 #include "Wow64Redirection.h"

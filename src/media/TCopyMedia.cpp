@@ -3,7 +3,6 @@
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "PathParts.h"
-#include "ProgressDisplay.h"
 #include "WorkerProgress.h"
 #include "Wow64Redirection.h"
 

@@ -4,7 +4,6 @@
 #include "EngineMessages.h"
 #include "FileUtil.h"
 #include "PathParts.h"
-#include "ProgressDisplay.h"
 #include "WorkerProgress.h"
 #include "Wow64Redirection.h"
 #include "uSevenZipAPI.h"

@@ -7,7 +7,7 @@
 
 #include "EngineMessages.h"
 #include "FileUtil.h"
-#include "ProgressDisplay.h"
+#include "WorkerProgress.h"
 #include "WebMedia.h"
 #include "WinHandles.h"
 

@@ -7,8 +7,8 @@
 #include "InstallerSession.h"
 #include "MessagePump.h"
 #include "OwnerWindow.h"
-#include "ProgressDisplay.h"
 #include "ScriptText.h"
+#include "Ticks.h"
 #include "VariableManager.h"
 #include "WaitForWorker.h"
 #include "WorkerProgress.h"
@@ -57,9 +57,8 @@ public:
     {
         // No limit after a cancel: the installer answers it by rolling back, which takes as
         // long as it takes; only the database work before the call is watched.
-        const DWORD now = GetTickCount();
         const DWORD since = worker_.DatabaseBusySince();
-        if (since != 0 && now - since > kDatabaseLimitMs)
+        if (since != 0 && TickLimitPassed(since, GetTickCount(), kDatabaseLimitMs))
             EndStalledRun(run_, worker_,
                           "the database " + worker_.PackagePath() + " was not read in " +
                               std::to_string(kDatabaseLimitMs / 1000) + " s");

@@ -12,7 +12,6 @@
 #include "MsiApi.h"
 #include "MsiDatabase.h"
 #include "PathParts.h"
-#include "ProgressDisplay.h"
 #include "PropertyHandoverFile.h"
 #include "Registry.h"
 #include "RunPlatform.h"

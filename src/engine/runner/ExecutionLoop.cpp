@@ -292,8 +292,11 @@ bool RunNormally(TScriptRun& run)
     TControlFlowState& flow = run.Flow;
     const long count = static_cast<long>(script.LineCount());
     while (flow.LineCounter < count) {
-        if (flow.LineCounter % kMessageInterval == 0)
+        if (flow.LineCounter % kMessageInterval == 0 ||
+            ++flow.RoundsSinceMessages >= kMessageInterval) {
+            flow.RoundsSinceMessages = 0;
             run.Services.Boxes->ProcessMessages();
+        }
         RefreshRunSettings(run);
         run.CurrentLine = flow.LineCounter - 1;
         if (flow.SkipToBranch)

@@ -10,7 +10,8 @@
 
 namespace ovd {
 
-// Lines between two rounds of message processing.
+// Lines between two rounds of message processing: at every multiple of it in the script,
+// and after this many lines run without one (a loop jumping back before the next multiple).
 inline constexpr long kMessageInterval = 314;
 
 // Runs the lines of a prepared run to its end.

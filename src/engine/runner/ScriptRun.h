@@ -37,6 +37,9 @@ struct TPendingProperties {
 // Block state of the execution loop; reset before the first line and by "GoTo Label".
 struct TControlFlowState {
     long LineCounter = 0;
+    // Loop rounds since the last round of message processing: a loop whose lines hold no
+    // multiple of the interval must keep the user interface alive all the same.
+    long RoundsSinceMessages = 0;
     bool SkipToBranch = false;
     bool SkipToEnd = false;
     bool EndRecheck = false;

@@ -6,7 +6,6 @@
 
 #include "FileUtil.h"
 #include "OwnerWindow.h"
-#include "ProgressDisplay.h"
 #include "ScriptError.h"
 #include "ScriptRun.h"
 #include "WaitForWorker.h"

@@ -5,6 +5,7 @@
 
 #include "MessagePump.h"
 #include "TImageListPool.h"
+#include "WorkerProgress.h"
 
 namespace ovd {
 namespace {
@@ -13,6 +14,11 @@ namespace {
 constexpr DWORD kEndWaitMs = 10000;
 
 } // namespace
+
+void ReportWorkerProgress(std::string_view text, long long min, long long max, long long position)
+{
+    ReportWorkerProgressAt(GetTickCount(), text, min, max, position);
+}
 
 TWorkerThread::~TWorkerThread()
 {

@@ -8,10 +8,15 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 
 #include "WinHandles.h"
 
 namespace ovd {
+
+// Any thread: stamps "ZOVR_LastDelegateTick" and stores the report that the main thread's
+// progress display shows (see WorkerProgress.h).
+void ReportWorkerProgress(std::string_view text, long long min, long long max, long long position);
 
 class TWorkerThread {
 public:

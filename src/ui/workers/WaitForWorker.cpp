@@ -2,7 +2,6 @@
 
 #include "IntegerText.h"
 #include "MessagePump.h"
-#include "ProgressDisplay.h"
 #include "ScriptRun.h"
 #include "ScriptText.h"
 #include "VariableManager.h"

@@ -79,7 +79,9 @@ protected:
 
 TEST_F(FeaturesE2E, MenuTurnsAFeatureOffAndItsFilesStayAway)
 {
-    HANDLE engine = StartProgram("\"" + TestOutDir() + "\\pkg\\demo\\setup.exe\"");
+    const std::string log = work_ + "\\trace.log";
+    HANDLE engine =
+        StartProgram("\"" + TestOutDir() + "\\pkg\\demo\\setup.exe\" \"/l=" + log + "\"");
     ASSERT_TRUE(engine);
     const DWORD pid = GetProcessId(engine);
 
@@ -160,7 +162,13 @@ TEST_F(FeaturesE2E, MenuTurnsAFeatureOffAndItsFilesStayAway)
             finish = WaitForWindowOf(pid, kPageClass, "Ordovan Demo Setup", 0);
             return finish && FindControl(finish, "Button", "Finish");
         },
-        120000));
+        120000))
+        << "no finish page; the screen: " << SaveScreenshot("features-no-finish")
+        << "\nthe run's trace:\n"
+        << [&] {
+               const std::string trace = ReadFileBytes(log).value_or("<none>");
+               return trace.substr(trace.size() > 6000 ? trace.size() - 6000 : 0);
+           }();
     Press(FindControl(finish, "Button", "Finish"));
     EXPECT_EQ(WaitForExitCode(engine, 60000), 0u);
 

@@ -14,6 +14,7 @@
 #include "PathParts.h"
 #include "PeImage.h"
 #include "THashedStringList.h"
+#include "Ticks.h"
 #include "WebMediaPassword.h"
 
 using namespace ovd;
@@ -258,4 +259,22 @@ TEST(WebMediaPassword, RoundTripsUnderItsEntryNameOnly)
     }
     for (const char* bad : {"", "s3cret", "~A", "~ZZ", "~0G"})
         EXPECT_FALSE(UnscrambleWebMediaPassword(bad, "BLOCK1").has_value()) << bad;
+}
+
+TEST(Ticks, LimitPassedOnlyAfterARealSpan)
+{
+    constexpr std::uint32_t kLimit = 10000;
+    const struct {
+        std::uint32_t since, now;
+        bool passed;
+    } rows[] = {
+        {1000, 11000, false},        // exactly the limit
+        {1000, 11001, true},         // one past it
+        {5001, 5000, false},         // the mark set just after the clock was read
+        {0xFFFFFF01u, 0x100, false}, // across the wrap, 511 ms
+        {0xFFFFF001u, 0x2000, true}, // across the wrap, 12 s
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(TickLimitPassed(row.since, row.now, kLimit), row.passed)
+            << row.since << " -> " << row.now;
 }

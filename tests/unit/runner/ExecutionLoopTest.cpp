@@ -1,8 +1,8 @@
 // The execution loop on small scripts built in memory: block matching, labels, the ends
 // of a run and the error box.
+#include "ExecutionLoop.h"
 #include "CommandTable.h"
 #include "EngineMessages.h"
-#include "ExecutionLoop.h"
 #include "RecordingRunnerUI.h"
 #include "ScriptTestSupport.h"
 #include "VariableManager.h"
@@ -47,16 +47,14 @@ struct Harness {
         Probes().clear();
         ovd::ClearCommands();
         ovd::RegisterRunnerCommands();
-        ovd::RegisterCommand("Probe", [](ovd::TCommandContext& c) {
-            Probes().push_back(c.Expanded(1));
-        });
+        ovd::RegisterCommand("Probe",
+                             [](ovd::TCommandContext& c) { Probes().push_back(c.Expanded(1)); });
         ovd::RegisterCommand("Set Variable", [](ovd::TCommandContext& c) {
             c.CreateFirst(c.OutputName(1));
             c.Assign(c.OutputName(1), c.Expanded(2));
         });
-        ovd::RegisterCommand("Fail Softly", [](ovd::TCommandContext& c) {
-            c.ReportFailure("could not do it");
-        });
+        ovd::RegisterCommand("Fail Softly",
+                             [](ovd::TCommandContext& c) { c.ReportFailure("could not do it"); });
     }
     void Run() { ovd::RunExecutionLoop(run); }
 };
@@ -69,8 +67,14 @@ Line ElseIf(const std::string& var, const std::string& value)
 {
     return {"Else If", {var, "0", value, "FALSE"}};
 }
-Line P(const std::string& text, bool disabled = false) { return {"Probe", {text}, disabled}; }
-Line Cmd(const std::string& name, bool disabled = false) { return {name, {}, disabled}; }
+Line P(const std::string& text, bool disabled = false)
+{
+    return {"Probe", {text}, disabled};
+}
+Line Cmd(const std::string& name, bool disabled = false)
+{
+    return {name, {}, disabled};
+}
 
 std::string Joined(const std::vector<std::string>& parts)
 {
@@ -111,84 +115,127 @@ INSTANTIATE_TEST_SUITE_P(
         FlowCase{"FalseIfNoElseThenChain",
                  {If("ONE", "2"), Cmd("End"), If("ONE", "1"), P("a"), ElseIf("ONE", "1"),
                   P("wrong"), Cmd("End"), P("z")},
-                 "a z", 0},
+                 "a z",
+                 0},
         FlowCase{"FalseIfElse",
-                 {If("ONE", "2"), P("a"), Cmd("Else"), P("e"), Cmd("End"), P("b")}, "e b", 0},
+                 {If("ONE", "2"), P("a"), Cmd("Else"), P("e"), Cmd("End"), P("b")},
+                 "e b",
+                 0},
         FlowCase{"TrueIfElse",
-                 {If("ONE", "1"), P("a"), Cmd("Else"), P("e"), Cmd("End"), P("b")}, "a b", 0},
+                 {If("ONE", "1"), P("a"), Cmd("Else"), P("e"), Cmd("End"), P("b")},
+                 "a b",
+                 0},
         FlowCase{"ElseIfChainSecond",
                  {If("ONE", "2"), P("a"), ElseIf("ONE", "1"), P("b"), ElseIf("ONE", "1"), P("c"),
                   Cmd("Else"), P("d"), Cmd("End"), P("z")},
-                 "b z", 0},
+                 "b z",
+                 0},
         FlowCase{"ElseIfChainElse",
                  {If("ONE", "2"), P("a"), ElseIf("ONE", "3"), P("b"), Cmd("Else"), P("d"),
                   Cmd("End"), P("z")},
-                 "d z", 0},
+                 "d z",
+                 0},
         FlowCase{"ElseIfChainFirst",
                  {If("ONE", "1"), P("a"), ElseIf("ONE", "1"), P("b"), Cmd("Else"), P("d"),
                   Cmd("End"), P("z")},
-                 "a z", 0},
+                 "a z",
+                 0},
         FlowCase{"NestedSkipped",
                  {If("ONE", "2"), If("ONE", "1"), P("x"), Cmd("Else"), P("y"), Cmd("End"),
                   Cmd("Else"), P("e"), Cmd("End"), P("z")},
-                 "e z", 0},
+                 "e z",
+                 0},
         FlowCase{"NestedTaken",
                  {If("ONE", "1"), If("ZERO", "1"), P("x"), Cmd("Else"), P("y"), Cmd("End"),
                   P("after"), Cmd("End"), P("z")},
-                 "y after z", 0},
+                 "y after z",
+                 0},
         // A disabled opener inside a skipped block opens nothing: its "End" closes the
         // outer block.
         FlowCase{"DisabledOpenerInSkip",
-                 {If("ONE", "2"), {"If", {"ONE", "0", "1", "FALSE"}, true}, P("x"),
-                  Cmd("End", true), P("y"), Cmd("End"), P("z")},
-                 "z", 0},
+                 {If("ONE", "2"),
+                  {"If", {"ONE", "0", "1", "FALSE"}, true},
+                  P("x"),
+                  Cmd("End", true),
+                  P("y"),
+                  Cmd("End"),
+                  P("z")},
+                 "z",
+                 0},
         FlowCase{"DisabledElseInSkip",
-                 {If("ONE", "2"), P("x"), Cmd("Else", true), P("y"), Cmd("End"), P("z")}, "z",
+                 {If("ONE", "2"), P("x"), Cmd("Else", true), P("y"), Cmd("End"), P("z")},
+                 "z",
                  0},
         // The inner "Else" branch closes only itself: the outer "Else If" still ends the
         // outer branch.
         FlowCase{"OuterElseIfAfterInnerElse",
                  {If("ONE", "1"), If("ONE", "2"), P("x"), Cmd("Else"), P("y"), Cmd("End"),
                   P("after"), ElseIf("ONE", "1"), P("wrong"), Cmd("End"), P("z")},
-                 "y after z", 0},
+                 "y after z",
+                 0},
         FlowCase{"OuterElseIfAfterInnerElseIf",
-                 {If("ONE", "1"), If("ONE", "2"), P("x"), ElseIf("ONE", "1"), P("y"),
-                  Cmd("End"), P("after"), ElseIf("ONE", "1"), P("wrong"), Cmd("End"), P("z")},
-                 "y after z", 0},
+                 {If("ONE", "1"), If("ONE", "2"), P("x"), ElseIf("ONE", "1"), P("y"), Cmd("End"),
+                  P("after"), ElseIf("ONE", "1"), P("wrong"), Cmd("End"), P("z")},
+                 "y after z",
+                 0},
         FlowCase{"ElseIfInsideFalseOuter",
-                 {If("ONE", "2"), If("ONE", "1"), P("x"), ElseIf("ONE", "1"), P("y"),
-                  Cmd("End"), ElseIf("ZERO", "0"), P("b"), Cmd("End"), P("z")},
-                 "b z", 0},
+                 {If("ONE", "2"), If("ONE", "1"), P("x"), ElseIf("ONE", "1"), P("y"), Cmd("End"),
+                  ElseIf("ZERO", "0"), P("b"), Cmd("End"), P("z")},
+                 "b z",
+                 0},
         FlowCase{"DisabledAndIgnoreLinesPassed",
-                 {P("a"), P("x", true), {"Ignore", {}}, P("b")}, "a b", 0},
+                 {P("a"), P("x", true), {"Ignore", {}}, P("b")},
+                 "a b",
+                 0},
         // The last line runs whatever its command; disabled, it is fetched but not run.
         FlowCase{"LastLineDisabled", {P("a"), P("x", true)}, "a", 0},
         FlowCase{"UnknownAndInertCommands",
-                 {Cmd("Comment"), Cmd("Label"), Cmd("Code Folding Region"), Cmd("No Such"),
-                  P("a")},
-                 "a", 0},
+                 {Cmd("Comment"), Cmd("Label"), Cmd("Code Folding Region"), Cmd("No Such"), P("a")},
+                 "a",
+                 0},
         FlowCase{"GoToForward",
                  {P("a"), {"GoTo Label", {"done"}}, P("skipped"), {"Label", {"DONE"}}, P("b")},
-                 "a b", 0},
+                 "a b",
+                 0},
         FlowCase{"GoToOutOfBlock",
-                 {If("ONE", "1"), P("a"), {"GoTo Label", {"out"}}, P("x"), Cmd("End"),
-                  {"Label", {"out"}}, P("b")},
-                 "a b", 0},
+                 {If("ONE", "1"),
+                  P("a"),
+                  {"GoTo Label", {"out"}},
+                  P("x"),
+                  Cmd("End"),
+                  {"Label", {"out"}},
+                  P("b")},
+                 "a b",
+                 0},
         FlowCase{"GoToIntoElseBranch",
-                 {{"GoTo Label", {"in"}}, If("ONE", "1"), P("x"), Cmd("Else"),
-                  {"Label", {"in"}}, P("e"), Cmd("End"), P("z")},
-                 "e z", 0},
+                 {{"GoTo Label", {"in"}},
+                  If("ONE", "1"),
+                  P("x"),
+                  Cmd("Else"),
+                  {"Label", {"in"}},
+                  P("e"),
+                  Cmd("End"),
+                  P("z")},
+                 "e z",
+                 0},
         FlowCase{"LoopWithGoTo",
-                 {{"Set Variable", {"N", "0"}}, {"Label", {"top"}},
-                  {"Mathematics", {"$N$", "1", "0", "N"}}, P("$N$"), If("N", "3", "2"),
-                  {"GoTo Label", {"end"}}, Cmd("End"), {"GoTo Label", {"top"}},
-                  {"Label", {"end"}}, P("done")},
-                 "1 2 3 4 done", 0},
+                 {{"Set Variable", {"N", "0"}},
+                  {"Label", {"top"}},
+                  {"Mathematics", {"$N$", "1", "0", "N"}},
+                  P("$N$"),
+                  If("N", "3", "2"),
+                  {"GoTo Label", {"end"}},
+                  Cmd("End"),
+                  {"GoTo Label", {"top"}},
+                  {"Label", {"end"}},
+                  P("done")},
+                 "1 2 3 4 done",
+                 0},
         FlowCase{"TerminateInstall", {P("a"), Cmd("Terminate Install"), P("b")}, "a", 0},
         FlowCase{"EvaluateExpression",
-                 {{"Evaluate Expression", {"$ONE$ = \"1\" and \"a\" < \"b\"", "R"}},
-                  P("$R$")},
-                 "TRUE", 0}),
+                 {{"Evaluate Expression", {"$ONE$ = \"1\" and \"a\" < \"b\"", "R"}}, P("$R$")},
+                 "TRUE",
+                 0}),
     [](const ::testing::TestParamInfo<FlowCase>& info) { return std::string(info.param.name); });
 
 // "If" and "Else If" compare their translated operands (field 1 the left, 2 the right).
@@ -385,11 +432,33 @@ TEST(RunnerLoop, MessagesEvery314LinesAndSettingsBeforeEveryLine)
     EXPECT_EQ(ovd::GetVariable("ABORT"), "FALSE");
 }
 
+TEST(RunnerLoop, ATightLoopBeforeTheFirstMultipleStillProcessesMessages)
+{
+    // 1,000 rounds of five lines on lines 2-6: no multiple of 314 after line 0.
+    Harness h({{"Set Variable", {"N", "0"}},
+               {"Label", {"top"}},
+               {"Mathematics", {"$N$", "1", "0", "N"}},
+               If("N", "999", "2"),
+               {"GoTo Label", {"end"}},
+               Cmd("End"),
+               {"GoTo Label", {"top"}},
+               {"Label", {"end"}}});
+    h.Run();
+    EXPECT_EQ(ovd::GetVariable("N"), "1000");
+    long pumps = 0;
+    for (const auto& e : h.ui.Events)
+        pumps += e == "pump";
+    EXPECT_GE(pumps, 5000 / 314) << "about every 314 lines run";
+}
+
 TEST(RunnerLoop, ProgressReportedOnChangeWhileADialogIsShown)
 {
-    Harness h({{"Set Variable", {"PROGRESS", "10"}}, Cmd("Comment"),
-               {"Set Variable", {"PROGRESSTEXT", "Copying"}}, Cmd("Comment"),
-               {"Set Variable", {"PROGRESS", "x"}}, Cmd("Comment")});
+    Harness h({{"Set Variable", {"PROGRESS", "10"}},
+               Cmd("Comment"),
+               {"Set Variable", {"PROGRESSTEXT", "Copying"}},
+               Cmd("Comment"),
+               {"Set Variable", {"PROGRESS", "x"}},
+               Cmd("Comment")});
     h.ui.DialogVisible = true;
     h.Run();
     std::vector<std::string> progress;
@@ -463,11 +532,19 @@ TEST(RunnerDialogs, DisplayAndHideOutsideAWizard)
     };
     const std::vector<Case> cases = {
         {"waiting", {"Welcome", "RESULT", "TRUE"}, {0}, {"release dialog window"}, "NEXT", "0"},
-        {"not waiting", {"Welcome", "$RESULT$", "FALSE"}, {}, {"modeless dialog 0"}, "NOTMODAL",
+        {"not waiting",
+         {"Welcome", "$RESULT$", "FALSE"},
+         {},
+         {"modeless dialog 0"},
+         "NOTMODAL",
          "4242"},
         {"skipped", {"Welcome", "RESULT", "TRUE", "SKIPME", "", "TRUE"}, {}, {}, "", "1"},
-        {"skip value differs", {"Welcome", "RESULT", "TRUE", "SKIPME", "", "FALSE"}, {0},
-         {"release dialog window"}, "NEXT", "0"},
+        {"skip value differs",
+         {"Welcome", "RESULT", "TRUE", "SKIPME", "", "FALSE"},
+         {0},
+         {"release dialog window"},
+         "NEXT",
+         "0"},
     };
     for (const Case& c : cases) {
         Harness h({{"Display Dialog", c.params}});
@@ -505,8 +582,15 @@ namespace {
 
 TEST(RunnerWizard, LoopInsideATakenBranchKeepsTheBranchOpen)
 {
-    Harness h({If("ONE", "1"), Cmd("Wizard Loop"), {"Display Dialog", {"Welcome"}}, Cmd("End"),
-               P("in branch"), Cmd("Else"), P("wrong"), Cmd("End"), P("z")});
+    Harness h({If("ONE", "1"),
+               Cmd("Wizard Loop"),
+               {"Display Dialog", {"Welcome"}},
+               Cmd("End"),
+               P("in branch"),
+               Cmd("Else"),
+               P("wrong"),
+               Cmd("End"),
+               P("z")});
     ovd::DefineVariable("SILENT", "TRUE", "Initialization");
     h.Run();
     EXPECT_EQ(Joined(Probes()), "in branch z");
@@ -519,10 +603,9 @@ TEST(RunnerEnd, RemovedMediumFinishesTheProcessItself)
         Harness h({Line{"Terminate with Exit Code", {"3"}}});
         int endedWith = -1;
         std::vector<std::string> steps;
-        h.services.RemovedMedium = ovd::TRemovedMediumHandling{[&] { return removed; },
-                                       [&] { steps.push_back("cache"); },
-                                       [&] { steps.push_back("support"); },
-                                       [&](int code) { endedWith = code; }};
+        h.services.RemovedMedium = ovd::TRemovedMediumHandling{
+            [&] { return removed; }, [&] { steps.push_back("cache"); },
+            [&] { steps.push_back("support"); }, [&](int code) { endedWith = code; }};
         h.Run();
         EXPECT_EQ(endedWith, removed ? 3 : -1);
         EXPECT_EQ(steps, removed ? (std::vector<std::string>{"cache", "support"})
@@ -538,8 +621,10 @@ namespace {
 TEST(RunnerLoop, CacheOverrideAppliedOnceOrEmptiedOnFailure)
 {
     for (const bool succeeds : {true, false}) {
-        Harness h({{"Set Variable", {"OVERRIDECACHE", "E:\\cache"}}, Cmd("Comment"),
-                   P("$OVERRIDECACHE$"), P("$ENGINECACHE$")});
+        Harness h({{"Set Variable", {"OVERRIDECACHE", "E:\\cache"}},
+                   Cmd("Comment"),
+                   P("$OVERRIDECACHE$"),
+                   P("$ENGINECACHE$")});
         std::vector<std::string> applied;
         h.services.OverrideCache = ([&](ovd::TScriptRun&, const std::string& folder) {
             applied.push_back(folder);

@@ -7,7 +7,7 @@
 
 #include "FormFile.h"
 #include "MessagePump.h"
-#include "ProgressDisplay.h"
+#include "TWorkerThread.h"
 #include "VariableManager.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-// Worker progress into the variables, and from them onto the screen: the dialog host's
-// current dialog and its taskbar button; the taskbar's attention states around message
+// Worker progress from the variables onto the screen: the dialog host's current dialog and
+// its taskbar button; the taskbar's attention states around message
 // boxes; the script's own progress as the runner reports it.
 #pragma once
 
@@ -9,9 +9,6 @@
 #include "RunnerUI.h"
 
 namespace ovd {
-
-// Any thread: stamps "ZOVR_LastDelegateTick" and stores the report (see WorkerProgress.h).
-void ReportWorkerProgress(std::string_view text, long long min, long long max, long long position);
 
 // Main thread: shows the progress in the current dialog and on its taskbar button (not in
 // silent mode). "$ZOVR$" takes text and numbers from what the workers reported. With

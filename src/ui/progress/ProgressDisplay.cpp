@@ -21,11 +21,6 @@ void WriteProgressMode(const std::string& mode)
 
 } // namespace
 
-void ReportWorkerProgress(std::string_view text, long long min, long long max, long long position)
-{
-    ReportWorkerProgressAt(GetTickCount(), text, min, max, position);
-}
-
 bool RefreshProgressDisplay(IDialogHost& dialogs, std::string_view text, bool publishCancel,
                             long long min, long long max, long long position)
 {
