@@ -21,7 +21,8 @@ mkdir -p "$work/src/blocks"
 if [ -d "$tree/wine/prefix" ]; then
   cp -a "$tree/wine/prefix" "$prefix"
 fi
-python3 "$top/../shared/bench/gen_payload.py" "$work/src/blocks/payload" >/dev/null
+# The shared payload generator lies beside the checkout (OVD_PAYLOAD_GEN names another).
+python3 "${OVD_PAYLOAD_GEN:-$top/../shared/bench/gen_payload.py}" "$work/src/blocks/payload" >/dev/null
 cat >"$work/src/setup.ovds" <<SCRIPT
 name setup
 title Ordovan Web Media Benchmark
