@@ -111,3 +111,29 @@ if [ -d "$out/screenshots" ]; then
   echo "-- screenshots:"
   ls -1 "$out/screenshots"/*.png
 fi
+
+echo
+echo "== the web media variant (examples/demo-web): its block served by nginx on loopback"
+"$tree/host-tools/bin/ovdpack" --engine "$tree/bin/ordovan.exe" --lib "$tree/bin/ovd.lib" \
+  examples/demo-web "$out/web-package" >/dev/null
+server=$out/nginx
+tests/e2e/webmedia/nginx.sh start "$server" >/dev/null
+cp "$out/web-package/web/"*.7zip "$server/www/"
+base="http://127.0.0.1:$(cat "$server/port")/"
+app='C:\OrdovanWebDemo'
+set +e
+"$run" "$prefix" "$out/web-package/setup.exe" /s ALLUSERS=TRUE "BASEURL=$base" "APPDIR=$app" \
+  INSTALL=TRUE UNINSTALL=FALSE
+code=$?
+echo "-- install exit code: $code; what the server saw:"
+sed 's/^/   /' "$server/access.log"
+echo "-- installed:"
+"$run" "$prefix" 'C:\windows\system32\cmd.exe' /c dir /s /b "$app" 2>/dev/null | tr -d '\r' |
+  sed 's/^/   /'
+: >"$server/access.log"
+"$run" "$prefix" "$out/web-package/setup.exe" /s ALLUSERS=TRUE "BASEURL=$base" "APPDIR=$app" \
+  INSTALL=FALSE UNINSTALL=TRUE REMOVE=TRUE
+code=$?
+set -e
+echo "-- removal exit code: $code; requests it made: $(wc -l <"$server/access.log")"
+tests/e2e/webmedia/nginx.sh stop "$server"

@@ -29,6 +29,7 @@
 #include "SystemQueries.h"
 #include "TImageListPool.h"
 #include "TScriptThread.h"
+#include "WebMediaWin32.h"
 #include "uGlobals.h"
 
 #include <windows.h>
@@ -215,6 +216,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::RegisterSystemQueryCommands(services);
     ovd::RegisterProgramCommands(services);
     ovd::RegisterDotNetCommands(services);
+    ovd::RegisterWebMediaCommands(services);
     ovd::RegisterMessageCommands(services);
     return ovd::RunStartup(services);
 }

@@ -22,6 +22,7 @@
 #include "ShortcutPinsWin32.h"
 #include "SystemVersion.h"
 #include "VariableManager.h"
+#include "WebMedia.h"
 #include "uGlobals.h"
 
 namespace ovd {
@@ -83,7 +84,8 @@ TInstallerJob CommonJob(TScriptRun& run, bool changes)
     TInstallerSession& session = InstallerSession(run);
     job.Session = &session;
     job.ProductCode = session.NewInstance ? session.NewProductCode : run.Script->ProductCode;
-    job.DataDir = Process().SupportDir + "data\\";
+    job.DataDir =
+        run.Script->BuildMode == 2 ? WebMediaDataFolder(run) : Process().SupportDir + "data\\";
     job.Platform = session.Platform;
     job.Trace = run.Services.Trace;
     RecordPendingProperty(run, "MSINTEMP", GetVariable("TEMPDIR"));
@@ -170,6 +172,9 @@ void ApplyChangesCommand(TCommandContext& c, const TInstallerHost& host)
 {
     TScriptRun& run = c.Run();
     const std::string resultVariable = c.OutputName(2);
+    // The blocks not fetched yet (the offline media) are there before the installer runs.
+    if (!FetchLineBlock(c, kOfflineLocation))
+        return;
     TInstallerJob job = CommonJob(run, true);
     const bool install = IsTrue(c.Expanded(3));
     if (!LocateMedia(c, job, false, install, resultVariable))

@@ -6,6 +6,7 @@
 #include "ScriptRun.h"
 #include "ScriptText.h"
 #include "VariableManager.h"
+#include "WebMedia.h"
 
 #include <vector>
 
@@ -91,23 +92,14 @@ std::string FieldValue(TCommandContext& c, const TFieldSource& source)
     return value;
 }
 
-void WebMediaStep(TCommandContext& c, const WebMediaFetchFn& fetch)
-{
-    const TCompiledScript& script = *c.Run().Script;
-    if (script.BuildMode != 2 || !fetch || IsTrue(GetVariable("ABORTEDONERROR")))
-        return;
-    const std::string& block = script.LineWebMediaFlags.At(static_cast<std::size_t>(c.Line()));
-    if (!block.empty())
-        fetch(c, block);
-}
-
-void RunRecorder(TCommandContext& c, const TRecorder& recorder, const WebMediaFetchFn& fetch)
+void RunRecorder(TCommandContext& c, const TRecorder& recorder)
 {
     // The header is checked before anything is fetched: a line without one is an error
     // whatever its media.
     GetCommandHeader(*c.Run().Script, c.Line(), true);
-    if (recorder.WebMedia)
-        WebMediaStep(c, fetch);
+    if (recorder.WebMedia && !FetchLineBlock(c, c.Run().Script->LineWebMediaFlags.At(
+                                                    static_cast<std::size_t>(c.Line()))))
+        return; // the failed fetch ended the run
     const std::string header = SwitchOn(c);
     int field = 0;
     for (const TFieldSource& source : recorder.Fields)
@@ -183,12 +175,11 @@ std::string ShortcutFileName(std::string_view name)
     return std::string(head) + "~1|" + std::string(name);
 }
 
-void RegisterRecordingCommands(std::function<bool()> sevenOrLater, WebMediaFetchFn fetchWebMedia)
+void RegisterRecordingCommands(std::function<bool()> sevenOrLater)
 {
     for (const TRecorder& recorder : Recorders()) {
-        RegisterCommand(recorder.Name, [&recorder, fetchWebMedia](TCommandContext& c) {
-            RunRecorder(c, recorder, fetchWebMedia);
-        });
+        RegisterCommand(recorder.Name,
+                        [&recorder](TCommandContext& c) { RunRecorder(c, recorder); });
     }
     RegisterCommand("Write Registry", WriteRegistry);
     RegisterCommand("Advertised File Type", AdvertisedFileType);

@@ -20,14 +20,9 @@ std::string NormalizedField(std::string_view text);
 // "~1|", then the name.
 std::string ShortcutFileName(std::string_view name);
 
-// Fetches the web media block of the line before a command that installs files records
-// it (build mode 2 only; see RegisterRecordingCommands).
-using WebMediaFetchFn = std::function<void(TCommandContext&, const std::string& block)>;
-
 // Registers the recording commands; `sevenOrLater` tells whether shortcut identities
-// apply. `fetchWebMedia` is called for the lines of a web media build that carry a block
-// (while ABORTEDONERROR is not true); without it such lines are recorded as they are.
-void RegisterRecordingCommands(std::function<bool()> sevenOrLater,
-                               WebMediaFetchFn fetchWebMedia = {});
+// apply. The commands that install files fetch their line's web media block first
+// (FetchLineBlock).
+void RegisterRecordingCommands(std::function<bool()> sevenOrLater);
 
 } // namespace ovd

@@ -214,8 +214,9 @@ std::set<std::string> Words(const std::string& text)
 
 class TRowWriter {
 public:
-    TRowWriter(const TCompiledScript& script, const fs::path& sourceDir)
-        : script_(script), sourceDir_(sourceDir)
+    TRowWriter(const TCompiledScript& script, const fs::path& sourceDir,
+               const std::vector<TWebMediaBlock>& blocks)
+        : script_(script), sourceDir_(sourceDir), blocks_(blocks)
     {
     }
 
@@ -379,8 +380,12 @@ private:
             pattern.find("..") != std::string::npos)
             throw EPackError(where_ + ": \"" + Param(1) +
                              "\" must name files inside the package source folder");
-        OpenFieldFolder(1);
         const fs::path path = sourceDir_ / pattern;
+        if (const TWebMediaBlock* block = LineBlock()) {
+            WebMediaFiles(*block, path);
+            return;
+        }
+        OpenFieldFolder(1);
         const std::string name = path.filename().string();
         if (name.find_first_of("*?") != std::string::npos) {
             std::vector<fs::path> matches;
@@ -404,6 +409,107 @@ private:
             throw EPackError(where_ + ": \"" + Param(1) + "\" is not in the package source");
         }
         body_ += "      </Directory>\n";
+    }
+
+    // The web media block of the line (its LineWebMediaFlags entry is the block's folder,
+    // "NAME\\"); null for a line without one.
+    const TWebMediaBlock* LineBlock() const
+    {
+        std::string entry = script_.LineWebMediaFlags.At(line_);
+        if (entry.empty())
+            return nullptr;
+        while (!entry.empty() && (entry.back() == '\\' || entry.back() == '/'))
+            entry.pop_back();
+        for (const TWebMediaBlock& block : blocks_) {
+            if (Lower(block.Name) == Lower(entry))
+                return &block;
+        }
+        throw EPackError(where_ + ": web media block \"" + entry + "\" is not defined");
+    }
+
+    // "Install Files" from a web media block: the files travel in the block's archive, and
+    // the installer copies each from the block's folder below its source folder (SRCDIR,
+    // the engine's web media cache folder) into the destination (MoveFile rows).
+    void WebMediaFiles(const TWebMediaBlock& block, const fs::path& path)
+    {
+        const fs::path blockDir = fs::weakly_canonical(sourceDir_ / block.Folder);
+        std::vector<std::pair<fs::path, fs::path>> files; // file, its path in the destination
+        const std::string name = path.filename().string();
+        if (name.find_first_of("*?") != std::string::npos) {
+            if (fs::is_directory(path.parent_path())) {
+                for (const auto& e : fs::directory_iterator(path.parent_path())) {
+                    if (e.is_regular_file() && Matches(name, e.path().filename().string()))
+                        files.emplace_back(e.path(), e.path().filename());
+                }
+            }
+        } else if (fs::is_directory(path)) {
+            for (const auto& e : fs::recursive_directory_iterator(path)) {
+                if (e.is_regular_file())
+                    files.emplace_back(e.path(), fs::relative(e.path(), path));
+            }
+        } else if (fs::is_regular_file(path)) {
+            files.emplace_back(path, path.filename());
+        }
+        if (files.empty())
+            throw EPackError(where_ + ": no file matches \"" + Param(1) + "\"");
+        std::sort(files.begin(), files.end());
+        // The destination and its nested folders, each made by a component of its own.
+        std::map<std::string, std::string> destinations; // folder ("a/b") -> directory id
+        OpenFieldFolder(1);
+        body_ += "        " + NewComponent("webmedia") + "<CreateFolder/></Component>\n";
+        const std::string component = components_.back();
+        destinations[""] = FieldName(1);
+        std::set<std::string> nested;
+        for (const auto& file : files) {
+            std::string sofar;
+            for (const auto& part : file.second.parent_path())
+                nested.insert(sofar += (sofar.empty() ? "" : "/") + part.string());
+        }
+        std::vector<std::string> open;
+        for (const std::string& folder : nested) { // sorted: a parent before its children
+            while (!open.empty() && folder.rfind(open.back() + "/", 0) != 0) {
+                open.pop_back();
+                body_ += std::string(8 + 2 * open.size(), ' ') + "</Directory>\n";
+            }
+            const std::string id = "D" + header_ + "_" + std::to_string(++folderCount_);
+            const std::string indent(8 + 2 * open.size(), ' ');
+            body_ += indent + "<Directory Id=\"" + id + "\" Name=\"" +
+                     Xml(fs::path(folder).filename().string()) + "\">\n" + indent + "  " +
+                     NewComponent(id) + "<CreateFolder/></Component>\n";
+            destinations[folder] = id;
+            open.push_back(folder);
+        }
+        while (!open.empty()) {
+            open.pop_back();
+            body_ += std::string(8 + 2 * open.size(), ' ') + "</Directory>\n";
+        }
+        body_ += "      </Directory>\n";
+        std::map<std::string, std::string> sources; // folder in the block -> property
+        for (const auto& [file, target] : files) {
+            const fs::path inBlock = fs::relative(fs::weakly_canonical(file), blockDir);
+            if (inBlock.empty() || *inBlock.begin() == "..")
+                throw EPackError(where_ + ": " + fs::relative(file, sourceDir_).string() +
+                                 " is not inside web media block " + block.Name + " (" +
+                                 block.Folder + ")");
+            std::string sourceFolder = block.Name + "\\";
+            for (const auto& part : inBlock.parent_path())
+                sourceFolder += part.string() + "\\";
+            auto source = sources.find(sourceFolder);
+            if (source == sources.end()) {
+                const std::string property =
+                    "W" + header_ + "_" + std::to_string(sources.size() + 1);
+                SetEarly("S" + property, property, "[SRCDIR]" + sourceFolder);
+                source = sources.emplace(sourceFolder, property).first;
+            }
+            const std::string& destination = destinations.at(target.parent_path().generic_string());
+            const std::string key = header_ + "_" + std::to_string(++fileCount_);
+            AddRow("MoveFile", {"M" + key, component, file.filename().string(), "", source->second,
+                                destination, "0"});
+            // The installer forgets what MoveFile copied: the copy goes with the product.
+            AddRow("RemoveFile",
+                   {"R" + key, component, file.filename().string(), destination, "2"});
+        }
+        NeedActions({"MoveFiles", "RemoveFiles"});
     }
 
     static bool Matches(std::string_view pattern, std::string_view name)
@@ -852,6 +958,7 @@ private:
     std::vector<TComponentSwitch> switches_;
     std::size_t fileCount_ = 0;
     std::size_t folderCount_ = 0;
+    const std::vector<TWebMediaBlock>& blocks_;
     std::vector<TTableRows> tables_;
     std::set<std::string> actions_;
     std::vector<TSequencedAction> customActions_;
@@ -903,7 +1010,7 @@ TChangeRows CompileChangeRows(const TCompiledScript& script, const TScriptSource
     std::set<std::string> authored;
     for (const auto& sw : source.Switches)
         authored.insert(sw.Header);
-    TRowWriter writer(script, sourceDir);
+    TRowWriter writer(script, sourceDir, source.WebMediaBlocks);
     for (std::size_t i = 0; i < script.LineCount(); ++i) {
         if (script.LineDisabled(i))
             continue;

@@ -284,6 +284,34 @@ void BuildArchive(const TPackOptions& o, const fs::path& res, const std::vector<
         fs::absolute(support), o.verbose);
 }
 
+// The archives of the web media blocks, OUTDIR/web/NAME.7zip: the block's folder under
+// the block's name (the engine extracts it and moves NAME\ into its cache folder), with
+// the password when the block has one (names encrypted too).
+void BuildWebMediaBlocks(const TPackOptions& o, const TScriptSource& source)
+{
+    if (source.WebMediaBlocks.empty())
+        return;
+    const fs::path web = fs::absolute(o.outDir / "web");
+    fs::create_directories(web);
+    for (const TWebMediaBlock& block : source.WebMediaBlocks) {
+        const fs::path folder = o.sourceDir / block.Folder;
+        if (block.Folder.empty() || fs::path(block.Folder).is_absolute() ||
+            block.Folder.find("..") != std::string::npos || !fs::is_directory(folder))
+            throw EPackError("web-media-block " + block.Name + ": \"" + block.Folder +
+                             "\" is not a folder inside the package source");
+        TTempDir stage;
+        fs::copy(folder, stage.Path() / block.Name, fs::copy_options::recursive);
+        std::vector<std::string> args = {"7zz", "a", "-t7z", "-bd", "-y", "-r"};
+        if (!block.Password.empty()) {
+            args.push_back("-p" + block.Password);
+            args.push_back("-mhe=on");
+        }
+        args.push_back((web / (block.Name + ".7zip")).string());
+        args.push_back(block.Name);
+        Run(args, stage.Path(), o.verbose);
+    }
+}
+
 // wixl over the author's .wxs (or a generated product) and the fragment of the
 // recording commands' rows.
 void BuildDatabaseWithRows(const TPackOptions& o, const std::string& name, const fs::path& wxs,
@@ -608,6 +636,7 @@ TPackResult BuildPackage(const TPackOptions& o)
     fs::remove(o.outDir / "ovd.lib");
     fs::remove(o.outDir / "setup.bmp");
     fs::remove_all(o.outDir / "data");
+    fs::remove_all(o.outDir / "web");
 
     std::string exe = ImageStub(o.engine);
     if (!o.noScript) {
@@ -637,6 +666,7 @@ TPackResult BuildPackage(const TPackOptions& o)
             ApplySwitches(switches, msi, o.verbose);
         }
     }
+    BuildWebMediaBlocks(o, source);
     if (!o.lib.empty()) {
         std::string lib = ImageStub(o.lib);
         if (!o.noLang) {

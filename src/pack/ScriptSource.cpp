@@ -11,6 +11,7 @@
 
 #include "AnsiText.h"
 #include "ScriptText.h"
+#include "WebMediaPassword.h"
 
 namespace fs = std::filesystem;
 
@@ -318,6 +319,17 @@ void Statement(TState& st, const std::string& keyword, std::vector<std::string> 
         list(s.CompilerVariables, 2);
     } else if (keyword == "web-media-password") {
         list(s.WebMediaPasswords, 2);
+    } else if (keyword == "web-media-block") {
+        if (f.size() < 2 || f.size() > 3)
+            p.Fail("\"web-media-block\" needs NAME | FOLDER [| PASSWORD]");
+        if (f[0].empty() || f[0].find_first_of("\\/:*?\"<>|") != std::string::npos)
+            p.Fail("web media block name \"" + f[0] + "\" is not a plain file name");
+        TWebMediaBlock block{f[0], f[1], f.size() == 3 ? f[2] : std::string()};
+        if (!block.Password.empty()) {
+            s.WebMediaPasswords.Add(block.Name);
+            s.WebMediaPasswords.Add(ScrambleWebMediaPassword(block.Password, block.Name));
+        }
+        st.result.WebMediaBlocks.push_back(std::move(block));
     } else if (keyword == "component-size") {
         list(s.ComponentSizes, 2);
     } else if (keyword == "offline-media") {

@@ -45,8 +45,17 @@ struct TSourceText {
     std::string Where;                     // "file:line" for messages
 };
 
+// A web media block ("web-media-block"): the package source folder packed as the block's
+// archive, and its password (empty: none).
+struct TWebMediaBlock {
+    std::string Name;
+    std::string Folder; // relative to the package source folder
+    std::string Password;
+};
+
 struct TScriptSource {
     std::string Name; // setup name from "name"; empty when not given
+    std::vector<TWebMediaBlock> WebMediaBlocks;
     std::vector<TComponentSwitch> Switches;
     std::vector<std::string> BinaryForms; // "binary-form": dialogs carried as binary streams
     std::vector<std::string> Languages;   // "language", in order

@@ -101,6 +101,11 @@ struct TEngineServices {
     std::function<void(const std::string& language)> LoadLanguage;
     // Without one, progress changes wait for the next line.
     ProgressRefreshFn RefreshProgress;
+    // Makes sure the files of the current web media block are in the web media cache
+    // folder under `location` (a line's block folder, or "OFFLINE\\"): downloaded and
+    // extracted, or copied from offline media (src/media). Throws ScriptError with the text
+    // the user is shown. Without one, a web media build fetches nothing.
+    std::function<void(TScriptRun& run, const std::string& location)> FetchWebMedia;
     TExitSteps ExitSteps;
     // The run in progress (ScriptRunner sets it for the run's length), for the parts of the
     // program that outlive runs and show a run's state: the dialogs' feature view.

@@ -15,6 +15,7 @@
 #include "ScriptError.h"
 #include "StoreEvalVariables.h"
 #include "VariableManager.h"
+#include "WebMedia.h"
 #include "mEval.h"
 #include "uGlobals.h"
 
@@ -201,16 +202,20 @@ bool IsPluginCommand(const TCompiledScript& script, const std::string& name)
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// A command served by a plug-in library. Web media (build mode 2) and asking for the
-// original setup folder are not handled here yet: the library is looked for where the
-// line says.
+// A command served by a plug-in library. In a web media build a library of a block is
+// fetched first and lies in the web media cache folder (DATADIR). Asking for the original
+// setup folder is not handled here yet: the library is looked for where the line says.
 void RunPluginCommand(TScriptRun& run, long line)
 {
     TCommandContext context(run, line);
     const std::string& webMedia = run.Script->LineWebMediaFlags.At(static_cast<std::size_t>(line));
-    const std::string library = webMedia.empty()
-                                    ? Process().SupportDir + PathFilePart(context.Param(2))
-                                    : Process().ExeDir + webMedia + context.Param(2);
+    if (!FetchLineBlock(context, webMedia))
+        return;
+    const std::string library =
+        webMedia.empty() ? Process().SupportDir + PathFilePart(context.Param(2))
+        : run.Script->BuildMode == 2
+            ? WithBackslash(GetVariable("DATADIR")) + webMedia + context.Param(2)
+            : Process().ExeDir + webMedia + context.Param(2);
     if (run.Services.Platform == nullptr || !run.Services.Platform->FileExists(library)) {
         ShowOwnedError(run, "Unable to load plug-in library. Please rebuild your project and "
                             "make sure all required plug-ins are installed.\r\rAction skipped");
@@ -464,6 +469,9 @@ void RegisterRunnerCommands()
     RegisterCommand("Terminate with Exit Code", [](TCommandContext& context) {
         Process().ExitCode = TryStrToInt32(context.Expanded(1)).value_or(0);
         context.EndRun();
+    });
+    RegisterCommand("Web Media Block", [](TCommandContext& context) {
+        MakeWebMediaBlockCurrent(context.Run(), context.Param(1), context.Expanded(2));
     });
     RegisterDialogCommands();
 }

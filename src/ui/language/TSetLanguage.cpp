@@ -1,5 +1,6 @@
 #include "TSetLanguage.h"
 
+#include "DialogTemplate.h"
 #include "EngineMessages.h"
 
 #include <windows.h>
@@ -12,63 +13,6 @@ namespace {
 constexpr WORD kLabelId = 100;
 constexpr WORD kComboId = 101;
 constexpr WORD kPictureId = 102;
-// Predefined window classes of a dialog template.
-constexpr WORD kButtonClass = 0x0080;
-constexpr WORD kStaticClass = 0x0082;
-constexpr WORD kComboClass = 0x0085;
-
-// An in-memory dialog template; its texts are set as ANSI once the form exists, so the
-// template itself carries none.
-class TemplateWriter {
-public:
-    TemplateWriter(DWORD style, short cx, short cy, WORD items)
-    {
-        Dword(style);
-        Dword(0); // extended style
-        words_.push_back(items);
-        Coordinates(0, 0, cx, cy);
-        words_.push_back(0); // no menu
-        words_.push_back(0); // the standard dialog class
-        words_.push_back(0); // no title
-        words_.push_back(8); // point size of the font
-        for (const char* c = "MS Shell Dlg";; ++c) {
-            words_.push_back(static_cast<WORD>(*c));
-            if (*c == '\0')
-                break;
-        }
-    }
-
-    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD windowClass)
-    {
-        if (words_.size() % 2 != 0) // items start on a DWORD boundary
-            words_.push_back(0);
-        Dword(style | WS_CHILD | WS_VISIBLE);
-        Dword(0);
-        Coordinates(x, y, cx, cy);
-        words_.push_back(id);
-        words_.push_back(0xFFFF);
-        words_.push_back(windowClass);
-        words_.push_back(0); // no text
-        words_.push_back(0); // no creation data
-    }
-
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    void Dword(DWORD value)
-    {
-        words_.push_back(LOWORD(value));
-        words_.push_back(HIWORD(value));
-    }
-    void Coordinates(short x, short y, short cx, short cy)
-    {
-        for (short value : {x, y, cx, cy})
-            words_.push_back(static_cast<WORD>(value));
-    }
-
-    std::vector<WORD> words_;
-};
-
 std::string SelectedText(HWND combo)
 {
     const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
@@ -144,8 +88,8 @@ INT_PTR CALLBACK SetLanguageProc(HWND form, UINT message, WPARAM wParam, LPARAM 
 std::optional<std::string> TSetLanguage::ShowModal()
 {
     // Dialog units: a picture, the question, the list and the two buttons.
-    TemplateWriter form(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                        218, 76, 5);
+    TDialogTemplate form(
+        DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 218, 76, 5);
     form.Item(SS_ICON, 8, 8, 21, 20, kPictureId, kStaticClass);
     form.Item(SS_LEFT, 38, 8, 172, 18, kLabelId, kStaticClass);
     form.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 38, 30, 172, 120, kComboId, kComboClass);

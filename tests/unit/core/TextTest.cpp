@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "PeImage.h"
 #include "THashedStringList.h"
 #include "Ticks.h"
+#include "WebMediaPassword.h"
 
 using namespace ovd;
 
@@ -235,6 +237,33 @@ TEST(FileBytes, ReadsWholeFilesUpToTheLimit)
 
 } // namespace
 } // namespace ovd
+
+// The stored form of a block password: reversible with the name it is stored under (in any
+// letter case), never the plain text, and refused when it is not in the stored form.
+TEST(WebMediaPassword, RoundTripsUnderItsEntryNameOnly)
+{
+    struct Case {
+        std::string password, entry;
+    } cases[] = {{"", "BLOCK1"},
+                 {"s3cret", "BLOCK1"},
+                 {"pass word \xE4\x01\xFF", "offline"},
+                 {std::string(300, 'x'), "a"}};
+    for (const Case& c : cases) {
+        const std::string stored = ScrambleWebMediaPassword(c.password, c.entry);
+        EXPECT_EQ(stored.size(), 1 + 2 * c.password.size());
+        EXPECT_EQ(UnscrambleWebMediaPassword(stored, c.entry), c.password);
+        std::string lower = c.entry;
+        for (char& ch : lower)
+            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        EXPECT_EQ(UnscrambleWebMediaPassword(stored, lower), c.password);
+        if (c.password.size() > 3) {
+            EXPECT_EQ(stored.find(c.password), std::string::npos);
+            EXPECT_NE(UnscrambleWebMediaPassword(stored, c.entry + "X"), c.password);
+        }
+    }
+    for (const char* bad : {"", "s3cret", "~A", "~ZZ", "~0G"})
+        EXPECT_FALSE(UnscrambleWebMediaPassword(bad, "BLOCK1").has_value()) << bad;
+}
 
 TEST(Ticks, LimitPassedOnlyAfterARealSpan)
 {

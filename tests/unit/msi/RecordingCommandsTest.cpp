@@ -3,6 +3,7 @@
 
 #include "CommandTable.h"
 #include "InstallerSession.h"
+#include "RecordingRunnerUI.h"
 #include "ScriptError.h"
 #include "ScriptRun.h"
 #include "ScriptTestSupport.h"
@@ -127,40 +128,70 @@ TEST_F(RecordingCommands, EveryCommandRecordsItsFieldsInOrder)
 TEST_F(RecordingCommands, WebMediaFetchedFirstOnlyWhereMarked)
 {
     std::vector<std::string> fetched;
-    ClearCommands();
-    RegisterRecordingCommands([] { return true; },
-                              [&](TCommandContext& c, const std::string& block) {
-                                  // Fetched before the line is recorded.
-                                  EXPECT_TRUE(run.PendingProperties.Names.empty());
-                                  fetched.push_back(c.Command() + ":" + block);
-                              });
+    bool fails = false;
+    TRecordingRunnerUI ui;
+    services.UseUserInterface(ui);
+    services.FetchWebMedia = [&](TScriptRun& r, const std::string& block) {
+        // Fetched before the line is recorded.
+        EXPECT_TRUE(r.PendingProperties.Names.empty());
+        fetched.push_back(script.CommandNames[0] + ":" + block);
+        if (fails)
+            throw ScriptError("Unable to download installation data from the web");
+    };
     struct Case {
         int buildMode;
         const char* command;
         const char* aborted;
         bool fetches;
+        bool fails = false;
+        const char* abortOnError = "FALSE";
+        // After the line: ABORTEDONERROR, whether the line was recorded, whether the run ends.
+        const char* abortedAfter = nullptr;
+        bool recorded = true;
+        bool ends = false;
     };
     const Case cases[] = {
-        {2, "Install Files", "FALSE", true},       {2, "Install Assembly", "FALSE", true},
-        {2, "Install ODBC Driver", "FALSE", true}, {2, "Install Service", "FALSE", true},
-        {2, "Create Folder", "FALSE", false},      {2, "Install Files", "TRUE", false},
+        {2, "Install Files", "FALSE", true},
+        {2, "Install Assembly", "FALSE", true},
+        {2, "Install ODBC Driver", "FALSE", true},
+        {2, "Install Service", "FALSE", true},
+        {2, "Create Folder", "FALSE", false},
+        {2, "Install Files", "TRUE", false},
         {0, "Install Files", "FALSE", false},
+        // A failed fetch: shown, then the line goes on without its media and no later
+        // block is fetched, or the run ends.
+        {2, "Install Files", "FALSE", true, true, "FALSE", "TRUE", true, false},
+        {2, "Install Files", "FALSE", true, true, "TRUE", "FALSE", false, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.command) + " mode " + std::to_string(c.buildMode));
+        SCOPED_TRACE(std::string(c.command) + " mode " + std::to_string(c.buildMode) +
+                     (c.fails ? " failing" : ""));
         fetched.clear();
+        fails = c.fails;
         run.PendingProperties.Clear();
+        run.EndRequested = false;
         SetVariable("ABORTEDONERROR", c.aborted, "test");
+        SetVariable("ABORTONERROR", c.abortOnError, "test");
         ovdtest_engine::FillScript(script, {{c.command, {"x", "y", "z"}}});
         script.CommandHeaders.Add("H0000000");
         script.CommandHeaders.Add("0");
         script.BuildMode = c.buildMode;
-        script.LineWebMediaFlags.Set(0, "Block1");
+        script.LineWebMediaFlags.Set(0, "Block1\\");
         TCommandContext context(run, 0);
         (*FindCommand(c.command))(context);
-        EXPECT_EQ(fetched, c.fetches ? std::vector<std::string>{std::string(c.command) + ":Block1"}
-                                     : std::vector<std::string>{});
-        EXPECT_EQ(run.PendingProperties.Names.at(0), "AH0000000");
+        EXPECT_EQ(fetched, c.fetches
+                               ? std::vector<std::string>{std::string(c.command) + ":Block1\\"}
+                               : std::vector<std::string>{});
+        EXPECT_EQ(!run.PendingProperties.Names.empty() &&
+                      run.PendingProperties.Names.at(0) == "AH0000000",
+                  c.recorded);
+        EXPECT_EQ(run.EndRequested, c.ends);
+        if (c.abortedAfter != nullptr) {
+            EXPECT_EQ(GetVariable("ABORTEDONERROR"), c.abortedAfter);
+            ASSERT_EQ(ui.Messages.size(), 1u);
+            EXPECT_EQ(ui.Messages[0].Text, "Unable to download installation data from the web");
+            ui.Messages.clear();
+        }
     }
 }
 

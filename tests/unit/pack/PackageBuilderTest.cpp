@@ -9,6 +9,7 @@
 #include "PackTestFiles.h"
 #include "PackageBuilder.h"
 #include "PeImage.h"
+#include "WebMediaPassword.h"
 
 using namespace ovd;
 using namespace ovd::pack;
@@ -374,6 +375,74 @@ TEST(PackageBuilder, RefusesChangeLinesTheRowsCannotHold)
     };
     for (const char* line : lines) {
         Write(source / "setup.ovds", std::string(line) + "\n");
+        EXPECT_THROW(BuildPackage(o), EPackError) << line;
+    }
+}
+
+// A web media build: each block's folder becomes OUTDIR/web/NAME.7zip holding NAME\..., a
+// block's password opens it (and is stored scrambled, never as plain text), and an
+// "Install Files" line of a block copies its files from the block's folder below SRCDIR.
+TEST(PackageBuilder, BuildsWebMediaBlocksAndTheRowsThatCopyFromThem)
+{
+    const fs::path root = Scratch("webmedia");
+    const fs::path source = root / "src";
+    Write(source / "blocks/one/a.txt", "a");
+    Write(source / "blocks/one/deep/b.txt", "b");
+    Write(source / "blocks/two/c.txt", "c");
+    Write(source / "setup.ovds",
+          "title Web\nproduct-code {5A1B2C3D-0000-4000-8000-0000000000C1}\nbuild-mode 2\n"
+          "web-media-block ONE | blocks/one\n"
+          "web-media-block TWO | blocks/two | s3cret\n"
+          "line Web Media Block | ONE | http://localhost/ONE.7zip\n"
+          "line Install Files | blocks/one | \"\" | $APPDIR$\n  .header 0000C001\n"
+          "  .web-media ONE\\\n"
+          "line Install Files | blocks/two/*.txt | \"\" | $APPDIR$\\two\n  .header 0000C002\n"
+          "  .web-media TWO\\\n");
+    Write(root / "ordovan.exe", TinyImage());
+    TPackOptions o;
+    o.engine = root / "ordovan.exe";
+    o.sourceDir = source;
+    o.outDir = root / "out";
+    o.dumpScript = root / "script.txt";
+    BuildPackage(o);
+    const std::string web = (o.outDir / "web").string();
+    struct Case {
+        std::string command;
+        bool succeeds;
+    } cases[] = {
+        {"7zz l -slt " + web + "/ONE.7zip | grep -qx 'Path = ONE/deep/b.txt'", true},
+        {"7zz t -pwrong " + web + "/TWO.7zip", false},
+        {"7zz l -slt -ps3cret " + web + "/TWO.7zip | grep -qx 'Path = TWO/c.txt'", true},
+        {"grep -q s3cret " + (root / "script.txt").string(), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Shell(c.command) == 0, c.succeeds) << c.command;
+
+    TCompiledScript script;
+    ASSERT_TRUE(LoadCompiledScript(Read(root / "script.txt"), script).ok);
+    ASSERT_EQ(script.WebMediaPasswords.Count(), 2u);
+    EXPECT_EQ(UnscrambleWebMediaPassword(GetWebMediaPassword(script, "two"), "TWO"), "s3cret");
+
+    const std::string msi = (o.outDir / "setup.msi").string();
+    auto has = [&](const std::string& table, const std::string& row) {
+        return Shell("msiinfo export " + msi + " " + table + " | grep -qF '" + row + "'") == 0;
+    };
+    EXPECT_FALSE(has("File", "a.txt")); // not in the cabinet: the block carries it
+    EXPECT_TRUE(has("CustomAction", "SW0000C001_1\t51\tW0000C001_1\t[SRCDIR]ONE\\"));
+    EXPECT_TRUE(has("CustomAction", "SW0000C001_2\t51\tW0000C001_2\t[SRCDIR]ONE\\deep\\"));
+    EXPECT_TRUE(has("MoveFile", "b.txt\t\tW0000C001_2\tD0000C001_1\t0"));
+    EXPECT_TRUE(has("MoveFile", "c.txt\t\tW0000C002_1\tP0000C002_1\t0"));
+    EXPECT_TRUE(has("Directory", "D0000C001_1\tP0000C001_1\tdeep"));
+    EXPECT_TRUE(has("RemoveFile", "b.txt\tD0000C001_1\t2")); // removed with the product
+
+    // A line naming a block that is not defined, or files outside its block, is refused.
+    for (const char* line : {"line Install Files | blocks/one | \"\" | C:\\x\n  .header 0000C003\n"
+                             "  .web-media NONE\\\n",
+                             "line Install Files | blocks/two | \"\" | C:\\x\n  .header 0000C003\n"
+                             "  .web-media ONE\\\n"}) {
+        Write(source / "setup.ovds", std::string("build-mode 2\nweb-media-block ONE | blocks/one\n"
+                                                 "web-media-block TWO | blocks/two\n") +
+                                         line);
         EXPECT_THROW(BuildPackage(o), EPackError) << line;
     }
 }

@@ -1,0 +1,20 @@
+// The retry forms of web media: TovdProxy after a failed download (the proxy settings, Yes
+// or No) and TovdExtract after a failed extraction (Download a fresh copy or Extract
+// again, OK or Cancel). Modal, owned by the dialog on screen and centred on it (on the
+// screen without one), in the engine's current texts, the progress display paused while
+// open; TovdExtract closes by itself after 60 s with its choice (Download).
+#pragma once
+
+#include "TGrabMedia.h"
+
+namespace ovd {
+
+struct TScriptRun;
+
+// True for Yes; `proxy` holds the four edits then.
+bool AskProxyRetry(TScriptRun& run, TProxySettings& proxy);
+
+enum class ExtractRetry { Download, Extract, Cancel };
+ExtractRetry AskExtractRetry(TScriptRun& run);
+
+} // namespace ovd

@@ -1,0 +1,337 @@
+#include "TGrabMedia.h"
+
+#include <wininet.h>
+
+#include <memory>
+#include <optional>
+
+#include "EngineMessages.h"
+#include "FileUtil.h"
+#include "WorkerProgress.h"
+#include "WebMedia.h"
+#include "WinHandles.h"
+
+namespace ovd {
+namespace {
+
+constexpr char kAgent[] = "Mozilla/3.0 (compatible)";
+// A resumed download starts this far before the end of the partial file: the last bytes
+// written before an interruption may not have reached the disk whole.
+constexpr std::uint64_t kResumeOverlap = 2048;
+constexpr int kMaxRedirects = 10;
+constexpr DWORD kTimeoutMs = 30000;
+
+struct TInternetClose {
+    void operator()(HINTERNET handle) const { InternetCloseHandle(handle); }
+};
+using UniqueInternet = std::unique_ptr<void, TInternetClose>;
+
+struct TUrlParts {
+    bool Secure = false;
+    std::string Host;
+    INTERNET_PORT Port = 0;
+    std::string Path; // with the query
+};
+
+// Only http and https addresses are fetched.
+std::optional<TUrlParts> HttpUrlParts(const std::string& url)
+{
+    char host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
+    std::string path(url.size() + 1, '\0'), extra(url.size() + 1, '\0');
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    parts.lpszExtraInfo = extra.data();
+    parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
+    if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts))
+        return std::nullopt;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+        return std::nullopt;
+    TUrlParts result;
+    result.Secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    result.Host.assign(host, parts.dwHostNameLength);
+    result.Port = parts.nPort;
+    result.Path.assign(path.data(), parts.dwUrlPathLength);
+    result.Path.append(extra.data(), parts.dwExtraInfoLength);
+    if (result.Path.empty())
+        result.Path = "/";
+    return result;
+}
+
+std::string Header(HINTERNET request, DWORD query)
+{
+    char buffer[2048];
+    DWORD size = sizeof buffer;
+    DWORD index = 0;
+    if (!HttpQueryInfoA(request, query, buffer, &size, &index))
+        return {};
+    return std::string(buffer, size);
+}
+
+DWORD StatusCode(HINTERNET request)
+{
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    DWORD index = 0;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        &index))
+        return 0;
+    return status;
+}
+
+std::optional<std::uint64_t> ContentLength(HINTERNET request)
+{
+    const std::string text = Header(request, HTTP_QUERY_CONTENT_LENGTH);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 18)
+        return std::nullopt;
+    return std::stoull(text);
+}
+
+std::string LastErrorText(const std::string& what)
+{
+    const DWORD code = GetLastError();
+    return what + ": " +
+           (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST
+                ? "WinINet error " + std::to_string(code)
+                : SystemErrorText(code));
+}
+
+// One HTTP session: the agent, the proxy, the timeouts.
+class THttpClient {
+public:
+    explicit THttpClient(const TProxySettings& proxy) : proxy_(proxy)
+    {
+        const std::string server =
+            proxy.Server.empty() ? std::string()
+                                 : proxy.Server + (proxy.Port.empty() ? "" : ":" + proxy.Port);
+        internet_.reset(InternetOpenA(
+            kAgent, server.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY,
+            server.empty() ? nullptr : server.c_str(), nullptr, 0));
+        if (internet_) {
+            for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                                 INTERNET_OPTION_SEND_TIMEOUT}) {
+                DWORD value = kTimeoutMs;
+                InternetSetOptionA(internet_.get(), option, &value, sizeof value);
+            }
+        }
+    }
+    bool Open() const { return internet_ != nullptr; }
+
+    struct TResponse {
+        UniqueInternet Connection, Request;
+        DWORD Status = 0;
+        std::string Url; // after redirects
+    };
+
+    // Sends `verb` for `url`, following redirects to http and https addresses; a reason
+    // when no answer came.
+    std::optional<TResponse> Send(const char* verb, std::string url, const std::string& headers,
+                                  std::string& reason)
+    {
+        for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+            const std::optional<TUrlParts> parts = HttpUrlParts(url);
+            if (!parts) {
+                reason = hop == 0 ? url + " is not an http or https address"
+                                  : "the server redirected to " + url +
+                                        ", which is not an http or https address";
+                return std::nullopt;
+            }
+            TResponse response;
+            response.Url = url;
+            response.Connection.reset(InternetConnectA(internet_.get(), parts->Host.c_str(),
+                                                       parts->Port, nullptr, nullptr,
+                                                       INTERNET_SERVICE_HTTP, 0, 0));
+            if (!response.Connection) {
+                reason = LastErrorText("cannot connect to " + parts->Host);
+                return std::nullopt;
+            }
+            const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD |
+                                INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                                INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
+                                (parts->Secure ? INTERNET_FLAG_SECURE : 0);
+            response.Request.reset(HttpOpenRequestA(response.Connection.get(), verb,
+                                                    parts->Path.c_str(), "HTTP/1.0", nullptr,
+                                                    nullptr, flags, 0));
+            if (!response.Request) {
+                reason = LastErrorText("cannot open a request for " + url);
+                return std::nullopt;
+            }
+            if (!proxy_.User.empty()) {
+                InternetSetOptionA(response.Request.get(), INTERNET_OPTION_PROXY_USERNAME,
+                                   const_cast<char*>(proxy_.User.c_str()),
+                                   static_cast<DWORD>(proxy_.User.size()));
+                InternetSetOptionA(response.Request.get(), INTERNET_OPTION_PROXY_PASSWORD,
+                                   const_cast<char*>(proxy_.Password.c_str()),
+                                   static_cast<DWORD>(proxy_.Password.size()));
+            }
+            // A proxy that asks for its credentials is answered once with the user's.
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                if (!HttpSendRequestA(response.Request.get(), headers.c_str(),
+                                      static_cast<DWORD>(headers.size()), nullptr, 0)) {
+                    reason = LastErrorText("no answer from " + url);
+                    return std::nullopt;
+                }
+                response.Status = StatusCode(response.Request.get());
+                if (response.Status != HTTP_STATUS_PROXY_AUTH_REQ || proxy_.User.empty())
+                    break;
+                DrainBody(response.Request.get());
+            }
+            const bool redirect = response.Status == 301 || response.Status == 302 ||
+                                  response.Status == 303 || response.Status == 307 ||
+                                  response.Status == 308;
+            if (!redirect)
+                return response;
+            const std::string location = Header(response.Request.get(), HTTP_QUERY_LOCATION);
+            if (location.empty()) {
+                reason =
+                    url + " answered " + std::to_string(response.Status) + " without a location";
+                return std::nullopt;
+            }
+            char combined[INTERNET_MAX_URL_LENGTH];
+            DWORD size = sizeof combined;
+            if (!InternetCombineUrlA(url.c_str(), location.c_str(), combined, &size,
+                                     ICU_NO_ENCODE)) {
+                reason = "the server redirected to " + location + ", which is no address";
+                return std::nullopt;
+            }
+            url.assign(combined, size);
+        }
+        reason = "too many redirects from " + url;
+        return std::nullopt;
+    }
+
+private:
+    static void DrainBody(HINTERNET request)
+    {
+        char buffer[4096];
+        DWORD read = 0;
+        for (int i = 0; i < 64 && InternetReadFile(request, buffer, sizeof buffer, &read) && read;
+             ++i) {
+        }
+    }
+
+    const TProxySettings& proxy_;
+    UniqueInternet internet_;
+};
+
+std::uint64_t FileSizeOf(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return 0;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+} // namespace
+
+void TGrabMedia::Execute()
+{
+    for (const std::string& url : request_.Urls) {
+        if (Terminated())
+            break;
+        if (Download(url)) {
+            succeeded_ = true;
+            return;
+        }
+    }
+    if (Terminated() && reason_.empty())
+        reason_ = "cancelled";
+}
+
+bool TGrabMedia::Download(const std::string& url)
+{
+    THttpClient client(request_.Proxy);
+    if (!client.Open()) {
+        reason_ = LastErrorText("the HTTP client cannot start");
+        return false;
+    }
+    const std::uint64_t partial = FileSizeOf(request_.Target);
+    const auto head = client.Send("HEAD", url, {}, reason_);
+    if (!head)
+        return false;
+    if (head->Status >= 400) {
+        reason_ = head->Url + " answered " + std::to_string(head->Status);
+        return false;
+    }
+    const std::optional<std::uint64_t> announced = ContentLength(head->Request.get());
+    std::uint64_t offset = 0;
+    if (request_.Resume && partial > kResumeOverlap && (!announced || partial <= *announced))
+        offset = partial - kResumeOverlap;
+    const std::string range =
+        offset == 0 ? std::string() : "Range: bytes=" + std::to_string(offset) + "-\r\n";
+    const auto get = client.Send("GET", head->Url, range, reason_);
+    if (!get)
+        return false;
+    if (get->Status >= 400) {
+        reason_ = get->Url + " answered " + std::to_string(get->Status);
+        return false;
+    }
+    if (get->Status != HTTP_STATUS_PARTIAL_CONTENT)
+        offset = 0; // the server sends the whole file
+    // The whole length: where the body starts plus its announced length, else the HEAD's.
+    const std::optional<std::uint64_t> body = ContentLength(get->Request.get());
+    const std::optional<std::uint64_t> total =
+        body ? std::optional<std::uint64_t>(offset + *body) : announced;
+
+    UniqueFile file(CreateFileA(request_.Target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        reason_ = LastErrorText("cannot write " + request_.Target);
+        return false;
+    }
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
+        reason_ = LastErrorText("cannot write " + request_.Target);
+        return false;
+    }
+    std::uint64_t received = offset;
+    int spin = 0;
+    std::string buffer(64 * 1024, '\0');
+    for (;;) {
+        {
+            const int percent = DownloadPercent(received, total.value_or(0), spin);
+            const TEngineSection section(*this);
+            ReportWorkerProgress(request_.Caption + "\r" +
+                                     DownloadStatusText(received, total.value_or(0), percent),
+                                 0, 100, percent);
+        }
+        if (Terminated()) {
+            reason_ = "cancelled";
+            return false;
+        }
+        DWORD read = 0;
+        if (!InternetReadFile(get->Request.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                              &read)) {
+            reason_ = LastErrorText("the download from " + get->Url + " broke off");
+            return false;
+        }
+        if (read == 0)
+            break;
+        if (total && received + read > *total) {
+            reason_ =
+                get->Url + " sent more than the " + std::to_string(*total) + " bytes it announced";
+            return false;
+        }
+        DWORD written = 0;
+        if (!WriteFile(file.get(), buffer.data(), read, &written, nullptr) || written != read) {
+            reason_ = LastErrorText("cannot write " + request_.Target);
+            return false;
+        }
+        received += read;
+    }
+    // A file is complete only with the length the server announced.
+    if (total && received != *total) {
+        reason_ = "the download from " + get->Url + " ended after " + std::to_string(received) +
+                  " of " + std::to_string(*total) + " bytes";
+        return false;
+    }
+    return true;
+}
+
+} // namespace ovd

@@ -1,0 +1,347 @@
+// Web media builds under Wine against nginx on loopback (the webmedia_nginx fixture): the
+// blocks are downloaded with the engine's HTTP client, extracted into the engine cache and
+// installed by the real installer from there; a fetched block is never fetched again, an
+// uninstall fetches nothing, a block beside the setup needs no request, failing addresses
+// follow ABORTONERROR, and an interrupted download resumes 2048 bytes before the end of
+// the partial file.
+#include "UiDriver.h"
+#include "ovdtest.h"
+
+#include <msi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kProductCode = "{5A1B2C3D-0000-4000-8000-00000000A281}";
+constexpr const char* kRevision = "{5A1B2C3D-0000-4000-8000-00000000A282}";
+constexpr const char* kBigProductCode = "{5A1B2C3D-0000-4000-8000-00000000A283}";
+constexpr const char* kBigRevision = "{5A1B2C3D-0000-4000-8000-00000000A284}";
+constexpr const char* kAgent = "Mozilla/3.0 (compatible)";
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string Trimmed(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+// One line of nginx's access log: request|status|range|agent|bytes.
+struct Request {
+    std::string Line, Status, Range, Agent;
+};
+
+class WebMedia : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto port = ovdtest::ReadFileBytes(Server() + "port");
+        ASSERT_TRUE(port.has_value()) << "nginx is not running (fixture webmedia_nginx)";
+        base_ = "http://127.0.0.1:" + Trimmed(*port) + "/";
+        work_ = ovdtest::PrepareRunFolder(
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        app_ = work_ + "\\app";
+        out_ = work_ + "\\result.txt";
+        MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+        RemoveLeftovers();
+        for (const char* block : {"DOCS", "TOOLS"})
+            ASSERT_TRUE(
+                CopyFileA(Package("product", std::string("web\\") + block + ".7zip").c_str(),
+                          (Server() + "www\\" + block + ".7zip").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(Package("big", "web\\BIG.7zip").c_str(),
+                              (Server() + "www\\BIG.7zip").c_str(), FALSE));
+    }
+    void TearDown() override { RemoveLeftovers(); }
+
+    static std::string Server() { return ovdtest::TestOutDir() + "\\nginx\\"; }
+    static std::string Package(const std::string& name, const std::string& file = "setup.exe")
+    {
+        return ovdtest::TestOutDir() + "\\pkg\\" + name + "\\" + file;
+    }
+    static std::string Cache(const char* revision)
+    {
+        return ShellFolder(CSIDL_COMMON_APPDATA) + "\\" + revision + "\\";
+    }
+
+    void RemoveLeftovers()
+    {
+        for (const char* product : {kProductCode, kBigProductCode}) {
+            if (MsiQueryProductStateA(product) == INSTALLSTATE_DEFAULT)
+                MsiConfigureProductExA(product, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT,
+                                       "REMOVE=ALL");
+        }
+        for (const char* revision : {kRevision, kBigRevision})
+            ovdtest::RunProgram("cmd.exe /c rd /s /q \"" + Cache(revision) + "\"", 30000);
+    }
+
+    // Runs a setup with the test's folders; its output line.
+    std::string Run(const std::string& setup, const std::string& switches,
+                    const std::string& baseUrl)
+    {
+        DeleteFileA(out_.c_str());
+        const auto result = ovdtest::RunProgram(
+            "\"" + setup + "\" ALLUSERS=TRUE \"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
+                "\" \"BASEURL=" + baseUrl + "\" \"/l=" + work_ + "\\trace.log\" " + switches,
+            180000);
+        EXPECT_FALSE(result.timedOut) << switches;
+        return Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)"));
+    }
+
+    // Starts a setup that shows its forms (not silent); the caller waits for it.
+    HANDLE Start(const std::string& setup, const std::string& switches, const std::string& baseUrl)
+    {
+        DeleteFileA(out_.c_str());
+        return ovdtest::StartProgram("\"" + setup + "\" ALLUSERS=TRUE \"APPDIR=" + app_ +
+                                     "\" \"OUTFILE=" + out_ + "\" \"BASEURL=" + baseUrl +
+                                     "\" \"/l=" + work_ + "\\trace.log\" " + switches);
+    }
+
+    // The access log's lines since the last call.
+    std::vector<Request> NewRequests()
+    {
+        const std::string log = ovdtest::ReadFileBytes(Server() + "access.log").value_or("");
+        std::vector<Request> requests;
+        for (std::size_t at = seen_; at < log.size();) {
+            const std::size_t end = log.find('\n', at);
+            if (end == std::string::npos)
+                break;
+            std::vector<std::string> fields;
+            std::string line = log.substr(at, end - at);
+            for (std::size_t from = 0;;) {
+                const std::size_t bar = line.find('|', from);
+                fields.push_back(line.substr(from, bar - from));
+                if (bar == std::string::npos)
+                    break;
+                from = bar + 1;
+            }
+            fields.resize(5);
+            requests.push_back({fields[0], fields[1], fields[2], fields[3]});
+            at = end + 1;
+            seen_ = at;
+        }
+        return requests;
+    }
+    // "GET /DOCS.7zip 200" for each request.
+    static std::vector<std::string> Summary(const std::vector<Request>& requests)
+    {
+        std::vector<std::string> lines;
+        for (const Request& r : requests) {
+            const std::size_t cut = r.Line.rfind(' ');
+            lines.push_back(r.Line.substr(0, cut) + " " + r.Status);
+        }
+        return lines;
+    }
+
+    std::string base_, work_, app_, out_;
+    std::size_t seen_ = 0;
+};
+
+TEST_F(WebMedia, InstallsFromTheServerFetchesOnceAndRemovalFetchesNothing)
+{
+    NewRequests();
+    ASSERT_EQ(Run(Package("product"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
+    const std::vector<Request> first = NewRequests();
+    EXPECT_EQ(Summary(first),
+              (std::vector<std::string>{"HEAD /DOCS.7zip 200", "GET /DOCS.7zip 200",
+                                        "HEAD /missing.7zip 404", // the first address of TOOLS
+                                        "HEAD /TOOLS.7zip 200", "GET /TOOLS.7zip 200"}));
+    for (const Request& r : first) {
+        EXPECT_EQ(r.Agent, kAgent);
+        EXPECT_NE(r.Line.find(" HTTP/1.0"), std::string::npos) << r.Line;
+    }
+    // Installed from the blocks (the first with its password), the blocks marked, the
+    // downloaded archives gone.
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\readme.txt"), "Read me first.\r\n");
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\sub\\guide.txt"), "The guide.\r\n");
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\tools\\tool.txt"), "A tool.\r\n");
+    const std::string cache = Cache(kRevision);
+    EXPECT_TRUE(ovdtest::FileExists(cache + "DOCS\\" + kRevision));
+    EXPECT_TRUE(ovdtest::FileExists(cache + "TOOLS\\" + kRevision));
+    EXPECT_FALSE(ovdtest::FileExists(cache + "DOCS.7zip"));
+
+    // The same setup again finds the markers; an uninstall fetches nothing.
+    EXPECT_EQ(Run(Package("product"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
+    EXPECT_EQ(Summary(NewRequests()), std::vector<std::string>{});
+    EXPECT_EQ(Run(Package("product"), "/s INSTALL=FALSE UNINSTALL=TRUE REMOVE=TRUE", base_),
+              "COMPLETE|FALSE");
+    EXPECT_EQ(Summary(NewRequests()), std::vector<std::string>{});
+    for (const char* file : {"\\docs\\readme.txt", "\\docs\\sub\\guide.txt", "\\tools\\tool.txt"})
+        EXPECT_FALSE(ovdtest::FileExists(app_ + file)) << file;
+}
+
+// Blocks beside the setup program serve without a request; one that does not extract is
+// replaced by a download (the user's Download) and not used again.
+TEST_F(WebMedia, BlocksBesideTheSetupAreUsedWithoutARequest)
+{
+    const std::string media = work_ + "\\media\\";
+    CreateDirectoryA(media.c_str(), nullptr);
+    for (const char* file : {"setup.exe", "setup.res", "setup.msi", "ovd.lib"})
+        ASSERT_TRUE(CopyFileA(Package("product", file).c_str(), (media + file).c_str(), FALSE));
+    for (const char* block : {"DOCS.7zip", "TOOLS.7zip"})
+        ASSERT_TRUE(CopyFileA(Package("product", std::string("web\\") + block).c_str(),
+                              (media + block).c_str(), FALSE));
+    NewRequests();
+    ASSERT_EQ(Run(media + "setup.exe", "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
+    EXPECT_EQ(Summary(NewRequests()), std::vector<std::string>{});
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\readme.txt"), "Read me first.\r\n");
+    EXPECT_TRUE(ovdtest::FileExists(media + "DOCS.7zip")); // a local archive is kept
+
+    // A damaged block beside the setup: the retry form, answered with its Download, has a
+    // fresh copy downloaded.
+    RemoveLeftovers();
+    ASSERT_TRUE(ovdtest::WriteFileBytes(media + "DOCS.7zip", "7z damaged"));
+    DeleteFileA(out_.c_str());
+    const HANDLE setup = Start(media + "setup.exe", "INSTALL=TRUE UNINSTALL=FALSE", base_);
+    ASSERT_NE(setup, nullptr);
+    const HWND form =
+        ovdtest::WaitForWindowOf(GetProcessId(setup), "#32770", "Retry Extraction?", 60000);
+    ASSERT_NE(form, nullptr);
+    const HWND download =
+        ovdtest::FindControl(form, "Button", "Download a fresh copy of the installation data.");
+    ASSERT_NE(download, nullptr);
+    EXPECT_TRUE(ovdtest::IsChecked(download));
+    EXPECT_NE(
+        ovdtest::FindControl(form, "Button", "Try to extract the existing download data again."),
+        nullptr);
+    ovdtest::Press(ovdtest::FindControl(form, "Button", "OK"));
+    EXPECT_EQ(ovdtest::WaitForExitCode(setup, 120000), 0u);
+    EXPECT_EQ(Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)")), "COMPLETE|FALSE");
+    EXPECT_EQ(Summary(NewRequests()),
+              (std::vector<std::string>{"HEAD /DOCS.7zip 200", "GET /DOCS.7zip 200"}));
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\sub\\guide.txt"), "The guide.\r\n");
+}
+
+// A server that cannot be reached: the proxy form's values take the download through a
+// proxy that requires them.
+TEST_F(WebMedia, TheProxyFormsValuesReachTheProxy)
+{
+    const auto proxyPort = ovdtest::ReadFileBytes(Server() + "proxy-port");
+    ASSERT_TRUE(proxyPort.has_value());
+    NewRequests();
+    const HANDLE setup =
+        Start(Package("product"), "INSTALL=TRUE UNINSTALL=FALSE", "http://ovd-nowhere.invalid/");
+    ASSERT_NE(setup, nullptr);
+    const HWND form =
+        ovdtest::WaitForWindowOf(GetProcessId(setup), "#32770", "Retry Download?", 90000);
+    ASSERT_NE(form, nullptr);
+    const std::vector<HWND> edits = ovdtest::Controls(form, "Edit");
+    ASSERT_EQ(edits.size(), 4u);
+    const std::string values[] = {"127.0.0.1", Trimmed(*proxyPort), "ovduser", "ovdpass"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(ovdtest::TextOf(edits[i]), ""); // empty until the user fills them in
+        ovdtest::Type(edits[i], values[i]);
+    }
+    ovdtest::Press(ovdtest::FindControl(form, "Button", "Yes"));
+    EXPECT_EQ(ovdtest::WaitForExitCode(setup, 120000), 0u);
+    EXPECT_EQ(Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)")), "COMPLETE|FALSE");
+    std::vector<std::string> granted;
+    for (const Request& r : NewRequests()) {
+        if (r.Status == "407")
+            continue;
+        // Wine's client names the default port in the request line; Windows' does not.
+        std::string line = r.Line.substr(0, r.Line.rfind(' '));
+        if (const std::size_t port = line.find(".invalid:80/"); port != std::string::npos)
+            line.erase(port + 8, 3);
+        granted.push_back(line + " " + r.Status);
+    }
+    EXPECT_EQ(granted, (std::vector<std::string>{"HEAD http://ovd-nowhere.invalid/DOCS.7zip 200",
+                                                 "GET http://ovd-nowhere.invalid/DOCS.7zip 200",
+                                                 "HEAD http://ovd-nowhere.invalid/missing.7zip 404",
+                                                 "HEAD http://ovd-nowhere.invalid/TOOLS.7zip 200",
+                                                 "GET http://ovd-nowhere.invalid/TOOLS.7zip 200"}));
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\tools\\tool.txt"), "A tool.\r\n");
+}
+
+// Every address failing: a missing file, a redirect to another scheme (refused without a
+// request there), a redirect that leads to the file (followed).
+TEST_F(WebMedia, FailingAddressesFollowAbortOnError)
+{
+    struct Case {
+        const char* name;
+        std::string baseUrl;
+        const char* abortOnError;
+        const char* output; // "" : the run ended before it
+        std::vector<std::string> requests;
+    } cases[] = {
+        {"missing", base_ + "nothing/", "FALSE", "COMPLETE|TRUE", {"HEAD /nothing/DOCS.7zip 404"}},
+        {"missing, abort",
+         base_ + "nothing/",
+         "TRUE",
+         "(no result)",
+         {"HEAD /nothing/DOCS.7zip 404"}},
+        {"redirect to ftp", base_ + "ftp/", "FALSE", "COMPLETE|TRUE", {"HEAD /ftp/DOCS.7zip 302"}},
+        {"redirect",
+         base_ + "redirect/",
+         "FALSE",
+         "COMPLETE|FALSE",
+         {"HEAD /redirect/DOCS.7zip 302", "HEAD /DOCS.7zip 200", "GET /DOCS.7zip 200",
+          "HEAD /redirect/missing.7zip 302", "HEAD /missing.7zip 404",
+          "HEAD /redirect/TOOLS.7zip 302", "HEAD /TOOLS.7zip 200", "GET /TOOLS.7zip 200"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveLeftovers();
+        NewRequests();
+        EXPECT_EQ(Run(Package("product"),
+                      std::string("/s INSTALL=TRUE UNINSTALL=FALSE ABORTONERROR=") + c.abortOnError,
+                      c.baseUrl),
+                  c.output);
+        EXPECT_EQ(Summary(NewRequests()), c.requests);
+    }
+}
+
+// A download broken off (the setup killed while the slow location sends) and run again:
+// the range request starts 2048 bytes before the end of the partial file, and the result
+// is the block's file byte for byte.
+TEST_F(WebMedia, AnInterruptedDownloadResumes2048BytesBeforeTheEnd)
+{
+    const std::string partial = Cache(kBigRevision) + "BIG.7zip";
+    NewRequests();
+    const HANDLE setup = ovdtest::StartProgram(
+        "\"" + Package("big") + "\" /s ALLUSERS=TRUE \"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
+        "\" INSTALL=TRUE UNINSTALL=FALSE \"BASEURL=" + base_ + "slow/\"");
+    ASSERT_NE(setup, nullptr);
+    std::uint64_t size = 0;
+    for (int i = 0; i < 600 && size < 300000; ++i) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (GetFileAttributesExA(partial.c_str(), GetFileExInfoStandard, &data))
+            size = data.nFileSizeLow;
+        Sleep(50);
+    }
+    TerminateProcess(setup, 1);
+    WaitForSingleObject(setup, 30000);
+    CloseHandle(setup);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(partial.c_str(), GetFileExInfoStandard, &data));
+    const std::uint64_t kept = data.nFileSizeLow;
+    ASSERT_GT(kept, 2048u);
+    const auto whole = ovdtest::ReadFileBytes(Package("big", "web\\BIG.7zip"));
+    ASSERT_TRUE(whole.has_value());
+    ASSERT_LT(kept, whole->size()) << "the download was not interrupted";
+
+    NewRequests();
+    ASSERT_EQ(Run(Package("big"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
+    const std::vector<Request> requests = NewRequests();
+    ASSERT_EQ(Summary(requests),
+              (std::vector<std::string>{"HEAD /BIG.7zip 200", "GET /BIG.7zip 206"}));
+    EXPECT_EQ(requests[1].Range, "bytes=" + std::to_string(kept - 2048) + "-");
+    const auto installed = ovdtest::ReadFileBytes(app_ + "\\big\\data.bin");
+    const auto original = ovdtest::ReadFileBytes(
+        ovdtest::BuildDir() + "\\tests\\e2e\\webmedia\\bigsrc\\blocks\\big\\data.bin");
+    ASSERT_TRUE(installed.has_value() && original.has_value());
+    EXPECT_EQ(installed->size(), original->size());
+    EXPECT_TRUE(*installed == *original);
+}
+
+} // namespace
