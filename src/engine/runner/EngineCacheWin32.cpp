@@ -354,9 +354,11 @@ void UpdateEngineCache(TScriptRun& run, EngineCacheChange change)
 bool CacheAdvertised(TScriptRun& run)
 {
     const std::string marker = std::string(kAdvertisedFolder);
-    return DirectoryExists(RegisteredCacheFolder(run) + marker) ||
-           (!GetVariable("ENGINECACHE").empty() &&
-            DirectoryExists(WithBackslash(GetVariable("ENGINECACHE")) + marker));
+    // A run without the machine's facts (a test harness) knows only ENGINECACHE.
+    if (run.Services.Platform != nullptr && DirectoryExists(RegisteredCacheFolder(run) + marker))
+        return true;
+    return !GetVariable("ENGINECACHE").empty() &&
+           DirectoryExists(WithBackslash(GetVariable("ENGINECACHE")) + marker);
 }
 
 bool SelectionFileMissing(TScriptRun& run, const std::string& databasePath)
