@@ -2,6 +2,7 @@
 
 #include "FileUtil.h"
 #include "SystemVersion.h"
+#include "WideText.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
 
@@ -21,10 +22,7 @@ std::string Encode(std::string_view text)
     static const bool unicode = GetSystemVersion().IsNtFamily();
     if (!unicode)
         return line;
-    int chars =
-        MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(chars), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), wide.data(), chars);
+    const std::wstring wide = WideText(line);
     std::string bytes;
     bytes.reserve(wide.size() * 2);
     for (wchar_t c : wide) {

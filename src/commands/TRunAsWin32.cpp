@@ -3,6 +3,7 @@
 // its powerful privileges), or an ordinary launch. Handles are never inherited.
 #include "TRunAsWin32.h"
 #include "SystemVersion.h"
+#include "WideText.h"
 #include "WinHandles.h"
 #include "Wow64Redirection.h"
 
@@ -42,17 +43,6 @@ constexpr const char* kRemovedPrivileges[] = {
     "SeSystemtimePrivilege",
     "SeTakeOwnershipPrivilege",
 };
-
-std::wstring Wide(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
 
 template <class Fn> Fn AdvapiEntry(const char* name)
 {
@@ -160,7 +150,7 @@ void TRunAs::Execute()
 bool TRunAs::Launch(PROCESS_INFORMATION& started)
 {
     std::string commandLine = request_.CommandLine; // CreateProcess may write into it
-    std::wstring wideLine = Wide(commandLine);
+    std::wstring wideLine = WideText(commandLine);
     void* environment = EnvironmentOf(request_.Environment);
     const DWORD flags = CREATE_NEW_CONSOLE;
     bool ordinary = true;
@@ -224,9 +214,9 @@ bool TRunAs::Launch(PROCESS_INFORMATION& started)
             return false;
         }
         STARTUPINFOW info = WideStartupInfo(request_.Show);
-        const std::wstring user = Wide(request_.User);
-        const std::wstring domain = Wide(request_.Domain);
-        const std::wstring password = Wide(request_.Password);
+        const std::wstring user = WideText(request_.User);
+        const std::wstring domain = WideText(request_.Domain);
+        const std::wstring password = WideText(request_.Password);
         if (!withLogon(user.c_str(), domain.empty() ? nullptr : domain.c_str(), password.c_str(),
                        LOGON_WITH_PROFILE, nullptr, wideLine.data(), flags, environment, nullptr,
                        &info, &started)) {
