@@ -4,7 +4,8 @@
 #   wine-run.sh PREFIX_DIR PROGRAM.exe [ARGS...]
 #
 # - PREFIX_DIR is the tree's private Wine prefix; it is created once (wineboot --init),
-#   under a lock, so that parallel first runs do not race.
+#   under a lock, so that parallel first runs do not race. Its post-mortem debugger is
+#   off: a crashing program ends at once with its exception code.
 # - Without DISPLAY an Xvfb display is started for this run and stopped afterwards (by
 #   its own PID), after Wine's processes are gone.
 # - After the program ends the launcher waits for the prefix's wineserver to exit, so
@@ -49,18 +50,30 @@ export WINEARCH=win64
 export WINELOADER=$loader64
 
 mkdir -p "$(dirname "$prefix")" || die "cannot create $(dirname "$prefix")"
+# The marker holds the version of the prefix's settings: a prefix made by an older launcher
+# is made again.
+settings=2
 (
   flock 9
-  if [ ! -f "$prefix/.ovd-ready" ]; then
+  if [ "$(cat "$prefix/.ovd-ready" 2>/dev/null)" != "$settings" ]; then
     rm -rf "$prefix"
     "$loader64" wineboot --init >/dev/null 2>&1
     # One virtual desktop: Wine draws window frames and captions itself, so screenshots
     # show what a user would see without a window manager on the display.
     "$loader64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     "$loader64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    # No post-mortem debugger: an unhandled exception ends the process at once with its
+    # exception code. Wine's default debugger (winedbg --auto, taken when the value is
+    # missing, hence an empty one) opens a crash dialog that nobody closes on Xvfb and
+    # keeps the wineserver alive until the test's timeout, failing the next test too.
+    # 32-bit programs read the key in the 32-bit view.
+    for view in 64 32; do
+      "$loader64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /d '' /f /reg:$view >/dev/null 2>&1
+    done
     wineserver -w
-    [ -f "$prefix/system.reg" ] || exit 1
-    touch "$prefix/.ovd-ready"
+    [ "$(grep -c '^"Debugger"=""' "$prefix/system.reg")" = 2 ] || exit 1
+    echo "$settings" >"$prefix/.ovd-ready"
   fi
 ) 9>"$prefix.lock" || die "cannot create the Wine prefix $prefix"
 

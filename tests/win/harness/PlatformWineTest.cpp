@@ -22,3 +22,25 @@ TEST(Platform, RunsProgramsAndGetsExitCodeAndOutput)
     EXPECT_EQ(r.exitCode, 42u);
     EXPECT_NE(r.output.find("ovd-out"), std::string::npos) << r.output;
 }
+
+// A crashing program ends at once with its exception code: no post-mortem debugger holds
+// it (and the prefix's wineserver) open until the test's timeout.
+TEST(Platform, CrashingProgramEndsAtOnceWithItsExceptionCode)
+{
+    struct Case {
+        const char* kind;
+        DWORD code;
+    };
+    const Case cases[] = {
+        {"access", EXCEPTION_ACCESS_VIOLATION},
+        {"trap", EXCEPTION_ILLEGAL_INSTRUCTION},
+        {"raise", 0xE0D0C0DE},
+        {"thread", EXCEPTION_ACCESS_VIOLATION},
+    };
+    const std::string crasher = ovdtest::TestOutDir() + "\\helpers\\crasher.exe";
+    for (const Case& c : cases) {
+        auto r = ovdtest::RunProgram("\"" + crasher + "\" " + c.kind, 30000);
+        EXPECT_FALSE(r.timedOut) << c.kind << ": still running after 30 s";
+        EXPECT_EQ(r.exitCode, c.code) << c.kind << std::hex << " exit code 0x" << r.exitCode;
+    }
+}
