@@ -8,8 +8,9 @@
 #   off: a crashing program ends at once with its exception code.
 # - Without DISPLAY an Xvfb display is started for this run and stopped afterwards (by
 #   its own PID), after Wine's processes are gone.
-# - After the program ends the launcher waits for the prefix's wineserver to exit, so
-#   that no process of this run leaks into the next one.
+# - After the program ends the launcher waits for the prefix's wineserver to exit (or,
+#   with OVD_WINE_SERVER=persistent, for the program's other processes), so that no
+#   process of this run leaks into the next one.
 # - The exit code is the program's; a broken platform (no Wine, no Xvfb, a prefix that
 #   cannot be made) is exit code 125 with a message on standard error.
 set -u
@@ -96,13 +97,53 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:$display_number
 fi
 
-"$loader" "$@" &
+# OVD_WINE_SERVER=persistent (scripts/test.sh, with one display for the whole run): the
+# prefix's wineserver and Wine's own services (services.exe, winedevice.exe and the rest)
+# stay up from one program to the next instead of starting again for each (about 5 s a
+# program). The program runs in a session of its own, and the run ends once
+# every process of that session but those services has ended: nothing of this run leaks
+# into the next, as with a server that exits. The caller stops the server (wineserver -k).
+persistent=0
+if [ "${OVD_WINE_SERVER:-}" = persistent ] && [ -z "$xvfb_pid" ]; then
+  persistent=1
+  # The server, the services and the desktop outlive this run: they start without the
+  # descriptors this script inherited (a pipe they held open, such as CTest's output pipe,
+  # would keep CTest waiting for the test to end) and outside the program's session.
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      [ "$fd" -gt 2 ] && eval "exec $fd>&-"
+    done 2>/dev/null
+    exec </dev/null >/dev/null 2>&1
+    # Exit code 2: a server runs already (the persistent one, or one still exiting).
+    wineserver -p || exit 0
+    # Start the services now, outside the program's session. (The desktop's explorer.exe
+    # ends a moment after the last window on it: a program with windows starts it again.)
+    setsid "$loader64" rundll32.exe user32.dll,GetMessageExtraInfo
+  )
+fi
+
+# Background and wait: the TERM trap runs while the script waits, not only after.
+if [ "$persistent" = 1 ]; then
+  setsid "$loader" "$@" &
+else
+  "$loader" "$@" &
+fi
 child=$!
 wait "$child"
 rc=$?
 
 # Let the prefix settle: every Wine process of this run ends before the next run starts.
-wineserver -w
+if [ "$persistent" = 1 ]; then
+  # Ended processes count as gone even while unreaped (a container's PID 1 may not reap).
+  services='^ *(Z|[^ ]+ +C:\\windows\\system32\\(services|winedevice|plugplay|svchost|rpcss|explorer)\.exe)'
+  while ps -s "$child" -o stat=,args= | grep -qvE "$services"; do
+    sleep 0.05
+  done
+else
+  wineserver -w &
+  wait $!
+fi
 if [ -n "$xvfb_pid" ]; then
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null

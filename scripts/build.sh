@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds the trees under build/: native (host g++ at -O3, ASan/UBSan), win64
-# (MinGW x86-64), win32 (MinGW i686) and fuzz (clang with the libFuzzer targets), every one
+# (MinGW x86-64), win32 (MinGW i686) and fuzz (clang, its libFuzzer targets only), every one
 # with warnings as errors (OVD_WERROR; a build with the project's defaults keeps them
 # warnings). The native tree is optimised as a user's Release build is, so that a warning
 # only the optimiser sees stops the build the day it appears.
@@ -20,16 +20,43 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
+# The Linux tools both Windows trees run (ovdpack) are built once, in build/host-tools.
+host_tools=()
 for tree in "${trees[@]}"; do
+  case "$tree" in
+    win64 | win32)
+      if [ ${#host_tools[@]} -eq 0 ]; then
+        echo "== build/host-tools"
+        cmake -S . -B build/host-tools -G Ninja -DOVD_HOST_TOOLS_ONLY=ON -DCMAKE_BUILD_TYPE=Release \
+          -DOVD_WERROR=ON -DCMAKE_C_COMPILER=cc -DCMAKE_CXX_COMPILER=c++ "${launcher[@]}" >/dev/null
+        host_tools=(-DOVD_HOST_TOOLS_DIR="$top/build/host-tools")
+      fi
+      ;;
+  esac
+done
+
+for tree in "${trees[@]}"; do
+  start=$SECONDS
   case "$tree" in
     native) args=(-DOVD_SANITIZE="${OVD_SANITIZE:-ON}" -DCMAKE_BUILD_TYPE=Release
                   "-DCMAKE_CXX_FLAGS_RELEASE=-O3 -g -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O3 -g -DNDEBUG") ;;
-    win64) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-x86_64.cmake") ;;
-    win32) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-i686.cmake") ;;
+    win64) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-x86_64.cmake" "${host_tools[@]}") ;;
+    win32) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-i686.cmake" "${host_tools[@]}") ;;
     fuzz) args=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DOVD_FUZZ=ON) ;;
     *) echo "build.sh: unknown tree '$tree' (native, win64, win32, fuzz)" >&2; exit 2 ;;
   esac
   echo "== build/$tree"
+  targets=()
+  if [ "$tree" = fuzz ]; then
+    # The fuzz targets only: the native tree builds and runs the unit tests, and each
+    # configure lists the targets anew.
+    rm -rf build/fuzz/fuzz-targets
+  fi
   cmake -S . -B "build/$tree" -G Ninja -DOVD_WERROR=ON "${args[@]}" "${launcher[@]}" >/dev/null
-  cmake --build "build/$tree" -j "$jobs"
+  if [ "$tree" = fuzz ]; then
+    mapfile -t targets < <(cd build/fuzz/fuzz-targets && ls -- *.txt | sed 's/\.txt$//')
+    targets=(--target "${targets[@]}")
+  fi
+  cmake --build "build/$tree" -j "$jobs" "${targets[@]}"
+  echo "build/$tree: $((SECONDS - start)) s"
 done

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test of the built trees: native unit tests, then the Windows tests under
-# Wine. One Xvfb display serves the whole run when none is set. Exits non-zero when any
-# test fails or a tree cannot be tested.
+# Wine. One Xvfb display serves the whole run when none is set, and one wineserver a
+# tree's Windows tests. Exits non-zero when any test fails or a tree cannot be tested.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -20,7 +20,6 @@ if [ -z "${DISPLAY:-}" ]; then
   rm -f "$fifo"
   [ -n "${display_number:-}" ] || { echo "test.sh: Xvfb did not start" >&2; exit 1; }
   export DISPLAY=:$display_number
-  trap 'kill $xvfb_pid 2>/dev/null' EXIT
 fi
 
 # run_tree TREE [CTEST ARGS...]; OVD_TREE_TITLE names it in the summary.
@@ -35,13 +34,23 @@ run_tree() {
     return
   fi
   echo "== ctest build/$tree"
-  if (cd "build/$tree" && ctest --output-on-failure "$@"); then
-    summary+=("$title: passed")
-  else
-    status=1
-    summary+=("$title: FAILED")
-  fi
+  local start=$SECONDS result=passed
+  (cd "build/$tree" && ctest --output-on-failure "$@") || { status=1; result=FAILED; }
+  stop_wineserver "$tree"
+  summary+=("$title: $result ($((SECONDS - start)) s)")
 }
+
+# The Windows tests of a tree share one wineserver that stays up between them
+# (cmake/wine-run.sh starts it); it is stopped when the tree's tests are done.
+export OVD_WINE_SERVER=persistent
+stop_wineserver() {
+  local prefix=build/$1/wine/prefix
+  [ -d "$prefix" ] && command -v wineserver >/dev/null || return 0
+  WINEPREFIX=$(realpath "$prefix") wineserver -k 2>/dev/null
+  WINEPREFIX=$(realpath "$prefix") wineserver -w
+}
+
+trap 'for t in win64 win32; do stop_wineserver $t; done; [ -z "$xvfb_pid" ] || kill $xvfb_pid 2>/dev/null' EXIT
 
 # The layer rules of src/ (docs/architecture.md).
 if python3 scripts/check-layers.py; then

@@ -7,7 +7,8 @@
 # ratio, and the peak working set of the engine's process (VmHWM of the Linux process
 # running setup.exe, sampled while it runs: under Wine the installer works inside the
 # engine's process, and Wine's own libraries count too), beside that of the same engine
-# running a script that installs nothing.
+# running a script that installs nothing, and each figure's goal. OVD_BENCH_PROFILE=1
+# also prints what the working set of each (at its highest) is made of.
 #
 #   bench/msi/install-bench.sh BUILD_TREE [RUNS]     (BUILD_TREE: a built x86-64 tree)
 set -euo pipefail
@@ -59,21 +60,45 @@ target=$work/target
 
 now() { date +%s.%N; }
 # Runs a command, printing the highest VmHWM (KiB) of the processes whose command line
-# matches PATTERN while it runs: peak_of PATTERN COMMAND...
+# matches PATTERN while it runs: peak_of PATTERN COMMAND... With OVD_BENCH_PROFILE set,
+# the process's memory map is kept each time its working set reaches a new high
+# ($work/peak.smaps), for profile_of.
 peak_of() {
-  local pattern=$1 best=0 v p
+  local pattern=$1 best=0 rss=0 v r p
   shift
+  rm -f "$work/peak.smaps"
   "$@" &
   local job=$!
   while kill -0 "$job" 2>/dev/null; do
     for p in $(pgrep -f "$pattern"); do
       v=$(awk '/^VmHWM/ {print $2}' "/proc/$p/status" 2>/dev/null || true)
       [ "${v:-0}" -gt "$best" ] && best=$v
+      if [ -n "${OVD_BENCH_PROFILE:-}" ]; then
+        r=$(awk '/^VmRSS/ {print $2}' "/proc/$p/status" 2>/dev/null || true)
+        if [ "${r:-0}" -gt "$rss" ]; then
+          rss=$r
+          cat "/proc/$p/smaps" >"$work/peak.smaps.new" 2>/dev/null &&
+            mv "$work/peak.smaps.new" "$work/peak.smaps"
+        fi
+      fi
     done
     sleep 0.1
   done
   wait "$job"
   echo "$best" >"$work/peak.txt"
+}
+# The resident KiB of the kept memory map by what is mapped (a file, the heaps, anonymous
+# memory), largest first: profile_of LABEL
+profile_of() {
+  [ -f "$work/peak.smaps" ] || return 0
+  cp "$work/peak.smaps" "$work/$1.smaps"
+  awk '/^Rss:/ {t += $2} END {print t}' "$work/$1.smaps" >"$work/total.txt"
+  echo "$1: resident $(cat "$work/total.txt") KiB at its highest, by mapping:"
+  awk '
+    /^[0-9a-f]+-[0-9a-f]+ / { name = ($6 == "") ? "[anonymous]" : $6; for (i = 7; i <= NF; i++) name = name " " $i; next }
+    /^Rss:/ { rss[name] += $2 }
+    END { for (n in rss) if (rss[n] >= 128) printf "  %7d KiB  %s\n", rss[n], n }' "$work/$1.smaps" |
+    sort -rn
 }
 remove() {
   "$run" "$prefix" 'C:\windows\system32\msiexec.exe' /x "$code" /qn REMOVE=ALL >/dev/null 2>&1 || true
@@ -82,6 +107,8 @@ remove() {
 
 engine_times=()
 msiexec_times=()
+engine_peaks=()
+msiexec_peaks=()
 remove
 for i in $(seq 1 "$runs"); do
   t0=$(now)
@@ -90,7 +117,9 @@ for i in $(seq 1 "$runs"); do
   t1=$(now)
   files=$(find "$target" -type f | wc -l)
   engine_times+=("$(echo "$t1 - $t0" | bc)")
-  echo "engine  run $i: ${engine_times[-1]} s, $files files, peak working set $(cat "$work/peak.txt") KiB"
+  engine_peaks+=("$(cat "$work/peak.txt")")
+  echo "engine  run $i: ${engine_times[-1]} s, $files files, peak working set ${engine_peaks[-1]} KiB"
+  [ "$i" != 1 ] || profile_of engine
   remove
 
   t0=$(now)
@@ -100,15 +129,22 @@ for i in $(seq 1 "$runs"); do
   t1=$(now)
   files=$(find "$target" -type f | wc -l)
   msiexec_times+=("$(echo "$t1 - $t0" | bc)")
-  echo "msiexec run $i: ${msiexec_times[-1]} s, $files files, peak working set $(cat "$work/peak.txt") KiB"
+  msiexec_peaks+=("$(cat "$work/peak.txt")")
+  echo "msiexec run $i: ${msiexec_times[-1]} s, $files files, peak working set ${msiexec_peaks[-1]} KiB"
+  [ "$i" != 1 ] || profile_of msiexec
   remove
 done
 
 peak_of 'idlepkg.setup\.exe' "$run" "$prefix" "$work/idlepkg/setup.exe" /s
 echo "engine running a script that installs nothing: peak working set $(cat "$work/peak.txt") KiB"
+profile_of idle
 
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+spread() { printf '%s\n' "$@" | sort -n | awk 'NR == 1 {lo = $1} {hi = $1} END {print lo "-" hi}'; }
 e=$(median "${engine_times[@]}")
 m=$(median "${msiexec_times[@]}")
-echo "median: engine $e s, msiexec $m s, ratio $(echo "scale=3; $e / $m" | bc)"
+echo "median: engine $e s ($(spread "${engine_times[@]}")), msiexec $m s ($(spread "${msiexec_times[@]}")), ratio $(echo "scale=3; $e / $m" | bc) (goal: at most 1.05)"
+ep=$(median "${engine_peaks[@]}")
+mp=$(median "${msiexec_peaks[@]}")
+echo "peak working set, median: engine $ep KiB ($(spread "${engine_peaks[@]}")), msiexec $mp KiB ($(spread "${msiexec_peaks[@]}")), the engine's own share $((ep - mp)) KiB (goal: at most 3072 KiB)"
 [ -n "${OVD_BENCH_KEEP:-}" ] || rm -rf "$work"
