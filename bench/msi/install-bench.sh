@@ -26,7 +26,7 @@ mkdir -p "$work/src"
 if [ -d "$tree/wine/prefix" ]; then
   cp -a "$tree/wine/prefix" "$prefix"
 fi
-python3 "$top/../shared/bench/gen_payload.py" "$work/src/payload" >/dev/null
+python3 "${OVD_PAYLOAD_GEN:-$top/../shared/bench/gen_payload.py}" "$work/src/payload" >/dev/null
 cat >"$work/src/setup.ovds" <<'SCRIPT'
 name setup
 title Ordovan Install Benchmark
