@@ -100,15 +100,15 @@ fi
 # OVD_WINE_SERVER=persistent (scripts/test.sh, with one display for the whole run): the
 # prefix's wineserver and Wine's own services (services.exe, winedevice.exe and the rest)
 # stay up from one program to the next instead of starting again for each (about 5 s a
-# program). The program runs in a session of its own, and the run ends once
-# every process of that session but those services has ended: nothing of this run leaks
-# into the next, as with a server that exits. The caller stops the server (wineserver -k).
+# program). The program runs in a session of its own, and the run ends once every process
+# of that session but those services has ended: nothing of this run leaks into the next,
+# as with a server that exits. The caller stops the server (wineserver -k).
 persistent=0
 if [ "${OVD_WINE_SERVER:-}" = persistent ] && [ -z "$xvfb_pid" ]; then
   persistent=1
-  # The server, the services and the desktop outlive this run: they start without the
-  # descriptors this script inherited (a pipe they held open, such as CTest's output pipe,
-  # would keep CTest waiting for the test to end) and outside the program's session.
+  # The server and the services outlive this run: they start without the descriptors
+  # this script inherited (a pipe they held open, such as CTest's output pipe, would keep
+  # CTest waiting for the test to end) and outside the program's session.
   (
     for fd in /proc/self/fd/*; do
       fd=${fd##*/}
