@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "AnsiText.h"
 #include "CompiledScript.h"
 #include "EngineMessages.h"
@@ -111,25 +113,49 @@ void Download(TScriptRun& run, TWebMediaState& state, const TWebMediaBlock& bloc
         request.Caption = EngineMessage(kDownloadingMessage) + block.Name;
         request.Resume = state.Resume && resume;
         request.Proxy = {state.ProxyServer, state.ProxyPort, state.ProxyUser, state.ProxyPassword};
+        request.Lightweight = !state.HttpClientOnly;
         TGrabMedia worker(std::move(request));
         TWorkerWait wait;
         wait.Watchdog = WatchdogTimer::thyTimer;
-        const bool cancelled = AwaitWorker(run, worker, wait);
+        bool cancelled = false;
+        {
+            // Held here, not by the worker: a worker the watchdog kills cannot restore it.
+            std::optional<TReceiveTimeoutSetting> timeout;
+            if (!state.HttpClientOnly)
+                timeout.emplace();
+            cancelled = AwaitWorker(run, worker, wait);
+        }
+        if (!worker.LightweightUnusable().empty() && !state.HttpClientOnly) {
+            state.HttpClientOnly = true;
+            Trace(run, "The lightweight downloader cannot be used: " +
+                           worker.LightweightUnusable() + "; the HTTP client takes over");
+        }
         if (worker.Succeeded() && !cancelled) {
-            Trace(run, block.Name + " downloaded");
+            Trace(run, block.Name + " downloaded (" + worker.UsedDownloader() + ")");
             return;
         }
         Trace(run, block.Name + " not downloaded: " +
                        (worker.Failure().empty() ? worker.Reason() : worker.Failure()));
-        // Every address failed: the user may retry, through a proxy.
-        TProxySettings proxy{state.ProxyServer, state.ProxyPort, state.ProxyUser,
-                             state.ProxyPassword};
-        if (cancelled || Process().SilentMode || !AskProxyRetry(run, proxy))
+        if (cancelled || Process().SilentMode)
             throw ScriptError(EngineMessage(kDownloadFailedMessage));
-        state.ProxyServer = proxy.Server;
-        state.ProxyPort = proxy.Port;
-        state.ProxyUser = proxy.User;
-        state.ProxyPassword = proxy.Password;
+        if (state.HttpClientOnly) {
+            // The HTTP client may get through a proxy that the user names.
+            TProxySettings proxy{state.ProxyServer, state.ProxyPort, state.ProxyUser,
+                                 state.ProxyPassword};
+            if (!AskProxyRetry(run, proxy))
+                throw ScriptError(EngineMessage(kDownloadFailedMessage));
+            state.ProxyServer = proxy.Server;
+            state.ProxyPort = proxy.Port;
+            state.ProxyUser = proxy.User;
+            state.ProxyPassword = proxy.Password;
+        } else {
+            // The lightweight downloader: continue what arrived, or start over.
+            const DownloadRetry choice = AskDownloadRetry(run);
+            if (choice == DownloadRetry::Cancel)
+                throw ScriptError(EngineMessage(kDownloadFailedMessage));
+            state.Resume = choice == DownloadRetry::Resume;
+            resume = true;
+        }
     }
 }
 
