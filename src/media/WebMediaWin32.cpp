@@ -6,6 +6,7 @@
 
 #include "AnsiText.h"
 #include "CompiledScript.h"
+#include "EngineCacheWin32.h"
 #include "EngineMessages.h"
 #include "EngineServices.h"
 #include "FileUtil.h"
@@ -38,8 +39,20 @@ void Trace(TScriptRun& run, const std::string& text)
     run.TraceTag("<WebMedia>" + text + "</WebMedia>");
 }
 
-// The cache folder for the current ALLUSERS choice; what an earlier fetch of this run put
-// into another one (ALLUSERS changed) moves along.
+// A folder of the web media cache, made with its parents and NTFS-compressed when the
+// script asks for it (ZOVR_COMPRESS_INSTALLER_CACHE).
+bool CreateCacheFolder(const std::string& folder)
+{
+    if (!ForceDirectories(folder))
+        return false;
+    if (IsTrue(GetVariable("ZOVR_COMPRESS_INSTALLER_CACHE")))
+        SetFolderCompression(folder, true);
+    return true;
+}
+
+// The cache folder for the current ALLUSERS choice; the block folders an earlier fetch of
+// this run put into another one (ALLUSERS changed) move along. Only the subfolders move:
+// files of the old folder itself (an installed product's engine cache) stay.
 std::string PrepareCacheFolder(TScriptRun& run)
 {
     TWebMediaState& state = WebMediaState(run);
@@ -48,12 +61,29 @@ std::string PrepareCacheFolder(TScriptRun& run)
     if (!state.CacheFolder.empty() && !AnsiSameText(state.CacheFolder, folder) &&
         DirectoryExists(state.CacheFolder)) {
         Trace(run, "Cache moves from " + state.CacheFolder + " to " + folder);
-        std::string reason;
-        if (MoveFilesInto(state.CacheFolder, folder, reason))
-            RemoveTree(state.CacheFolder);
-        else
-            Trace(run, "Cache not moved: " + reason);
+        std::vector<std::string> subfolders;
+        WIN32_FIND_DATAA found{};
+        const HANDLE search = FindFirstFileA((state.CacheFolder + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = found.cFileName;
+                if (name != "." && name != ".." &&
+                    (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                    (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+                    subfolders.push_back(name);
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        for (const std::string& name : subfolders) {
+            std::string reason;
+            if (MoveFilesInto(state.CacheFolder + name, folder + name, reason))
+                RemoveTree(state.CacheFolder + name);
+            else
+                Trace(run, "Cache not moved: " + reason);
+        }
     }
+    if (IsTrue(GetVariable("ZOVR_COMPRESS_INSTALLER_CACHE")))
+        CreateCacheFolder(folder);
     state.CacheFolder = folder;
     return folder;
 }
@@ -174,12 +204,12 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
         if (local) {
             Trace(run, block.Name + " from " + source);
         } else {
-            ForceDirectories(cache);
+            CreateCacheFolder(cache);
             Download(run, state, block, archive, resume);
             source = archive;
         }
         const std::string temp = Process().TempDir + "zovr\\";
-        if (!ForceDirectories(blockFolder) || !ForceDirectories(temp))
+        if (!CreateCacheFolder(blockFolder) || !ForceDirectories(temp))
             throw ScriptError(EngineMessage(kExtractFailedMessage));
         for (int attempt = 1;; ++attempt) {
             TExtractMedia::TRequest request;
@@ -208,7 +238,7 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
             if (cancelled)
                 throw ScriptError(EngineMessage(kExtractFailedMessage));
             if (worker.Repeatable() && attempt <= kImmediateRetries) {
-                ForceDirectories(blockFolder);
+                CreateCacheFolder(blockFolder);
                 continue;
             }
             const ExtractRetry choice =
@@ -217,7 +247,7 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
                 Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
                 throw ScriptError(EngineMessage(kExtractFailedMessage));
             }
-            ForceDirectories(blockFolder);
+            CreateCacheFolder(blockFolder);
             if (choice == ExtractRetry::Extract)
                 continue;
             break;
@@ -248,7 +278,10 @@ void CopyOfflineMedia(TScriptRun& run, const std::string& cache, const std::stri
     std::vector<std::string> folders = present(sourceFolder);
     if (folders.empty())
         folders = present(PathFolderPart(WithoutBackslash(sourceFolder)));
-    if (!ForceDirectories(blockFolder))
+    bool created = CreateCacheFolder(blockFolder);
+    for (const std::string& folder : folders)
+        created = created && CreateCacheFolder(cache + PathFilePart(WithoutBackslash(folder)));
+    if (!created)
         throw ScriptError(EngineMessage(kCopyFailedMessage));
     TCopyMedia::TRequest request;
     request.Folders = folders;
