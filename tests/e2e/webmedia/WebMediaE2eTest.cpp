@@ -103,6 +103,8 @@ protected:
             ASSERT_TRUE(
                 CopyFileA(Package("product", std::string("web\\") + block + ".7zip").c_str(),
                           (Server() + "www\\" + block + ".7zip").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(Package("product", "web\\EXTRA.7zip").c_str(),
+                              (Server() + "www\\EXTRA.7zip").c_str(), FALSE));
         ASSERT_TRUE(CopyFileA(Package("big", "web\\BIG.7zip").c_str(),
                               (Server() + "www\\BIG.7zip").c_str(), FALSE));
     }
@@ -146,11 +148,11 @@ protected:
                     const std::string& baseUrl)
     {
         DeleteFileA(out_.c_str());
-        const auto result = ovdtest::RunProgram(
-            "\"" + setup + "\" " + allUsers_ + "\"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
-                "\" \"BASEURL=" + baseUrl + "\" \"/l=" + work_ +
-                "\\trace.log\" PERUSER=" + perUser_ + " " + switches,
-            180000);
+        const auto result =
+            ovdtest::RunProgram("\"" + setup + "\" " + allUsers_ + "\"APPDIR=" + app_ +
+                                    "\" \"OUTFILE=" + out_ + "\" \"BASEURL=" + baseUrl +
+                                    "\" \"/l=" + work_ + "\\trace.log\" " + vars_ + " " + switches,
+                                180000);
         EXPECT_FALSE(result.timedOut) << switches;
         return Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)"));
     }
@@ -163,8 +165,8 @@ protected:
         DeleteFileA(out_.c_str());
         return ovdtest::StartProgram("\"" + setup + "\" " + allUsers_ + "\"APPDIR=" + app_ +
                                      "\" \"OUTFILE=" + out_ + "\" \"BASEURL=" + baseUrl +
-                                     "\" \"/l=" + work_ + "\\trace.log\" PERUSER=" + perUser_ +
-                                     " " + switches);
+                                     "\" \"/l=" + work_ + "\\trace.log\" " + vars_ + " " +
+                                     switches);
     }
 
     // The access log's lines since the last call.
@@ -207,7 +209,7 @@ protected:
     // A value given on the command line stays in silent mode: the test of a change of
     // ALLUSERS during the run leaves it to the script.
     std::string allUsers_ = "ALLUSERS=TRUE ";
-    std::string perUser_ = "FALSE";
+    std::string vars_ = "PERUSER=FALSE TABLE=FALSE";
     std::size_t seen_ = 0;
 };
 
@@ -311,7 +313,7 @@ TEST_F(WebMedia, AnAllUsersChangeMovesTheFetchedBlocksAlong)
         DeleteFileA((copies + block).c_str());
     CreateDirectoryA(machine.c_str(), nullptr);
     ASSERT_TRUE(ovdtest::WriteFileBytes(machine + "keep.txt", "not a block"));
-    perUser_ = "TRUE";
+    vars_ = "PERUSER=TRUE TABLE=FALSE";
     allUsers_.clear();
     NewRequests();
     ASSERT_EQ(Run(Package("product"),
@@ -335,6 +337,24 @@ TEST_F(WebMedia, AnAllUsersChangeMovesTheFetchedBlocksAlong)
         EXPECT_EQ(ovdtest::ReadFileBytes(copies + block),
                   ovdtest::ReadFileBytes(Package("product", std::string("web\\") + block)))
             << block;
+}
+
+// The offline media table's two records of one file: the first moves it out of the block
+// into its folder, the second (the file gone from the block) copies the first's result.
+TEST_F(WebMedia, TheOfflineMediaTablePlacesABlocksFiles)
+{
+    vars_ = "PERUSER=FALSE TABLE=TRUE";
+    NewRequests();
+    ASSERT_EQ(Run(Package("product"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
+    EXPECT_EQ(Summary(NewRequests()),
+              (std::vector<std::string>{"GET /DOCS.7zip 200", "GET /missing.7zip 404",
+                                        "GET /TOOLS.7zip 200", "GET /EXTRA.7zip 200"}));
+    const std::string cache = Cache(kRevision);
+    for (const char* placed : {"placed\\one\\note.txt", "placed\\two\\note.txt"})
+        EXPECT_EQ(ovdtest::ReadFileBytes(cache + placed), "A note placed twice.\r\n") << placed;
+    EXPECT_FALSE(ovdtest::FileExists(cache + "EXTRA\\notes\\note.txt"));
+    EXPECT_TRUE(ovdtest::FileExists(cache + "EXTRA\\" + kRevision));
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\extra\\keep.txt"), "Kept in the block.\r\n");
 }
 
 // A server that urlmon cannot reach: the HTTP client takes over for the rest of the run,
