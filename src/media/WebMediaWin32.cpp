@@ -227,6 +227,7 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
             wait.Watchdog = WatchdogTimer::thxTimer;
             const bool cancelled = AwaitWorker(run, worker, wait);
             if (worker.Succeeded() && !cancelled) {
+                CreateCacheFolder(blockFolder); // the moved-in folder compressed on request
                 CreateMarker(marker);
                 Trace(run, block.Name + " extracted");
                 return;
