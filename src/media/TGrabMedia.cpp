@@ -3,9 +3,11 @@
 #include <urlmon.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "ComApartment.h"
@@ -225,6 +227,9 @@ private:
 
 // The lightweight downloader's reports: progress (a false answer aborts), and the answer of
 // the server (status, announced length, where a redirect that was not followed pointed).
+// Reference-counted on the heap: urlmon may hold it, and call it from its own threads,
+// after the download call has returned (an abort); once detached it answers only "abort"
+// and no longer reaches the worker.
 class TBindCallback final : public IBindStatusCallback, public IHttpNegotiate {
 public:
     explicit TBindCallback(std::function<bool(std::uint64_t, std::uint64_t)> progress)
@@ -233,10 +238,22 @@ public:
     }
     virtual ~TBindCallback() = default;
 
-    DWORD Status = 0; // 0: no server answered
-    std::optional<std::uint64_t> Length;
-    std::string Location;
-    bool Aborted = false;
+    struct TAnswer {
+        DWORD Status = 0; // 0: no server answered
+        std::optional<std::uint64_t> Length;
+        std::string Location;
+        bool Aborted = false;
+    };
+    TAnswer Answer()
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return answer_;
+    }
+    void Detach()
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        progress_ = nullptr;
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
@@ -250,20 +267,28 @@ public:
             *object = nullptr;
             return E_NOINTERFACE;
         }
+        AddRef();
         return S_OK;
     }
-    // Lives on the caller's stack for the whole call: no reference counting.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
 
     HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR) override
     {
-        if (!Aborted && progress_(progress, Length.value_or(progressMax)))
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (!answer_.Aborted && progress_ &&
+            progress_(progress, answer_.Length.value_or(progressMax)))
             return S_OK;
-        Aborted = true;
+        answer_.Aborted = true;
         return E_ABORT;
     }
     HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
@@ -292,13 +317,14 @@ public:
     {
         if (additional != nullptr)
             *additional = nullptr;
-        Status = status;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        answer_.Status = status;
         // Header lines are ASCII.
         std::string text;
         for (const wchar_t* c = headers; c != nullptr && *c != 0; ++c)
             text += *c < 128 ? static_cast<char>(*c) : '?';
-        Length.reset();
-        Location.clear();
+        answer_.Length.reset();
+        answer_.Location.clear();
         for (std::size_t at = 0; at < text.size();) {
             std::size_t end = text.find('\n', at);
             if (end == std::string::npos)
@@ -317,16 +343,35 @@ public:
             const std::string value = first == std::string::npos ? "" : line.substr(first);
             if (name == "content-length" && !value.empty() && value.size() <= 18 &&
                 value.find_first_not_of("0123456789") == std::string::npos)
-                Length = std::stoull(value);
+                answer_.Length = std::stoull(value);
             else if (name == "location")
-                Location = value;
+                answer_.Location = value;
         }
         return S_OK;
     }
 
 private:
+    std::mutex mutex_;
     std::function<bool(std::uint64_t, std::uint64_t)> progress_;
+    TAnswer answer_;
+    std::atomic<ULONG> references_{1};
 };
+
+using TDownloadToFile = HRESULT(WINAPI*)(LPUNKNOWN, LPCSTR, LPCSTR, DWORD, LPBINDSTATUSCALLBACK);
+
+// urlmon's URLDownloadToFileA, loaded once and never unloaded: an aborted download leaves
+// the system's HTTP library calling back into urlmon from its own threads after the call
+// returned, and those calls must still find urlmon's code.
+TDownloadToFile DownloadToFileFunction()
+{
+    static const TDownloadToFile function = [] {
+        const HMODULE urlmon = LoadLibraryA("urlmon.dll");
+        return urlmon != nullptr ? reinterpret_cast<TDownloadToFile>(reinterpret_cast<void*>(
+                                       GetProcAddress(urlmon, "URLDownloadToFileA")))
+                                 : nullptr;
+    }();
+    return function;
+}
 
 std::string HresultText(HRESULT result)
 {
@@ -383,21 +428,16 @@ void TGrabMedia::Execute()
 
 TGrabMedia::Outcome TGrabMedia::DownloadLightweight(const std::string& url)
 {
-    using TDownloadToFile =
-        HRESULT(WINAPI*)(LPUNKNOWN, LPCSTR, LPCSTR, DWORD, LPBINDSTATUSCALLBACK);
-    const UniqueModule urlmon(LoadLibraryA("urlmon.dll"));
-    const auto download = urlmon ? reinterpret_cast<TDownloadToFile>(reinterpret_cast<void*>(
-                                       GetProcAddress(urlmon.get(), "URLDownloadToFileA")))
-                                 : nullptr;
+    const TDownloadToFile download = DownloadToFileFunction();
     if (download == nullptr) {
-        unusable_ = LastErrorText("urlmon.dll (URLDownloadToFileA) cannot be loaded");
+        unusable_ = "urlmon.dll (URLDownloadToFileA) cannot be loaded";
         return Outcome::Unusable;
     }
     if (!request_.Resume)
         DeleteFileA(request_.Target.c_str());
     const TComApartment apartment;
     int spin = 0;
-    TBindCallback callback([&](std::uint64_t received, std::uint64_t total) {
+    auto* callback = new TBindCallback([this, &spin](std::uint64_t received, std::uint64_t total) {
         const int percent = DownloadPercent(received, total, spin);
         {
             const TEngineSection section(*this);
@@ -407,25 +447,28 @@ TGrabMedia::Outcome TGrabMedia::DownloadLightweight(const std::string& url)
         }
         return !Terminated();
     });
-    const HRESULT result = download(nullptr, url.c_str(), request_.Target.c_str(), 0, &callback);
-    if (callback.Aborted || Terminated()) {
+    const HRESULT result = download(nullptr, url.c_str(), request_.Target.c_str(), 0, callback);
+    callback->Detach();
+    const TBindCallback::TAnswer answer = callback->Answer();
+    callback->Release();
+    if (answer.Aborted || Terminated()) {
         reason_ = "cancelled"; // what arrived stays for a resume
         return Outcome::Failed;
     }
-    if (FAILED(result) && callback.Status == 0) {
+    if (FAILED(result) && answer.Status == 0) {
         // No server answered through the system's settings: the HTTP client, which can be
         // given a proxy, takes over.
         unusable_ = "no server answered " + url + " through it (" + HresultText(result) + ")";
         return Outcome::Unusable;
     }
-    if (callback.Status < 200 || callback.Status >= 300) {
+    if (answer.Status < 200 || answer.Status >= 300) {
         // The file holds the server's error page, if anything.
         DeleteFileA(request_.Target.c_str());
-        if (!callback.Location.empty() && !IsHttpAddress(callback.Location))
-            reason_ = "the server redirected to " + callback.Location +
+        if (!answer.Location.empty() && !IsHttpAddress(answer.Location))
+            reason_ = "the server redirected to " + answer.Location +
                       ", which is not an http or https address";
         else
-            reason_ = url + " answered " + std::to_string(callback.Status);
+            reason_ = url + " answered " + std::to_string(answer.Status);
         return Outcome::Failed;
     }
     if (FAILED(result)) {
@@ -434,9 +477,9 @@ TGrabMedia::Outcome TGrabMedia::DownloadLightweight(const std::string& url)
     }
     // A file is complete only with the length the server announced.
     const std::uint64_t size = FileSizeOf(request_.Target);
-    if (callback.Length && size != *callback.Length) {
+    if (answer.Length && size != *answer.Length) {
         reason_ = "the download from " + url + " ended after " + std::to_string(size) + " of " +
-                  std::to_string(*callback.Length) + " bytes";
+                  std::to_string(*answer.Length) + " bytes";
         return Outcome::Failed;
     }
     return Outcome::Done;
