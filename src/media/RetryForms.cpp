@@ -17,11 +17,14 @@ constexpr WORD kMessageId = 100, kNoteId = 101, kGroupId = 102;
 constexpr WORD kServerId = 110, kPortId = 111, kUserId = 112, kPasswordId = 113;
 constexpr WORD kServerLabel = 120, kPortLabel = 121, kUserLabel = 122, kPasswordLabel = 123;
 constexpr WORD kDownloadId = 130, kExtractId = 131;
+constexpr WORD kResumeId = 140, kNewCopyId = 141, kQuestionId = 142;
 constexpr UINT_PTR kAutoCloseTimer = 1;
 constexpr UINT kAutoCloseMs = 60000;
 
+enum class Form { Proxy, ProxyEx, Extract };
+
 struct TFormState {
-    bool Extract = false; // which form
+    Form Kind = Form::Proxy;
     TProxySettings* Proxy = nullptr;
 };
 
@@ -54,7 +57,18 @@ void Centre(HWND form)
 
 void Prepare(HWND form, const TFormState& state)
 {
-    if (state.Extract) {
+    if (state.Kind == Form::ProxyEx) {
+        SetWindowTextA(form, EngineMessage(68).c_str());
+        Text(form, kMessageId, 85);
+        Text(form, kQuestionId, 86);
+        Text(form, kResumeId, 87);
+        Text(form, kNewCopyId, 88);
+        Text(form, kNoteId, 89);
+        Text(form, IDOK, 81);
+        Text(form, IDCANCEL, 82);
+        CheckRadioButton(form, kResumeId, kNewCopyId, kResumeId);
+        SetTimer(form, kAutoCloseTimer, kAutoCloseMs, nullptr);
+    } else if (state.Kind == Form::Extract) {
         SetWindowTextA(form, EngineMessage(76).c_str());
         Text(form, kMessageId, 77);
         Text(form, kDownloadId, 78);
@@ -96,8 +110,9 @@ INT_PTR CALLBACK RetryFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
         case WM_TIMER:
             if (wParam == kAutoCloseTimer) {
                 KillTimer(form, kAutoCloseTimer);
-                // Unanswered: the form's choice stands (Download).
-                CheckRadioButton(form, kDownloadId, kExtractId, kDownloadId);
+                // Unanswered: TovdExtract takes Download, TovdProxyEx what is chosen.
+                if (state != nullptr && state->Kind == Form::Extract)
+                    CheckRadioButton(form, kDownloadId, kExtractId, kDownloadId);
                 PostMessageA(form, WM_COMMAND, IDOK, 0);
                 return TRUE;
             }
@@ -105,13 +120,17 @@ INT_PTR CALLBACK RetryFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND: {
             const WORD id = LOWORD(wParam);
             if (id == IDOK) {
-                if (state != nullptr && !state->Extract) {
+                const Form kind = state != nullptr ? state->Kind : Form::Proxy;
+                if (state != nullptr && kind == Form::Proxy) {
                     *state->Proxy = {ItemText(form, kServerId), ItemText(form, kPortId),
                                      ItemText(form, kUserId), ItemText(form, kPasswordId)};
                 }
-                const bool extract =
-                    state != nullptr && state->Extract && IsDlgButtonChecked(form, kExtractId);
-                EndDialog(form, extract ? kExtractId : IDOK);
+                INT_PTR answer = IDOK;
+                if (kind == Form::Extract && IsDlgButtonChecked(form, kExtractId))
+                    answer = kExtractId;
+                if (kind == Form::ProxyEx && IsDlgButtonChecked(form, kNewCopyId))
+                    answer = kNewCopyId;
+                EndDialog(form, answer);
                 return TRUE;
             }
             if (id == IDCANCEL) {
@@ -164,11 +183,28 @@ bool AskProxyRetry(TScriptRun& run, TProxySettings& proxy)
     form.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 148, 150, 50, 14, IDOK, kButtonClass);
     form.Item(BS_PUSHBUTTON | WS_TABSTOP, 202, 150, 50, 14, IDCANCEL, kButtonClass);
     TProxySettings edited = proxy;
-    TFormState state{false, &edited};
+    TFormState state{Form::Proxy, &edited};
     if (ShowForm(run, form, state) != IDOK)
         return false;
     proxy = edited;
     return true;
+}
+
+DownloadRetry AskDownloadRetry(TScriptRun& run)
+{
+    TDialogTemplate form(kFormStyle, 260, 126, 7);
+    form.Item(SS_LEFT, 8, 8, 244, 20, kMessageId, kStaticClass);
+    form.Item(SS_LEFT, 8, 32, 244, 10, kQuestionId, kStaticClass);
+    form.Item(BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 16, 46, 236, 12, kResumeId, kButtonClass);
+    form.Item(BS_AUTORADIOBUTTON, 16, 60, 236, 12, kNewCopyId, kButtonClass);
+    form.Item(SS_LEFT, 8, 78, 244, 20, kNoteId, kStaticClass);
+    form.Item(BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 148, 106, 50, 14, IDOK, kButtonClass);
+    form.Item(BS_PUSHBUTTON | WS_TABSTOP, 202, 106, 50, 14, IDCANCEL, kButtonClass);
+    TFormState state{Form::ProxyEx, nullptr};
+    const INT_PTR result = ShowForm(run, form, state);
+    if (result == kNewCopyId)
+        return DownloadRetry::NewCopy;
+    return result == IDOK ? DownloadRetry::Resume : DownloadRetry::Cancel;
 }
 
 ExtractRetry AskExtractRetry(TScriptRun& run)
@@ -181,7 +217,7 @@ ExtractRetry AskExtractRetry(TScriptRun& run)
     form.Item(SS_LEFT, 8, 64, 244, 20, kNoteId, kStaticClass);
     form.Item(BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 148, 90, 50, 14, IDOK, kButtonClass);
     form.Item(BS_PUSHBUTTON | WS_TABSTOP, 202, 90, 50, 14, IDCANCEL, kButtonClass);
-    TFormState state{true, nullptr};
+    TFormState state{Form::Extract, nullptr};
     const INT_PTR result = ShowForm(run, form, state);
     if (result == kExtractId)
         return ExtractRetry::Extract;

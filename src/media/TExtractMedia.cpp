@@ -38,6 +38,38 @@ bool MoveReplacing(const std::string& source, const std::string& target)
     return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
 }
 
+bool IsEmptyFolder(const std::string& folder)
+{
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA((WithBackslash(folder) + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool empty = true;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            empty = false;
+    } while (empty && FindNextFileA(search, &found));
+    FindClose(search);
+    return empty;
+}
+
+// The extracted block folder into its place in the cache: in one rename when that place is
+// empty and on the same volume (a block of thousands of files would otherwise cost a move
+// each), else file by file.
+bool MoveBlockFolder(const std::string& from, const std::string& to, std::string& reason)
+{
+    const std::string source = WithoutBackslash(from), target = WithoutBackslash(to);
+    const bool free = !DirectoryExists(target) ||
+                      (IsEmptyFolder(target) && RemoveDirectoryA(target.c_str()) != 0);
+    if (free) {
+        if (MoveFileExA(source.c_str(), target.c_str(), 0))
+            return true;
+        ForceDirectories(target); // another volume: the files move one by one
+    }
+    return MoveFilesInto(from, to, reason);
+}
+
 } // namespace
 
 bool MoveFilesInto(const std::string& from, const std::string& to, std::string& reason)
@@ -154,7 +186,7 @@ bool TExtractMedia::PlaceFiles()
         }
         placed.emplace_back(source, target);
     }
-    return MoveFilesInto(extracted, request_.CacheFolder + request_.BlockName + "\\", reason_);
+    return MoveBlockFolder(extracted, request_.CacheFolder + request_.BlockName + "\\", reason_);
 }
 
 } // namespace ovd

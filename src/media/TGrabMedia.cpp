@@ -1,15 +1,22 @@
 #include "TGrabMedia.h"
 
+#include <urlmon.h>
 #include <wininet.h>
 
+#include <atomic>
+#include <cstdio>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
+#include "ComApartment.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
-#include "WorkerProgress.h"
+#include "Registry.h"
 #include "WebMedia.h"
 #include "WinHandles.h"
+#include "WorkerProgress.h"
 
 namespace ovd {
 namespace {
@@ -218,6 +225,166 @@ private:
     UniqueInternet internet_;
 };
 
+// The lightweight downloader's reports: progress (a false answer aborts), and the answer of
+// the server (status, announced length, where a redirect that was not followed pointed).
+// Reference-counted on the heap: urlmon may hold it, and call it from its own threads,
+// after the download call has returned (an abort); once detached it answers only "abort"
+// and no longer reaches the worker.
+class TBindCallback final : public IBindStatusCallback, public IHttpNegotiate {
+public:
+    explicit TBindCallback(std::function<bool(std::uint64_t, std::uint64_t)> progress)
+        : progress_(std::move(progress))
+    {
+    }
+    virtual ~TBindCallback() = default;
+
+    struct TAnswer {
+        DWORD Status = 0; // 0: no server answered
+        std::optional<std::uint64_t> Length;
+        std::string Location;
+        bool Aborted = false;
+    };
+    TAnswer Answer()
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return answer_;
+    }
+    void Detach()
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        progress_ = nullptr;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback))
+            *object = static_cast<IBindStatusCallback*>(this);
+        else if (IsEqualIID(riid, IID_IHttpNegotiate))
+            *object = static_cast<IHttpNegotiate*>(this);
+        else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR) override
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (!answer_.Aborted && progress_ &&
+            progress_(progress, answer_.Length.value_or(progressMax)))
+            return S_OK;
+        answer_.Aborted = true;
+        return E_ABORT;
+    }
+    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO*) override
+    {
+        // Always the server's current file, never a stale copy of the system's cache.
+        if (flags != nullptr)
+            *flags |= BINDF_GETNEWESTVERSION | BINDF_RESYNCHRONIZE | BINDF_PRAGMA_NO_CACHE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override
+    {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+
+    HRESULT STDMETHODCALLTYPE BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
+                                                   LPWSTR* additional) override
+    {
+        if (additional != nullptr)
+            *additional = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnResponse(DWORD status, LPCWSTR headers, LPCWSTR,
+                                         LPWSTR* additional) override
+    {
+        if (additional != nullptr)
+            *additional = nullptr;
+        const std::lock_guard<std::mutex> lock(mutex_);
+        answer_.Status = status;
+        // Header lines are ASCII.
+        std::string text;
+        for (const wchar_t* c = headers; c != nullptr && *c != 0; ++c)
+            text += *c < 128 ? static_cast<char>(*c) : '?';
+        answer_.Length.reset();
+        answer_.Location.clear();
+        for (std::size_t at = 0; at < text.size();) {
+            std::size_t end = text.find('\n', at);
+            if (end == std::string::npos)
+                end = text.size();
+            std::string line = text.substr(at, end - at);
+            at = end + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const std::size_t colon = line.find(':');
+            if (colon == std::string::npos)
+                continue;
+            std::string name = line.substr(0, colon);
+            for (char& c : name)
+                c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            const std::size_t first = line.find_first_not_of(" \t", colon + 1);
+            const std::string value = first == std::string::npos ? "" : line.substr(first);
+            if (name == "content-length" && !value.empty() && value.size() <= 18 &&
+                value.find_first_not_of("0123456789") == std::string::npos)
+                answer_.Length = std::stoull(value);
+            else if (name == "location")
+                answer_.Location = value;
+        }
+        return S_OK;
+    }
+
+private:
+    std::mutex mutex_;
+    std::function<bool(std::uint64_t, std::uint64_t)> progress_;
+    TAnswer answer_;
+    std::atomic<ULONG> references_{1};
+};
+
+using TDownloadToFile = HRESULT(WINAPI*)(LPUNKNOWN, LPCSTR, LPCSTR, DWORD, LPBINDSTATUSCALLBACK);
+
+// urlmon's URLDownloadToFileA, loaded once and never unloaded: an aborted download leaves
+// the system's HTTP library calling back into urlmon from its own threads after the call
+// returned, and those calls must still find urlmon's code.
+TDownloadToFile DownloadToFileFunction()
+{
+    static const TDownloadToFile function = [] {
+        const HMODULE urlmon = LoadLibraryA("urlmon.dll");
+        return urlmon != nullptr ? reinterpret_cast<TDownloadToFile>(reinterpret_cast<void*>(
+                                       GetProcAddress(urlmon, "URLDownloadToFileA")))
+                                 : nullptr;
+    }();
+    return function;
+}
+
+std::string HresultText(HRESULT result)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(result));
+    return text;
+}
+
+bool IsHttpAddress(const std::string& url)
+{
+    return HttpUrlParts(url).has_value();
+}
+
 std::uint64_t FileSizeOf(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -231,9 +398,25 @@ std::uint64_t FileSizeOf(const std::string& path)
 
 void TGrabMedia::Execute()
 {
+    bool lightweight = request_.Lightweight;
     for (const std::string& url : request_.Urls) {
         if (Terminated())
             break;
+        // urlmon writes a file from its start: a partial file to continue is the HTTP
+        // client's, which resumes it by a range request.
+        const bool continuing = request_.Resume && FileSizeOf(request_.Target) > kResumeOverlap;
+        if (lightweight && !continuing) {
+            usedHttpClient_ = false;
+            const Outcome outcome = DownloadLightweight(url);
+            if (outcome == Outcome::Done) {
+                succeeded_ = true;
+                return;
+            }
+            if (outcome == Outcome::Failed)
+                continue;
+            lightweight = false; // the HTTP client tries this address, and every later one
+        }
+        usedHttpClient_ = true;
         if (Download(url)) {
             succeeded_ = true;
             return;
@@ -241,6 +424,65 @@ void TGrabMedia::Execute()
     }
     if (Terminated() && reason_.empty())
         reason_ = "cancelled";
+}
+
+TGrabMedia::Outcome TGrabMedia::DownloadLightweight(const std::string& url)
+{
+    const TDownloadToFile download = DownloadToFileFunction();
+    if (download == nullptr) {
+        unusable_ = "urlmon.dll (URLDownloadToFileA) cannot be loaded";
+        return Outcome::Unusable;
+    }
+    if (!request_.Resume)
+        DeleteFileA(request_.Target.c_str());
+    const TComApartment apartment;
+    int spin = 0;
+    auto* callback = new TBindCallback([this, &spin](std::uint64_t received, std::uint64_t total) {
+        const int percent = DownloadPercent(received, total, spin);
+        {
+            const TEngineSection section(*this);
+            ReportWorkerProgress(request_.Caption + "\r" +
+                                     DownloadStatusText(received, total, percent),
+                                 0, 100, percent);
+        }
+        return !Terminated();
+    });
+    const HRESULT result = download(nullptr, url.c_str(), request_.Target.c_str(), 0, callback);
+    callback->Detach();
+    const TBindCallback::TAnswer answer = callback->Answer();
+    callback->Release();
+    if (answer.Aborted || Terminated()) {
+        reason_ = "cancelled"; // what arrived stays for a resume
+        return Outcome::Failed;
+    }
+    if (FAILED(result) && answer.Status == 0) {
+        // No server answered through the system's settings: the HTTP client, which can be
+        // given a proxy, takes over.
+        unusable_ = "no server answered " + url + " through it (" + HresultText(result) + ")";
+        return Outcome::Unusable;
+    }
+    if (answer.Status < 200 || answer.Status >= 300) {
+        // The file holds the server's error page, if anything.
+        DeleteFileA(request_.Target.c_str());
+        if (!answer.Location.empty() && !IsHttpAddress(answer.Location))
+            reason_ = "the server redirected to " + answer.Location +
+                      ", which is not an http or https address";
+        else
+            reason_ = url + " answered " + std::to_string(answer.Status);
+        return Outcome::Failed;
+    }
+    if (FAILED(result)) {
+        reason_ = "the download from " + url + " broke off (" + HresultText(result) + ")";
+        return Outcome::Failed;
+    }
+    // A file is complete only with the length the server announced.
+    const std::uint64_t size = FileSizeOf(request_.Target);
+    if (answer.Length && size != *answer.Length) {
+        reason_ = "the download from " + url + " ended after " + std::to_string(size) + " of " +
+                  std::to_string(*answer.Length) + " bytes";
+        return Outcome::Failed;
+    }
+    return Outcome::Done;
 }
 
 bool TGrabMedia::Download(const std::string& url)
@@ -332,6 +574,56 @@ bool TGrabMedia::Download(const std::string& url)
         return false;
     }
     return true;
+}
+
+namespace {
+constexpr char kInternetSettings[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr char kReceiveTimeout[] = "ReceiveTimeout";
+constexpr DWORD kLightweightReceiveTimeoutMs = 10000;
+
+// The processes' WinINet sessions read the changed settings again.
+void AnnounceSettingsChanged()
+{
+    InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+}
+} // namespace
+
+TReceiveTimeoutSetting::TReceiveTimeoutSetting()
+{
+    const UniqueRegKey key =
+        CreateRegKey(HKEY_CURRENT_USER, kInternetSettings, KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (!key)
+        return;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.get(), kReceiveTimeout, nullptr, &type, nullptr, &size) ==
+        ERROR_SUCCESS) {
+        earlier_.resize(size);
+        if (RegQueryValueExA(key.get(), kReceiveTimeout, nullptr, &type, earlier_.data(), &size) !=
+            ERROR_SUCCESS)
+            return; // not readable, so not to be restored: left alone
+        earlier_.resize(size);
+        hadValue_ = true;
+        type_ = type;
+    }
+    set_ = RegSetDword(key.get(), kReceiveTimeout, kLightweightReceiveTimeoutMs) == ERROR_SUCCESS;
+    if (set_)
+        AnnounceSettingsChanged();
+}
+
+TReceiveTimeoutSetting::~TReceiveTimeoutSetting()
+{
+    if (!set_)
+        return;
+    const UniqueRegKey key = OpenRegKey(HKEY_CURRENT_USER, kInternetSettings, KEY_SET_VALUE);
+    if (!key)
+        return;
+    if (hadValue_)
+        RegSetValueExA(key.get(), kReceiveTimeout, 0, type_, earlier_.data(),
+                       static_cast<DWORD>(earlier_.size()));
+    else
+        RegDeleteValueA(key.get(), kReceiveTimeout);
+    AnnounceSettingsChanged();
 }
 
 } // namespace ovd

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "AnsiText.h"
 #include "CompiledScript.h"
+#include "EngineCacheWin32.h"
 #include "EngineMessages.h"
 #include "EngineServices.h"
 #include "FileUtil.h"
@@ -36,8 +39,20 @@ void Trace(TScriptRun& run, const std::string& text)
     run.TraceTag("<WebMedia>" + text + "</WebMedia>");
 }
 
-// The cache folder for the current ALLUSERS choice; what an earlier fetch of this run put
-// into another one (ALLUSERS changed) moves along.
+// A folder of the web media cache, made with its parents and NTFS-compressed when the
+// script asks for it (ZOVR_COMPRESS_INSTALLER_CACHE).
+bool CreateCacheFolder(const std::string& folder)
+{
+    if (!ForceDirectories(folder))
+        return false;
+    if (IsTrue(GetVariable("ZOVR_COMPRESS_INSTALLER_CACHE")))
+        SetFolderCompression(folder, true);
+    return true;
+}
+
+// The cache folder for the current ALLUSERS choice; the block folders an earlier fetch of
+// this run put into another one (ALLUSERS changed) move along. Only the subfolders move:
+// files of the old folder itself (an installed product's engine cache) stay.
 std::string PrepareCacheFolder(TScriptRun& run)
 {
     TWebMediaState& state = WebMediaState(run);
@@ -46,12 +61,29 @@ std::string PrepareCacheFolder(TScriptRun& run)
     if (!state.CacheFolder.empty() && !AnsiSameText(state.CacheFolder, folder) &&
         DirectoryExists(state.CacheFolder)) {
         Trace(run, "Cache moves from " + state.CacheFolder + " to " + folder);
-        std::string reason;
-        if (MoveFilesInto(state.CacheFolder, folder, reason))
-            RemoveTree(state.CacheFolder);
-        else
-            Trace(run, "Cache not moved: " + reason);
+        std::vector<std::string> subfolders;
+        WIN32_FIND_DATAA found{};
+        const HANDLE search = FindFirstFileA((state.CacheFolder + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = found.cFileName;
+                if (name != "." && name != ".." &&
+                    (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                    (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+                    subfolders.push_back(name);
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        for (const std::string& name : subfolders) {
+            std::string reason;
+            if (MoveFilesInto(state.CacheFolder + name, folder + name, reason))
+                RemoveTree(state.CacheFolder + name);
+            else
+                Trace(run, "Cache not moved: " + reason);
+        }
     }
+    if (IsTrue(GetVariable("ZOVR_COMPRESS_INSTALLER_CACHE")))
+        CreateCacheFolder(folder);
     state.CacheFolder = folder;
     return folder;
 }
@@ -111,25 +143,49 @@ void Download(TScriptRun& run, TWebMediaState& state, const TWebMediaBlock& bloc
         request.Caption = EngineMessage(kDownloadingMessage) + block.Name;
         request.Resume = state.Resume && resume;
         request.Proxy = {state.ProxyServer, state.ProxyPort, state.ProxyUser, state.ProxyPassword};
+        request.Lightweight = !state.HttpClientOnly;
         TGrabMedia worker(std::move(request));
         TWorkerWait wait;
         wait.Watchdog = WatchdogTimer::thyTimer;
-        const bool cancelled = AwaitWorker(run, worker, wait);
+        bool cancelled = false;
+        {
+            // Held here, not by the worker: a worker the watchdog kills cannot restore it.
+            std::optional<TReceiveTimeoutSetting> timeout;
+            if (!state.HttpClientOnly)
+                timeout.emplace();
+            cancelled = AwaitWorker(run, worker, wait);
+        }
+        if (!worker.LightweightUnusable().empty() && !state.HttpClientOnly) {
+            state.HttpClientOnly = true;
+            Trace(run, "The lightweight downloader cannot be used: " +
+                           worker.LightweightUnusable() + "; the HTTP client takes over");
+        }
         if (worker.Succeeded() && !cancelled) {
-            Trace(run, block.Name + " downloaded");
+            Trace(run, block.Name + " downloaded (" + worker.UsedDownloader() + ")");
             return;
         }
         Trace(run, block.Name + " not downloaded: " +
                        (worker.Failure().empty() ? worker.Reason() : worker.Failure()));
-        // Every address failed: the user may retry, through a proxy.
-        TProxySettings proxy{state.ProxyServer, state.ProxyPort, state.ProxyUser,
-                             state.ProxyPassword};
-        if (cancelled || Process().SilentMode || !AskProxyRetry(run, proxy))
+        if (cancelled || Process().SilentMode)
             throw ScriptError(EngineMessage(kDownloadFailedMessage));
-        state.ProxyServer = proxy.Server;
-        state.ProxyPort = proxy.Port;
-        state.ProxyUser = proxy.User;
-        state.ProxyPassword = proxy.Password;
+        if (state.HttpClientOnly) {
+            // The HTTP client may get through a proxy that the user names.
+            TProxySettings proxy{state.ProxyServer, state.ProxyPort, state.ProxyUser,
+                                 state.ProxyPassword};
+            if (!AskProxyRetry(run, proxy))
+                throw ScriptError(EngineMessage(kDownloadFailedMessage));
+            state.ProxyServer = proxy.Server;
+            state.ProxyPort = proxy.Port;
+            state.ProxyUser = proxy.User;
+            state.ProxyPassword = proxy.Password;
+        } else {
+            // The lightweight downloader: continue what arrived, or start over.
+            const DownloadRetry choice = AskDownloadRetry(run);
+            if (choice == DownloadRetry::Cancel)
+                throw ScriptError(EngineMessage(kDownloadFailedMessage));
+            state.Resume = choice == DownloadRetry::Resume;
+            resume = true;
+        }
     }
 }
 
@@ -148,12 +204,12 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
         if (local) {
             Trace(run, block.Name + " from " + source);
         } else {
-            ForceDirectories(cache);
+            CreateCacheFolder(cache);
             Download(run, state, block, archive, resume);
             source = archive;
         }
         const std::string temp = Process().TempDir + "zovr\\";
-        if (!ForceDirectories(blockFolder) || !ForceDirectories(temp))
+        if (!CreateCacheFolder(blockFolder) || !ForceDirectories(temp))
             throw ScriptError(EngineMessage(kExtractFailedMessage));
         for (int attempt = 1;; ++attempt) {
             TExtractMedia::TRequest request;
@@ -171,6 +227,7 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
             wait.Watchdog = WatchdogTimer::thxTimer;
             const bool cancelled = AwaitWorker(run, worker, wait);
             if (worker.Succeeded() && !cancelled) {
+                CreateCacheFolder(blockFolder); // the moved-in folder compressed on request
                 CreateMarker(marker);
                 Trace(run, block.Name + " extracted");
                 return;
@@ -182,7 +239,7 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
             if (cancelled)
                 throw ScriptError(EngineMessage(kExtractFailedMessage));
             if (worker.Repeatable() && attempt <= kImmediateRetries) {
-                ForceDirectories(blockFolder);
+                CreateCacheFolder(blockFolder);
                 continue;
             }
             const ExtractRetry choice =
@@ -191,7 +248,7 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
                 Variables().SetVariableValue("ZOVR_IsCancelled", "TRUE");
                 throw ScriptError(EngineMessage(kExtractFailedMessage));
             }
-            ForceDirectories(blockFolder);
+            CreateCacheFolder(blockFolder);
             if (choice == ExtractRetry::Extract)
                 continue;
             break;
@@ -222,7 +279,10 @@ void CopyOfflineMedia(TScriptRun& run, const std::string& cache, const std::stri
     std::vector<std::string> folders = present(sourceFolder);
     if (folders.empty())
         folders = present(PathFolderPart(WithoutBackslash(sourceFolder)));
-    if (!ForceDirectories(blockFolder))
+    bool created = CreateCacheFolder(blockFolder);
+    for (const std::string& folder : folders)
+        created = created && CreateCacheFolder(cache + PathFilePart(WithoutBackslash(folder)));
+    if (!created)
         throw ScriptError(EngineMessage(kCopyFailedMessage));
     TCopyMedia::TRequest request;
     request.Folders = folders;

@@ -87,20 +87,6 @@ bool Inside(const std::string& path, const std::string& folder)
     return p.size() > f.size() && p.compare(0, f.size(), f) == 0;
 }
 
-// NTFS compression of a folder on or off; failures (FAT, Wine) are no concern.
-void SetCompression(const std::string& folder, bool on)
-{
-    UniqueFile handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle)
-        return;
-    USHORT format = on ? COMPRESSION_FORMAT_LZNT1 : COMPRESSION_FORMAT_NONE;
-    DWORD returned = 0;
-    DeviceIoControl(handle.get(), FSCTL_SET_COMPRESSION, &format, sizeof format, nullptr, 0,
-                    &returned, nullptr);
-}
-
 void SetHidden(const std::string& folder)
 {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
@@ -247,6 +233,19 @@ void RemoveCache(TScriptRun& run, const std::string& cache, const std::string& r
 
 } // namespace
 
+void SetFolderCompression(const std::string& folder, bool on)
+{
+    UniqueFile handle(CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle)
+        return;
+    USHORT format = on ? COMPRESSION_FORMAT_LZNT1 : COMPRESSION_FORMAT_NONE;
+    DWORD returned = 0;
+    DeviceIoControl(handle.get(), FSCTL_SET_COMPRESSION, &format, sizeof format, nullptr, 0,
+                    &returned, nullptr);
+}
+
 void RegisterUninstall(TScriptRun& run, const std::string& cacheFolder)
 {
     const TCompiledScript& script = *run.Script;
@@ -326,7 +325,7 @@ void UpdateEngineCache(TScriptRun& run, EngineCacheChange change)
     else
         RemoveDirectoryA(advertised.c_str());
     const bool compress = IsTrue(GetVariable("ZOVR_COMPRESS_INSTALLER_CACHE"));
-    SetCompression(cache, compress);
+    SetFolderCompression(cache, compress);
     if (!FillCache(run, cache))
         return;
     // An upgrade leaves the previous revision's cache behind: it goes once this one is
@@ -402,7 +401,7 @@ void FinishRun(TScriptRun& run)
     const bool compress = IsTrue(GetVariable("ZOVR_COMPRESS_INSTALLER_CACHE"));
     if (DirectoryExists(cache)) {
         SetHidden(cache);
-        SetCompression(cache, compress);
+        SetFolderCompression(cache, compress);
     }
 
     // The choices are saved with a finished cache only: a run that installed nothing
@@ -412,7 +411,7 @@ void FinishRun(TScriptRun& run)
     const bool installed = MaintenanceData(run).Installed;
     if ((names.empty() && !installed) || !FileExists(cache + std::string(kInstanceFile)))
         return;
-    SetCompression(cache, compress);
+    SetFolderCompression(cache, compress);
     std::vector<std::pair<std::string, std::string>> variables;
     for (const std::string& name : names)
         variables.emplace_back(name, GetVariable(name));

@@ -38,6 +38,10 @@ void FinishRun(TScriptRun& run);
 // for the check are removed again when empty. False when the folder cannot be created.
 bool ApplyCacheOverride(TScriptRun& run, const std::string& folder);
 
+// NTFS compression of a folder on or off (FSCTL_SET_COMPRESSION, LZNT1 or none, the folder
+// opened with backup semantics); failures (FAT, Wine) are no concern.
+void SetFolderCompression(const std::string& folder, bool on);
+
 // True when the product's engine cache holds the "__ad" folder: its last install was an
 // advertise, which the next install completes.
 bool CacheAdvertised(TScriptRun& run);

@@ -31,10 +31,15 @@ std::string Trimmed(std::string_view text)
 
 std::string WithSeparators(std::uint64_t value)
 {
-    std::string digits = std::to_string(value);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(value);
+    std::string text;
+    text.reserve(digits.size() + digits.size() / 3);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i != 0 && (digits.size() - i) % 3 == 0)
+            text += ',';
+        text += digits[i];
+    }
+    return text;
 }
 
 } // namespace
@@ -72,7 +77,11 @@ void MakeWebMediaBlockCurrent(TScriptRun& run, const std::string& name,
     if (std::find(run.WebMediaBlockNames.begin(), run.WebMediaBlockNames.end(), name) ==
         run.WebMediaBlockNames.end())
         run.WebMediaBlockNames.push_back(name);
-    WebMediaState(run).Current = std::move(block);
+    TWebMediaState& state = WebMediaState(run);
+    state.Current = std::move(block);
+    // The resume choice of a retry form was about the block before; the proxy settings the
+    // user gave serve every later fetch.
+    state.Resume = true;
 }
 
 std::string WebMediaCacheFolder(IRunPlatform& platform, const TCompiledScript& script,

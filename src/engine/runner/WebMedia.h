@@ -29,7 +29,7 @@ struct TWebMediaBlock {
 struct TWebMediaState {
     std::optional<TWebMediaBlock> Current;
     // Whether a partial download is continued (the retry dialog of the lightweight
-    // downloader changes it).
+    // downloader changes it; a block made current starts with it on).
     bool Resume = true;
     std::string ProxyServer, ProxyPort, ProxyUser, ProxyPassword;
     // Archives beside the setup that failed to extract: upper-case paths, not used again.

@@ -1,9 +1,10 @@
 // Web media builds under Wine against nginx on loopback (the webmedia_nginx fixture): the
-// blocks are downloaded with the engine's HTTP client, extracted into the engine cache and
-// installed by the real installer from there; a fetched block is never fetched again, an
-// uninstall fetches nothing, a block beside the setup needs no request, failing addresses
-// follow ABORTONERROR, and an interrupted download resumes 2048 bytes before the end of
-// the partial file.
+// blocks are downloaded by urlmon (the HTTP client once urlmon reaches no server), extracted
+// into the engine cache and installed by the real installer from there; a fetched block is
+// never fetched again, an uninstall fetches nothing, a block beside the setup needs no
+// request, failing addresses follow ABORTONERROR, the retry forms answer, the system's
+// ReceiveTimeout is 10000 only while urlmon may run, and a download cancelled from the
+// progress page resumes 2048 bytes before the end of the partial file.
 #include "UiDriver.h"
 #include "ovdtest.h"
 
@@ -12,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,47 @@ constexpr const char* kRevision = "{5A1B2C3D-0000-4000-8000-00000000A282}";
 constexpr const char* kBigProductCode = "{5A1B2C3D-0000-4000-8000-00000000A283}";
 constexpr const char* kBigRevision = "{5A1B2C3D-0000-4000-8000-00000000A284}";
 constexpr const char* kAgent = "Mozilla/3.0 (compatible)";
+constexpr const char* kInternetSettings =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr const char* kTakeOver = "<WebMedia>The lightweight downloader cannot be used: ";
+
+// The count of "<n> bytes received" in a progress text (thousands separated); 0 without.
+std::uint64_t ReceivedCount(const std::string& text)
+{
+    const std::size_t at = text.find(" bytes received");
+    if (at == std::string::npos)
+        return 0;
+    std::size_t from = at;
+    while (from > 0 &&
+           (std::isdigit(static_cast<unsigned char>(text[from - 1])) || text[from - 1] == ','))
+        --from;
+    std::uint64_t count = 0;
+    for (std::size_t i = from; i < at; ++i) {
+        if (text[i] != ',')
+            count = count * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    }
+    return count;
+}
+
+std::optional<DWORD> ReceiveTimeout()
+{
+    return ovdtest::ReadRegistryDword(HKEY_CURRENT_USER, kInternetSettings, "ReceiveTimeout");
+}
+
+// The user's ReceiveTimeout as the test wants it before a run: a value, or none.
+void SetReceiveTimeout(std::optional<DWORD> value)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    if (value)
+        RegSetValueExA(key, "ReceiveTimeout", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*value),
+                       sizeof(DWORD));
+    else
+        RegDeleteValueA(key, "ReceiveTimeout");
+    RegCloseKey(key);
+}
 
 std::string ShellFolder(int csidl)
 {
@@ -59,6 +103,8 @@ protected:
             ASSERT_TRUE(
                 CopyFileA(Package("product", std::string("web\\") + block + ".7zip").c_str(),
                           (Server() + "www\\" + block + ".7zip").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(Package("product", "web\\EXTRA.7zip").c_str(),
+                              (Server() + "www\\EXTRA.7zip").c_str(), FALSE));
         ASSERT_TRUE(CopyFileA(Package("big", "web\\BIG.7zip").c_str(),
                               (Server() + "www\\BIG.7zip").c_str(), FALSE));
     }
@@ -69,9 +115,10 @@ protected:
     {
         return ovdtest::TestOutDir() + "\\pkg\\" + name + "\\" + file;
     }
-    static std::string Cache(const char* revision)
+    static std::string Cache(const char* revision, bool allUsers = true)
     {
-        return ShellFolder(CSIDL_COMMON_APPDATA) + "\\" + revision + "\\";
+        return ShellFolder(allUsers ? CSIDL_COMMON_APPDATA : CSIDL_LOCAL_APPDATA) + "\\" +
+               revision + "\\";
     }
 
     void RemoveLeftovers()
@@ -81,8 +128,19 @@ protected:
                 MsiConfigureProductExA(product, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT,
                                        "REMOVE=ALL");
         }
-        for (const char* revision : {kRevision, kBigRevision})
-            ovdtest::RunProgram("cmd.exe /c rd /s /q \"" + Cache(revision) + "\"", 30000);
+        // The engine's note of an installed product's cache (32-bit view) would pin the
+        // cache folder.
+        for (const char* product : {kProductCode, kBigProductCode}) {
+            const std::string key =
+                std::string("SOFTWARE\\Veldmark\\Ordovan\\Ident.Cache\\") + product;
+            for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+                RegDeleteKeyExA(root, key.c_str(), KEY_WOW64_32KEY, 0);
+        }
+        for (const char* revision : {kRevision, kBigRevision}) {
+            for (const bool allUsers : {true, false})
+                ovdtest::RunProgram("cmd.exe /c rd /s /q \"" + Cache(revision, allUsers) + "\"",
+                                    30000);
+        }
     }
 
     // Runs a setup with the test's folders; its output line.
@@ -90,21 +148,25 @@ protected:
                     const std::string& baseUrl)
     {
         DeleteFileA(out_.c_str());
-        const auto result = ovdtest::RunProgram(
-            "\"" + setup + "\" ALLUSERS=TRUE \"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
-                "\" \"BASEURL=" + baseUrl + "\" \"/l=" + work_ + "\\trace.log\" " + switches,
-            180000);
+        const auto result =
+            ovdtest::RunProgram("\"" + setup + "\" " + allUsers_ + "\"APPDIR=" + app_ +
+                                    "\" \"OUTFILE=" + out_ + "\" \"BASEURL=" + baseUrl +
+                                    "\" \"/l=" + work_ + "\\trace.log\" " + vars_ + " " + switches,
+                                180000);
         EXPECT_FALSE(result.timedOut) << switches;
         return Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)"));
     }
+
+    std::string Trace() const { return ovdtest::ReadLogText(work_ + "\\trace.log"); }
 
     // Starts a setup that shows its forms (not silent); the caller waits for it.
     HANDLE Start(const std::string& setup, const std::string& switches, const std::string& baseUrl)
     {
         DeleteFileA(out_.c_str());
-        return ovdtest::StartProgram("\"" + setup + "\" ALLUSERS=TRUE \"APPDIR=" + app_ +
+        return ovdtest::StartProgram("\"" + setup + "\" " + allUsers_ + "\"APPDIR=" + app_ +
                                      "\" \"OUTFILE=" + out_ + "\" \"BASEURL=" + baseUrl +
-                                     "\" \"/l=" + work_ + "\\trace.log\" " + switches);
+                                     "\" \"/l=" + work_ + "\\trace.log\" " + vars_ + " " +
+                                     switches);
     }
 
     // The access log's lines since the last call.
@@ -144,22 +206,32 @@ protected:
     }
 
     std::string base_, work_, app_, out_;
+    // A value given on the command line stays in silent mode: the test of a change of
+    // ALLUSERS during the run leaves it to the script.
+    std::string allUsers_ = "ALLUSERS=TRUE ";
+    std::string vars_ = "PERUSER=FALSE TABLE=FALSE";
     std::size_t seen_ = 0;
 };
 
+// urlmon downloads while it works: one GET an address, the system's agent, the HTTP
+// client never asked; the ReceiveTimeout it ran with is gone again afterwards.
 TEST_F(WebMedia, InstallsFromTheServerFetchesOnceAndRemovalFetchesNothing)
 {
+    SetReceiveTimeout(std::nullopt);
     NewRequests();
     ASSERT_EQ(Run(Package("product"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
     const std::vector<Request> first = NewRequests();
     EXPECT_EQ(Summary(first),
-              (std::vector<std::string>{"HEAD /DOCS.7zip 200", "GET /DOCS.7zip 200",
-                                        "HEAD /missing.7zip 404", // the first address of TOOLS
-                                        "HEAD /TOOLS.7zip 200", "GET /TOOLS.7zip 200"}));
-    for (const Request& r : first) {
-        EXPECT_EQ(r.Agent, kAgent);
-        EXPECT_NE(r.Line.find(" HTTP/1.0"), std::string::npos) << r.Line;
-    }
+              (std::vector<std::string>{"GET /DOCS.7zip 200",
+                                        "GET /missing.7zip 404", // the first address of TOOLS
+                                        "GET /TOOLS.7zip 200"}));
+    for (const Request& r : first)
+        EXPECT_NE(r.Agent, kAgent) << r.Line;
+    const std::string trace = Trace();
+    EXPECT_NE(trace.find("<WebMedia>DOCS downloaded (urlmon)</WebMedia>"), std::string::npos);
+    EXPECT_NE(trace.find("<WebMedia>TOOLS downloaded (urlmon)</WebMedia>"), std::string::npos);
+    EXPECT_EQ(trace.find(kTakeOver), std::string::npos);
+    EXPECT_EQ(ReceiveTimeout(), std::nullopt);
     // Installed from the blocks (the first with its password), the blocks marked, the
     // downloaded archives gone.
     EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\readme.txt"), "Read me first.\r\n");
@@ -217,13 +289,76 @@ TEST_F(WebMedia, BlocksBesideTheSetupAreUsedWithoutARequest)
     ovdtest::Press(ovdtest::FindControl(form, "Button", "OK"));
     EXPECT_EQ(ovdtest::WaitForExitCode(setup, 120000), 0u);
     EXPECT_EQ(Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)")), "COMPLETE|FALSE");
-    EXPECT_EQ(Summary(NewRequests()),
-              (std::vector<std::string>{"HEAD /DOCS.7zip 200", "GET /DOCS.7zip 200"}));
+    EXPECT_EQ(Summary(NewRequests()), std::vector<std::string>{"GET /DOCS.7zip 200"});
     EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\sub\\guide.txt"), "The guide.\r\n");
+    // "The archive cannot be opened" was tried nine times more at once before the form.
+    const std::string trace = Trace();
+    std::size_t failures = 0;
+    for (std::size_t at = trace.find("<WebMedia>DOCS not extracted: The archive cannot be opened");
+         at != std::string::npos;
+         at = trace.find("<WebMedia>DOCS not extracted: The archive cannot be opened", at + 1))
+        ++failures;
+    EXPECT_EQ(failures, 10u);
 }
 
-// A server that cannot be reached: the proxy form's values take the download through a
-// proxy that requires them.
+// ALLUSERS turned off between two blocks: the block fetched into the all-users cache moves
+// into the per-user one (the files of the old folder itself stay), where the second block
+// joins it and the installer finds both; COPYWEBLOCK keeps a copy of each archive.
+TEST_F(WebMedia, AnAllUsersChangeMovesTheFetchedBlocksAlong)
+{
+    const std::string machine = Cache(kRevision, true), user = Cache(kRevision, false);
+    const std::string copies = work_ + "\\copies\\";
+    CreateDirectoryA(copies.c_str(), nullptr);
+    for (const char* block : {"DOCS.7zip", "TOOLS.7zip"})
+        DeleteFileA((copies + block).c_str());
+    CreateDirectoryA(machine.c_str(), nullptr);
+    ASSERT_TRUE(ovdtest::WriteFileBytes(machine + "keep.txt", "not a block"));
+    vars_ = "PERUSER=TRUE TABLE=FALSE";
+    allUsers_.clear();
+    NewRequests();
+    ASSERT_EQ(Run(Package("product"),
+                  "/s INSTALL=TRUE UNINSTALL=FALSE \"COPYWEBLOCK=" + copies + "\"", base_),
+              "COMPLETE|FALSE");
+    EXPECT_EQ(Summary(NewRequests()),
+              (std::vector<std::string>{"GET /DOCS.7zip 200", "GET /missing.7zip 404",
+                                        "GET /TOOLS.7zip 200"}));
+    EXPECT_NE(Trace().find("<WebMedia>Cache moves from " + machine + " to " + user),
+              std::string::npos);
+    for (const char* file : {"DOCS\\readme.txt", "DOCS\\sub\\guide.txt", "TOOLS\\tool.txt"}) {
+        EXPECT_TRUE(ovdtest::FileExists(user + file)) << file;
+        EXPECT_FALSE(ovdtest::FileExists(machine + file)) << file;
+    }
+    EXPECT_TRUE(ovdtest::FileExists(user + "DOCS\\" + kRevision));
+    EXPECT_FALSE(ovdtest::FileExists(machine + "DOCS"));
+    EXPECT_EQ(ovdtest::ReadFileBytes(machine + "keep.txt"), "not a block");
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\readme.txt"), "Read me first.\r\n");
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\tools\\tool.txt"), "A tool.\r\n");
+    for (const char* block : {"DOCS.7zip", "TOOLS.7zip"})
+        EXPECT_EQ(ovdtest::ReadFileBytes(copies + block),
+                  ovdtest::ReadFileBytes(Package("product", std::string("web\\") + block)))
+            << block;
+}
+
+// The offline media table's two records of one file: the first moves it out of the block
+// into its folder, the second (the file gone from the block) copies the first's result.
+TEST_F(WebMedia, TheOfflineMediaTablePlacesABlocksFiles)
+{
+    vars_ = "PERUSER=FALSE TABLE=TRUE";
+    NewRequests();
+    ASSERT_EQ(Run(Package("product"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
+    EXPECT_EQ(Summary(NewRequests()),
+              (std::vector<std::string>{"GET /DOCS.7zip 200", "GET /missing.7zip 404",
+                                        "GET /TOOLS.7zip 200", "GET /EXTRA.7zip 200"}));
+    const std::string cache = Cache(kRevision);
+    for (const char* placed : {"placed\\one\\note.txt", "placed\\two\\note.txt"})
+        EXPECT_EQ(ovdtest::ReadFileBytes(cache + placed), "A note placed twice.\r\n") << placed;
+    EXPECT_FALSE(ovdtest::FileExists(cache + "EXTRA\\notes\\note.txt"));
+    EXPECT_TRUE(ovdtest::FileExists(cache + "EXTRA\\" + kRevision));
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\extra\\keep.txt"), "Kept in the block.\r\n");
+}
+
+// A server that urlmon cannot reach: the HTTP client takes over for the rest of the run,
+// and the proxy form's values take its downloads through a proxy that requires them.
 TEST_F(WebMedia, TheProxyFormsValuesReachTheProxy)
 {
     const auto proxyPort = ovdtest::ReadFileBytes(Server() + "proxy-port");
@@ -255,6 +390,10 @@ TEST_F(WebMedia, TheProxyFormsValuesReachTheProxy)
             line.erase(port + 8, 3);
         granted.push_back(line + " " + r.Status);
     }
+    const std::string trace = Trace();
+    EXPECT_NE(trace.find(kTakeOver), std::string::npos);
+    EXPECT_EQ(trace.find(kTakeOver), trace.rfind(kTakeOver)) << "taken over once for the run";
+    EXPECT_NE(trace.find("<WebMedia>TOOLS downloaded (HTTP client)</WebMedia>"), std::string::npos);
     EXPECT_EQ(granted, (std::vector<std::string>{"HEAD http://ovd-nowhere.invalid/DOCS.7zip 200",
                                                  "GET http://ovd-nowhere.invalid/DOCS.7zip 200",
                                                  "HEAD http://ovd-nowhere.invalid/missing.7zip 404",
@@ -274,20 +413,19 @@ TEST_F(WebMedia, FailingAddressesFollowAbortOnError)
         const char* output; // "" : the run ended before it
         std::vector<std::string> requests;
     } cases[] = {
-        {"missing", base_ + "nothing/", "FALSE", "COMPLETE|TRUE", {"HEAD /nothing/DOCS.7zip 404"}},
+        {"missing", base_ + "nothing/", "FALSE", "COMPLETE|TRUE", {"GET /nothing/DOCS.7zip 404"}},
         {"missing, abort",
          base_ + "nothing/",
          "TRUE",
          "(no result)",
-         {"HEAD /nothing/DOCS.7zip 404"}},
-        {"redirect to ftp", base_ + "ftp/", "FALSE", "COMPLETE|TRUE", {"HEAD /ftp/DOCS.7zip 302"}},
+         {"GET /nothing/DOCS.7zip 404"}},
+        {"redirect to ftp", base_ + "ftp/", "FALSE", "COMPLETE|TRUE", {"GET /ftp/DOCS.7zip 302"}},
         {"redirect",
          base_ + "redirect/",
          "FALSE",
          "COMPLETE|FALSE",
-         {"HEAD /redirect/DOCS.7zip 302", "HEAD /DOCS.7zip 200", "GET /DOCS.7zip 200",
-          "HEAD /redirect/missing.7zip 302", "HEAD /missing.7zip 404",
-          "HEAD /redirect/TOOLS.7zip 302", "HEAD /TOOLS.7zip 200", "GET /TOOLS.7zip 200"}},
+         {"GET /redirect/DOCS.7zip 302", "GET /DOCS.7zip 200", "GET /redirect/missing.7zip 302",
+          "GET /missing.7zip 404", "GET /redirect/TOOLS.7zip 302", "GET /TOOLS.7zip 200"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -301,47 +439,117 @@ TEST_F(WebMedia, FailingAddressesFollowAbortOnError)
     }
 }
 
-// A download broken off (the setup killed while the slow location sends) and run again:
-// the range request starts 2048 bytes before the end of the partial file, and the result
-// is the block's file byte for byte.
-TEST_F(WebMedia, AnInterruptedDownloadResumes2048BytesBeforeTheEnd)
+// Cancel on the progress page while urlmon downloads from the slow location: the run ends
+// as a cancel through the worker's wait, ReceiveTimeout is 10000 while urlmon runs and the
+// user's value again afterwards, and what arrived stays. Run again, the HTTP client
+// continues the partial file 2048 bytes before its end, and the result is the block's
+// file byte for byte.
+TEST_F(WebMedia, ACancelledDownloadResumes2048BytesBeforeTheEnd)
 {
     const std::string partial = Cache(kBigRevision) + "BIG.7zip";
+    const auto whole = ovdtest::ReadFileBytes(Package("big", "web\\BIG.7zip"));
+    ASSERT_TRUE(whole.has_value());
+    SetReceiveTimeout(4321);
     NewRequests();
-    const HANDLE setup = ovdtest::StartProgram(
-        "\"" + Package("big") + "\" /s ALLUSERS=TRUE \"APPDIR=" + app_ + "\" \"OUTFILE=" + out_ +
-        "\" INSTALL=TRUE UNINSTALL=FALSE \"BASEURL=" + base_ + "slow/\"");
+    const HANDLE setup =
+        Start(Package("big"), "INSTALL=TRUE UNINSTALL=FALSE UI=TRUE", base_ + "slow/");
     ASSERT_NE(setup, nullptr);
-    std::uint64_t size = 0;
-    for (int i = 0; i < 600 && size < 300000; ++i) {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (GetFileAttributesExA(partial.c_str(), GetFileExInfoStandard, &data))
-            size = data.nFileSizeLow;
-        Sleep(50);
+    const DWORD pid = GetProcessId(setup);
+    const HWND page =
+        ovdtest::WaitForWindowOf(pid, "TPoolTemplate", "Web Media Test - Downloading", 60000);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(ovdtest::WaitUntil([] { return ReceiveTimeout() == 10000u; }, 30000));
+    // Cancelled once a good part has arrived (the page shows the received count).
+    EXPECT_TRUE(ovdtest::WaitUntil(
+        [&] {
+            for (HWND control : ovdtest::Controls(page, "")) {
+                if (ReceivedCount(ovdtest::TextOf(control)) >= 300000)
+                    return true;
+            }
+            return false;
+        },
+        60000));
+    ovdtest::Press(ovdtest::FindControl(page, "Button", "Cancel"));
+    // The question, then the download error: each answered until the run has ended.
+    while (WaitForSingleObject(setup, 0) == WAIT_TIMEOUT) {
+        const HWND box = ovdtest::WaitForWindowOf(pid, "#32770", "", 2000);
+        if (box != nullptr)
+            PostMessageA(box, WM_COMMAND, ovdtest::FindControl(box, "Button", "Yes") ? IDYES : IDOK,
+                         0);
     }
-    TerminateProcess(setup, 1);
-    WaitForSingleObject(setup, 30000);
-    CloseHandle(setup);
+    const DWORD exitCode = ovdtest::WaitForExitCode(setup, 60000);
+    const std::string firstTrace = Trace();
+    EXPECT_EQ(exitCode, 0u) << firstTrace.substr(firstTrace.size() > 600 ? firstTrace.size() - 600
+                                                                         : 0);
+    EXPECT_EQ(ovdtest::ReadFileBytes(out_), std::nullopt) << "ABORTONERROR ends the run";
+    EXPECT_NE(firstTrace.find("<WebMedia>BIG not downloaded: cancelled</WebMedia>"),
+              std::string::npos);
+    EXPECT_EQ(ReceiveTimeout(), 4321u);
+    std::vector<Request> requests = NewRequests();
+    ASSERT_EQ(Summary(requests), std::vector<std::string>{"GET /slow/BIG.7zip 200"});
+    EXPECT_NE(requests[0].Agent, kAgent);
+
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(GetFileAttributesExA(partial.c_str(), GetFileExInfoStandard, &data));
     const std::uint64_t kept = data.nFileSizeLow;
     ASSERT_GT(kept, 2048u);
-    const auto whole = ovdtest::ReadFileBytes(Package("big", "web\\BIG.7zip"));
-    ASSERT_TRUE(whole.has_value());
     ASSERT_LT(kept, whole->size()) << "the download was not interrupted";
+    EXPECT_EQ(*ovdtest::ReadFileBytes(partial), whole->substr(0, kept));
 
-    NewRequests();
-    ASSERT_EQ(Run(Package("big"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
-    const std::vector<Request> requests = NewRequests();
+    ASSERT_EQ(Run(Package("big"), "/s INSTALL=TRUE UNINSTALL=FALSE UI=FALSE", base_),
+              "COMPLETE|FALSE");
+    requests = NewRequests();
     ASSERT_EQ(Summary(requests),
               (std::vector<std::string>{"HEAD /BIG.7zip 200", "GET /BIG.7zip 206"}));
     EXPECT_EQ(requests[1].Range, "bytes=" + std::to_string(kept - 2048) + "-");
+    EXPECT_EQ(requests[1].Agent, kAgent);
     const auto installed = ovdtest::ReadFileBytes(app_ + "\\big\\data.bin");
     const auto original = ovdtest::ReadFileBytes(
         ovdtest::BuildDir() + "\\tests\\e2e\\webmedia\\bigsrc\\blocks\\big\\data.bin");
     ASSERT_TRUE(installed.has_value() && original.has_value());
     EXPECT_EQ(installed->size(), original->size());
     EXPECT_TRUE(*installed == *original);
+    SetReceiveTimeout(std::nullopt);
+}
+
+// Every address failing while urlmon serves: its retry form (Resume checked) asks again;
+// a New copy is downloaded again from the first address, Cancel raises the download error.
+TEST_F(WebMedia, UrlmonsRetryFormRetriesOrGivesUp)
+{
+    NewRequests();
+    const HANDLE setup = Start(
+        Package("product"), "INSTALL=TRUE UNINSTALL=FALSE ABORTONERROR=FALSE", base_ + "nothing/");
+    ASSERT_NE(setup, nullptr);
+    const DWORD pid = GetProcessId(setup);
+    for (const char* answer : {"Download a new copy of the data instead?", "Cancel"}) {
+        SCOPED_TRACE(answer);
+        const HWND form = ovdtest::WaitForWindowOf(pid, "#32770", "Retry Download?", 60000);
+        ASSERT_NE(form, nullptr);
+        const HWND resume =
+            ovdtest::FindControl(form, "Button", "Try to resume the broken download?");
+        ASSERT_NE(resume, nullptr);
+        EXPECT_TRUE(ovdtest::IsChecked(resume));
+        EXPECT_TRUE(ovdtest::Controls(form, "Edit").empty()) << "not the proxy form";
+        if (std::string(answer) != "Cancel") {
+            ovdtest::Press(ovdtest::FindControl(form, "Button", answer));
+            ASSERT_TRUE(ovdtest::WaitUntil(
+                [&] { return ovdtest::IsChecked(ovdtest::FindControl(form, "Button", answer)); },
+                5000));
+        }
+        ovdtest::Press(ovdtest::FindControl(form, "Button",
+                                            std::string(answer) == "Cancel" ? "Cancel" : "OK"));
+        ASSERT_TRUE(ovdtest::WaitUntil([&] { return !IsWindow(form); }, 10000));
+    }
+    // The download error, shown once; ABORTONERROR is false, so the run goes on.
+    const HWND box = ovdtest::WaitForWindowOf(pid, "#32770", "", 30000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(ovdtest::FindControl(box, "", "Unable to download installation data from the web"),
+              nullptr);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ovdtest::WaitForExitCode(setup, 60000), 0u);
+    EXPECT_EQ(Trimmed(ovdtest::ReadFileBytes(out_).value_or("(no result)")), "COMPLETE|TRUE");
+    EXPECT_EQ(Summary(NewRequests()), (std::vector<std::string>{"GET /nothing/DOCS.7zip 404",
+                                                                "GET /nothing/DOCS.7zip 404"}));
 }
 
 } // namespace

@@ -76,9 +76,14 @@ TEST(WebMedia, WebMediaBlockMakesTheBlockCurrent)
         script.WebMediaPasswords = {"ONE",     ScrambleWebMediaPassword("first", "ONE"),
                                     "TWO",     ScrambleWebMediaPassword("second", "TWO"),
                                     "Offline", ScrambleWebMediaPassword("fallback", "offline")};
+        // The previous block's retry form chose a new copy; the user gave a proxy.
+        WebMediaState(run).Resume = false;
+        WebMediaState(run).ProxyServer = "proxy.example";
         TCommandContext context(run, 0);
         (*FindCommand("Web Media Block"))(context);
         const TWebMediaState& state = WebMediaState(run);
+        EXPECT_TRUE(state.Resume);
+        EXPECT_EQ(state.ProxyServer, "proxy.example");
         ASSERT_TRUE(state.Current.has_value());
         EXPECT_EQ(state.Current->Name, c.name);
         EXPECT_EQ(state.Current->Urls, c.urls);
