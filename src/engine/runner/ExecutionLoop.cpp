@@ -1,6 +1,7 @@
 #include "ExecutionLoop.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 
 #include "CommandTable.h"
@@ -139,9 +140,42 @@ void WizardMove(TScriptRun& run)
     flow.WizardJumped = true;
 }
 
-// Before every line: the settings the script may change, read back.
+// The variables that the per-line refresh reads or sets. A change to any of them (by a
+// command, a dialog or another thread) makes the next refresh a full one.
+constexpr std::string_view kRunSettingVariables[] = {
+    "LOGGED", "SILENT",   "TITLE",         "ZOVRLOGO",    "OVERRIDECACHE", "DATE",
+    "TIME",   "LANGUAGE", "UNINSTALLLINK", "ENGINECACHE", "ABORT",         "ZOVR_IsCancelled"};
+
+void WatchRunSettings(TScriptRun& run)
+{
+    for (std::string_view name : kRunSettingVariables)
+        Variables().Watch(name);
+    run.SettingsMemo = TRunSettingsMemo{};
+}
+
+bool RunSettingsUnchanged(const TScriptRun& run, std::uint64_t writes)
+{
+    const TRunSettingsMemo& memo = run.SettingsMemo;
+    return writes == memo.AtRefresh && run.EngineCache == memo.EngineCache &&
+           run.UninstallLink == memo.UninstallLink && run.RememberedLanguage == memo.Language &&
+           run.LastCacheOverride == memo.CacheOverride;
+}
+
+// Before every line: the log file, silent mode, the caption, a cache override, DATE and
+// TIME, the language, and the cache variables, from the variables (and back). Skipped,
+// but for the clock, while nothing it depends on changed since it last ran.
+// The memo keeps the store's count from before the variables were read: a write by
+// another thread during the refresh, or the refresh's own writes, make the next refresh
+// a full one too (which then writes nothing new).
 void RefreshRunSettings(TScriptRun& run)
 {
+    TRunSettingsMemo& memo = run.SettingsMemo;
+    const std::uint64_t writes = Variables().WatchedWrites();
+    if (RunSettingsUnchanged(run, writes)) {
+        if (run.Services.Platform != nullptr)
+            RefreshDateAndTime(*run.Services.Platform, memo.Date, memo.Time, false);
+        return;
+    }
     SetCurrentLogFile(GetVariable("LOGGED"));
     Process().SilentMode = IsTrue(GetVariable("SILENT"));
     SetEngineCaptionState(GetVariable("TITLE"), GetVariable("ZOVRLOGO") == "TRUE");
@@ -166,7 +200,7 @@ void RefreshRunSettings(TScriptRun& run)
         }
     }
     if (run.Services.Platform != nullptr)
-        RefreshDateAndTime(*run.Services.Platform);
+        RefreshDateAndTime(*run.Services.Platform, memo.Date, memo.Time, true);
 
     const std::string language = GetVariable("LANGUAGE");
     if (!language.empty() && language != run.RememberedLanguage) {
@@ -177,6 +211,24 @@ void RefreshRunSettings(TScriptRun& run)
     SetVariable("LANGUAGE", language, "Initialization");
     SetVariable("UNINSTALLLINK", run.UninstallLink, "Initialization");
     SetVariable("ENGINECACHE", run.EngineCache, "Initialization");
+
+    memo.EngineCache = run.EngineCache;
+    memo.UninstallLink = run.UninstallLink;
+    memo.Language = run.RememberedLanguage;
+    memo.CacheOverride = run.LastCacheOverride;
+    memo.AtRefresh = writes;
+}
+
+// ABORT follows the cancel state before every line.
+void RefreshAbort(TScriptRun& run)
+{
+    TRunSettingsMemo& memo = run.SettingsMemo;
+    const std::uint64_t writes = Variables().WatchedWrites();
+    if (writes == memo.AtAbort)
+        return;
+    SetVariable("ABORT", IsTrue(GetVariable("ZOVR_IsCancelled")) ? "TRUE" : "FALSE",
+                "Cancel State");
+    memo.AtAbort = writes;
 }
 
 // Before every line: the progress of the shown dialog.
@@ -318,8 +370,7 @@ bool RunNormally(TScriptRun& run)
             continue;
         run.CurrentLine = line;
 
-        SetVariable("ABORT", IsTrue(GetVariable("ZOVR_IsCancelled")) ? "TRUE" : "FALSE",
-                    "Cancel State");
+        RefreshAbort(run);
         ReportProgress(run);
         if (run.OnLine && !run.OnLine(flow.LineCounter))
             return false;
@@ -428,6 +479,7 @@ void RunExecutionLoop(TScriptRun& run)
     run.EndRequested = false;
     run.EngineCache = GetVariable("ENGINECACHE");
     run.UninstallLink = GetVariable("UNINSTALLLINK");
+    WatchRunSettings(run);
     std::string error;
     try {
         if (!RunNormally(run)) {
