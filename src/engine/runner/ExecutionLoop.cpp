@@ -1,6 +1,5 @@
 #include "ExecutionLoop.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <exception>
 
@@ -246,14 +245,6 @@ void ReportProgress(TScriptRun& run)
     }
 }
 
-bool IsPluginCommand(const TCompiledScript& script, const std::string& name)
-{
-    if (script.PluginCommandNames.IndexOf(name) < 0)
-        return false; // the usual case, answered by the hash
-    const auto& names = script.PluginCommandNames.Items();
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 // A command served by a plug-in library. In a web media build a library of a block is
 // fetched first and lies in the web media cache folder (DATADIR). Asking for the original
 // setup folder is not handled here yet: the library is looked for where the line says.
@@ -310,32 +301,33 @@ void TraceUnknownCommand(TScriptRun& run, const std::string& name)
 }
 
 // Block commands; returns true when the line is done.
-bool BlockCommand(TScriptRun& run, const std::string& name)
+bool BlockCommand(TScriptRun& run, TBlockWord word)
 {
     TControlFlowState& flow = run.Flow;
-    if (flow.EndRecheck && name == "End") {
+    if (flow.EndRecheck && word == TBlockWord::End) {
         if (flow.OpenIfCount > 0)
             --flow.OpenIfCount;
         flow.EndRecheck = false;
         return true;
     }
-    if (name == "Else") {
+    if (word == TBlockWord::Else) {
         flow.SkipToEnd = true;
         return true;
     }
-    if (flow.OpenIfCount >= 1 && !flow.WizardJumped && !(flow.ElseIfReached && name == "Else If")) {
-        if (name == "Else If" || name == "Else") {
+    if (flow.OpenIfCount >= 1 && !flow.WizardJumped &&
+        !(flow.ElseIfReached && word == TBlockWord::ElseIf)) {
+        if (word == TBlockWord::ElseIf || word == TBlockWord::Else) {
             flow.SkipToEnd = true;
             return true;
         }
-        if (name == "End") {
+        if (word == TBlockWord::End) {
             --flow.OpenIfCount;
             return true;
         }
     }
     flow.WizardJumped = false;
     flow.ElseIfReached = false;
-    return name == "End";
+    return word == TBlockWord::End;
 }
 
 bool RunNormally(TScriptRun& run)
@@ -363,7 +355,7 @@ bool RunNormally(TScriptRun& run)
         do {
             ++flow.LineCounter;
             line = flow.LineCounter - 1;
-        } while (line < count - 1 && (!Live(script, line) || NameAt(script, line) == "Ignore"));
+        } while (line < count - 1 && (!Live(script, line) || run.Dispatch.At(script, line).Ignore));
         if (flow.LineCounter > count)
             break;
         if (!Live(script, line))
@@ -375,22 +367,22 @@ bool RunNormally(TScriptRun& run)
         if (run.OnLine && !run.OnLine(flow.LineCounter))
             return false;
 
-        const std::string& name = NameAt(script, line);
-        if (IsPluginCommand(script, name)) {
+        const TLineCommand& command = run.Dispatch.At(script, line);
+        if (command.Plugin) {
             RunPluginCommand(run, line);
             if (run.EndRequested)
                 break;
             continue;
         }
-        if (BlockCommand(run, name))
+        if (BlockCommand(run, command.Block))
             continue;
-        if (const CommandHandler* handler = FindCommand(name)) {
+        if (command.Handler != nullptr) {
             TCommandContext context(run, line);
-            (*handler)(context);
+            (*command.Handler)(context);
             if (run.EndRequested)
                 break;
         } else {
-            TraceUnknownCommand(run, name);
+            TraceUnknownCommand(run, NameAt(script, line));
         }
     }
     return true;

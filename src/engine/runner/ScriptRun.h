@@ -14,6 +14,7 @@
 
 #include "CompiledScript.h"
 #include "EngineServices.h"
+#include "LineDispatch.h"
 #include "LineParameters.h"
 #include "Mathematics.h"
 #include "ScriptValidation.h"
@@ -121,6 +122,7 @@ struct TScriptRun {
 
     TLabelTable Labels;
     TLineParameters Parameters; // each line's parameters, found once per script
+    TLineDispatch Dispatch;     // each line's command, looked up once per script
     TRunSettingsMemo SettingsMemo;
     TControlFlowState Flow;
     TRandomState Random;       // "Mathematics" generator, never reset within a run

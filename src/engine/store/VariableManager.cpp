@@ -150,7 +150,7 @@ std::string TVariableManager::Expand(std::string_view text, bool quoted) const
         return std::string(text);
 
     std::string out;
-    out.reserve(text.size() + 64);
+    out.reserve(text.size()); // short texts stay in the string itself
     std::string rest(text.rbegin(), text.rend());
     // A frame's inserted value lies at rest indices >= end; frames nest, innermost last.
     std::vector<ExpansionFrame> frames;
