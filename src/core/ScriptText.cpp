@@ -60,11 +60,6 @@ std::string NewlinesToText(std::string_view text)
     return out;
 }
 
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 std::string UpperCaseAscii(std::string_view text)
 {
     std::string out(text);
@@ -73,17 +68,6 @@ std::string UpperCaseAscii(std::string_view text)
             c = static_cast<char>(c - 32);
     }
     return out;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    }
-    return true;
 }
 
 std::string WithBackslash(std::string folder)
@@ -95,8 +79,7 @@ std::string WithBackslash(std::string folder)
 
 std::string WithoutBackslash(std::string folder)
 {
-    while (folder.size() > 1 && folder.back() == '\\' &&
-           !(folder.size() == 3 && folder[1] == ':'))
+    while (folder.size() > 1 && folder.back() == '\\' && !(folder.size() == 3 && folder[1] == ':'))
         folder.pop_back();
     return folder;
 }

@@ -26,9 +26,22 @@ std::string NewlinesToText(std::string_view text);
 
 // Letter helpers of variable names and command words: only A-Z / a-z are mapped (the
 // package's code page may hold accented letters that must match exactly).
-char FoldAscii(char c);
+// Inline: variable lookups and command matching call them for every character.
+constexpr char FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 std::string UpperCaseAscii(std::string_view text);
-bool SameTextAscii(std::string_view a, std::string_view b);
+constexpr bool SameTextAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
 
 // A folder name ending in one backslash. Empty text stays empty: an unknown folder must
 // never turn into the root of the current drive.

@@ -26,6 +26,12 @@ CommandMap& Commands()
     return commands;
 }
 
+std::uint64_t& Version()
+{
+    static std::uint64_t version = 1;
+    return version;
+}
+
 } // namespace
 
 TCommandContext::TCommandContext(TScriptRun& run, long line)
@@ -93,6 +99,7 @@ void TCommandContext::EndRun() const
 void RegisterCommand(std::string name, CommandHandler handler)
 {
     Commands()[std::move(name)] = std::move(handler);
+    ++Version();
 }
 
 const CommandHandler* FindCommand(std::string_view name)
@@ -104,6 +111,12 @@ const CommandHandler* FindCommand(std::string_view name)
 void ClearCommands()
 {
     Commands().clear();
+    ++Version();
+}
+
+std::uint64_t CommandTableVersion()
+{
+    return Version();
 }
 
 } // namespace ovd

@@ -2,6 +2,7 @@
 // function, and the view of the current line that a handler works with. OS-free.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -69,5 +70,8 @@ void RegisterCommand(std::string name, CommandHandler handler);
 const CommandHandler* FindCommand(std::string_view name);
 // Removes every registration (tests).
 void ClearCommands();
+// Moves on with every registration and clearing: what is worked out from the table is
+// keyed by it.
+std::uint64_t CommandTableVersion();
 
 } // namespace ovd

@@ -1,6 +1,6 @@
 #include "ExecutionLoop.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <exception>
 
 #include "CommandTable.h"
@@ -139,9 +139,42 @@ void WizardMove(TScriptRun& run)
     flow.WizardJumped = true;
 }
 
-// Before every line: the settings the script may change, read back.
+// The variables that the per-line refresh reads or sets. A change to any of them (by a
+// command, a dialog or another thread) makes the next refresh a full one.
+constexpr std::string_view kRunSettingVariables[] = {
+    "LOGGED", "SILENT",   "TITLE",         "ZOVRLOGO",    "OVERRIDECACHE", "DATE",
+    "TIME",   "LANGUAGE", "UNINSTALLLINK", "ENGINECACHE", "ABORT",         "ZOVR_IsCancelled"};
+
+void WatchRunSettings(TScriptRun& run)
+{
+    for (std::string_view name : kRunSettingVariables)
+        Variables().Watch(name);
+    run.SettingsMemo = TRunSettingsMemo{};
+}
+
+bool RunSettingsUnchanged(const TScriptRun& run, std::uint64_t writes)
+{
+    const TRunSettingsMemo& memo = run.SettingsMemo;
+    return writes == memo.AtRefresh && run.EngineCache == memo.EngineCache &&
+           run.UninstallLink == memo.UninstallLink && run.RememberedLanguage == memo.Language &&
+           run.LastCacheOverride == memo.CacheOverride;
+}
+
+// Before every line: the log file, silent mode, the caption, a cache override, DATE and
+// TIME, the language, and the cache variables, from the variables (and back). Skipped,
+// but for the clock, while nothing it depends on changed since it last ran.
+// The memo keeps the store's count from before the variables were read: a write by
+// another thread during the refresh, or the refresh's own writes, make the next refresh
+// a full one too (which then writes nothing new).
 void RefreshRunSettings(TScriptRun& run)
 {
+    TRunSettingsMemo& memo = run.SettingsMemo;
+    const std::uint64_t writes = Variables().WatchedWrites();
+    if (RunSettingsUnchanged(run, writes)) {
+        if (run.Services.Platform != nullptr)
+            RefreshDateAndTime(*run.Services.Platform, memo.Date, memo.Time, false);
+        return;
+    }
     SetCurrentLogFile(GetVariable("LOGGED"));
     Process().SilentMode = IsTrue(GetVariable("SILENT"));
     SetEngineCaptionState(GetVariable("TITLE"), GetVariable("ZOVRLOGO") == "TRUE");
@@ -166,7 +199,7 @@ void RefreshRunSettings(TScriptRun& run)
         }
     }
     if (run.Services.Platform != nullptr)
-        RefreshDateAndTime(*run.Services.Platform);
+        RefreshDateAndTime(*run.Services.Platform, memo.Date, memo.Time, true);
 
     const std::string language = GetVariable("LANGUAGE");
     if (!language.empty() && language != run.RememberedLanguage) {
@@ -177,6 +210,24 @@ void RefreshRunSettings(TScriptRun& run)
     SetVariable("LANGUAGE", language, "Initialization");
     SetVariable("UNINSTALLLINK", run.UninstallLink, "Initialization");
     SetVariable("ENGINECACHE", run.EngineCache, "Initialization");
+
+    memo.EngineCache = run.EngineCache;
+    memo.UninstallLink = run.UninstallLink;
+    memo.Language = run.RememberedLanguage;
+    memo.CacheOverride = run.LastCacheOverride;
+    memo.AtRefresh = writes;
+}
+
+// ABORT follows the cancel state before every line.
+void RefreshAbort(TScriptRun& run)
+{
+    TRunSettingsMemo& memo = run.SettingsMemo;
+    const std::uint64_t writes = Variables().WatchedWrites();
+    if (writes == memo.AtAbort)
+        return;
+    SetVariable("ABORT", IsTrue(GetVariable("ZOVR_IsCancelled")) ? "TRUE" : "FALSE",
+                "Cancel State");
+    memo.AtAbort = writes;
 }
 
 // Before every line: the progress of the shown dialog.
@@ -192,14 +243,6 @@ void ReportProgress(TScriptRun& run)
         run.LastProgressValue = value;
         run.Services.Progress->ReportProgress(text, static_cast<long>(value));
     }
-}
-
-bool IsPluginCommand(const TCompiledScript& script, const std::string& name)
-{
-    if (script.PluginCommandNames.IndexOf(name) < 0)
-        return false; // the usual case, answered by the hash
-    const auto& names = script.PluginCommandNames.Items();
-    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 // A command served by a plug-in library. In a web media build a library of a block is
@@ -258,32 +301,33 @@ void TraceUnknownCommand(TScriptRun& run, const std::string& name)
 }
 
 // Block commands; returns true when the line is done.
-bool BlockCommand(TScriptRun& run, const std::string& name)
+bool BlockCommand(TScriptRun& run, TBlockWord word)
 {
     TControlFlowState& flow = run.Flow;
-    if (flow.EndRecheck && name == "End") {
+    if (flow.EndRecheck && word == TBlockWord::End) {
         if (flow.OpenIfCount > 0)
             --flow.OpenIfCount;
         flow.EndRecheck = false;
         return true;
     }
-    if (name == "Else") {
+    if (word == TBlockWord::Else) {
         flow.SkipToEnd = true;
         return true;
     }
-    if (flow.OpenIfCount >= 1 && !flow.WizardJumped && !(flow.ElseIfReached && name == "Else If")) {
-        if (name == "Else If" || name == "Else") {
+    if (flow.OpenIfCount >= 1 && !flow.WizardJumped &&
+        !(flow.ElseIfReached && word == TBlockWord::ElseIf)) {
+        if (word == TBlockWord::ElseIf || word == TBlockWord::Else) {
             flow.SkipToEnd = true;
             return true;
         }
-        if (name == "End") {
+        if (word == TBlockWord::End) {
             --flow.OpenIfCount;
             return true;
         }
     }
     flow.WizardJumped = false;
     flow.ElseIfReached = false;
-    return name == "End";
+    return word == TBlockWord::End;
 }
 
 bool RunNormally(TScriptRun& run)
@@ -311,35 +355,34 @@ bool RunNormally(TScriptRun& run)
         do {
             ++flow.LineCounter;
             line = flow.LineCounter - 1;
-        } while (line < count - 1 && (!Live(script, line) || NameAt(script, line) == "Ignore"));
+        } while (line < count - 1 && (!Live(script, line) || run.Dispatch.At(script, line).Ignore));
         if (flow.LineCounter > count)
             break;
         if (!Live(script, line))
             continue;
         run.CurrentLine = line;
 
-        SetVariable("ABORT", IsTrue(GetVariable("ZOVR_IsCancelled")) ? "TRUE" : "FALSE",
-                    "Cancel State");
+        RefreshAbort(run);
         ReportProgress(run);
         if (run.OnLine && !run.OnLine(flow.LineCounter))
             return false;
 
-        const std::string& name = NameAt(script, line);
-        if (IsPluginCommand(script, name)) {
+        const TLineCommand& command = run.Dispatch.At(script, line);
+        if (command.Plugin) {
             RunPluginCommand(run, line);
             if (run.EndRequested)
                 break;
             continue;
         }
-        if (BlockCommand(run, name))
+        if (BlockCommand(run, command.Block))
             continue;
-        if (const CommandHandler* handler = FindCommand(name)) {
+        if (command.Handler != nullptr) {
             TCommandContext context(run, line);
-            (*handler)(context);
+            (*command.Handler)(context);
             if (run.EndRequested)
                 break;
         } else {
-            TraceUnknownCommand(run, name);
+            TraceUnknownCommand(run, NameAt(script, line));
         }
     }
     return true;
@@ -428,6 +471,7 @@ void RunExecutionLoop(TScriptRun& run)
     run.EndRequested = false;
     run.EngineCache = GetVariable("ENGINECACHE");
     run.UninstallLink = GetVariable("UNINSTALLLINK");
+    WatchRunSettings(run);
     std::string error;
     try {
         if (!RunNormally(run)) {

@@ -110,10 +110,16 @@ void DefinePreInitializationVariables(IRunPlatform& platform, const TCompiledScr
     DefineVariable("ALLUSERS", BooleanText(platform.IsAdministrator()), kOriginPreInit);
 }
 
-void RefreshDateAndTime(IRunPlatform& platform)
+void RefreshDateAndTime(IRunPlatform& platform, std::string& date, std::string& time, bool force)
 {
-    DefineVariable("DATE", platform.CurrentDate(), kOriginInit);
-    DefineVariable("TIME", platform.CurrentTime(), kOriginInit);
+    std::string nowDate = platform.CurrentDate();
+    std::string nowTime = platform.CurrentTime();
+    if (!force && nowDate == date && nowTime == time)
+        return;
+    date = std::move(nowDate);
+    time = std::move(nowTime);
+    DefineVariable("DATE", date, kOriginInit);
+    DefineVariable("TIME", time, kOriginInit);
 }
 
 void DefineInitializationVariables(IRunPlatform& platform, const TCompiledScript& script,

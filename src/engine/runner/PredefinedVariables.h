@@ -20,8 +20,10 @@ void DefinePreInitializationVariables(IRunPlatform& platform, const TCompiledScr
 // The rest, with origin "Initialization".
 void DefineInitializationVariables(IRunPlatform& platform, const TCompiledScript& script,
                                    const std::string& databasePath);
-// DATE and TIME again (the runner does this before every line).
-void RefreshDateAndTime(IRunPlatform& platform);
+// DATE and TIME again (the runner does this before every line). date and time hold the
+// texts written last: the variables are written again only when the clock's texts moved
+// on, or always when force is set.
+void RefreshDateAndTime(IRunPlatform& platform, std::string& date, std::string& time, bool force);
 
 // Engine cache folders.
 std::string EngineCacheBase(IRunPlatform& platform, const TCompiledScript& script, bool allUsers);

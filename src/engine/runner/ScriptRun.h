@@ -14,6 +14,7 @@
 
 #include "CompiledScript.h"
 #include "EngineServices.h"
+#include "LineDispatch.h"
 #include "LineParameters.h"
 #include "Mathematics.h"
 #include "ScriptValidation.h"
@@ -81,6 +82,17 @@ private:
     std::vector<Slot> slots_;
 };
 
+// What the runner's last refresh of the run settings saw (the variables it reads and sets
+// before every line). While none of those variables was written since, and the run's own
+// inputs are the same, refreshing again would change nothing but the clock.
+struct TRunSettingsMemo {
+    static constexpr std::uint64_t kNever = ~std::uint64_t{0};
+    std::uint64_t AtRefresh = kNever; // the store's watched writes when the refresh read
+    std::uint64_t AtAbort = kNever;   // ... when ABORT was set from the cancel state
+    std::string EngineCache, UninstallLink, Language, CacheOverride;
+    std::string Date, Time; // DATE and TIME as last written
+};
+
 // Everything one run keeps besides the variable store; handed to the execution loop.
 struct TScriptRun {
     explicit TScriptRun(TEngineServices& services) : Services(services) {}
@@ -110,6 +122,8 @@ struct TScriptRun {
 
     TLabelTable Labels;
     TLineParameters Parameters; // each line's parameters, found once per script
+    TLineDispatch Dispatch;     // each line's command, looked up once per script
+    TRunSettingsMemo SettingsMemo;
     TControlFlowState Flow;
     TRandomState Random;       // "Mathematics" generator, never reset within a run
     bool EndRequested = false; // a handler ended the run normally

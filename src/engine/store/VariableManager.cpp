@@ -45,10 +45,29 @@ void TVariableManager::SetVariableValue(std::string_view name, std::string_view 
         return;
     std::lock_guard guard(lock_);
     auto it = table_.find(name);
+    if (it != table_.end()) {
+        TEntry& entry = it->second;
+        if (entry.watched && entry.value != value)
+            NoteWatchedWrite();
+        entry.value.assign(value);
+        return;
+    }
+    const bool watched = !watched_.empty() && watched_.find(name) != watched_.end();
+    table_.emplace(std::string(name), TEntry{std::string(value), watched});
+    if (watched)
+        NoteWatchedWrite();
+}
+
+void TVariableManager::Watch(std::string_view name)
+{
+    if (name.empty())
+        return;
+    std::lock_guard guard(lock_);
+    watched_.emplace(name);
+    auto it = table_.find(name);
     if (it != table_.end())
-        it->second.assign(value);
-    else
-        table_.emplace(std::string(name), std::string(value));
+        it->second.watched = true;
+    NoteWatchedWrite();
 }
 
 bool TVariableManager::Lookup(std::string_view name, std::string& value) const
@@ -61,7 +80,7 @@ bool TVariableManager::Lookup(std::string_view name, std::string& value) const
     auto it = table_.find(name);
     if (it == table_.end())
         return false;
-    value = it->second;
+    value = it->second.value;
     return true;
 }
 
@@ -86,6 +105,7 @@ void TVariableManager::ClearVariables()
 {
     std::lock_guard guard(lock_);
     table_.clear();
+    NoteWatchedWrite();
 }
 
 std::size_t TVariableManager::ExportVariables(std::vector<std::string>& list) const
@@ -93,9 +113,9 @@ std::size_t TVariableManager::ExportVariables(std::vector<std::string>& list) co
     list.clear();
     std::lock_guard guard(lock_);
     list.reserve(table_.size() * 2);
-    for (const auto& [name, value] : table_) {
+    for (const auto& [name, entry] : table_) {
         list.push_back(name);
-        list.push_back(value);
+        list.push_back(entry.value);
     }
     return list.size();
 }
@@ -130,7 +150,7 @@ std::string TVariableManager::Expand(std::string_view text, bool quoted) const
         return std::string(text);
 
     std::string out;
-    out.reserve(text.size() + 64);
+    out.reserve(text.size()); // short texts stay in the string itself
     std::string rest(text.rbegin(), text.rend());
     // A frame's inserted value lies at rest indices >= end; frames nest, innermost last.
     std::vector<ExpansionFrame> frames;

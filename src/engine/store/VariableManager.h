@@ -3,11 +3,14 @@
 // expansion of $NAME$ references in texts. OS-free.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "ScriptText.h"
@@ -49,13 +52,28 @@ public:
 
     std::size_t Count() const;
 
+    // Watched names let a reader that polls a few variables very often (the script runner,
+    // before every line) skip the work while none of them changed. WatchedWrites() moves
+    // on whenever a watched name gets a different value, is created, or the table is
+    // cleared; a write of the same value does not move it. Watches survive ClearVariables.
+    void Watch(std::string_view name);
+    std::uint64_t WatchedWrites() const { return watchedWrites_.load(std::memory_order_acquire); }
+
 private:
+    struct TEntry {
+        std::string value;
+        bool watched = false;
+    };
+
     bool Lookup(std::string_view name, std::string& value) const;
     std::string Expand(std::string_view text, bool quoted) const;
+    void NoteWatchedWrite() { watchedWrites_.fetch_add(1, std::memory_order_release); }
 
     mutable std::mutex lock_;
     const bool lockReads_;
-    std::unordered_map<std::string, std::string, VariableNameHash, VariableNameEqual> table_;
+    std::unordered_map<std::string, TEntry, VariableNameHash, VariableNameEqual> table_;
+    std::unordered_set<std::string, VariableNameHash, VariableNameEqual> watched_;
+    std::atomic<std::uint64_t> watchedWrites_{0};
 };
 
 // Safety net for pathological expansions (values that multiply one another): past these

@@ -432,6 +432,84 @@ TEST(RunnerLoop, MessagesEvery314LinesAndSettingsBeforeEveryLine)
     EXPECT_EQ(ovd::GetVariable("ABORT"), "FALSE");
 }
 
+// The settings refresh is skipped while none of its variables changed: every write to one
+// of them, by a line or from outside between two lines, must still count on the next line.
+struct SettingsCase {
+    const char* name;
+    std::vector<Line> lines;
+    std::string probes;
+    bool clockMoves = false; // after the second line
+};
+
+TEST(RunnerLoop, SettingsFollowEveryChangeOnTheNextLine)
+{
+    const std::vector<SettingsCase> cases = {
+        {"a script's DATE and TIME are set back",
+         {{"Set Variable", {"DATE", "x"}}, {"Set Variable", {"TIME", "y"}}, P("$DATE$ $TIME$")},
+         "08/12/2026 23:59:01"},
+        {"a script's ABORT is set back",
+         {{"Set Variable", {"ABORT", "TRUE"}}, P("$ABORT$")},
+         "FALSE"},
+        {"the cancel state reaches ABORT",
+         {{"Set Variable", {"ZOVR_IsCancelled", "TRUE"}},
+          P("$ABORT$"),
+          {"Set Variable", {"ZOVR_IsCancelled", "FALSE"}},
+          P("$ABORT$")},
+         "TRUE FALSE"},
+        {"the cache variables follow the run",
+         {{"Set Variable", {"ENGINECACHE", "x"}},
+          {"Set Variable", {"UNINSTALLLINK", "y"}},
+          P("$ENGINECACHE$|$UNINSTALLLINK$")},
+         "C:\\cache\\|C:\\cache\\setup.exe"},
+        {"the clock moving on",
+         {Cmd("Comment"), Cmd("Comment"), P("$DATE$ $TIME$")},
+         "09/12/2026 00:00:00",
+         true},
+    };
+    for (const SettingsCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h(c.lines);
+        ovd::DefineVariable("ENGINECACHE", "C:\\cache\\", "Initialization");
+        ovd::DefineVariable("UNINSTALLLINK", "C:\\cache\\setup.exe", "Initialization");
+        h.run.OnLine = [&h, &c](long counter) {
+            if (c.clockMoves && counter == 2) {
+                h.platform.date = "09/12/2026";
+                h.platform.time = "00:00:00";
+            }
+            return true;
+        };
+        h.Run();
+        EXPECT_EQ(Joined(Probes()), c.probes);
+    }
+}
+
+TEST(RunnerLoop, SilentModeTitleAndLanguageFollowTheirVariables)
+{
+    Harness h({{"Set Variable", {"SILENT", "TRUE"}},
+               P("$SILENT$"),
+               {"Set Variable", {"TITLE", "First"}},
+               {"Set Variable", {"LANGUAGE", "1031"}},
+               Cmd("Comment"),
+               {"Set Variable", {"TITLE", "Second"}},
+               {"Set Variable", {"SILENT", "FALSE"}},
+               {"Set Variable", {"LANGUAGE", "1031"}},
+               {"Set Variable", {"LANGUAGE", "1036"}},
+               Cmd("Comment")});
+    std::vector<std::string> loaded;
+    std::vector<bool> silent;
+    h.services.LoadLanguage = [&](const std::string& language) { loaded.push_back(language); };
+    h.run.OnLine = [&](long) {
+        silent.push_back(ovd::Process().SilentMode);
+        return true;
+    };
+    h.Run();
+    EXPECT_EQ(loaded, (std::vector<std::string>{"1031", "1036"}));
+    EXPECT_EQ(silent,
+              (std::vector<bool>{false, true, true, true, true, true, true, false, false, false}));
+    EXPECT_EQ(ovd::EngineCaption(), ovd::EngineCaption("Second", false));
+    ovd::Process().SilentMode = false;
+}
+
 TEST(RunnerLoop, ATightLoopBeforeTheFirstMultipleStillProcessesMessages)
 {
     // 1,000 rounds of five lines on lines 2-6: no multiple of 314 after line 0.

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -265,6 +267,42 @@ TEST(CommaText, ReadsOtherWritersForms)
     EXPECT_EQ(FromCommaText(ToCommaText({""})), std::vector<std::string>{""});
     EXPECT_EQ(ToCommaText({"a", "", "b c"}), "a,,\"b c\"");
     EXPECT_EQ(FromCommaText(std::string("a\0b", 3)).size(), 2u); // a NUL never stalls the reader
+}
+
+// WatchedWrites() must move for every change a poller of the watched names could see,
+// and only for those.
+TEST_F(VariablesTest, WatchedWritesMoveOnlyForChangesOfWatchedNames)
+{
+    TVariableManager store(true);
+    store.SetVariableValue("Known", "1");
+    store.Watch("KNOWN");
+    store.Watch("later");
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool moves;
+    };
+    const std::vector<Step> steps = {
+        {"the same value again", [&] { store.SetVariableValue("known", "1"); }, false},
+        {"another value, other case", [&] { store.SetVariableValue("kNOWN", "2"); }, true},
+        {"an unwatched name", [&] { store.SetVariableValue("OTHER", "x"); }, false},
+        {"a watched name created", [&] { store.SetVariableValue("LATER", ""); }, true},
+        {"the created one written alike", [&] { store.SetVariableValue("Later", ""); }, false},
+        {"reads",
+         [&] {
+             (void)store.GetVariableValue("KNOWN");
+             (void)store.ExpandVariables("$LATER$");
+         },
+         false},
+        {"cleared", [&] { store.ClearVariables(); }, true},
+        {"recreated after the clear", [&] { store.SetVariableValue("known", "2"); }, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        const std::uint64_t before = store.WatchedWrites();
+        step.act();
+        EXPECT_EQ(store.WatchedWrites() != before, step.moves);
+    }
 }
 
 // Several threads write, read, expand, export and clear at once. Run under

@@ -93,8 +93,9 @@ public:
     }
     std::string RegisteredOwner() override { return "Owner"; }
     std::string RegisteredOrganization() override { return "Org"; }
-    std::string CurrentDate() override { return "08/12/2026"; }
-    std::string CurrentTime() override { return "23:59:01"; }
+    std::string date = "08/12/2026", time = "23:59:01";
+    std::string CurrentDate() override { return date; }
+    std::string CurrentTime() override { return time; }
     std::string ExeFile() override { return "D:\\dist\\setup.exe"; }
     std::optional<std::string> IdentCacheFolder(const std::string&) override { return identFolder; }
     std::string ApplicationDataFolder(bool allUsers) override
