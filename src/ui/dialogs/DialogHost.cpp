@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace ovd {
 namespace {
@@ -291,9 +292,11 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
     int result = kResultNotModal;
     if (wait) {
         // A quit request ends the page as its Cancel would.
-        // While the user reads the page, the dialogs still to come are built one by one.
+        // While the user reads the page, the next one is built: one dialog, so that a click
+        // meets at most that one build; a page the script skips to is built when shown.
+        bool ahead = true;
         if (!WaitUntil([&form] { return form.Result() != kResultUndecided; },
-                       [this] { return BuildAhead(); }))
+                       [this, &ahead] { return std::exchange(ahead, false) && BuildAhead(); }))
             form.SetResult(kResultCancel);
         result = form.Result();
         currentName_.clear();

@@ -74,7 +74,8 @@ private:
         std::unique_ptr<TPoolTemplate> Form;
     };
     TPoolTemplate& Built(TLoadedDialog& dialog);
-    // Builds one more dialog, the next after the one shown first; false when none is left.
+    // Builds one more dialog, the nearest after the one on screen (else the first left);
+    // false when none is left.
     bool BuildAhead();
     TPoolTemplate& Prepared(long line);
     int Show(TPoolTemplate& form, const std::string& name, bool wait);
