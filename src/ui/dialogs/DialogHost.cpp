@@ -20,6 +20,9 @@
 namespace ovd {
 namespace {
 
+// How long a page is on screen before the next one is built behind it.
+constexpr DWORD kBuildAheadAfterMs = 200;
+
 std::vector<std::string> ReadLines(const std::string& path)
 {
     std::vector<std::string> lines;
@@ -293,10 +296,21 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
     if (wait) {
         // A quit request ends the page as its Cancel would.
         // While the user reads the page, the next one is built: one dialog, so that a click
-        // meets at most that one build; a page the script skips to is built when shown.
+        // meets at most that one build, and not before the page has been on screen a while,
+        // so that what comes at once (a key, the mouse) is answered at once. A page the
+        // script skips to is built when shown.
+        const DWORD shownAt = GetTickCount();
         bool ahead = true;
-        if (!WaitUntil([&form] { return form.Result() != kResultUndecided; },
-                       [this, &ahead] { return std::exchange(ahead, false) && BuildAhead(); }))
+        const auto buildAhead = [this, &ahead, shownAt] {
+            const DWORD waited = GetTickCount() - shownAt;
+            if (ahead && waited < kBuildAheadAfterMs) {
+                MsgWaitForMultipleObjectsEx(0, nullptr, kBuildAheadAfterMs - waited, QS_ALLINPUT,
+                                            MWMO_INPUTAVAILABLE);
+                return true;
+            }
+            return std::exchange(ahead, false) && BuildAhead();
+        };
+        if (!WaitUntil([&form] { return form.Result() != kResultUndecided; }, buildAhead))
             form.SetResult(kResultCancel);
         result = form.Result();
         currentName_.clear();
