@@ -46,6 +46,8 @@ echo "== package: $(du -b "$work/package/setup.res" | cut -f1) bytes of setup.re
   "($(du -sb "$work/source/support" | cut -f1) bytes), $(grep -c '^line' "$work/source/setup.ovds")" \
   "script lines, $dialogs dialogs"
 
+# The machine may be shared: the figures mean little when it is busy.
+echo "== load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "== engine under Wine: setup.exe /s /l=... ($runs runs)"
 OVD_BENCH_TEMP=$(winpath "$work/temp") "$run" "$prefix" "$work/bin/startup_timer.exe" "$runs" \
   "$(winpath "$work/trace.log")" \
@@ -78,7 +80,7 @@ printf 'median 7zz: %s ms (min %s, max %s)\n' \
 
 # The median of a "median NAME: M ms" line.
 median() { sed -n "s/^median $2: \([0-9.]*\) ms.*/\1/p" "$1" | tr -d '\r'; }
-spread() { sed -n "s/^median $2: [0-9.]* ms \((.*)\).*/\1/p" "$1" | tr -d '\r'; }
+spread() { sed -n "s/^median $2: [0-9.]* ms (\(.*\)).*/\1/p" "$1" | tr -d '\r'; }
 engine=$(median "$work/engine.txt" 'to the line')
 first=$(median "$work/engine.txt" 'to <Ordovan>')
 extract=$(median "$work/engine.txt" ExtractArchive)
@@ -105,5 +107,6 @@ goal "$extract" "$(spread "$work/engine.txt" ExtractArchive)" \
   "$(awk -v a="$sevenzip" -v b="$files" 'BEGIN { print 1.6 * a + b }')"
 goal "$dialog" "$(spread "$work/engine.txt" Dialogs)" "<Dialogs> <= 10 ms x $dialogs dialogs" \
   "$((10 * dialogs))"
-echo "floors: GUI $gui ms, 7zz x $sevenzip ms, file floor $files ms"
+echo "floors: GUI $gui ms, 7zz x $sevenzip ms, file floor $files ms;" \
+  "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 rm -rf "$work"
