@@ -124,3 +124,40 @@ function(ovd_fuzz)
     set_tests_properties(${F_NAME}_seeds PROPERTIES TIMEOUT 60 LABELS "native;fuzz")
   endif()
 endfunction()
+
+# ovd_delay_load(target lib...): `target` imports these system libraries (ole32, shell32,
+# ...) through delay-import libraries: each is loaded on the first call into it instead of
+# before the program's first line. The delay-import library of every one is made from the
+# toolchain's import library, with all its functions, and found first on the target's
+# library path, so every -l<lib> of the target's dependencies links against it and a new
+# call cannot bring the library back to the start silently.
+function(ovd_delay_load target)
+  if(NOT OVD_WINDOWS)
+    return()
+  endif()
+  set(dir ${CMAKE_BINARY_DIR}/delayload)
+  set(decorated OFF)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(decorated ON)
+  endif()
+  set(made)
+  foreach(lib ${ARGN})
+    execute_process(COMMAND ${CMAKE_C_COMPILER} -print-file-name=lib${lib}.a
+      OUTPUT_VARIABLE implib OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${implib}")
+      message(FATAL_ERROR "The import library lib${lib}.a of the toolchain was not found")
+    endif()
+    add_custom_command(OUTPUT ${dir}/lib${lib}.a
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL}
+        -DIMPORT_LIBRARY=${implib} -DDLL=${lib}.dll -DOUTPUT=${dir}/lib${lib}.a
+        -DDECORATED=${decorated} -P ${PROJECT_SOURCE_DIR}/cmake/DelayImportLibrary.cmake
+      DEPENDS ${implib} ${PROJECT_SOURCE_DIR}/cmake/DelayImportLibrary.cmake
+      COMMENT "Delay-import library of ${lib}.dll")
+    list(APPEND made ${dir}/lib${lib}.a)
+  endforeach()
+  add_custom_target(${target}_delay_imports DEPENDS ${made})
+  add_dependencies(${target} ${target}_delay_imports)
+  target_link_directories(${target} BEFORE PRIVATE ${dir})
+  # Relinked when a delay-import library changes.
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${made})
+endfunction()

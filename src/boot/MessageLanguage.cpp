@@ -8,18 +8,18 @@
 #include "UserLanguage.h"
 #include "WinHandles.h"
 #include "uGlobals.h"
+#include "uSevenZipAPI.h"
 
 namespace ovd {
 void LoadMessageLanguage() noexcept
 {
     try {
         const ProcessFacts& facts = Process();
-        UniqueModule library = LoadModule(facts.ExeDir + "ovd.lib");
-        if (!library)
-            return;
+        // Kept loaded: the archive is extracted with it next.
+        const auto library = static_cast<HMODULE>(ArchiveLibrary());
         const std::string languageFile = facts.TempDir + "lang.loc";
         TempFileLock lock("lang.loc");
-        if (CopyModuleOverlay(library.get(), languageFile)) {
+        if (CopyModuleOverlay(library, languageFile)) {
             LoadEngineMessages(languageFile, UserLanguageName());
             DeleteFileA(languageFile.c_str());
         }

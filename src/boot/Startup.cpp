@@ -80,7 +80,7 @@ void ReadCommandLine()
     ParseCommandLine(GetCommandLineA(), Process());
 }
 
-int RunStartup(TEngineServices& services) noexcept
+int RunStartup(TEngineServices& services, const std::function<void()>& afterSplash) noexcept
 {
     StartupForms forms;
     try {
@@ -93,6 +93,8 @@ int RunStartup(TEngineServices& services) noexcept
         TraceLine("<Ordovan>");
         TraceLine("  <SetupSplash>");
         ShowStartupForms(forms);
+        if (afterSplash)
+            afterSplash();
 
         try {
             RunGuardedPhases(forms, services);
@@ -121,7 +123,8 @@ int RunStartup(TEngineServices& services) noexcept
         TraceLine("</Ordovan>");
         return Process().ExitCode;
     } catch (...) {
-        // Only the phases before the trace's guard can get here (out of memory, say).
+        // Only the phases before the trace's guard can get here (out of memory, say, or no
+        // main form).
         Process().ExitCode = kExitUnexpectedError;
         return kExitUnexpectedError;
     }

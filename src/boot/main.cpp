@@ -35,6 +35,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace {
@@ -153,10 +154,11 @@ LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* info)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    // The main thread's apartment for the whole run, before any window: the folder browser
-    // of the dialogs and the taskbar interface need one. Released when WinMain returns; a
+    // The main thread's apartment for the whole run: the folder browser of the dialogs and
+    // the taskbar interface need one. Entered once the splash is up (COM is loaded on first
+    // use); released when WinMain returns, after everything that may hold COM objects; a
     // process that ends early releases it with the process.
-    const ovd::TComApartment apartment;
+    std::optional<ovd::TComApartment> apartment;
     SetUnhandledExceptionFilter(EndOnUnhandledException);
     ovd::TEngineServices services;
     ovd::TDialogHost dialogs;
@@ -197,7 +199,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                               ovd::RemoveCachedSupportDir,
                               [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }};
 
-    ovd::ImageListPool(); // the hidden main form, on the main thread
     ovd::RegisterRunnerCommands();
     ovd::RegisterStringCommands(services);
     // The engine cache follows the product: filled and registered after an install or
@@ -218,5 +219,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ovd::RegisterDotNetCommands(services);
     ovd::RegisterWebMediaCommands(services);
     ovd::RegisterMessageCommands(services);
-    return ovd::RunStartup(services);
+    return ovd::RunStartup(services, [&apartment] {
+        apartment.emplace();
+        ovd::ImageListPool(); // the hidden main form, on the main thread
+    });
 }

@@ -133,10 +133,16 @@ void WaitForMessages(DWORD timeoutMs)
     PumpOnce(nullptr, 0, timeoutMs);
 }
 
-bool WaitUntil(const std::function<bool()>& done)
+bool WaitUntil(const std::function<bool()>& done, const std::function<bool()>& idle)
 {
+    bool idleWork = static_cast<bool>(idle);
     while (!done()) {
         CheckRedirectionOn();
+        // Messages first: a step of idle work only where the thread would sleep.
+        if (idleWork && HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) {
+            idleWork = idle();
+            continue;
+        }
         MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         // A quit seen in the round is posted again, and would wake every later sleep at once.
         if (!ProcessPendingMessages())

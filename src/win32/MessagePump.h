@@ -40,7 +40,8 @@ void WaitForMessages(DWORD timeoutMs);
 
 // Handles this thread's messages until `done` holds (checked before each sleep and after
 // each round). False when a quit request came first; the request stays posted for the
-// program's loop.
-bool WaitUntil(const std::function<bool()>& done);
+// program's loop. `idle`, when given, is work done in small steps while no message waits:
+// it is called instead of sleeping until it returns false (nothing left).
+bool WaitUntil(const std::function<bool()>& done, const std::function<bool()>& idle = {});
 
 } // namespace ovd

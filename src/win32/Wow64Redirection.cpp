@@ -1,5 +1,7 @@
 #include "Wow64Redirection.h"
 
+#include <delayimp.h>
+
 #include <atomic>
 
 #include "ScriptText.h"
@@ -8,6 +10,10 @@ namespace ovd {
 namespace {
 
 thread_local int t_guardDepth = 0;
+// Guards of this thread that switched redirection off, and the value that switches it back
+// on (the outermost one's).
+thread_local int t_switchedOff = 0;
+thread_local PVOID t_redirectionOn = nullptr;
 std::atomic<long> g_violations{0};
 
 template <class Fn> Fn Kernel32Entry(const char* name)
@@ -40,6 +46,8 @@ TWow64RedirectionOff::TWow64RedirectionOff(bool when)
     using DisableFn = BOOL(WINAPI*)(PVOID*);
     static const auto disable = Kernel32Entry<DisableFn>("Wow64DisableWow64FsRedirection");
     active_ = disable != nullptr && disable(&previous_) != FALSE;
+    if (active_ && t_switchedOff++ == 0)
+        t_redirectionOn = previous_;
 }
 
 TWow64RedirectionOff::~TWow64RedirectionOff()
@@ -48,6 +56,8 @@ TWow64RedirectionOff::~TWow64RedirectionOff()
     static const auto revert = Kernel32Entry<RevertFn>("Wow64RevertWow64FsRedirection");
     if (active_ && revert != nullptr)
         revert(previous_);
+    if (active_)
+        --t_switchedOff;
     if (counted_)
         --t_guardDepth;
 }
@@ -86,4 +96,29 @@ std::string NativeSystemPath(const std::string& path)
     return WithoutBackslash(windows) + "\\Sysnative" + path.substr(folder.size());
 }
 
+namespace {
+
+// The program loads some system libraries on its first call into them (delay imports, see
+// ovd_delay_load). Such a first call may come inside a guard, where the loader would find
+// the 64-bit library: the load itself runs with redirection on.
+FARPROC WINAPI LoadDelayedLibrary(unsigned notification, PDelayLoadInfo info)
+{
+    if (notification != dliNotePreLoadLibrary || t_switchedOff == 0)
+        return nullptr; // the helper's own load
+    using RevertFn = BOOL(WINAPI*)(PVOID);
+    using DisableFn = BOOL(WINAPI*)(PVOID*);
+    static const auto revert = Kernel32Entry<RevertFn>("Wow64RevertWow64FsRedirection");
+    static const auto disable = Kernel32Entry<DisableFn>("Wow64DisableWow64FsRedirection");
+    if (revert == nullptr || disable == nullptr || !revert(t_redirectionOn))
+        return nullptr;
+    HMODULE library = LoadLibraryA(info->szDll);
+    PVOID on = nullptr;
+    disable(&on);
+    return reinterpret_cast<FARPROC>(library);
+}
+
+} // namespace
 } // namespace ovd
+
+// Read by the delay-import helper of the C runtime (declared in <delayimp.h>).
+PfnDliHook __pfnDliNotifyHook2 = ovd::LoadDelayedLibrary;

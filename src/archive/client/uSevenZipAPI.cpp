@@ -113,29 +113,39 @@ public:
 
 } // namespace
 
-const TSevenZipAPI& SevenZipAPI()
+void* ArchiveLibrary()
 {
     static std::mutex lock;
     static UniqueModule module;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!module) {
+        const std::string path = Process().ExeDir + OVD_LIBRARY_NAME;
+        module = LoadModule(path);
+        if (!module)
+            throw std::runtime_error("The archive library " + path + " cannot be loaded");
+    }
+    return module.get();
+}
+
+const TSevenZipAPI& SevenZipAPI()
+{
+    static std::mutex lock;
+    static bool bound = false;
     static TSevenZipAPI api;
     std::lock_guard<std::mutex> guard(lock);
-    if (module)
+    if (bound)
         return api;
+    const auto library = static_cast<HMODULE>(ArchiveLibrary());
     const std::string path = Process().ExeDir + OVD_LIBRARY_NAME;
-    UniqueModule loaded = LoadModule(path);
-    if (!loaded)
-        throw std::runtime_error("The archive library " + path + " cannot be loaded");
-    TSevenZipAPI bound;
-    bound.OpenListArchive =
-        Bind<OVD_PFN_OpenListArchive>(loaded.get(), OVD_NAME_OpenListArchive, path);
-    bound.CloseListArchive =
-        Bind<OVD_PFN_CloseListArchive>(loaded.get(), OVD_NAME_CloseListArchive, path);
-    bound.ExtractArchive =
-        Bind<OVD_PFN_ExtractArchive>(loaded.get(), OVD_NAME_ExtractArchive, path);
-    bound.GetLastArchiveError =
-        Bind<OVD_PFN_GetLastArchiveError>(loaded.get(), OVD_NAME_GetLastArchiveError, path);
-    api = bound;
-    module = std::move(loaded);
+    TSevenZipAPI found;
+    found.OpenListArchive = Bind<OVD_PFN_OpenListArchive>(library, OVD_NAME_OpenListArchive, path);
+    found.CloseListArchive =
+        Bind<OVD_PFN_CloseListArchive>(library, OVD_NAME_CloseListArchive, path);
+    found.ExtractArchive = Bind<OVD_PFN_ExtractArchive>(library, OVD_NAME_ExtractArchive, path);
+    found.GetLastArchiveError =
+        Bind<OVD_PFN_GetLastArchiveError>(library, OVD_NAME_GetLastArchiveError, path);
+    api = found;
+    bound = true;
     return api;
 }
 

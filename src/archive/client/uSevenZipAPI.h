@@ -20,6 +20,12 @@ struct TSevenZipAPI {
     OVD_PFN_GetLastArchiveError GetLastArchiveError = nullptr;
 };
 
+// The library, loaded once per process from Process().ExeDir + "ovd.lib" and kept: the
+// start-up reads the language file behind its image and then extracts the setup archive
+// with it. Throws std::runtime_error when it cannot be loaded (and tries again on the next
+// call).
+void* ArchiveLibrary();
+
 // The bound library; throws std::runtime_error when it cannot be loaded or lacks an
 // entry point (and tries again on the next call).
 const TSevenZipAPI& SevenZipAPI();

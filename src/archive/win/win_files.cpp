@@ -119,6 +119,70 @@ bool CreateFolders(const std::wstring& path)
 
 namespace {
 
+// The file time and the read-only, hidden and system attributes from the archive, once the
+// file is complete. New files carry the archive bit already; only the others cost a call.
+void SetFileTimeFrom(HANDLE h, const Entry& entry)
+{
+    if (!entry.hasTime)
+        return;
+    FILETIME ft;
+    ft.dwLowDateTime = DWORD(entry.mtime);
+    ft.dwHighDateTime = DWORD(entry.mtime >> 32);
+    SetFileTime(h, nullptr, nullptr, &ft);
+}
+
+void SetKeptAttributes(const std::wstring& path, const Entry& entry)
+{
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (entry.hasAttributes && (entry.attributes & kept))
+        SetFileAttributesW(path.c_str(), entry.attributes & (kept | FILE_ATTRIBUTE_ARCHIVE));
+}
+
+void WriteAll(HANDLE h, const uint8_t* data, size_t size)
+{
+    DWORD written = 0;
+    if (!WriteFile(h, data, DWORD(size), &written, nullptr) || written != size)
+        Fail(Status::Write);
+}
+
+// A file that did not exist: written under its own name, deleted again unless it is
+// committed (after its CRC check), so a failure never leaves a half-written file behind.
+// Under Wine every lookup of a name that does not exist reads the whole folder, and a
+// rename costs two more: this is the common case and the cheap one.
+class NewFileWriter final : public EntryWriter {
+public:
+    NewFileWriter(std::wstring path, const Entry& entry, HANDLE created)
+        : path_(std::move(path)), entry_(entry), h_(created)
+    {
+    }
+    ~NewFileWriter() override
+    {
+        if (h_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(h_);
+            DeleteFileW(path_.c_str());
+        }
+    }
+    void Write(const uint8_t* data, size_t size) override { WriteAll(h_, data, size); }
+    void Commit() override
+    {
+        SetFileTimeFrom(h_, entry_);
+        BOOL closed = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        if (!closed) {
+            DeleteFileW(path_.c_str());
+            Fail(Status::Write);
+        }
+        SetKeptAttributes(path_, entry_);
+    }
+
+private:
+    std::wstring path_;
+    Entry entry_;
+    HANDLE h_;
+};
+
+// A file that exists: the new one is written to a temporary name beside it and replaces it
+// only when complete.
 class TempFileWriter final : public EntryWriter {
 public:
     TempFileWriter(std::wstring path, const Entry& entry, bool replaces)
@@ -136,20 +200,10 @@ public:
             DeleteFileW(temp_.c_str());
         }
     }
-    void Write(const uint8_t* data, size_t size) override
-    {
-        DWORD written = 0;
-        if (!WriteFile(h_, data, DWORD(size), &written, nullptr) || written != size)
-            Fail(Status::Write);
-    }
+    void Write(const uint8_t* data, size_t size) override { WriteAll(h_, data, size); }
     void Commit() override
     {
-        if (entry_.hasTime) {
-            FILETIME ft;
-            ft.dwLowDateTime = DWORD(entry_.mtime);
-            ft.dwHighDateTime = DWORD(entry_.mtime >> 32);
-            SetFileTime(h_, nullptr, nullptr, &ft);
-        }
+        SetFileTimeFrom(h_, entry_);
         BOOL closed = CloseHandle(h_);
         h_ = INVALID_HANDLE_VALUE;
         // Lookups of names that do not exist are slow in large folders: only ask when replacing.
@@ -160,10 +214,7 @@ public:
             DeleteFileW(temp_.c_str());
             Fail(Status::Write);
         }
-        // New files carry the archive bit already; only the others cost a call.
-        const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        if (entry_.hasAttributes && (entry_.attributes & kept))
-            SetFileAttributesW(path_.c_str(), entry_.attributes & (kept | FILE_ATTRIBUTE_ARCHIVE));
+        SetKeptAttributes(path_, entry_);
     }
 
 private:
@@ -229,9 +280,13 @@ std::unique_ptr<EntryWriter> WinFolderSink::BeginFile(uint32_t index, const Entr
         return nullptr;
     if (test_)
         return std::make_unique<DiscardWriter>();
-    size_t cut = path.find_last_of(L'\\');
-    if (!CreateFolders(path.substr(0, cut)))
+    if (!EnsureFolder(path.substr(0, path.find_last_of(L'\\'))))
         Fail(Status::Write);
+    // Creating the file is also the question whether it exists: one lookup instead of three.
+    HANDLE created = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created != INVALID_HANDLE_VALUE)
+        return std::make_unique<NewFileWriter>(path, entry, created);
     WIN32_FILE_ATTRIBUTE_DATA existing;
     bool exists = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &existing);
     if (exists) {
@@ -264,8 +319,18 @@ void WinFolderSink::Directory(uint32_t, const Entry& entry)
     std::wstring path;
     if (!Target(entry, path) || test_ || flat_)
         return;
-    if (!CreateFolders(path))
+    if (!EnsureFolder(path))
         Fail(Status::Write);
+}
+
+bool WinFolderSink::EnsureFolder(const std::wstring& path)
+{
+    if (folders_.count(path))
+        return true;
+    if (!CreateFolders(path))
+        return false;
+    folders_.insert(path);
+    return true;
 }
 
 bool WinFolderSink::Continue(uint64_t done, uint64_t total)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,8 @@ struct Callbacks {
     OVD_OVERWRITECALLBACK overwrite = nullptr;
 };
 
-// Writes entries below a folder (each file to a temporary name, renamed when complete).
+// Writes entries below a folder (a new file under its own name, removed unless complete; a
+// replacement to a temporary name, renamed when complete).
 // Entries with unsafe names are skipped and remembered; test mode writes nothing.
 class WinFolderSink final : public ExtractSink {
 public:
@@ -51,6 +53,8 @@ public:
 private:
     void Announce(const Entry& entry);
     bool Target(const Entry& entry, std::wstring& path);
+    // Creates a folder once per call: later files in it skip the lookups.
+    bool EnsureFolder(const std::wstring& path);
     std::wstring folder_; // long-path form, ends with '\'
     bool flat_, test_;
     Callbacks cb_;
@@ -58,6 +62,7 @@ private:
     uint64_t done_ = 0, total_ = 0;
     int overwriteAll_ = 0; // OVD_OVERWRITE_YES_ALL / NO_ALL once answered
     bool skippedUnsafe_ = false;
+    std::set<std::wstring> folders_; // made or found during this call
 };
 
 // Creates a folder and its missing parents.

@@ -15,9 +15,13 @@
 #include <cstdint>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace ovd {
 namespace {
+
+// How long a page is on screen before the next one is built behind it.
+constexpr DWORD kBuildAheadAfterMs = 200;
 
 std::vector<std::string> ReadLines(const std::string& path)
 {
@@ -71,7 +75,60 @@ TPoolTemplate* TDialogHost::CurrentDialog()
     if (currentName_.empty())
         return nullptr;
     const auto found = dialogs_.find(currentName_);
-    return found == dialogs_.end() ? nullptr : found->second.get();
+    return found == dialogs_.end() ? nullptr : found->second.Form.get();
+}
+
+std::size_t TDialogHost::UnbuiltDialogs() const
+{
+    return static_cast<std::size_t>(std::count_if(
+        dialogs_.begin(), dialogs_.end(), [](const auto& entry) { return !entry.second.Form; }));
+}
+
+TPoolTemplate& TDialogHost::Built(TLoadedDialog& dialog)
+{
+    if (!dialog.Form) {
+        auto form = std::make_unique<TPoolTemplate>(dialog.File, std::move(*dialog.Model),
+                                                    std::move(dialog.Rules));
+        form->SetTimerHandler([this](TPoolTemplate& timed) { Tick(timed); });
+        form->SetCaptionTranslator(TranslateCaption);
+        dialog.Form = std::move(form);
+        dialog.Model.reset();
+    }
+    return *dialog.Form;
+}
+
+bool TDialogHost::BuildAhead()
+{
+    // The script's lines name the dialogs: the one after the page on screen comes first.
+    const auto lineOf = [](const std::string& key) {
+        return key.find_first_not_of("0123456789") == std::string::npos && !key.empty() &&
+                       key.size() < 10
+                   ? std::stol(key)
+                   : -1L;
+    };
+    const long current = lineOf(currentName_);
+    TLoadedDialog* next = nullptr;
+    long nextLine = 0;
+    for (auto& [key, dialog] : dialogs_) {
+        if (dialog.Form)
+            continue;
+        const long line = lineOf(key);
+        // After the current line beats before it; nearer beats farther.
+        const bool better = next == nullptr || (line > current && nextLine <= current) ||
+                            ((line > current) == (nextLine > current) && line < nextLine);
+        if (better) {
+            next = &dialog;
+            nextLine = line;
+        }
+    }
+    if (next == nullptr)
+        return false;
+    try {
+        Built(*next);
+    } catch (const std::exception&) {
+        // Built again, and reported, when the script shows it.
+    }
+    return true;
 }
 
 void TDialogHost::RefreshDialogProgress(const TProgressState& progress)
@@ -89,23 +146,24 @@ void TDialogHost::LoadDialog(const std::string& dialogFile, const std::string& n
 {
     if (!FileExists(dialogFile))
         throw std::runtime_error("Dialog file not found: " + dialogFile);
-    std::unique_ptr<TPoolTemplate> form;
+    // Read now, so that a damaged file stops the start-up; the windows are built when the
+    // dialog is first needed: building every dialog's windows at start-up cost tens of
+    // milliseconds a dialog before the first page.
+    TLoadedDialog loaded;
+    loaded.File = dialogFile;
     try {
-        TDialogModel model = TDialogModel::FromForm(ReadFormFile(dialogFile));
+        loaded.Model =
+            std::make_unique<TDialogModel>(TDialogModel::FromForm(ReadFormFile(dialogFile)));
         const std::string rulesFile = dialogFile + ".ovdf";
-        std::vector<TDialogRule> rules;
         if (FileExists(rulesFile))
-            rules = ParseDialogRules(ReadLines(rulesFile));
-        form = std::make_unique<TPoolTemplate>(dialogFile, std::move(model), std::move(rules));
+            loaded.Rules = ParseDialogRules(ReadLines(rulesFile));
     } catch (const std::exception& error) {
         const std::string what = error.what();
         throw std::runtime_error(what.find(dialogFile) == std::string::npos
                                      ? "Dialog " + dialogFile + ": " + what
                                      : what);
     }
-    form->SetTimerHandler([this](TPoolTemplate& timed) { Tick(timed); });
-    form->SetCaptionTranslator(TranslateCaption);
-    for (const TControlModel& control : form->Model().Controls()) {
+    for (const TControlModel& control : loaded.Model->Controls()) {
         const std::string variable = control.BoundVariable();
         if (control.Kind != TControlKind::Form && !variable.empty() &&
             std::find(boundVariables_.begin(), boundVariables_.end(), variable) ==
@@ -115,16 +173,17 @@ void TDialogHost::LoadDialog(const std::string& dialogFile, const std::string& n
     const std::string key = UpperCaseAscii(name);
     auto found = dialogs_.find(key);
     if (found != dialogs_.end()) {
-        TPoolTemplate* old = found->second.get();
-        ShowWindow(old->Window(), SW_HIDE);
-        if (shown_ == old)
-            shown_ = nullptr;
-        if (detachNext_ == old)
-            detachNext_ = nullptr;
-        found->second = std::move(form);
+        if (TPoolTemplate* old = found->second.Form.get()) {
+            ShowWindow(old->Window(), SW_HIDE);
+            if (shown_ == old)
+                shown_ = nullptr;
+            if (detachNext_ == old)
+                detachNext_ = nullptr;
+        }
+        found->second = std::move(loaded);
         ProcessPendingMessages();
     } else {
-        dialogs_.emplace(key, std::move(form));
+        dialogs_.emplace(key, std::move(loaded));
     }
 }
 
@@ -134,7 +193,7 @@ TPoolTemplate& TDialogHost::Prepared(long line)
     const auto found = dialogs_.find(key);
     if (found == dialogs_.end())
         throw std::runtime_error("Dialog of line " + key + " not loaded");
-    TPoolTemplate& form = *found->second;
+    TPoolTemplate& form = Built(found->second);
     if (detachNext_) {
         detachNext_->Detach();
         detachNext_ = nullptr;
@@ -236,7 +295,22 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
     int result = kResultNotModal;
     if (wait) {
         // A quit request ends the page as its Cancel would.
-        if (!WaitUntil([&form] { return form.Result() != kResultUndecided; }))
+        // While the user reads the page, the next one is built: one dialog, so that a click
+        // meets at most that one build, and not before the page has been on screen a while,
+        // so that what comes at once (a key, the mouse) is answered at once. A page the
+        // script skips to is built when shown.
+        const DWORD shownAt = GetTickCount();
+        bool ahead = true;
+        const auto buildAhead = [this, &ahead, shownAt] {
+            const DWORD waited = GetTickCount() - shownAt;
+            if (ahead && waited < kBuildAheadAfterMs) {
+                MsgWaitForMultipleObjectsEx(0, nullptr, kBuildAheadAfterMs - waited, QS_ALLINPUT,
+                                            MWMO_INPUTAVAILABLE);
+                return true;
+            }
+            return std::exchange(ahead, false) && BuildAhead();
+        };
+        if (!WaitUntil([&form] { return form.Result() != kResultUndecided; }, buildAhead))
             form.SetResult(kResultCancel);
         result = form.Result();
         currentName_.clear();

@@ -1,5 +1,6 @@
-// The program's dialog host: one TPoolTemplate per "Display Dialog" line, loaded at
-// start-up, shown waiting or not, hidden, refreshed with progress; it owns the owner window
+// The program's dialog host: one TPoolTemplate per "Display Dialog" line, read at start-up
+// and built into its windows when first shown (or before, while a shown page waits for the
+// user), shown waiting or not, hidden, refreshed with progress; it owns the owner window
 // (the dialog on screen) and lends the tray its dialogs. Windows trees only.
 #pragma once
 
@@ -58,10 +59,24 @@ public:
     // feature table is there.
     IDialogFeatures* Features = nullptr;
 
-    // Handed to every dialog loaded afterwards (TPoolTemplate::SetCaptionTranslator).
+    // Handed to every dialog built afterwards (TPoolTemplate::SetCaptionTranslator).
     std::function<std::string(const std::string& key, const std::string& text)> TranslateCaption;
 
+    // Dialogs read but not built yet.
+    std::size_t UnbuiltDialogs() const;
+
 private:
+    // A dialog's form file as read at start-up; its windows are built on first use.
+    struct TLoadedDialog {
+        std::string File;
+        std::unique_ptr<TDialogModel> Model; // until built
+        std::vector<TDialogRule> Rules;
+        std::unique_ptr<TPoolTemplate> Form;
+    };
+    TPoolTemplate& Built(TLoadedDialog& dialog);
+    // Builds one more dialog, the nearest after the one on screen (else the first left);
+    // false when none is left.
+    bool BuildAhead();
     TPoolTemplate& Prepared(long line);
     int Show(TPoolTemplate& form, const std::string& name, bool wait);
     void Tick(TPoolTemplate& form);
@@ -69,7 +84,7 @@ private:
 
     HWND owner_ = nullptr;
     std::string folder_;
-    std::map<std::string, std::unique_ptr<TPoolTemplate>> dialogs_; // keys upper case
+    std::map<std::string, TLoadedDialog> dialogs_; // keys upper case
     std::vector<std::string> boundVariables_;
     TPoolTemplate* shown_ = nullptr;
     TPoolTemplate* detachNext_ = nullptr;

@@ -274,6 +274,7 @@ TEST(OvdLib, FailuresGiveTheirCodes)
         {"aes_mhe.7z", "", OVD_E_CANNOT_OPEN, 0},
         {"aes.7z", "wrong", 0, OVD_E_CANNOT_OPEN},
         {"bad\\unsafe.7z", "", 0, OVD_E_ILLEGAL_PATH},
+        {"bad\\crc.7z", "", 0, OVD_E_CRC},
     };
     for (const auto& c : cases) {
         std::string target = Out() + "fail\\inner";
@@ -289,7 +290,11 @@ TEST(OvdLib, FailuresGiveTheirCodes)
             EXPECT_EQ(name.find(L"~tmp"), std::wstring::npos) << c.archive;
             EXPECT_EQ(name.rfind(L"\\inner", 0), 0u) << c.archive << " wrote outside";
         }
+        // The entry that failed its check is not left under its name either.
+        EXPECT_FALSE(fs::exists(Long(target + "\\b-damaged.txt"))) << c.archive;
     }
+    // What came before the damage stays, complete.
+    EXPECT_EQ(Slurp(Long(Out() + "fail\\inner\\a-intact.txt")), "first file, intact\n");
     char text[OVD_ERROR_TEXT_BUFFER];
     Result r = EngineExtract(Matrix() + "missing.7z", "", Out() + "x");
     EXPECT_EQ(Lib().lastError(text), OVD_E_NOT_FOUND);

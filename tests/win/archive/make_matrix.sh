@@ -108,4 +108,20 @@ struct.pack_into("<I", b, 28, zlib.crc32(b[32 + off:32 + off + size]))
 struct.pack_into("<I", b, 8, zlib.crc32(b[12:32]))
 open(p, "wb").write(b)
 PY
+# Damaged data: a stored archive whose second file has one byte flipped, so that its CRC
+# fails after the first file was written whole.
+c="$out/src/crc"
+mkdir -p "$c"
+printf 'first file, intact\n' >"$c/a-intact.txt"
+python3 -c 'import sys; open(sys.argv[1], "w").write("damaged file content\n" * 400)' "$c/b-damaged.txt"
+(cd "$c" && z a "$out/bad/crc.7z" -m0=Copy -mhc=off -- *)
+python3 - "$out/bad/crc.7z" <<'PY'
+import sys
+p = sys.argv[1]
+b = bytearray(open(p, "rb").read())
+i = b.find(b"damaged file content")
+assert i >= 0
+b[i + 2000] ^= 0x20
+open(p, "wb").write(b)
+PY
 echo "$sum" >"$stamp"

@@ -335,6 +335,60 @@ TEST(Dialogs, TheShownDialogDrivesItsTask)
     RemoveDirectoryA(folder.c_str());
 }
 
+TDialogHost* g_waitingHost = nullptr;
+std::size_t g_unbuiltWhenClicked = 99;
+
+void CALLBACK ClickNext(HWND, UINT, UINT_PTR timer, DWORD) noexcept
+{
+    KillTimer(nullptr, timer);
+    g_unbuiltWhenClicked = g_waitingHost->UnbuiltDialogs();
+    g_waitingHost->CurrentDialog()->SetResult(kResultNext);
+}
+
+// Loading reads the form files; the windows come when a dialog is first shown, and the next
+// page (one) is built while a shown page waits for the user.
+TEST(Dialogs, WindowsAreBuiltWhenFirstShownOrWhileAPageWaits)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder =
+        std::string(temp) + "ovd-lazy-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* name : {"LazyOne", "LazyTwo", "LazyThree"})
+        std::ofstream(folder + name + ".dfm", std::ios::binary)
+            << "object " << name << ": TPoolTemplate\n  Caption = '" << name
+            << " page'\n  ClientWidth = 300\n  ClientHeight = 100\n"
+               "  object Next: TButton\n    Width = 75\n    Height = 25\n    Tag = 1\n"
+               "    Caption = 'Next'\n  end\nend\n";
+    Variables().ClearVariables();
+    TDialogHost host;
+    host.PrepareDialogs(folder);
+    host.LoadDialog(folder + "LazyOne.dfm", "3");
+    host.LoadDialog(folder + "LazyThree.dfm", "9");
+    host.LoadDialog(folder + "LazyTwo.dfm", "7");
+    EXPECT_EQ(host.UnbuiltDialogs(), 3u);
+    EXPECT_EQ(FindWindowA("TPoolTemplate", "LazyOne page"), nullptr);
+
+    g_waitingHost = &host;
+    g_unbuiltWhenClicked = 99;
+    const UINT_PTR click = SetTimer(nullptr, 0, 300, ClickNext);
+    EXPECT_EQ(host.ShowDialog(3), "NEXT");
+    KillTimer(nullptr, click);
+    EXPECT_EQ(g_unbuiltWhenClicked, 1u) << "one page was built while the first waited";
+    HWND second = FindWindowA("TPoolTemplate", "LazyTwo page");
+    ASSERT_NE(second, nullptr) << "the next line's page";
+    EXPECT_FALSE(IsWindowVisible(second));
+    EXPECT_EQ(FindWindowA("TPoolTemplate", "LazyThree page"), nullptr);
+
+    host.ShowDialogModeless(7);
+    EXPECT_TRUE(IsWindowVisible(second)) << "the page built ahead is the one shown";
+    host.HideDialog();
+    g_waitingHost = nullptr;
+    for (const char* name : {"LazyOne", "LazyTwo", "LazyThree"})
+        DeleteFileA((folder + name + ".dfm").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
 // Pictures as form files hold them, encoded here by the system's imaging component: an 8x8
 // picture, red on the left, transparent (or, for JPEG, blue) on the right.
 std::string Encoded(const GUID& container, bool alpha)

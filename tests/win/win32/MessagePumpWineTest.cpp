@@ -108,4 +108,53 @@ TEST(MessagePump, WaitUntilEndsOnTheConditionOrAQuit)
     }
 }
 
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) noexcept
+{
+    PostQuitMessage(9);
+}
+
+// Idle work: done in steps only where the wait would sleep, after what is waiting; the wait
+// sleeps once it has nothing left, and still ends on its condition.
+TEST(MessagePump, WaitUntilDoesIdleWorkBetweenMessages)
+{
+    struct Case {
+        const char* Name;
+        int Steps;     // idle steps until the work is done
+        int DoneAfter; // the condition holds after this many steps; 0: by a timer
+    };
+    const Case cases[] = {
+        {"the condition holds in the middle of the work", 5, 3},
+        {"the work ends first, the timer ends the wait", 2, 0},
+    };
+    for (const Case& c : cases) {
+        g_timerFired = false;
+        // A message already waiting is handled before the first step.
+        PostThreadMessageA(GetCurrentThreadId(), kProbe, 0, 0);
+        const UINT_PTR timer = c.DoneAfter == 0 ? SetTimer(nullptr, 0, 30, MarkFired) : 0;
+        // Ends a wait that never gets its condition: a failure, not a hang.
+        const UINT_PTR guard = SetTimer(nullptr, 0, 5000, GiveUp);
+        int steps = 0;
+        bool probeWaitingAtFirstStep = true;
+        const bool result = ovd::WaitUntil(
+            [&] { return c.DoneAfter == 0 ? g_timerFired : steps >= c.DoneAfter; },
+            [&] {
+                MSG probe;
+                if (steps == 0)
+                    probeWaitingAtFirstStep =
+                        PeekMessageA(&probe, nullptr, kProbe, kProbe, PM_NOREMOVE) != FALSE;
+                ++steps;
+                return steps < c.Steps;
+            });
+        if (timer)
+            KillTimer(nullptr, timer);
+        KillTimer(nullptr, guard);
+        EXPECT_TRUE(result) << c.Name;
+        EXPECT_FALSE(probeWaitingAtFirstStep) << c.Name;
+        EXPECT_EQ(steps, c.DoneAfter == 0 ? c.Steps : c.DoneAfter) << c.Name;
+        MSG left;
+        while (PeekMessageA(&left, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+}
+
 } // namespace
