@@ -178,7 +178,7 @@ int HandleInstallerMessage(TInstallerUiState& state, std::uint32_t type, std::st
             break;
         case kActionData:
             state.Progress.ActionText = std::string(text);
-            state.Progress.Position += state.Progress.Step;
+            state.Progress.Position = SaturatedAdd(state.Progress.Position, state.Progress.Step);
             break;
         case kProgress:
             ApplyProgressMessage(state.Progress, text);
