@@ -145,83 +145,56 @@ void WriteAll(HANDLE h, const uint8_t* data, size_t size)
         Fail(Status::Write);
 }
 
-// A file that did not exist: written under its own name, deleted again unless it is
-// committed (after its CRC check), so a failure never leaves a half-written file behind.
-// Under Wine every lookup of a name that does not exist reads the whole folder, and a
-// rename costs two more: this is the common case and the cheap one.
-class NewFileWriter final : public EntryWriter {
+// One file being written, in one of two ways:
+// - A file that did not exist is written under its own name, and deleted again unless it
+//   is committed (after its CRC check), so a failure never leaves a half-written file
+//   behind. Under Wine every lookup of a name that does not exist reads the whole folder,
+//   and a rename costs two more: this is the common case and the cheap one.
+// - A file that exists is written to a temporary name beside it and replaces it only when
+//   complete.
+class FileWriter final : public EntryWriter {
 public:
-    NewFileWriter(std::wstring path, const Entry& entry, HANDLE created)
-        : path_(std::move(path)), entry_(entry), h_(created)
+    // `written` is the file `created` writes: `path` itself, or the temporary name beside
+    // it; `replaces` says whether a file exists under `path`.
+    FileWriter(std::wstring path, std::wstring written, const Entry& entry, HANDLE created,
+               bool replaces)
+        : path_(std::move(path)), written_(std::move(written)), entry_(entry), replaces_(replaces),
+          h_(created)
     {
     }
-    ~NewFileWriter() override
+    ~FileWriter() override
     {
         if (h_ != INVALID_HANDLE_VALUE) {
             CloseHandle(h_);
-            DeleteFileW(path_.c_str());
+            DeleteFileW(written_.c_str());
         }
     }
     void Write(const uint8_t* data, size_t size) override { WriteAll(h_, data, size); }
     void Commit() override
     {
         SetFileTimeFrom(h_, entry_);
-        BOOL closed = CloseHandle(h_);
+        bool done = CloseHandle(h_) != FALSE;
         h_ = INVALID_HANDLE_VALUE;
-        if (!closed) {
-            DeleteFileW(path_.c_str());
+        if (written_ != path_) {
+            // Lookups of names that do not exist are slow in large folders: only ask when
+            // replacing.
+            DWORD old = replaces_ ? GetFileAttributesW(path_.c_str()) : INVALID_FILE_ATTRIBUTES;
+            if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
+                SetFileAttributesW(path_.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
+            done = done && MoveFileExW(written_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+        if (!done) {
+            DeleteFileW(written_.c_str());
             Fail(Status::Write);
         }
         SetKeptAttributes(path_, entry_);
     }
 
 private:
-    std::wstring path_;
-    Entry entry_;
-    HANDLE h_;
-};
-
-// A file that exists: the new one is written to a temporary name beside it and replaces it
-// only when complete.
-class TempFileWriter final : public EntryWriter {
-public:
-    TempFileWriter(std::wstring path, const Entry& entry, bool replaces)
-        : path_(std::move(path)), temp_(path_ + L".ovd~tmp"), entry_(entry), replaces_(replaces)
-    {
-        h_ = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h_ == INVALID_HANDLE_VALUE)
-            Fail(Status::Write);
-    }
-    ~TempFileWriter() override
-    {
-        if (h_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(h_);
-            DeleteFileW(temp_.c_str());
-        }
-    }
-    void Write(const uint8_t* data, size_t size) override { WriteAll(h_, data, size); }
-    void Commit() override
-    {
-        SetFileTimeFrom(h_, entry_);
-        BOOL closed = CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-        // Lookups of names that do not exist are slow in large folders: only ask when replacing.
-        DWORD old = replaces_ ? GetFileAttributesW(path_.c_str()) : INVALID_FILE_ATTRIBUTES;
-        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
-            SetFileAttributesW(path_.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
-        if (!closed || !MoveFileExW(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            DeleteFileW(temp_.c_str());
-            Fail(Status::Write);
-        }
-        SetKeptAttributes(path_, entry_);
-    }
-
-private:
-    std::wstring path_, temp_;
+    std::wstring path_, written_;
     Entry entry_;
     bool replaces_;
-    HANDLE h_ = INVALID_HANDLE_VALUE;
+    HANDLE h_;
 };
 
 std::string PlainPath(const std::wstring& longPath)
@@ -286,7 +259,7 @@ std::unique_ptr<EntryWriter> WinFolderSink::BeginFile(uint32_t index, const Entr
     HANDLE created = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created != INVALID_HANDLE_VALUE)
-        return std::make_unique<NewFileWriter>(path, entry, created);
+        return std::make_unique<FileWriter>(path, path, entry, created, false);
     WIN32_FILE_ATTRIBUTE_DATA existing;
     bool exists = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &existing);
     if (exists) {
@@ -310,7 +283,12 @@ std::unique_ptr<EntryWriter> WinFolderSink::BeginFile(uint32_t index, const Entr
         if (answer != OVD_OVERWRITE_YES && answer != OVD_OVERWRITE_YES_ALL)
             Fail(Status::Cancelled);
     }
-    return std::make_unique<TempFileWriter>(path, entry, exists);
+    std::wstring temp = path + L".ovd~tmp";
+    created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE)
+        Fail(Status::Write);
+    return std::make_unique<FileWriter>(path, std::move(temp), entry, created, exists);
 }
 
 void WinFolderSink::Directory(uint32_t, const Entry& entry)
