@@ -5,7 +5,6 @@
 // (after <windows.h>)
 #include <tlhelp32.h>
 
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -147,15 +146,13 @@ bool BuildLightModeSetup(const std::string& package)
     if (!stub || *stub > engine->size())
         return false;
     const std::string building = package + ".to";
-    {
-        std::ofstream out(building, std::ios::binary | std::ios::trunc);
-        out.write(engine->data(), static_cast<std::streamsize>(*stub));
-        out.write(content->data(), static_cast<std::streamsize>(content->size()));
-        out.close();
-        if (!out) {
-            DeleteFileA(building.c_str());
-            return false;
-        }
+    std::string error;
+    if (!WriteFileBytes(building,
+                        {std::string_view(*engine).substr(0, static_cast<std::size_t>(*stub)),
+                         std::string_view(*content)},
+                        error)) {
+        DeleteFileA(building.c_str());
+        return false;
     }
     if (!MoveFileA(package.c_str(), (package + ".nox").c_str())) {
         DeleteFileA(building.c_str());

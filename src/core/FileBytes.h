@@ -13,9 +13,10 @@ namespace ovd {
 inline constexpr std::uint64_t kWholeFileLimit = 512ull << 20;
 
 // The whole content of a file as bytes; nothing when it cannot be opened or read, or when
-// it is larger than `maxBytes`. Other programs may keep writing the file meanwhile: a file
-// that shrinks gives what was there.
+// it is larger than `maxBytes` (then `*tooLarge`, when given, is set). Other programs may
+// keep writing the file meanwhile: a file that shrinks gives what was there.
 std::optional<std::string> ReadFileBytes(const std::string& path,
-                                         std::uint64_t maxBytes = kWholeFileLimit);
+                                         std::uint64_t maxBytes = kWholeFileLimit,
+                                         bool* tooLarge = nullptr);
 
 } // namespace ovd

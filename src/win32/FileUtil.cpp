@@ -318,21 +318,30 @@ std::string ModuleFileName(void* module)
 
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error)
 {
+    return WriteFileBytes(path, {std::string_view(data)}, error);
+}
+
+bool WriteFileBytes(const std::string& path, std::initializer_list<std::string_view> parts,
+                    std::string& error)
+{
     UniqueResource<FileHandleTraits> file(CreateFileA(
         path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         error = SystemErrorText(GetLastError());
         return false;
     }
-    std::size_t done = 0;
-    while (done < data.size()) {
-        DWORD put = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-        if (!WriteFile(file.get(), data.data() + done, want, &put, nullptr) || put == 0) {
-            error = SystemErrorText(GetLastError());
-            return false;
+    for (const std::string_view data : parts) {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            DWORD put = 0;
+            const DWORD want =
+                static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+            if (!WriteFile(file.get(), data.data() + done, want, &put, nullptr) || put == 0) {
+                error = SystemErrorText(GetLastError());
+                return false;
+            }
+            done += put;
         }
-        done += put;
     }
     return true;
 }

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ScriptText.h"
 #include "WinHandles.h"
@@ -47,8 +49,11 @@ unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refu
 UniqueModule LoadModule(const std::string& path);
 // Full path of a loaded module (nullptr: the running program); empty on failure.
 std::string ModuleFileName(void* module = nullptr);
-// Creates or replaces a file with `data`; false with the system's message in `error`.
+// Creates or replaces a file with `data` (or with `parts`, one after the other); false with
+// the system's message in `error` (what was written by then stays).
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error);
+bool WriteFileBytes(const std::string& path, std::initializer_list<std::string_view> parts,
+                    std::string& error);
 // The text of a Win32 error code, for error messages.
 std::string SystemErrorText(unsigned long code);
 

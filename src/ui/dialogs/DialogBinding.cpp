@@ -6,6 +6,7 @@
 #include "ControlWindows.h"
 #include "DialogFigures.h"
 #include "EngineMessages.h"
+#include "FileBytes.h"
 #include "FileUtil.h"
 #include "FolderControls.h"
 #include "ProgressDisplay.h"
@@ -14,9 +15,7 @@
 #include "TPoolTemplate.h"
 #include "VariableManager.h"
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <unordered_map>
 
 namespace ovd {
@@ -34,13 +33,9 @@ std::unordered_map<std::string, std::string>& CaptionTemplates()
 
 std::string ReadTextFile(const std::string& path, bool& found)
 {
-    std::ifstream in(path, std::ios::binary);
-    found = static_cast<bool>(in);
-    if (!found)
-        return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::optional<std::string> text = ReadFileBytes(path);
+    found = text.has_value();
+    return found ? std::move(*text) : std::string();
 }
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) noexcept

@@ -1,5 +1,6 @@
 #include "DialogHost.h"
 
+#include "FileBytes.h"
 #include "FileUtil.h"
 #include "FormFile.h"
 #include "MessagePump.h"
@@ -13,7 +14,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -23,13 +24,23 @@ namespace {
 // How long a page is on screen before the next one is built behind it.
 constexpr DWORD kBuildAheadAfterMs = 200;
 
+// The file's lines as they stand (a "\r" before the "\n" stays); none when it cannot be read.
 std::vector<std::string> ReadLines(const std::string& path)
 {
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
+    const std::optional<std::string> text = ReadFileBytes(path);
+    if (!text)
+        return lines;
+    std::size_t from = 0;
+    while (from < text->size()) {
+        const std::size_t end = text->find('\n', from);
+        if (end == std::string::npos) {
+            lines.push_back(text->substr(from));
+            break;
+        }
+        lines.push_back(text->substr(from, end - from));
+        from = end + 1;
+    }
     return lines;
 }
 

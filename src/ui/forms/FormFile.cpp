@@ -1,8 +1,9 @@
 #include "FormFile.h"
 
-#include <fstream>
 #include <iterator>
+#include <optional>
 
+#include "FileBytes.h"
 #include "FormBinaryReader.h"
 #include "FormError.h"
 #include "FormLimits.h"
@@ -37,20 +38,15 @@ TFormComponent ReadFormFile(const std::string& path, const TAnsiCodePage* page)
     TFormReadOptions options;
     options.FileName = path;
     options.CodePage = page;
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : -1;
-    if (size < 0) {
-        throw EFormError(path, EFormError::TPlace::None, 0, "cannot read the file");
-    }
-    if (static_cast<std::uint64_t>(size) > kMaxFormFileSize) {
+    bool tooLarge = false;
+    const std::optional<std::string> bytes = ReadFileBytes(path, kMaxFormFileSize, &tooLarge);
+    if (tooLarge) {
         TooLarge(path);
     }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    file.seekg(0);
-    if (!file.read(bytes.data(), size)) {
+    if (!bytes) {
         throw EFormError(path, EFormError::TPlace::None, 0, "cannot read the file");
     }
-    return LoadForm(bytes, options);
+    return LoadForm(*bytes, options);
 }
 
 } // namespace ovd

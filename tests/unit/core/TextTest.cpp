@@ -218,19 +218,22 @@ TEST(FileBytes, ReadsWholeFilesUpToTheLimit)
         std::string path;
         std::uint64_t limit;
         std::optional<std::string> expected;
+        bool tooLarge = false;
     };
     const std::string file = (folder / "f.bin").string();
     const Case cases[] = {
         {"whole", file, kWholeFileLimit, content},
         {"exactly at the limit", file, content.size(), content},
-        {"one byte over the limit", file, content.size() - 1, std::nullopt},
+        {"one byte over the limit", file, content.size() - 1, std::nullopt, true},
         {"empty", (folder / "empty.bin").string(), 0, std::string()},
         {"missing", (folder / "none.bin").string(), kWholeFileLimit, std::nullopt},
         {"a folder", folder.string(), kWholeFileLimit, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ReadFileBytes(c.path, c.limit), c.expected);
+        bool tooLarge = !c.tooLarge;
+        EXPECT_EQ(ReadFileBytes(c.path, c.limit, &tooLarge), c.expected);
+        EXPECT_EQ(tooLarge, c.tooLarge);
     }
     std::filesystem::remove_all(folder);
 }
