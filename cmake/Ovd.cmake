@@ -4,7 +4,23 @@ if(OVD_WINDOWS)
   # Static C/C++ runtime and winpthread: the program needs nothing but system DLLs.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800 NOMINMAX)
+  # Every function and datum in a section of its own, so that the shipped programs' link
+  # drops what nothing calls (ovd_strip). Optimised builds optimise for size: the engine's
+  # code is mapped from its file and nearly all of it ends up resident during an
+  # installation, so each kilobyte saved is a kilobyte less of working set; the loops
+  # that need speed (the archive decoder) ask for -O2 themselves (ovd_fast).
+  add_compile_options(-ffunction-sections -fdata-sections)
+  if(CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo)$")
+    add_compile_options(-Os)
+  endif()
 endif()
+
+# A target whose code is hot enough to be worth its size: optimised for speed.
+function(ovd_fast target)
+  if(OVD_WINDOWS AND CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo)$")
+    target_compile_options(${target} PRIVATE -O2)
+  endif()
+endfunction()
 
 if(OVD_SANITIZE AND NOT OVD_WINDOWS)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
@@ -34,10 +50,11 @@ endfunction()
 # page boundaries in the file too (MinGW's default file alignment is 512 bytes): Wine maps
 # such an image from its file, pages coming in as they are touched, where it copies an
 # image of smaller alignment whole into private memory (2 MB of the engine's code
-# resident during an installation, most of it never run).
+# resident during an installation, most of it never run). Sections nothing refers to are
+# dropped (--gc-sections, with the per-function sections above).
 function(ovd_strip target)
   if(OVD_WINDOWS)
-    target_link_options(${target} PRIVATE -s -Wl,--file-alignment,0x1000)
+    target_link_options(${target} PRIVATE -s -Wl,--file-alignment,0x1000 -Wl,--gc-sections)
   endif()
 endfunction()
 
