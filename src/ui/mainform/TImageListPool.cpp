@@ -69,15 +69,16 @@ TImageListPool::TImageListPool() : mainThread_(GetCurrentThreadId())
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kClassName;
     RegisterWindowClassOnce(windowClass);
-    // A hidden top-level window rather than a message-only one: it is the application's
-    // main form and receives broadcasts.
-    window_.reset(CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                  nullptr, instance, this));
+    // A message-only window until something needs the broadcasts a top-level window gets
+    // (ReceiveBroadcasts): under an X server a hidden top-level window costs the thread its
+    // own display connection and input method, about a megabyte, in a silent setup that
+    // shows nothing at all.
+    window_.reset(CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0,
+                                  HWND_MESSAGE, nullptr, instance, this));
     if (!window_)
         throw std::runtime_error("The engine's main window cannot be created");
     SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
-    stateImages_ = MakeStateImages();
     // The pop-up hangs off a menu bar that is never shown, so it stays a pop-up menu that
     // TrackPopupMenu takes. The two items that are never shown are not added; the captions
     // come from ComponentMenu.
@@ -100,6 +101,19 @@ TImageListPool::~TImageListPool()
         DestroyMenu(popupBar_); // with the pop-up in it
     if (stateImages_ != nullptr)
         ImageList_Destroy(stateImages_);
+}
+
+void TImageListPool::ReceiveBroadcasts()
+{
+    if (!topLevel_ && window_)
+        topLevel_ = SetParent(window_.get(), nullptr) != nullptr;
+}
+
+HIMAGELIST TImageListPool::StateImages()
+{
+    if (stateImages_ == nullptr)
+        stateImages_ = MakeStateImages();
+    return stateImages_;
 }
 
 HMENU TImageListPool::ComponentMenu()

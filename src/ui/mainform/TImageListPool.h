@@ -54,6 +54,9 @@ public:
     TImageListPool& operator=(const TImageListPool&) = delete;
 
     HWND Window() const { return window_.get(); }
+    // Makes the form a hidden top-level window, which the shell's broadcasts reach (its
+    // taskbar's start); until then it is a message-only window.
+    void ReceiveBroadcasts();
 
     // Runs `call` on the main thread and returns when it has run; from the main thread
     // itself it runs at once. The worker's side of the finish protocol.
@@ -73,8 +76,9 @@ public:
     // A handler for one window message of the hidden form (the tray icon's notifications).
     void SetMessageHandler(UINT message, std::function<void(WPARAM, LPARAM)> handler);
 
-    // `ImageList`: the feature tree's state icons, 0 not selected and 1 selected.
-    HIMAGELIST StateImages() const { return stateImages_; }
+    // `ImageList`: the feature tree's state icons, 0 not selected and 1 selected; drawn
+    // when first asked for.
+    HIMAGELIST StateImages();
     // `Popup`: the component menu (a pop-up menu). Its three shown captions are the engine
     // texts in force when it is asked for, so a language loaded after creation shows.
     HMENU ComponentMenu();
@@ -86,6 +90,7 @@ private:
 
     UniqueWindow window_;
     HIMAGELIST stateImages_ = nullptr;
+    bool topLevel_ = false;
     HMENU popupBar_ = nullptr; // owns the pop-up menu below
     HMENU popup_ = nullptr;
     std::array<bool, kWatchdogCount> enabled_{};

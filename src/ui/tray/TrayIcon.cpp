@@ -61,6 +61,7 @@ void TTrayIcon::SetHandlers()
             Clicked();
     });
     // Sent to every top-level window when the shell's taskbar starts.
+    pool.ReceiveBroadcasts();
     if (const UINT created = RegisterWindowMessageA("TaskbarCreated"))
         pool.SetMessageHandler(created, [this](WPARAM, LPARAM) { TaskbarCreated(); });
     handlerSet_ = true;
