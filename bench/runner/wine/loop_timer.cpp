@@ -71,6 +71,10 @@ int main(int argc, char** argv)
         while (WaitForSingleObject(pi.hProcess, 2) == WAIT_TIMEOUT) {
             WindowSearch search{pi.dwProcessId, {}};
             EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+            // The engine's main form is a message-only window in a silent run.
+            for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
+                 w = FindWindowExA(HWND_MESSAGE, w, nullptr, nullptr))
+                CollectWindow(w, reinterpret_cast<LPARAM>(&search));
             for (HWND window : search.found) {
                 LARGE_INTEGER sent, back;
                 QueryPerformanceCounter(&sent);
