@@ -27,6 +27,11 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t 
     if (size < 0)
         return std::nullopt;
     if (static_cast<std::uint64_t>(size) > maxBytes) {
+        // A folder opened as a file (POSIX allows it) tells a size of its own but reads
+        // nothing: it cannot be read, which is not the same as too large.
+        char probe = 0;
+        if (std::fread(&probe, 1, 1, file.get()) == 0 && std::ferror(file.get()))
+            return std::nullopt;
         if (tooLarge)
             *tooLarge = true;
         return std::nullopt;
