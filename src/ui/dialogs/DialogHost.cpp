@@ -1,5 +1,6 @@
 #include "DialogHost.h"
 
+#include "DialogModel.h"
 #include "FileBytes.h"
 #include "FileUtil.h"
 #include "FormFile.h"
@@ -24,24 +25,11 @@ namespace {
 // How long a page is on screen before the next one is built behind it.
 constexpr DWORD kBuildAheadAfterMs = 200;
 
-// The file's lines as they stand (a "\r" before the "\n" stays); none when it cannot be read.
+// The file's lines (SplitLines); none when it cannot be read.
 std::vector<std::string> ReadLines(const std::string& path)
 {
-    std::vector<std::string> lines;
     const std::optional<std::string> text = ReadFileBytes(path);
-    if (!text)
-        return lines;
-    std::size_t from = 0;
-    while (from < text->size()) {
-        const std::size_t end = text->find('\n', from);
-        if (end == std::string::npos) {
-            lines.push_back(text->substr(from));
-            break;
-        }
-        lines.push_back(text->substr(from, end - from));
-        from = end + 1;
-    }
-    return lines;
+    return text ? SplitLines(*text) : std::vector<std::string>();
 }
 
 std::string CurrentFolder()
