@@ -16,3 +16,16 @@ foreach(t gtest gtest_main gmock gmock_main)
 endforeach()
 add_library(ovd_gtest_main INTERFACE)
 target_link_libraries(ovd_gtest_main INTERFACE gmock gtest_main)
+
+# The headers every test file includes, compiled once a tree and reused by every test
+# binary (ovd_test): parsing them was half of a test file's build time (in the Windows
+# trees 3.7 s of windows.h, GoogleTest and GoogleMock, every file).
+add_library(ovd_test_headers STATIC ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+ovd_test_options(ovd_test_headers)
+target_link_libraries(ovd_test_headers PRIVATE ovd_gtest_main)
+set(OVD_TEST_HEADERS <gmock/gmock.h> <gtest/gtest.h> <algorithm> <functional> <map> <memory>
+  <string> <vector>)
+if(OVD_WINDOWS)
+  list(PREPEND OVD_TEST_HEADERS <windows.h>)
+endif()
+target_precompile_headers(ovd_test_headers PRIVATE ${OVD_TEST_HEADERS})

@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
-# Runs every test of the built trees: native unit tests, then the Windows tests under
-# Wine. One Xvfb display serves the whole run when none is set, and one wineserver a
-# tree's Windows tests. Exits non-zero when any test fails or a tree cannot be tested.
+# Runs every test of the built trees: native unit tests (and the layer rules of src/), the
+# short fuzz runs, then the Windows tests under Wine. One Xvfb display serves the whole run
+# when none is set, and one wineserver a tree's Windows tests. Exits non-zero when any test
+# fails or a tree cannot be tested.
+# Pass tree names to test only some: scripts/test.sh win64
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=${OVD_JOBS:-$(nproc)}
 status=0
 summary=()
+trees=("$@")
+[ ${#trees[@]} -gt 0 ] || trees=(native fuzz win64 win32)
+for tree in "${trees[@]}"; do
+  case "$tree" in
+    native | fuzz | win64 | win32) ;;
+    *) echo "test.sh: unknown tree '$tree' (native, fuzz, win64, win32)" >&2; exit 2 ;;
+  esac
+done
+wanted() { [[ " ${trees[*]} " == *" $1 "* ]]; }
 
 xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
@@ -50,27 +61,30 @@ stop_wineserver() {
   WINEPREFIX=$(realpath "$prefix") wineserver -w
 }
 
-trap 'for t in win64 win32; do stop_wineserver $t; done; [ -z "$xvfb_pid" ] || kill $xvfb_pid 2>/dev/null' EXIT
+trap 'for t in win64 win32; do if wanted $t; then stop_wineserver $t; fi; done; [ -z "$xvfb_pid" ] || kill $xvfb_pid 2>/dev/null' EXIT
 
-# The layer rules of src/ (docs/architecture.md).
-if python3 scripts/check-layers.py; then
-  summary+=("layers: passed")
-else
-  status=1
-  summary+=("layers: FAILED")
+if wanted native; then
+  # The layer rules of src/ (docs/architecture.md).
+  if python3 scripts/check-layers.py; then
+    summary+=("layers: passed")
+  else
+    status=1
+    summary+=("layers: FAILED")
+  fi
+  run_tree native -j "$jobs" -LE fuzz
 fi
+if wanted fuzz; then run_tree fuzz -j "$jobs" -L fuzz; fi
+if wanted win64; then run_tree win64; fi
 
-run_tree native -j "$jobs" -LE fuzz
-run_tree fuzz -j "$jobs" -L fuzz
-run_tree win64
-
-# The 32-bit tree runs under Wine only where the kernel can execute 32-bit programs.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  run_tree win32
-elif [ -d build/win32 ]; then
-  # Checks that need no Wine (labelled host) still run.
-  OVD_TREE_TITLE="win32 (checks without Wine)" run_tree win32 -L host
-  summary+=("win32: Wine tests not run: this kernel cannot execute 32-bit programs")
+if wanted win32; then
+  # The 32-bit tree runs under Wine only where the kernel can execute 32-bit programs.
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    run_tree win32
+  elif [ -d build/win32 ]; then
+    # Checks that need no Wine (labelled host) still run.
+    OVD_TREE_TITLE="win32 (checks without Wine)" run_tree win32 -L host
+    summary+=("win32: Wine tests not run: this kernel cannot execute 32-bit programs")
+  fi
 fi
 
 echo

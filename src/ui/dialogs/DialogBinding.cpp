@@ -163,15 +163,14 @@ bool TDialogBinding::ReadSupportFile(const std::string& base, const std::string&
     return found;
 }
 
-void TDialogBinding::LoadSupportText(int index, const char* base, const char* extension,
-                                     const char* property)
+std::string TDialogBinding::SupportText(const char* base, const char* extension) const
 {
     std::string text;
     if (!ReadSupportFile(base, extension, text))
         text = std::string("Add a ") + base + "." + GetVariable("LANGUAGE") + extension + " or " +
                base + extension +
                " file to your project as a support file/creative to display it here.";
-    model_.Set(index, property, text);
+    return text;
 }
 
 // The top-level features in a check list box with Tag 1; empty without a feature table.

@@ -63,8 +63,8 @@ public:
     // folder, else base + extension from the dialogs' folder.
     bool ReadSupportFile(const std::string& base, const std::string& extension,
                          std::string& text) const;
-    // A support text into `property`, or the text that asks for the file.
-    void LoadSupportText(int index, const char* base, const char* extension, const char* property);
+    // A support text, or the text that asks for the file.
+    std::string SupportText(const char* base, const char* extension) const;
     void RefreshFigures();
     void RefreshLiveControls();
     // After an edit's change: figures, live controls, and the next control once full.

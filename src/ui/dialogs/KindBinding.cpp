@@ -26,16 +26,23 @@ std::string BoundValue(TDialogBinding& b, int index)
     return GetVariable(b.Control(index).BoundVariable());
 }
 
+// The text is written once, the last that applies: a support file (Tag 1 the readme, 2 the
+// licence) over the variable over the authored text. A rich edit parses every text it is
+// given, and the licence is the longest text of a wizard.
 void BindMultiLine(TDialogBinding& b, int index, const char* property, const char* extension)
 {
-    b.Model().Set(index, property, ExpandVariables(b.CaptionTemplate(index, property)));
-    if (b.IsBound(index))
-        b.Model().Set(index, property, TextToNewlines(BoundValue(b, index)));
+    const std::string authored = b.CaptionTemplate(index, property);
     const int tag = b.Control(index).Tag();
+    std::string text;
     if (tag == 1)
-        b.LoadSupportText(index, "readme", extension, property);
+        text = b.SupportText("readme", extension);
     else if (tag == 2)
-        b.LoadSupportText(index, "license", extension, property);
+        text = b.SupportText("license", extension);
+    else if (b.IsBound(index))
+        text = TextToNewlines(BoundValue(b, index));
+    else
+        text = ExpandVariables(authored);
+    b.Model().Set(index, property, text);
 }
 
 // The handler name the kind's variable writes carry.

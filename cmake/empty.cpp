@@ -1,0 +1,1 @@
+// Nothing: a library that only carries precompiled headers needs one source.
