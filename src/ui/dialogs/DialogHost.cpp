@@ -270,10 +270,6 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
         // The setup is in the tray: the page waits there until the user brings it back.
         Tray().RememberPending(window);
     } else {
-        // The page going does not redraw its caption as inactive on its way out: a few
-        // milliseconds of each page change.
-        if (shown_ && shown_ != &form)
-            shown_->SetLeaving(true);
         ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);
         HWND focus = nullptr;
@@ -291,7 +287,6 @@ int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
     if (shown_ && shown_ != &form) {
         shown_->AllowClose(true);
         ShowWindow(shown_->Window(), SW_HIDE);
-        shown_->SetLeaving(false);
         ProcessPendingMessages();
     }
     shown_ = &form;

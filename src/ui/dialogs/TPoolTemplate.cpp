@@ -482,10 +482,6 @@ LRESULT TPoolTemplate::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND window = window_.get();
     switch (message) {
-    case WM_NCACTIVATE:
-        if (leaving_ && !wParam)
-            return DefWindowProcA(window, message, wParam, -1);
-        break;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         if (id == IDOK || id == IDCANCEL)

@@ -76,8 +76,6 @@ public:
     void SetModeless(bool on) { modeless_ = on; }
     // A close hides the dialog; otherwise a close request brings it back to the front.
     void AllowClose(bool on) { closeAllowed_ = on; }
-    // The page is about to be hidden for the next one: its caption is not redrawn inactive.
-    void SetLeaving(bool on) { leaving_ = on; }
 
     // Timer1 (1000 ms, on from creation) and its tick handler, set by the dialog host.
     void SetTimerHandler(std::function<void(TPoolTemplate&)> onTimer)
@@ -127,7 +125,6 @@ private:
     std::string pressedName_;
     bool modeless_ = false;
     bool closeAllowed_ = false;
-    bool leaving_ = false;
     TDialogBinding binding_; // last: it reads the model and the windows above
 };
 
