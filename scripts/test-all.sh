@@ -13,13 +13,17 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 stages=()
 status=0
+# row NAME SECONDS RC: a line of the closing table; a failed stage fails the run.
+row() {
+  stages+=("$(printf '%-34s %5d s%s' "$1" "$2" "$([ "$3" -eq 0 ] || echo "  FAILED ($3)")")")
+  [ "$3" -eq 0 ] || status=1
+}
 # stage NAME COMMAND...: runs a stage and keeps its seconds for the closing table.
 stage() {
   local name=$1 start=$SECONDS rc=0
   shift
   "$@" || rc=$?
-  stages+=("$(printf '%-34s %5d s%s' "$name" $((SECONDS - start)) "$([ $rc -eq 0 ] || echo "  FAILED ($rc)")")")
-  [ $rc -eq 0 ] || status=1
+  row "$name" $((SECONDS - start)) $rc
   return $rc
 }
 report() {
@@ -50,7 +54,6 @@ echo
 echo "== win64 tests under Wine (build/test-win64.log)"
 cat "$log"
 read -r seconds rc <"$log.result" || { seconds=0 rc=1; }
-stages+=("$(printf '%-34s %5d s%s' "test win64" "$seconds" "$([ "$rc" -eq 0 ] || echo "  FAILED ($rc)")")")
-stages+=("$(printf '%-34s %5d s' "  of which after the rest" $((SECONDS - wait_start)))")
-[ "$rc" -eq 0 ] || status=1
+row "test win64" "$seconds" "$rc"
+row "  of which after the rest" $((SECONDS - wait_start)) 0
 exit $status

@@ -31,6 +31,7 @@ std::string BoundValue(TDialogBinding& b, int index)
 // given, and the licence is the longest text of a wizard.
 void BindMultiLine(TDialogBinding& b, int index, const char* property, const char* extension)
 {
+    // Asked first in every case: the first ask keeps the authored text as the template.
     const std::string authored = b.CaptionTemplate(index, property);
     const int tag = b.Control(index).Tag();
     std::string text;
