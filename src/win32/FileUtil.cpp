@@ -238,12 +238,10 @@ void DeleteContents(const std::string& folder, const TreeAttributesView& view)
     } while (FindNextFileA(find.get(), &fd));
 }
 
-} // namespace
-
-void DeleteFolderContents(const std::string& folder, const TreeAttributesView& view)
+// DeleteFolderContents and RemoveTree once the folder has been let through: the guard
+// reads every protected folder afresh, so it runs once per removal, not once per pass.
+void EmptyFolder(const std::string& folder, const TreeAttributesView& view)
 {
-    if (IsProtectedFolder(folder))
-        return;
     // A folder that is itself a link is not emptied: its contents belong elsewhere.
     DWORD attributes = GetFileAttributesA(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -255,14 +253,25 @@ void DeleteFolderContents(const std::string& folder, const TreeAttributesView& v
     DeleteContents(folder, view);
 }
 
-bool RemoveTree(const std::string& folder, int passes, const TreeAttributesView& view)
+bool RemoveGuardedTree(const std::string& folder, int passes, const TreeAttributesView& view)
 {
-    if (IsProtectedFolder(folder))
-        return false;
     for (int pass = 0; pass < passes; ++pass)
-        DeleteFolderContents(folder, view);
+        EmptyFolder(folder, view);
     RemoveDirectoryA(WithoutBackslash(folder).c_str());
     return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+void DeleteFolderContents(const std::string& folder, const TreeAttributesView& view)
+{
+    if (!IsProtectedFolder(folder))
+        EmptyFolder(folder, view);
+}
+
+bool RemoveTree(const std::string& folder, int passes, const TreeAttributesView& view)
+{
+    return !IsProtectedFolder(folder) && RemoveGuardedTree(folder, passes, view);
 }
 
 UniqueModule LoadModule(const std::string& path)
@@ -286,7 +295,7 @@ unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refu
     }
     const DWORD start = GetTickCount();
     for (;;) {
-        if (RemoveTree(folder, 3))
+        if (RemoveGuardedTree(folder, 3, {}))
             return 0;
         // Once more for the reason it stays.
         if (RemoveDirectoryA(WithoutBackslash(folder).c_str()))

@@ -190,6 +190,8 @@ TEST(TreeRemovalRefuses, ProtectedFolders)
         ovd::DeleteFolderContents(path);
     }
     EXPECT_FALSE(ovd::RemoveTree(windows));
+    EXPECT_EQ(ovd::RemoveOwnFolder(windows, ordinary, 0),
+              static_cast<unsigned long>(ERROR_ACCESS_DENIED));
     EXPECT_TRUE(ovd::DirectoryExists(windows + "\\system32"));
 }
 
