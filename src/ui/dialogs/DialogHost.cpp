@@ -123,7 +123,10 @@ bool TDialogHost::BuildAhead()
     if (next == nullptr)
         return false;
     try {
-        Built(*next);
+        TPoolTemplate& form = Built(*next);
+        // Where the page on screen stands: its Place at the click then moves nothing.
+        if (placed_)
+            Place(form);
     } catch (const std::exception&) {
         // Built again, and reported, when the script shows it.
     }
@@ -242,8 +245,11 @@ void TDialogHost::Place(TPoolTemplate& form)
     }
     last_.right = last_.left + width;
     last_.bottom = last_.top + height;
-    SetWindowPos(form.Window(), nullptr, last_.left, last_.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A page built ahead already stands there: moving it again costs the click a round of
+    // window-manager messages.
+    if (rect.left != last_.left || rect.top != last_.top)
+        SetWindowPos(form.Window(), nullptr, last_.left, last_.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TDialogHost::Show(TPoolTemplate& form, const std::string& name, bool wait)
