@@ -98,6 +98,8 @@ TEST(Dialogs, EveryControlClassBuildsAndPrepares)
     TPoolTemplate form("C:\\support\\Every.dfm", TDialogModel::FromForm(LoadForm(EveryClassForm())),
                        {});
     ASSERT_TRUE(form.Window());
+    form.WarmUp(); // every class draws into memory, the page staying hidden
+    EXPECT_FALSE(IsWindowVisible(form.Window()));
     EXPECT_NO_THROW(form.Prepare());
     int windows = 0;
     for (HWND child = GetWindow(form.Window(), GW_CHILD); child;
@@ -378,6 +380,10 @@ TEST(Dialogs, WindowsAreBuiltWhenFirstShownOrWhileAPageWaits)
     HWND second = FindWindowA("TPoolTemplate", "LazyTwo page");
     ASSERT_NE(second, nullptr) << "the next line's page";
     EXPECT_FALSE(IsWindowVisible(second));
+    RECT firstRect{}, secondRect{};
+    GetWindowRect(FindWindowA("TPoolTemplate", "LazyOne page"), &firstRect);
+    GetWindowRect(second, &secondRect);
+    EXPECT_TRUE(EqualRect(&firstRect, &secondRect)) << "built ahead where the page on screen stood";
     EXPECT_EQ(FindWindowA("TPoolTemplate", "LazyThree page"), nullptr);
 
     host.ShowDialogModeless(7);
