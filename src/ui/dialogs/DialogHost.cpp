@@ -124,12 +124,9 @@ bool TDialogHost::BuildAhead()
         return false;
     try {
         TPoolTemplate& form = Built(*next);
-        // Where the page on screen stands, and drawn once off screen: the click that shows
-        // it then moves nothing and loads nothing (under load, each saves the click its share
-        // of a busy processor).
+        // Where the page on screen stands: its Place at the click then moves nothing.
         if (placed_)
             Place(form);
-        form.WarmUp();
     } catch (const std::exception&) {
         // Built again, and reported, when the script shows it.
     }

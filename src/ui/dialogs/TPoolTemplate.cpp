@@ -326,27 +326,6 @@ HWND TPoolTemplate::ControlWindow(int index) const
                : nullptr;
 }
 
-void TPoolTemplate::WarmUp() const
-{
-    RECT page{};
-    GetWindowRect(window_.get(), &page);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP canvas = CreateCompatibleBitmap(screen, page.right - page.left, page.bottom - page.top);
-    const HGDIOBJ old = SelectObject(memory, canvas);
-    for (HWND control : controls_) {
-        // controls_[0] is the page: its frame is drawn when it is shown.
-        if (control && control != window_.get() &&
-            (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE))
-            SendMessageA(control, WM_PRINT, reinterpret_cast<WPARAM>(memory),
-                         PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
-    }
-    SelectObject(memory, old);
-    DeleteObject(canvas);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
 void TPoolTemplate::SetResult(int code, std::string pressedName)
 {
     result_ = code;

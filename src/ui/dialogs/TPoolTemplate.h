@@ -54,9 +54,6 @@ public:
     void Prepare() { binding_.Prepare(); }
     // Event handlers stop writing variables.
     void Detach() { binding_.Detach(); }
-    // Draws every shown control once into a memory bitmap, the page itself staying hidden:
-    // theme images, glyphs and text shaping are then loaded before the click that shows it.
-    void WarmUp() const;
     void ApplyRules() { binding_.ApplyRules(); }
     // Shows a progress state in the Tag 1 controls (and the Tag 100 ones from their
     // variables), then applies the rules.

@@ -98,8 +98,6 @@ TEST(Dialogs, EveryControlClassBuildsAndPrepares)
     TPoolTemplate form("C:\\support\\Every.dfm", TDialogModel::FromForm(LoadForm(EveryClassForm())),
                        {});
     ASSERT_TRUE(form.Window());
-    form.WarmUp(); // every class draws into memory, the page staying hidden
-    EXPECT_FALSE(IsWindowVisible(form.Window()));
     EXPECT_NO_THROW(form.Prepare());
     int windows = 0;
     for (HWND child = GetWindow(form.Window(), GW_CHILD); child;
