@@ -62,12 +62,11 @@ now() { date +%s.%N; }
 # Runs a command, printing the highest VmHWM (KiB) of the processes named NAME (the
 # Windows program's name, which Wine gives its process) while it runs: peak_of NAME
 # COMMAND... The sampler forks nothing but its sleep and reads only /proc/PID/comm and
-# /proc/PID/status: one that ran pgrep and awk ten times a second took a tenth of a core
-# from the installation it measured and slowed both sides by 0.7-0.8 s, the engine (two
-# busy threads against the installer's one) the more. VmHWM is the process's high-water
-# mark, so a sample shortly before the exit holds the peak. With OVD_BENCH_PROFILE set,
-# the process's memory map is kept each time its working set reaches a new high
-# ($work/peak.smaps), for profile_of.
+# /proc/PID/status: one that ran pgrep and awk ten times a second added about a second
+# to each run it measured, on both sides, and most of their spread. VmHWM is the
+# process's high-water mark, so a sample shortly before the exit holds the peak. With
+# OVD_BENCH_PROFILE set, the process's memory map is kept each time its working set
+# reaches a new high ($work/peak.smaps), for profile_of.
 peak_of() {
   local name=$1 best=0 rss=0 v r p c comm key value
   shift
