@@ -67,8 +67,8 @@ int main(int argc, char** argv)
             // looks at the foreground each time that thread answers, that is each time it
             // comes back to its messages. Polling the foreground every millisecond cost the
             // window server a request each time and the walk a wake-up, both on the path of
-            // the page's own work, which under load showed in the figures. A millisecond's
-            // look stays for a page that no longer answers.
+            // the page's own work. A millisecond's look stays for a page that no longer
+            // answers.
             HWND next = nullptr;
             HWND seen = previous;
             const ULONGLONG deadline = GetTickCount64() + kPageTimeout;
