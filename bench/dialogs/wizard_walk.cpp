@@ -99,8 +99,9 @@ int main(int argc, char** argv)
             char caption[128] = {}; // the page that came (the progress page before the last)
             if (next)
                 GetWindowTextA(next, caption, sizeof caption);
-            std::printf("%-42s painted %.1f ms after the click\n", caption,
-                        Milliseconds(pressed, shown));
+            std::printf("%-42s painted %.1f ms after the click (goal: under 50 ms, on a "
+                        "loaded machine)\n",
+                        caption, Milliseconds(pressed, shown));
         }
         HWND window = nullptr;
         // The finish page shares the welcome page's caption: wait for its own button.
