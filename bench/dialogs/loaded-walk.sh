@@ -13,7 +13,6 @@ runs=${3:-5}
 work=$(mktemp -d /tmp/ovd-walk.XXXXXX)
 "$tree/host-tools/bin/ovdpack" --engine "$tree/bin/ordovan.exe" --lib "$tree/bin/ovd.lib" \
   "$top/examples/demo" "$work/package" >/dev/null
-mkdir -p "$work/screenshots"
 
 loops=()
 stop() {
