@@ -435,7 +435,10 @@ std::string SaveScreenshot(const std::string& name)
     std::string cmd = "/bin/sh -c \"import -window root '" + WineToLinuxPath(tmp) + "' && mv '" +
                       WineToLinuxPath(tmp) + "' '" + WineToLinuxPath(path) + "'\"";
     // Wine starts a Linux program given by its Unix path but hands back no process handle
-    // to wait for; success of CreateProcess is all there is, so wait for the file.
+    // to wait for; success of CreateProcess is all there is, so wait for the file. The
+    // handles it fills in are left over from its own stack, not ours: closing them can
+    // close any handle of this process, the thread's message queue included (after which
+    // a SendMessage waits for a reply that never wakes it), so they stay untouched.
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -444,10 +447,6 @@ std::string SaveScreenshot(const std::string& name)
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return {};
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
     for (int i = 0; i < 400 && !FileExists(path); ++i)
         PumpMessagesFor(50);
     return FileExists(path) ? path : std::string{};
