@@ -1,13 +1,14 @@
-// wizard_walk COMMANDLINE: runs the demo setup and walks its wizard (welcome, licence with
-// the accept box, folder, features, options, the progress page while it installs, finish),
-// saving
-// OVD_TEST_OUT\screenshots\demo-<n>-<page>.png for every page and printing how long each button
-// press took until the next page was painted (after Options that is the progress page). Returns the
-// setup's exit code.
+// wizard_walk COMMANDLINE [PAGES]: runs the demo setup and walks its wizard (welcome, licence
+// with the accept box, folder, features, options, the progress page while it installs,
+// finish), saving OVD_TEST_OUT\screenshots\demo-<n>-<page>.png for every page and printing
+// how long each button press took until the next page was painted (after Options that is
+// the progress page). With PAGES it walks only the first PAGES pages, pressing the last
+// one's button (page_floor walks with 2). Returns the program's exit code.
 #include "UiDriver.h"
 #include "ovdtest.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -37,8 +38,13 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: wizard_walk COMMANDLINE\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: wizard_walk COMMANDLINE [PAGES]\n");
+        return 2;
+    }
+    const unsigned long walked = argc == 3 ? std::strtoul(argv[2], nullptr, 10) : 7;
+    if (walked < 2 || walked > 7) {
+        std::fprintf(stderr, "wizard_walk: PAGES is 2 to 7\n");
         return 2;
     }
     HANDLE engine = StartProgram(argv[1]);
@@ -47,7 +53,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const DWORD pid = GetProcessId(engine);
-    const std::vector<Page> pages = {
+    std::vector<Page> pages = {
         {"Ordovan Demo Setup", "demo-1-welcome", nullptr, "Next >"},
         {"Ordovan Demo Setup - Licence Agreement", "demo-2-licence",
          "I accept the terms of the licence agreement", "Next >"},
@@ -57,6 +63,7 @@ int main(int argc, char** argv)
         {"Ordovan Demo Setup - Installing", "demo-6-progress", nullptr, nullptr},
         {"Ordovan Demo Setup", "demo-7-finish", nullptr, "Finish"},
     };
+    pages.resize(walked);
     LARGE_INTEGER pressed{};
     bool timing = false;
     HWND previous = nullptr;
