@@ -50,16 +50,16 @@ void Build(Page& page, const char* caption, const Control* controls, int count)
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     page.Window = CreateWindowExA(ex, kClass, caption, style,
                                   work.left + (work.right - work.left - width) / 2,
-                                  work.top + (work.bottom - work.top - height) / 2, width,
-                                  height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                  work.top + (work.bottom - work.top - height) / 2, width, height,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(page.Window, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
     for (int i = 0; i < count; ++i) {
         const Control& c = controls[i];
-        HWND child = CreateWindowExA(c.ExStyle, c.Class, c.Text, WS_CHILD | WS_VISIBLE | c.Style,
-                                     Scale(c.Left), Scale(c.Top), Scale(c.Width),
-                                     Scale(c.Height), page.Window,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.Id)),
-                                     GetModuleHandleA(nullptr), nullptr);
+        HWND child =
+            CreateWindowExA(c.ExStyle, c.Class, c.Text, WS_CHILD | WS_VISIBLE | c.Style,
+                            Scale(c.Left), Scale(c.Top), Scale(c.Width), Scale(c.Height),
+                            page.Window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.Id)),
+                            GetModuleHandleA(nullptr), nullptr);
         SendMessageA(child, WM_SETFONT,
                      reinterpret_cast<WPARAM>(i == 0 && &page == &g_welcome ? g_heading : g_font),
                      FALSE);
@@ -73,7 +73,8 @@ void Show(const Page& page, const Page* before)
 {
     ShowWindow(page.Window, SW_SHOW);
     SetForegroundWindow(page.Window);
-    SetFocus(IsWindowEnabled(page.Next) ? page.Next : GetNextDlgTabItem(page.Window, nullptr, FALSE));
+    SetFocus(IsWindowEnabled(page.Next) ? page.Next
+                                        : GetNextDlgTabItem(page.Window, nullptr, FALSE));
     UpdateWindow(page.Window);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -95,9 +96,8 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
                 PostQuitMessage(0);
             return 0;
         case kAccept:
-            EnableWindow(g_licence.Next,
-                         SendMessageA(reinterpret_cast<HWND>(lParam), BM_GETCHECK, 0, 0) ==
-                             BST_CHECKED);
+            EnableWindow(g_licence.Next, SendMessageA(reinterpret_cast<HWND>(lParam), BM_GETCHECK,
+                                                      0, 0) == BST_CHECKED);
             return 0;
         case kCancel:
             PostQuitMessage(1);
@@ -131,10 +131,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     HDC screen = GetDC(nullptr);
     g_dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    g_font = CreateFontA(Scale(-11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0,
-                         0, 0, 0, "Tahoma");
-    g_heading = CreateFontA(Scale(-13), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            0, 0, 0, 0, "Tahoma");
+    g_font = CreateFontA(Scale(-11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                         0, 0, "Tahoma");
+    g_heading = CreateFontA(Scale(-13), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0,
+                            0, 0, 0, "Tahoma");
 
     const Control welcome[] = {
         {"STATIC", "Welcome to the Ordovan Demo Setup Wizard", 0, 0, 0, 16, 12, 320, 16},
@@ -149,19 +149,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         {"BUTTON", "Cancel", WS_TABSTOP, 0, kCancel, 400, 272, 75, 25},
     };
     const Control licence[] = {
-        {"STATIC", "Please read the following licence agreement carefully.", 0, 0, 0, 16, 12,
-         460, 13},
+        {"STATIC", "Please read the following licence agreement carefully.", 0, 0, 0, 16, 12, 460,
+         13},
         {"EDIT",
          "ORDOVAN DEMO LICENCE AGREEMENT\r\n\r\nYou may install and use this demo on any "
          "number of computers.\r\n\r\nThe demo comes without warranty of any kind. Its "
          "authors are not liable for any damage\r\nthat comes from installing or using it.",
          WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_READONLY,
          WS_EX_CLIENTEDGE, 0, 16, 36, 465, 180},
-        {"BUTTON", "I &accept the terms of the licence agreement", WS_TABSTOP | BS_AUTOCHECKBOX,
-         0, kAccept, 16, 228, 300, 17},
+        {"BUTTON", "I &accept the terms of the licence agreement", WS_TABSTOP | BS_AUTOCHECKBOX, 0,
+         kAccept, 16, 228, 300, 17},
         {"BUTTON", "< &Back", WS_TABSTOP, 0, kBack, 232, 272, 75, 25},
-        {"BUTTON", "&Next >", WS_TABSTOP | WS_DISABLED | BS_DEFPUSHBUTTON, 0, kNext, 312, 272,
-         75, 25},
+        {"BUTTON", "&Next >", WS_TABSTOP | WS_DISABLED | BS_DEFPUSHBUTTON, 0, kNext, 312, 272, 75,
+         25},
         {"BUTTON", "Cancel", WS_TABSTOP, 0, kCancel, 400, 272, 75, 25},
     };
     Build(g_welcome, "Ordovan Demo Setup", welcome, ARRAYSIZE(welcome));
