@@ -14,6 +14,7 @@
 #include "InstallerCommands.h"
 #include "MessageBoxes.h"
 #include "MessageCommands.h"
+#include "OwnerWindow.h"
 #include "PathParts.h"
 #include "ProgramCommands.h"
 #include "ProgressDisplay.h"
@@ -204,6 +205,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // The engine cache follows the product: filled and registered after an install or
     // advertise, removed with its registration after an uninstall, finished after the run.
     services.OverrideCache = ovd::ApplyCacheOverride;
+    // A plug-in library of the setup sources that is missing: the setup folder given with
+    // "/p=" or, failing that, the installed product's; then the user is asked.
+    services.InstalledSetupFolder = [](ovd::TScriptRun& run) {
+        const std::string& given = ovd::Process().PackageFolder;
+        return given.empty() ? ovd::InstalledSetupFolder(run) : given;
+    };
+    services.LocateSetupSources = [](ovd::TScriptRun& run) {
+        return ovd::LocateSetupSources(run, run.Script->ProductCode,
+                                       ovd::OwnerWindowOf(run.Services.Dialogs));
+    };
     services.FinishRun = [](ovd::TScriptRun& run) { ovd::FinishRun(run); };
     const auto updateCache = [](ovd::TScriptRun& run, ovd::InstallerOperation operation) {
         using ovd::EngineCacheChange;

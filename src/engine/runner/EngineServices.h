@@ -106,6 +106,12 @@ struct TEngineServices {
     // extracted, or copied from offline media (src/media). Throws ScriptError with the text
     // the user is shown. Without one, a web media build fetches nothing.
     std::function<void(TScriptRun& run, const std::string& location)> FetchWebMedia;
+    // Where a missing plug-in library of the setup sources is looked for next: the
+    // installed product's setup folder (the folder of its uninstall command; empty when
+    // there is none), and the folder the user points to (the data folder found there;
+    // nothing when cancelled, or in silent mode). Without them neither place is tried.
+    std::function<std::string(TScriptRun& run)> InstalledSetupFolder;
+    std::function<std::optional<std::string>(TScriptRun& run)> LocateSetupSources;
     TExitSteps ExitSteps;
     // The run in progress (ScriptRunner sets it for the run's length), for the parts of the
     // program that outlive runs and show a run's state: the dialogs' feature view.

@@ -24,6 +24,8 @@ namespace {
 
 constexpr int kRuntimeErrorMessage = 20;   // "Runtime error in setup script:"
 constexpr int kGeneralFailureMessage = 19; // "General setup failure"
+// "Original setup sources required to complete operation, sources not found"
+constexpr int kSourcesNotFoundMessage = 18;
 
 const std::string& NameAt(const TCompiledScript& script, long line)
 {
@@ -245,21 +247,55 @@ void ReportProgress(TScriptRun& run)
     }
 }
 
-// A command served by a plug-in library. In a web media build a library of a block is
-// fetched first and lies in the web media cache folder (DATADIR). Asking for the original
-// setup folder is not handled here yet: the library is looked for where the line says.
+// The folder a plug-in library of a block (E + parameter 2) is looked for in.
+std::string CurrentSourceFolder(const TScriptRun& run)
+{
+    if (!run.SourceFolder.empty())
+        return run.SourceFolder;
+    return run.Script->BuildMode == 2 ? WithBackslash(GetVariable("DATADIR")) : Process().ExeDir;
+}
+
+// A command served by a plug-in library: one of the package (E empty) lies in the support
+// folder; one of a block E in the current source folder + E. In a web media build the block
+// is fetched first. A library of a block that is missing there is looked for in the
+// installed product's setup folder (BuildMode 3) and then in the folder the user points to;
+// the folder where it is found stays the current source folder for the lines after.
 void RunPluginCommand(TScriptRun& run, long line)
 {
     TCommandContext context(run, line);
     const std::string& webMedia = run.Script->LineWebMediaFlags.At(static_cast<std::size_t>(line));
     if (!FetchLineBlock(context, webMedia))
         return;
-    const std::string library =
-        webMedia.empty() ? Process().SupportDir + PathFilePart(context.Param(2))
-        : run.Script->BuildMode == 2
-            ? WithBackslash(GetVariable("DATADIR")) + webMedia + context.Param(2)
-            : Process().ExeDir + webMedia + context.Param(2);
-    if (run.Services.Platform == nullptr || !run.Services.Platform->FileExists(library)) {
+    const auto libraryIn = [&](const std::string& folder) {
+        return webMedia.empty() ? Process().SupportDir + PathFilePart(context.Param(2))
+                                : folder + webMedia + context.Param(2);
+    };
+    const auto exists = [&run](const std::string& path) {
+        return run.Services.Platform != nullptr && run.Services.Platform->FileExists(path);
+    };
+    std::string library = libraryIn(CurrentSourceFolder(run));
+    if (!webMedia.empty() && !exists(library)) {
+        const TEngineServices& services = run.Services;
+        if (run.Script->BuildMode == 3 && services.InstalledSetupFolder) {
+            const std::string installed = services.InstalledSetupFolder(run);
+            if (!installed.empty()) {
+                run.SourceFolder = WithBackslash(installed);
+                library = libraryIn(run.SourceFolder);
+            }
+        }
+        if (!exists(library)) {
+            run.TraceTag("    Setup sources missing: " + library);
+            const std::optional<std::string> found =
+                services.LocateSetupSources ? services.LocateSetupSources(run) : std::nullopt;
+            if (found) {
+                run.SourceFolder = WithBackslash(*found);
+                library = libraryIn(run.SourceFolder);
+            } else if (IsTrue(GetVariable("ABORTONERROR"))) {
+                throw ScriptError(EngineMessage(kSourcesNotFoundMessage));
+            }
+        }
+    }
+    if (!exists(library)) {
         ShowOwnedError(run, "Unable to load plug-in library. Please rebuild your project and "
                             "make sure all required plug-ins are installed.\r\rAction skipped");
         return;

@@ -109,6 +109,9 @@ struct TScriptRun {
     std::vector<std::string> WebMediaBlockNames;
     std::string WebMediaArchive;
     std::string OfflineFolder;
+    // The current source folder, once a plug-in library had to be looked for elsewhere
+    // (with a trailing backslash); empty: the program's folder, in a web media build DATADIR.
+    std::string SourceFolder;
     std::string LastProgressText;
     long long LastProgressValue = 0;
     bool ProgressChanged = true;

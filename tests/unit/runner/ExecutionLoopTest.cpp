@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using ovdtest_engine::FillScript;
 using ovdtest_engine::Line;
 
@@ -731,6 +733,115 @@ struct PluginCase {
     std::string box;
     std::string abortedOnError;
 };
+
+// A library of a block ("blk\\") lies in the current source folder, the program's folder
+// at first; a missing one is looked for in the installed product's setup folder (BuildMode
+// 3 only) and then in the folder the user points to, which stays the current source folder.
+TEST(RunnerPlugins, BlockLibraryLookedForInTheSetupSources)
+{
+    const struct {
+        const char* what;
+        int buildMode;
+        std::vector<std::string> files;
+        std::string installed;           // the installed product's setup folder
+        std::optional<std::string> user; // the data folder the user points to
+        const char* abortOnError;
+        std::string calls; // the libraries run, by the two plug-in lines
+        int asked;         // how often the user was asked
+        std::string box;   // the one message shown (its start)
+    } cases[] = {
+        {"beside the program",
+         1,
+         {"P:\\setup\\blk\\plug.dll"},
+         "I:\\inst",
+         "U:\\",
+         "TRUE",
+         "P:\\setup\\blk\\plug.dll P:\\setup\\blk\\plug.dll",
+         0,
+         ""},
+        {"in the installed setup folder",
+         3,
+         {"I:\\inst\\blk\\plug.dll"},
+         "I:\\inst",
+         std::nullopt,
+         "TRUE",
+         "I:\\inst\\blk\\plug.dll I:\\inst\\blk\\plug.dll",
+         0,
+         ""},
+        {"the installed folder only in BuildMode 3",
+         1,
+         {"I:\\inst\\blk\\plug.dll"},
+         "I:\\inst",
+         "U:\\media\\data\\",
+         "TRUE",
+         "",
+         2,
+         "Unable to load plug-in library"},
+        {"where the user points, kept for the next line",
+         3,
+         {"U:\\media\\data\\blk\\plug.dll"},
+         "",
+         "U:\\media\\data\\",
+         "TRUE",
+         "U:\\media\\data\\blk\\plug.dll U:\\media\\data\\blk\\plug.dll",
+         1,
+         ""},
+        {"not found, the run fails",
+         1,
+         {},
+         "",
+         std::nullopt,
+         "TRUE",
+         "",
+         1,
+         "Runtime error in setup script:\r\rSource File: main.ovds\rLine Number: 2\r\r"
+         "Original setup sources required to complete operation, sources not found"},
+        {"not found, the line is skipped",
+         1,
+         {},
+         "",
+         std::nullopt,
+         "FALSE",
+         "",
+         2,
+         "Unable to load plug-in library"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Line plug{"Run Plug", {"params", "plug.dll"}};
+        Harness h({P("a"), plug, plug, P("b")});
+        h.script.PluginCommandNames.Add("Run Plug");
+        h.script.BuildMode = c.buildMode;
+        h.script.LineWebMediaFlags.Set(1, "blk\\");
+        h.script.LineWebMediaFlags.Set(2, "blk\\");
+        ovd::Process().ExeDir = "P:\\setup\\";
+        h.platform.files.insert(c.files.begin(), c.files.end());
+        ovd::SetVariable("ABORTONERROR", c.abortOnError, "Set Variable");
+        h.services.InstalledSetupFolder = [&](ovd::TScriptRun&) { return c.installed; };
+        int asked = 0;
+        h.services.LocateSetupSources = [&](ovd::TScriptRun&) {
+            ++asked;
+            return c.user;
+        };
+        std::vector<std::string> calls;
+        h.services.RunPlugin = [&](ovd::TScriptRun&, const ovd::TPluginCall& call) {
+            calls.push_back(call.Library);
+            ovd::TPluginResult result;
+            result.Text = call.Variables;
+            return result;
+        };
+        h.Run();
+        EXPECT_EQ(Joined(calls), c.calls);
+        EXPECT_EQ(asked, c.asked);
+        if (c.box.empty()) {
+            EXPECT_TRUE(h.ui.Messages.empty());
+        } else {
+            ASSERT_FALSE(h.ui.Messages.empty());
+            EXPECT_EQ(h.ui.Messages[0].Text.substr(0, c.box.size()), c.box);
+        }
+        EXPECT_EQ(Joined(Probes()), c.box.rfind("Runtime", 0) == 0 ? "a" : "a b");
+    }
+}
 
 TEST(RunnerPlugins, LibraryLookupCancelAndHandBack)
 {
