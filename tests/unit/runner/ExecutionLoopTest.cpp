@@ -735,8 +735,9 @@ struct PluginCase {
 };
 
 // A library of a block ("blk\\") lies in the current source folder, the program's folder
-// at first; a missing one is looked for in the installed product's setup folder (BuildMode
-// 3 only) and then in the folder the user points to, which stays the current source folder.
+// at first (plugins_e2e runs one there); a missing one is looked for in the installed
+// product's setup folder (BuildMode 3 only) and then in the folder the user points to,
+// which stays the current source folder.
 TEST(RunnerPlugins, BlockLibraryLookedForInTheSetupSources)
 {
     const struct {
@@ -750,15 +751,6 @@ TEST(RunnerPlugins, BlockLibraryLookedForInTheSetupSources)
         int asked;         // how often the user was asked
         std::string box;   // the one message shown (its start)
     } cases[] = {
-        {"beside the program",
-         1,
-         {"P:\\setup\\blk\\plug.dll"},
-         "I:\\inst",
-         "U:\\",
-         "TRUE",
-         "P:\\setup\\blk\\plug.dll P:\\setup\\blk\\plug.dll",
-         0,
-         ""},
         {"in the installed setup folder",
          3,
          {"I:\\inst\\blk\\plug.dll"},
