@@ -247,19 +247,19 @@ void ReportProgress(TScriptRun& run)
     }
 }
 
-// The folder a plug-in library of a block (E + parameter 2) is looked for in.
-std::string CurrentSourceFolder(const TScriptRun& run)
+// Where a build puts a block's folder: beside the program, in a web media build in the
+// web media cache folder the block is fetched to.
+std::string BlockHome(const TScriptRun& run)
 {
-    if (!run.SourceFolder.empty())
-        return run.SourceFolder;
     return run.Script->BuildMode == 2 ? WithBackslash(GetVariable("DATADIR")) : Process().ExeDir;
 }
 
 // A command served by a plug-in library: one of the package (E empty) lies in the support
-// folder; one of a block E in the current source folder + E. In a web media build the block
-// is fetched first. A library of a block that is missing there is looked for in the
-// installed product's setup folder (BuildMode 3) and then in the folder the user points to;
-// the folder where it is found stays the current source folder for the lines after.
+// folder; one of a block E in the block's home + E (in a web media build the block is
+// fetched first), else in the current source folder + E once a library had to be looked
+// for. A library of a block that is in neither is looked for in the installed product's
+// setup folder (BuildMode 3) and then in the folder the user points to; the folder where it
+// is found becomes the current source folder for the lines after.
 void RunPluginCommand(TScriptRun& run, long line)
 {
     TCommandContext context(run, line);
@@ -273,7 +273,9 @@ void RunPluginCommand(TScriptRun& run, long line)
     const auto exists = [&run](const std::string& path) {
         return run.Services.Platform != nullptr && run.Services.Platform->FileExists(path);
     };
-    std::string library = libraryIn(CurrentSourceFolder(run));
+    std::string library = libraryIn(BlockHome(run));
+    if (!webMedia.empty() && !exists(library) && !run.SourceFolder.empty())
+        library = libraryIn(run.SourceFolder);
     if (!webMedia.empty() && !exists(library)) {
         const TEngineServices& services = run.Services;
         if (run.Script->BuildMode == 3 && services.InstalledSetupFolder) {

@@ -109,8 +109,8 @@ struct TScriptRun {
     std::vector<std::string> WebMediaBlockNames;
     std::string WebMediaArchive;
     std::string OfflineFolder;
-    // The current source folder, once a plug-in library had to be looked for elsewhere
-    // (with a trailing backslash); empty: the program's folder, in a web media build DATADIR.
+    // The current source folder, once a plug-in library of a block had to be looked for
+    // beyond the block's home (with a trailing backslash); empty until then.
     std::string SourceFolder;
     std::string LastProgressText;
     long long LastProgressValue = 0;
