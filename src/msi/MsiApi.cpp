@@ -19,9 +19,7 @@ public:
     {
         FARPROC proc = proc_.load();
         if (proc == nullptr) {
-            HMODULE library = GetModuleHandleA(kLibrary);
-            if (library == nullptr)
-                library = LoadModule(kLibrary).release(); // kept for the process
+            HMODULE library = KeptModule(kLibrary);
             if (library == nullptr)
                 throw ScriptError(std::string("Library not found: ") + kLibrary);
             proc = GetProcAddress(library, name_);

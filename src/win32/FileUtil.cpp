@@ -280,6 +280,13 @@ UniqueModule LoadModule(const std::string& path)
     return UniqueModule(LoadLibraryA(path.c_str()));
 }
 
+HMODULE KeptModule(const std::string& name)
+{
+    if (HMODULE loaded = GetModuleHandleA(name.c_str()))
+        return loaded;
+    return LoadModule(name).release();
+}
+
 unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refuge,
                               unsigned long patienceMs)
 {

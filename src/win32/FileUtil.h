@@ -47,6 +47,9 @@ unsigned long RemoveOwnFolder(const std::string& folder, const std::string& refu
 // counts a load inside one: it would find the wrong system libraries). Null on failure,
 // with the system's error code left for GetLastError.
 UniqueModule LoadModule(const std::string& path);
+// A library loaded once and kept for the life of the process (LoadModule), or the copy
+// already loaded; null when it cannot be loaded. Asking again costs no load.
+HMODULE KeptModule(const std::string& name);
 // Full path of a loaded module (nullptr: the running program); empty on failure.
 std::string ModuleFileName(void* module = nullptr);
 // Creates or replaces a file with `data` (or with `parts`, one after the other); false with

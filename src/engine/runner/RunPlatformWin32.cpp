@@ -259,12 +259,13 @@ public:
 
     int QueryProductState(const std::string& productCode) override
     {
+        // Kept loaded: the installer run later in this process needs the library again.
         using QueryFn = int(WINAPI*)(const char*);
-        UniqueModule msi = LoadModule("msi.dll");
+        HMODULE msi = KeptModule("msi.dll");
         if (!msi)
             return -1;
         auto query = reinterpret_cast<QueryFn>(
-            reinterpret_cast<void*>(GetProcAddress(msi.get(), "MsiQueryProductStateA")));
+            reinterpret_cast<void*>(GetProcAddress(msi, "MsiQueryProductStateA")));
         return query ? query(productCode.c_str()) : -1;
     }
 
@@ -273,11 +274,11 @@ public:
     {
         // The installed package code against our revision code.
         using InfoFn = UINT(WINAPI*)(const char*, const char*, char*, DWORD*);
-        UniqueModule msi = LoadModule("msi.dll");
+        HMODULE msi = KeptModule("msi.dll");
         if (!msi)
             return true;
         auto info = reinterpret_cast<InfoFn>(
-            reinterpret_cast<void*>(GetProcAddress(msi.get(), "MsiGetProductInfoA")));
+            reinterpret_cast<void*>(GetProcAddress(msi, "MsiGetProductInfoA")));
         if (!info)
             return true;
         char buffer[64] = {};
