@@ -365,7 +365,7 @@ using TDownloadToFile = HRESULT(WINAPI*)(LPUNKNOWN, LPCSTR, LPCSTR, DWORD, LPBIN
 TDownloadToFile DownloadToFileFunction()
 {
     static const TDownloadToFile function = [] {
-        const HMODULE urlmon = LoadModule("urlmon.dll").release();
+        const HMODULE urlmon = KeptModule("urlmon.dll");
         return urlmon != nullptr ? reinterpret_cast<TDownloadToFile>(reinterpret_cast<void*>(
                                        GetProcAddress(urlmon, "URLDownloadToFileA")))
                                  : nullptr;

@@ -254,50 +254,58 @@ std::string BlockHome(const TScriptRun& run)
     return run.Script->BuildMode == 2 ? WithBackslash(GetVariable("DATADIR")) : Process().ExeDir;
 }
 
-// A command served by a plug-in library: one of the package (E empty) lies in the support
-// folder; one of a block E in the block's home + E (in a web media build the block is
-// fetched first), else in the current source folder + E once a library had to be looked
-// for. A library of a block that is in neither is looked for in the installed product's
-// setup folder (BuildMode 3) and then in the folder the user points to; the folder where it
-// is found becomes the current source folder for the lines after.
+bool HasFile(const TScriptRun& run, const std::string& path)
+{
+    return run.Services.Platform != nullptr && run.Services.Platform->FileExists(path);
+}
+
+// A plug-in library of a block (`relative`: the block's folder + the file): in the block's
+// home, else in the current source folder once a library had to be looked for; then in the
+// installed product's setup folder (BuildMode 3) and in the folder the user points to, which
+// becomes the current source folder for the lines after. The path last tried when none has
+// it; with ABORTONERROR true a run error when no folder was found.
+std::string BlockLibrary(TScriptRun& run, const std::string& relative)
+{
+    std::string library = BlockHome(run) + relative;
+    if (!HasFile(run, library) && !run.SourceFolder.empty())
+        library = run.SourceFolder + relative;
+    if (HasFile(run, library))
+        return library;
+    const TEngineServices& services = run.Services;
+    if (run.Script->BuildMode == 3 && services.InstalledSetupFolder) {
+        const std::string installed = services.InstalledSetupFolder(run);
+        if (!installed.empty()) {
+            run.SourceFolder = WithBackslash(installed);
+            library = run.SourceFolder + relative;
+            if (HasFile(run, library))
+                return library;
+        }
+    }
+    run.TraceTag("    Setup sources missing: " + library);
+    const std::optional<std::string> found =
+        services.LocateSetupSources ? services.LocateSetupSources(run) : std::nullopt;
+    if (found) {
+        run.SourceFolder = WithBackslash(*found);
+        return run.SourceFolder + relative;
+    }
+    if (IsTrue(GetVariable("ABORTONERROR")))
+        throw ScriptError(EngineMessage(kSourcesNotFoundMessage));
+    return library;
+}
+
+// A command served by a plug-in library: one of the package (no block) lies in the support
+// folder, one of a block in the setup sources (BlockLibrary); in a web media build the
+// block is fetched first.
 void RunPluginCommand(TScriptRun& run, long line)
 {
     TCommandContext context(run, line);
     const std::string& webMedia = run.Script->LineWebMediaFlags.At(static_cast<std::size_t>(line));
     if (!FetchLineBlock(context, webMedia))
         return;
-    const auto libraryIn = [&](const std::string& folder) {
-        return webMedia.empty() ? Process().SupportDir + PathFilePart(context.Param(2))
-                                : folder + webMedia + context.Param(2);
-    };
-    const auto exists = [&run](const std::string& path) {
-        return run.Services.Platform != nullptr && run.Services.Platform->FileExists(path);
-    };
-    std::string library = libraryIn(BlockHome(run));
-    if (!webMedia.empty() && !exists(library) && !run.SourceFolder.empty())
-        library = libraryIn(run.SourceFolder);
-    if (!webMedia.empty() && !exists(library)) {
-        const TEngineServices& services = run.Services;
-        if (run.Script->BuildMode == 3 && services.InstalledSetupFolder) {
-            const std::string installed = services.InstalledSetupFolder(run);
-            if (!installed.empty()) {
-                run.SourceFolder = WithBackslash(installed);
-                library = libraryIn(run.SourceFolder);
-            }
-        }
-        if (!exists(library)) {
-            run.TraceTag("    Setup sources missing: " + library);
-            const std::optional<std::string> found =
-                services.LocateSetupSources ? services.LocateSetupSources(run) : std::nullopt;
-            if (found) {
-                run.SourceFolder = WithBackslash(*found);
-                library = libraryIn(run.SourceFolder);
-            } else if (IsTrue(GetVariable("ABORTONERROR"))) {
-                throw ScriptError(EngineMessage(kSourcesNotFoundMessage));
-            }
-        }
-    }
-    if (!exists(library)) {
+    const std::string library = webMedia.empty()
+                                    ? Process().SupportDir + PathFilePart(context.Param(2))
+                                    : BlockLibrary(run, webMedia + context.Param(2));
+    if (!HasFile(run, library)) {
         ShowOwnedError(run, "Unable to load plug-in library. Please rebuild your project and "
                             "make sure all required plug-ins are installed.\r\rAction skipped");
         return;
