@@ -154,7 +154,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         {"EDIT",
          "ORDOVAN DEMO LICENCE AGREEMENT\r\n\r\nYou may install and use this demo on any "
          "number of computers.\r\n\r\nThe demo comes without warranty of any kind. Its "
-         "authors are not liable for any damage\r\nthat comes from installing or using it.",
+         "authors are not liable for any damage that comes from installing or using it.",
          WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_READONLY,
          WS_EX_CLIENTEDGE, 0, 16, 36, 465, 180},
         {"BUTTON", "I &accept the terms of the licence agreement", WS_TABSTOP | BS_AUTOCHECKBOX, 0,
