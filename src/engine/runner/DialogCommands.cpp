@@ -27,12 +27,25 @@ void DisplayDialog(TCommandContext& context)
 {
     TScriptRun& run = context.Run();
     TControlFlowState& flow = run.Flow;
-    // Parameter 4 names a variable whose truth equal to parameter 6's skips the page.
-    const std::string skipVariable = context.OutputName(4);
-    if (!skipVariable.empty() && IsTrue(GetVariable(skipVariable)) == IsTrue(context.Expanded(6)))
-        return;
     const long position = WizardPositionOf(flow, context.Line());
+    const long count = static_cast<long>(flow.WizardDialogLines.size());
+    // Parameter 4 names a variable whose truth equal to parameter 6's skips the page. In a
+    // wizard the move goes on in its direction: Back past a skipped page reaches the one
+    // before it, and a skipped last page ends the loop.
+    const std::string skipVariable = context.OutputName(4);
+    if (!skipVariable.empty() && IsTrue(GetVariable(skipVariable)) == IsTrue(context.Expanded(6))) {
+        if (position != 0) {
+            flow.WizardPosition = position;
+            if (flow.WizardStep > 0 && position >= count)
+                flow.WizardStep = 0;
+            flow.WizardNavigating = true;
+        }
+        return;
+    }
     const bool wait = position != 0 || IsTrue(context.Expanded(3));
+    // Shown or not, a display forgets the cancel of the operation before it.
+    if (Process().SilentMode)
+        SetVariable("ZOVR_IsCancelled", "FALSE", "ShowDesign");
     std::string result;
     if (wait) {
         result = Process().SilentMode ? std::string("NEXT")
@@ -56,7 +69,6 @@ void DisplayDialog(TCommandContext& context)
     if (position == 0)
         return;
     flow.WizardPosition = position;
-    const long count = static_cast<long>(flow.WizardDialogLines.size());
     if (result == "NEXT")
         flow.WizardStep = position >= count ? 0 : 1;
     else if (result == "BACK")

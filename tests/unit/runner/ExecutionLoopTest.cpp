@@ -598,6 +598,60 @@ TEST(RunnerWizard, BackAndCancelNavigate)
     }
 }
 
+// A page whose skip condition holds is passed over in the direction of travel: Back
+// past it reaches the page before, and a skipped last page ends the loop at its own End,
+// which closes no branch around the loop. The lines between pages never run.
+TEST(RunnerWizard, SkippedPagesArePassedOverInTheDirectionOfTravel)
+{
+    const Line skipped{"Display Dialog", {"Skipped", "", "", "SKIPME", "", "TRUE"}};
+    struct Case {
+        const char* what;
+        std::vector<Line> pages;
+        std::vector<std::string> answers;
+        std::vector<long> shown;
+    };
+    const std::vector<Case> cases = {
+        {"back past a skipped page",
+         {{"Display Dialog", {"A"}}, P("between"), skipped, {"Display Dialog", {"C"}}},
+         {"NEXT", "BACK", "NEXT", "NEXT"},
+         {2, 5, 2, 5}},
+        {"back past a skipped first page leaves the loop",
+         {skipped, {"Display Dialog", {"B"}}},
+         {"BACK"},
+         {3}},
+        {"a skipped last page ends the loop",
+         {{"Display Dialog", {"A"}}, P("between"), skipped},
+         {"NEXT"},
+         {2}},
+    };
+    for (const Case& c : cases) {
+        std::vector<Line> lines = {If("ONE", "1"), Cmd("Wizard Loop")};
+        lines.insert(lines.end(), c.pages.begin(), c.pages.end());
+        lines.insert(lines.end(), {Cmd("End"), P("after"), ElseIf("ONE", "1"), P("wrong"),
+                                   Cmd("End"), P("done")});
+        Harness h(lines);
+        ovd::DefineVariable("SKIPME", "TRUE", "Initialization");
+        h.ui.DialogAnswers = c.answers;
+        h.Run();
+        EXPECT_EQ(h.ui.DialogsShown, c.shown) << c.what;
+        EXPECT_EQ(Joined(Probes()), "after done") << c.what;
+        EXPECT_EQ(h.run.Flow.OpenIfCount, 0) << c.what;
+    }
+}
+
+// A silent display is still a display: the cancel of an earlier operation is forgotten.
+TEST(RunnerWizard, SilentDisplayResetsTheCancelState)
+{
+    for (const char* wait : {"TRUE", "FALSE"}) {
+        Harness h({{"Display Dialog", {"Welcome", "", wait}}, P("$ZOVR_IsCancelled$")});
+        ovd::DefineVariable("SILENT", "TRUE", "Initialization");
+        ovd::DefineVariable("ZOVR_IsCancelled", "TRUE", "Initialization");
+        h.Run();
+        EXPECT_EQ(Joined(Probes()), "FALSE") << wait;
+        EXPECT_TRUE(h.ui.DialogsShown.empty()) << wait;
+    }
+}
+
 // "Display Dialog" outside a wizard loop: skip condition, waiting and non-waiting display,
 // the result variable and WINDOWHANDLE; "Hide Dialog".
 TEST(RunnerDialogs, DisplayAndHideOutsideAWizard)
