@@ -376,7 +376,10 @@ void FinishRun(TScriptRun& run)
     const std::string cache =
         EngineCacheBase(platform, script, perMachine) + CacheFolderName(run) + "\\";
 
-    // A web media build that does not keep its sources: all but the offline media go.
+    // A web media build that does not keep its sources: the fetched blocks go, the offline
+    // media stay. The cache's own files (the engine and its package, cached by "Apply
+    // Changes" for the uninstall entry, the instance and selection files, a partial
+    // download to resume) and the advertise marker stay too.
     const std::string keepSources = GetCompilerVariable(script, "#CACHESOURCES#");
     if (!keepSources.empty() && AnsiUpperCase(keepSources) == "FALSE" && script.BuildMode == 2 &&
         IsCacheFolderOf(cache, CacheFolderName(run))) {
@@ -385,12 +388,10 @@ void FinishRun(TScriptRun& run)
         if (find != INVALID_HANDLE_VALUE) {
             do {
                 const std::string name = found.cFileName;
-                if (name == "." || name == ".." || AnsiSameText(name, "OFFLINE"))
-                    continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." &&
+                    name != ".." && !AnsiSameText(name, "OFFLINE") &&
+                    !AnsiSameText(name, kAdvertisedFolder))
                     RemoveTree(cache + name, 3);
-                else if (!AnsiSameText(name, kInstanceFile))
-                    DeleteFileA((cache + name).c_str());
             } while (FindNextFileA(find, &found));
             FindClose(find);
         }

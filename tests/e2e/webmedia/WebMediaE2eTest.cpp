@@ -443,7 +443,8 @@ TEST_F(WebMedia, FailingAddressesFollowAbortOnError)
 // as a cancel through the worker's wait, ReceiveTimeout is 10000 while urlmon runs and the
 // user's value again afterwards, and what arrived stays. Run again, the HTTP client
 // continues the partial file 2048 bytes before its end, and the result is the block's
-// file byte for byte.
+// file byte for byte. The package keeps no sources: the block goes after the run, the
+// cached engine stays.
 TEST_F(WebMedia, ACancelledDownloadResumes2048BytesBeforeTheEnd)
 {
     const std::string partial = Cache(kBigRevision) + "BIG.7zip";
@@ -509,6 +510,11 @@ TEST_F(WebMedia, ACancelledDownloadResumes2048BytesBeforeTheEnd)
     ASSERT_TRUE(installed.has_value() && original.has_value());
     EXPECT_EQ(installed->size(), original->size());
     EXPECT_TRUE(*installed == *original);
+    // The package keeps no sources: the block goes at the end of the run, the engine
+    // cached for the uninstall entry stays (as the partial download stayed above).
+    EXPECT_FALSE(ovdtest::FileExists(Cache(kBigRevision) + "BIG"));
+    for (const char* file : {"setup.exe", "setup.res", "setup.msi", "ovd.lib"})
+        EXPECT_TRUE(ovdtest::FileExists(Cache(kBigRevision) + file)) << file;
     SetReceiveTimeout(std::nullopt);
 }
 
