@@ -29,6 +29,31 @@ public:
         return ReadFileBytes(path);
     }
 
+    std::string UnreadableReason(const std::string& path) override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+            const DWORD error = GetLastError();
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                       ? std::string()
+                       : SystemErrorText(error);
+        }
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            return "it is a folder";
+        const std::uint64_t size =
+            (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        if (size > kWholeFileLimit)
+            return "the file is too large to be read (" + std::to_string(size >> 20) +
+                   " MiB, at most " + std::to_string(kWholeFileLimit >> 20) + " MiB)";
+        const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return LastErrorText();
+        CloseHandle(file);
+        return "the file cannot be read";
+    }
+
     bool ReplaceWholeFile(const std::string& path, const std::string& data,
                           std::string& error) override
     {

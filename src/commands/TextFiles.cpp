@@ -53,12 +53,16 @@ void TOpenTextFile::Write(const std::string& path, std::string_view text, bool a
     if (open_ && AnsiSameText(path, path_))
         Close();
 
+    // A file that is not there starts with no lines; one that is there but cannot be
+    // read is left alone, since saving would replace its lines with the one written.
     std::vector<std::string> lines;
     if (const std::optional<std::string> old = files.ReadWholeFile(path)) {
         TLineReader reader(*old);
         std::string_view line;
         while (reader.Next(line))
             lines.emplace_back(line);
+    } else if (const std::string why = files.UnreadableReason(path); !why.empty()) {
+        throw ScriptError("Unable to write to text file \"" + path + "\": " + why);
     }
     if (atTop)
         lines.insert(lines.begin(), std::string(text));

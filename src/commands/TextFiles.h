@@ -15,6 +15,9 @@ public:
     virtual ~TTextFileAccess() = default;
     // The whole contents, or nothing when the file cannot be read.
     virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+    // After a failed read: why a file that is there cannot be read (locked, too large);
+    // empty when there is no such file.
+    virtual std::string UnreadableReason(const std::string& /*path*/) { return {}; }
     // Clears the file's attributes and replaces its contents (creating it when missing).
     // On failure returns false with a message in error.
     virtual bool ReplaceWholeFile(const std::string& path, const std::string& data,

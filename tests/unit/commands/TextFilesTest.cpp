@@ -14,6 +14,7 @@ namespace {
 class FakeFiles : public TTextFileAccess {
 public:
     std::map<std::string, std::string> files;
+    std::map<std::string, std::string> unreadable; // path -> why
     bool failWrites = false;
     int reads = 0;
 
@@ -21,9 +22,14 @@ public:
     {
         ++reads;
         const auto it = files.find(path);
-        if (it == files.end())
+        if (it == files.end() || unreadable.count(path))
             return std::nullopt;
         return it->second;
+    }
+    std::string UnreadableReason(const std::string& path) override
+    {
+        const auto it = unreadable.find(path);
+        return it == unreadable.end() ? std::string() : it->second;
     }
     bool ReplaceWholeFile(const std::string& path, const std::string& data,
                           std::string& error) override
@@ -145,17 +151,31 @@ TEST(TextFiles, WriteToTheFileBeingReadRestartsTheReadFromTheTop)
     RunSteps(open, files, {{"f", false, true, "1", false}});
 }
 
+// A failed save, and a file that is there but cannot be read (its lines would be lost):
+// run errors naming the file and the reason; the file keeps its contents.
 TEST(TextFiles, WriteFailureIsARunErrorNamingTheFile)
 {
-    FakeFiles files;
-    files.failWrites = true;
-    TOpenTextFile open;
-    try {
-        open.Write("C:\\locked.txt", "x", false, files);
-        FAIL() << "no error";
-    } catch (const ScriptError& e) {
-        EXPECT_NE(std::string(e.what()).find("C:\\locked.txt"), std::string::npos);
-        EXPECT_NE(std::string(e.what()).find("Access is denied."), std::string::npos);
+    struct Case {
+        bool failWrites;
+        const char* unreadable; // the reason, or null
+        const char* reason;
+    };
+    for (const Case& c : {Case{true, nullptr, "Access is denied."},
+                          Case{false, "the file is too large to be read", "too large"}}) {
+        FakeFiles files;
+        files.failWrites = c.failWrites;
+        files.files["C:\\locked.txt"] = "kept\r\n";
+        if (c.unreadable)
+            files.unreadable["C:\\locked.txt"] = c.unreadable;
+        TOpenTextFile open;
+        try {
+            open.Write("C:\\locked.txt", "x", false, files);
+            ADD_FAILURE() << "no error: " << c.reason;
+        } catch (const ScriptError& e) {
+            EXPECT_NE(std::string(e.what()).find("C:\\locked.txt"), std::string::npos);
+            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(files.files["C:\\locked.txt"], "kept\r\n") << c.reason;
     }
 }
 

@@ -98,6 +98,26 @@ TEST_F(CommandsWine, UnreadableAndUnwritableFiles)
         EXPECT_NE(std::string(e.what()).find("missing folder\\x.txt"), std::string::npos)
             << e.what();
     }
+
+    // A file too large to load (sparse, 600 MiB) is not replaced by the one line written.
+    const std::string big = Fresh("big.log");
+    const HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size{};
+    size.QuadPart = 600ll << 20;
+    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+    CloseHandle(file);
+    try {
+        Execute({{"Write to Text File", {big, "one more line", "FALSE"}}});
+        ADD_FAILURE() << "no error";
+    } catch (const ScriptError& e) {
+        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(size.QuadPart));
+    DeleteFileA(big.c_str());
 }
 
 TEST_F(CommandsWine, TemporaryFileIsCreatedInTempDir)
