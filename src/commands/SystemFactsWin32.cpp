@@ -2,6 +2,7 @@
 // of "Get Folder Location".
 #include "SystemQueries.h"
 
+#include "Account.h"
 #include "PathText.h"
 #include "Registry.h"
 #include "RegistryView.h"
@@ -74,32 +75,6 @@ bool InLocalGroup(DWORD rid)
     const bool ok = CheckTokenMembership(nullptr, sid, &member) != FALSE;
     FreeSid(sid);
     return ok && member;
-}
-
-// Account name and domain of the process token's user.
-bool TokenAccount(std::string& name, std::string& domain)
-{
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
-        return false;
-    const UniqueHandle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(raw, TokenUser, nullptr, 0, &size);
-    if (size == 0)
-        return false;
-    std::vector<char> data(size);
-    if (!GetTokenInformation(raw, TokenUser, data.data(), size, &size))
-        return false;
-    const auto* user = reinterpret_cast<const TOKEN_USER*>(data.data());
-    char account[256] = {}, domainName[256] = {};
-    DWORD accountSize = sizeof account, domainSize = sizeof domainName;
-    SID_NAME_USE use{};
-    if (!LookupAccountSidA(nullptr, user->User.Sid, account, &accountSize, domainName, &domainSize,
-                           &use))
-        return false;
-    name = account;
-    domain = domainName;
-    return true;
 }
 
 #if defined(__i386__) || defined(__x86_64__)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "Account.h"
 #include "CommaText.h"
 #include "EngineMessages.h"
 #include "FileUtil.h"
@@ -271,6 +272,12 @@ UINT TMSIThread::RunOperation(const TInstallerPaths& paths, bool installed)
         // Applied once, not repeated while busy; a cancel before it applies nothing.
         if (cancelled())
             return kInstallerUserExit;
+        // The product's sources as the patch may need them: its first install ran from a
+        // support folder that is gone. For this user, then by the account's name; failures
+        // are ignored, the list only helps the installer look.
+        for (const std::string& user : {std::string(), QualifiedAccountName()})
+            MsiApi::MsiSourceListAddSourceA(job_.ProductCode.c_str(), user.c_str(), 0,
+                                            paths.SourceDir.c_str());
         return MsiApi::MsiApplyPatchA(job_.PackagePath.c_str(), nullptr, INSTALLTYPE_DEFAULT,
                                       line.c_str());
     }

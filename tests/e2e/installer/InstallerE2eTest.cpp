@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -154,6 +155,33 @@ TEST_F(Installer, AFailingRunReportsTheInstallersText)
     EXPECT_EQ(result.substr(0, 6), "ERROR|");
     EXPECT_GT(result.size(), std::string("ERROR||FALSE").size()) << "LASTERROR is empty";
     EXPECT_FALSE(Installed());
+}
+
+// "Apply Patch" on an installed product first gives the installer the patch run's source
+// folder: the product's first install ran from a support folder that is gone.
+TEST_F(Installer, APatchRegistersItsSourceFolder)
+{
+    const auto sources = [] {
+        std::vector<std::string> found;
+        for (DWORD i = 0;; ++i) {
+            char source[MAX_PATH] = {};
+            DWORD size = sizeof source;
+            if (MsiSourceListEnumSourcesA(kProductCode, nullptr, MSIINSTALLCONTEXT_MACHINE,
+                                          static_cast<DWORD>(MSICODE_PRODUCT) | MSISOURCETYPE_NETWORK, i, source,
+                                          &size) != ERROR_SUCCESS)
+                break;
+            found.emplace_back(source, size);
+        }
+        return found;
+    };
+    ASSERT_EQ(Run("INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE PATCH=FALSE"),
+              "COMPLETE||FALSE");
+    const std::vector<std::string> before = sources();
+    EXPECT_EQ(Run("PATCH=TRUE INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE").substr(0, 6),
+              "ERROR|");
+    const std::vector<std::string> after = sources();
+    ASSERT_EQ(after.size(), before.size() + 1) << (after.empty() ? "" : after.back());
+    EXPECT_NE(after.back().find("\\ovd"), std::string::npos) << after.back();
 }
 
 TEST_F(Installer, TheProgressPageRunsTheInstaller)
