@@ -183,12 +183,12 @@ void DeclareOutputs(const ScriptAccess& s)
             // and reads it back later must not be refused.
             std::string name, flag;
             SplitSetVariableTarget(s.Param(i, 1), name, flag);
-            DefineVariable(AnsiUpperCase(name), "", kOriginCompilation);
+            DefineVariable(UpperCaseAscii(name), "", kOriginCompilation);
             continue;
         }
         for (const OutputRule& rule : kOutputRules) {
             if (rule.command == cmd && !rule.inPlace)
-                DefineVariable(AnsiUpperCase(OutputName(s.Param(i, rule.param))), "",
+                DefineVariable(UpperCaseAscii(OutputName(s.Param(i, rule.param))), "",
                                kOriginCompilation);
         }
     }
@@ -404,7 +404,7 @@ long ValidateScript(const THashedStringList& commandNames, const THashedStringLi
         DefineVariable(name, "", kOriginCompilation);
     // A dialog that binds a variable declares it: the user enters its value.
     for (const std::string& name : dialogVariables)
-        DefineVariable(AnsiUpperCase(name), "", kOriginCompilation);
+        DefineVariable(UpperCaseAscii(name), "", kOriginCompilation);
 
     Failure fail{kScriptValid, {}};
     if (!CheckBlocks(s, fail) || !CheckLabels(s, labels, fail)) {

@@ -240,7 +240,7 @@ void SetVariable(std::string_view name, std::string_view value, std::string_view
     std::string upper;
     if (facts.SilentMode) {
         // The command line upper-cases its names the same way.
-        upper = AnsiUpperCase(name);
+        upper = UpperCaseAscii(name);
         if (origin != kOriginInjectOverride) {
             const auto& props = facts.CommandLineProperties;
             for (std::size_t i = 0; i < props.size(); i += 2) {
@@ -258,7 +258,7 @@ void InjectCommandLineProperties()
 {
     const auto& props = Process().CommandLineProperties;
     for (std::size_t i = 0; i + 1 < props.size(); i += 2) {
-        const std::string name = AnsiUpperCase(props[i]);
+        const std::string name = UpperCaseAscii(props[i]);
         if (Variables().VariableExists(name))
             SetVariable(name, props[i + 1], kOriginInjectOverride);
         else

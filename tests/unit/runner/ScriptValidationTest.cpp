@@ -163,6 +163,24 @@ TEST(ValidateScript, DeclaresCompilerNamesAndOutputs)
     EXPECT_EQ(CompilerKnownNames().size(), 60u);
 }
 
+// Names beyond A to Z are declared as the store keeps them, so reading them back in place
+// finds them (the store folds only A to Z).
+TEST(ValidateScript, AccentedNamesAreDeclaredAsTheStoreKeepsThem)
+{
+    const std::string name = "gr\xF6\xDF" "e"; // the package's code page
+    TCompiledScript script;
+    FillScript(script, {{"Set Variable", {"$" + name + "$", "1"}},
+                        {"Convert Path", {"$" + name + "$", "x"}},
+                        {"Get Environment", {"PATH", "$" + name + "2$"}},
+                        {"Convert Path", {"$" + name + "2$", "x"}},
+                        {"Convert Path", {"$" + name + "3$", "x"}}});
+    std::string message;
+    EXPECT_EQ(ValidateScript(script.CommandNames, script.CommandIds, nullptr, message,
+                             script.ParameterLists, {name + "3"}),
+              -1)
+        << message;
+}
+
 TEST(LabelTable, BuildAndFind)
 {
     TCompiledScript script;

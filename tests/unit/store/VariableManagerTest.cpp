@@ -210,6 +210,17 @@ TEST_F(VariablesTest, SilentModeProtectsCommandLineProperties)
     std::vector<std::string> lines;
     Variables().ExportVariables(lines);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "OTHER"), lines.end());
+
+    // Letters beyond A to Z keep their case (the store tells them apart): a silent write
+    // and a command-line value reach the entry the script reads.
+    const std::string accented = "gr\xF6\xDF" "e"; // the package's code page
+    Variables().ClearVariables();
+    Process().CommandLineProperties = {accented + "2", "from the command line"};
+    InjectCommandLineProperties();
+    DefineVariable(accented, "", "Set Variable Action");
+    SetVariable(accented, "v", "Set Variable Action");
+    EXPECT_EQ(ExpandVariables("$" + accented + "$|$" + accented + "2$"),
+              "v|from the command line");
 }
 
 TEST_F(VariablesTest, InjectionOverridesPredefinedValuesInOrder)
