@@ -242,6 +242,24 @@ TEST(Dialogs, EachKindBindsItsVariableBothWays)
              notify(form, c, CBN_SELCHANGE);
          },
          "one"},
+        // Sorted lists show their items in order; the selection still names the item.
+        {"sorted list box",
+         "object C: TListBox\n Hint = 'V'\n Sorted = True\n Items.Strings = ('two' 'one')\nend",
+         "two", [&](HWND c) { return number(SendMessageA(c, LB_GETCURSEL, 0, 0)); },
+         [&](HWND form, HWND c) {
+             SendMessageA(c, LB_SETCURSEL, 0, 0);
+             notify(form, c, LBN_SELCHANGE);
+         },
+         "one"},
+        {"sorted drop-down list",
+         "object C: TComboBox\n Hint = 'V'\n Style = csDropDownList\n Sorted = True\n"
+         " Items.Strings = ('two' 'one')\nend",
+         "two", [&](HWND c) { return number(SendMessageA(c, CB_GETCURSEL, 0, 0)); },
+         [&](HWND form, HWND c) {
+             SendMessageA(c, CB_SETCURSEL, 0, 0);
+             notify(form, c, CBN_SELCHANGE);
+         },
+         "one"},
         {"track bar", "object C: TTrackBar\n Hint = 'V'\nend", "3",
          [&](HWND c) { return number(SendMessageA(c, TBM_GETPOS, 0, 0)); },
          [](HWND form, HWND c) {
@@ -250,7 +268,7 @@ TEST(Dialogs, EachKindBindsItsVariableBothWays)
          },
          "7"},
     };
-    const std::string expected[] = {"Ann", "12", "a\r\nb", "1", "1", "1", "1", "3"};
+    const std::string expected[] = {"Ann", "12", "a\r\nb", "1", "1", "1", "1", "1", "1", "3"};
     std::size_t row = 0;
     for (const Case& c : cases) {
         Variables().ClearVariables();
