@@ -215,8 +215,19 @@ public:
 
     std::string DefaultInstallFolder() override
     {
-        if (!IsNtFamily() || IsAdministrator())
-            return WithBackslash(ShellFolder(CSIDL_PROGRAM_FILESX86));
+        if (!IsNtFamily() || IsAdministrator()) {
+            // The x86-64 build names the folder the 32-bit engine sees on 64-bit Windows;
+            // the 32-bit engine is given it by the system. Systems without a 64-bit side
+            // (32-bit Windows before Vista) know no "x86" folder.
+#ifdef _WIN64
+            std::string folder = ShellFolder(CSIDL_PROGRAM_FILESX86);
+#else
+            std::string folder;
+#endif
+            if (folder.empty())
+                folder = ShellFolder(CSIDL_PROGRAM_FILES);
+            return WithBackslash(folder);
+        }
         return WithBackslash(ParentFolder(ShellFolder(CSIDL_PERSONAL)));
     }
 
