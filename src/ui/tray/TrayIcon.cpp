@@ -2,6 +2,7 @@
 
 #include "MessagePump.h"
 #include "OwnerWindow.h"
+#include "SystemVersion.h"
 #include "TImageListPool.h"
 
 #include <shellapi.h>
@@ -40,14 +41,20 @@ void BringBack(HWND window)
 
 NOTIFYICONDATAA TTrayIcon::Data(const std::string& hint) const
 {
+    // The record as the shell of the system knows it: the headers' full size carries
+    // fields of later systems that the shells of 2000 and XP refuse a record for. The
+    // balloon fields came with Windows 2000 and Me (Windows 98 and NT 4 have none, and the
+    // first form's 64-character tip); nothing after them is used.
+    const SystemVersion version = GetSystemVersion();
+    const bool balloons = version.Major >= 5 || (!version.IsNtFamily() && version.Minor >= 90);
     NOTIFYICONDATAA data{};
-    data.cbSize = sizeof data;
+    data.cbSize = balloons ? NOTIFYICONDATAA_V2_SIZE : NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = ImageListPool().Window();
     data.uID = kTrayIconId;
     data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
     data.uCallbackMessage = kTrayMessage;
     data.hIcon = ProgramIcon();
-    CopyText(data.szTip, sizeof data.szTip, hint);
+    CopyText(data.szTip, balloons ? sizeof data.szTip : 64, hint);
     return data;
 }
 
