@@ -455,6 +455,15 @@ TGrabMedia::Outcome TGrabMedia::DownloadLightweight(const std::string& url)
         reason_ = "cancelled"; // what arrived stays for a resume
         return Outcome::Failed;
     }
+    if (!IsHttpAddress(url)) {
+        // An ftp or file address, or a share: there is no HTTP answer to judge, and the
+        // HTTP client could not take over; the system's result is all there is.
+        if (SUCCEEDED(result))
+            return Outcome::Done;
+        DeleteFileA(request_.Target.c_str());
+        reason_ = "the download from " + url + " failed (" + HresultText(result) + ")";
+        return Outcome::Failed;
+    }
     if (FAILED(result) && answer.Status == 0) {
         // No server answered through the system's settings: the HTTP client, which can be
         // given a proxy, takes over.

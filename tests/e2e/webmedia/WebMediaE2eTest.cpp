@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <string>
@@ -250,6 +251,30 @@ TEST_F(WebMedia, InstallsFromTheServerFetchesOnceAndRemovalFetchesNothing)
     EXPECT_EQ(Summary(NewRequests()), std::vector<std::string>{});
     for (const char* file : {"\\docs\\readme.txt", "\\docs\\sub\\guide.txt", "\\tools\\tool.txt"})
         EXPECT_FALSE(ovdtest::FileExists(app_ + file)) << file;
+}
+
+// Addresses other than http and https (a file address here, as ftp or a share would be)
+// are fetched by urlmon alone: a missing file is that address's failure, the next address
+// serves, and no server is asked.
+TEST_F(WebMedia, AFileAddressIsFetchedWithoutAServer)
+{
+    const std::string folder = work_ + "\\files\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* block : {"DOCS.7zip", "TOOLS.7zip"})
+        ASSERT_TRUE(CopyFileA(Package("product", std::string("web\\") + block).c_str(),
+                              (folder + block).c_str(), FALSE));
+    std::string base = "file:///" + folder;
+    std::replace(base.begin(), base.end(), '\\', '/');
+    NewRequests();
+    ASSERT_EQ(Run(Package("product"), "/s INSTALL=TRUE UNINSTALL=FALSE", base), "COMPLETE|FALSE")
+        << Trace();
+    EXPECT_EQ(Summary(NewRequests()), std::vector<std::string>{});
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\docs\\readme.txt"), "Read me first.\r\n");
+    EXPECT_EQ(ovdtest::ReadFileBytes(app_ + "\\tools\\tool.txt"), "A tool.\r\n");
+    const std::string trace = Trace();
+    EXPECT_NE(trace.find("<WebMedia>TOOLS downloaded (urlmon)</WebMedia>"), std::string::npos)
+        << trace;
+    EXPECT_EQ(trace.find(kTakeOver), std::string::npos);
 }
 
 // Blocks beside the setup program serve without a request; one that does not extract is
