@@ -323,8 +323,10 @@ TEST(Dialogs, TheShownDialogDrivesItsTask)
         << "object Progress: TPoolTemplate\n  ClientWidth = 300\n  ClientHeight = 100\n"
            "  object Bar: TProgressBar\n    Width = 300\n    Height = 20\n    Tag = 1\n  end\n"
            "  object Status: TStaticText\n    Top = 40\n    Width = 300\n    Height = 20\n"
-           "    Tag = 1\n  end\nend\n";
+           "    Tag = 1\n  end\n"
+           "  object Step: TRzBmpButton\n    Top = 70\n    Caption = '$STEP$'\n  end\nend\n";
     Variables().ClearVariables();
+    DefineVariable("STEP", "one", "test");
     ReportWorkerProgress("Copying files", 0, 100, 40);
 
     TDialogHost host;
@@ -336,8 +338,12 @@ TEST(Dialogs, TheShownDialogDrivesItsTask)
     TPoolTemplate* form = host.CurrentDialog();
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(host.ArmTask(task));
+    HWND step = GetDlgItem(form->Window(), 103);
+    EXPECT_EQ(TextOf(step), "one");
+    SetVariable("STEP", "two", "test");
 
     EXPECT_TRUE(PumpUntil([&] { return task.Asks > 0; }, 5000));
+    EXPECT_EQ(TextOf(step), "two") << "captions follow their variables while the task runs";
     EXPECT_EQ(task.Starts, 2) << "started on the first tick, asked again on the next";
     HWND bar = GetDlgItem(form->Window(), 101);
     HWND status = GetDlgItem(form->Window(), 102);
