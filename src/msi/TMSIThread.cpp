@@ -334,7 +334,9 @@ void TMSIThread::Execute()
         }
     }
     ReportWorkerProgress(kInstallerText, 0, 100, 100);
-    {
+    // A patch package is no database to adapt: its template lists the products it
+    // patches and its word count says how it patches them.
+    if (!patch) {
         const TDatabaseBusy busy(databaseSince_);
         AdaptDatabasePlatform(job_.PackagePath, job_.Platform);
     }
