@@ -18,10 +18,11 @@ bool StartsWith(std::string_view text, std::string_view prefix)
 // The value of the first argument that starts with one of `prefixes` (compared on its
 // lower-cased text), lower-cased, without the prefix; empty when none does.
 std::string OptionValue(const std::vector<std::string>& arguments,
-                        std::initializer_list<std::string_view> prefixes)
+                        std::initializer_list<std::string_view> prefixes,
+                        const TLowerCase& lowerCase)
 {
     for (const std::string& argument : arguments) {
-        std::string lower = AnsiLowerCase(argument);
+        std::string lower = lowerCase(argument);
         for (std::string_view prefix : prefixes)
             if (StartsWith(lower, prefix))
                 return lower.substr(prefix.size());
@@ -92,7 +93,7 @@ bool IsSwitch(std::string_view argument, std::string_view name)
     return AnsiSameText(argument.substr(1), name);
 }
 
-void ParseCommandLine(std::string_view raw, ProcessFacts& facts)
+void ParseCommandLine(std::string_view raw, ProcessFacts& facts, const TLowerCase& lowerCase)
 {
     facts.CommandLineTail = CommandLineTailOf(raw);
     const std::vector<std::string> arguments = SplitArguments(raw);
@@ -107,10 +108,10 @@ void ParseCommandLine(std::string_view raw, ProcessFacts& facts)
     facts.UpdateSwitch = present("update");
     facts.UpdateSetupSwitch = present("updatesetup");
 
-    facts.GpoPath = OptionValue(arguments, {"/g="});
-    facts.SfxPath = OptionValue(arguments, {"/m="});
-    facts.LogFile = OptionValue(arguments, {"/l=", "-l="});
-    facts.PackageFolder = OptionValue(arguments, {"/p=", "-p="});
+    facts.GpoPath = OptionValue(arguments, {"/g="}, lowerCase);
+    facts.SfxPath = OptionValue(arguments, {"/m="}, lowerCase);
+    facts.LogFile = OptionValue(arguments, {"/l=", "-l="}, lowerCase);
+    facts.PackageFolder = OptionValue(arguments, {"/p=", "-p="}, lowerCase);
 
     facts.CommandLineProperties.clear();
     for (const std::string& argument : arguments) {

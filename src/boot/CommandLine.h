@@ -2,8 +2,10 @@
 // properties. Free of Windows headers so that it builds and tests natively.
 #pragma once
 
+#include "AnsiText.h"
 #include "uGlobals.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,8 +26,12 @@ std::vector<std::string> SplitArguments(std::string_view rawCommandLine);
 // True when an argument is "/name" or "-name", name compared without regard to case.
 bool IsSwitch(std::string_view argument, std::string_view name);
 
+using TLowerCase = std::function<std::string(std::string_view)>;
+
 // Fills the command-line facts of `facts` (tail, switches, options, properties) from the
-// raw command line of the process. Letter case follows the engine's ANSI rules.
-void ParseCommandLine(std::string_view rawCommandLine, ProcessFacts& facts);
+// raw command line of the process. Switches and names follow the engine's ANSI rules; the
+// option values (paths) are lower-cased by `lowerCase`, the system's mapping on Windows.
+void ParseCommandLine(std::string_view rawCommandLine, ProcessFacts& facts,
+                      const TLowerCase& lowerCase = AnsiLowerCase);
 
 } // namespace ovd

@@ -7,6 +7,7 @@
 #include "StartupFailure.h"
 #include "StartupPhases.h"
 #include "StartupTrace.h"
+#include "SystemCase.h"
 #include "uGlobals.h"
 
 #include <optional>
@@ -77,7 +78,7 @@ void FailUnexpectedly(StartupForms& forms, const std::string& reason) noexcept
 
 void ReadCommandLine()
 {
-    ParseCommandLine(GetCommandLineA(), Process());
+    ParseCommandLine(GetCommandLineA(), Process(), SystemLowerCase);
 }
 
 int RunStartup(TEngineServices& services, const std::function<void()>& afterSplash) noexcept

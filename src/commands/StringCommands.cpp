@@ -79,11 +79,11 @@ void ReplaceStringCommand(TCommandContext& c)
              ReplaceText(subject, search, replacement, IsTrue(c.Param(4)), IsTrue(c.Param(5))));
 }
 
-void ConvertCaseCommand(TCommandContext& c)
+void ConvertCaseCommand(TCommandContext& c, IStringCommandSystem& system)
 {
     const std::string& name = c.Param(1);
     const std::string value = NormalizePathText(GetVariable(name));
-    c.Assign(name, IsTrue(c.Param(2)) ? AnsiUpperCase(value) : AnsiLowerCase(value));
+    c.Assign(name, IsTrue(c.Param(2)) ? system.UpperCase(value) : system.LowerCase(value));
 }
 
 void ExtractPathCommand(TCommandContext& c)
@@ -124,7 +124,7 @@ void RegisterStringCommands(IStringCommandSystem& system, TEngineServices& servi
     RegisterCommand("Set Variable", SetVariableCommand);
     RegisterCommand("Localization Variable", LocalizationVariableCommand);
     RegisterCommand("Replace String", ReplaceStringCommand);
-    RegisterCommand("Convert Case", ConvertCaseCommand);
+    RegisterCommand("Convert Case", [sys](TCommandContext& c) { ConvertCaseCommand(c, *sys); });
     RegisterCommand("Extract Path", ExtractPathCommand);
     RegisterCommand("Parse String", ParseStringCommand);
 

@@ -4,6 +4,7 @@
 // services.
 #pragma once
 
+#include "AnsiText.h"
 #include "EngineServices.h"
 #include "TextFiles.h"
 
@@ -28,6 +29,10 @@ public:
     // File-system redirection of 32-bit programs on 64-bit Windows: off, and back.
     virtual void* DisableRedirection() = 0;
     virtual void RestoreRedirection(void* previous) = 0;
+    // Letter case in the system's code page ("Convert Case"); the engine's fixed mapping
+    // where there is no system.
+    virtual std::string UpperCase(std::string_view text) { return AnsiUpperCase(text); }
+    virtual std::string LowerCase(std::string_view text) { return AnsiLowerCase(text); }
 };
 
 // Registers every handler of this family, working on `system` (which must outlive the

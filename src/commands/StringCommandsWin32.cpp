@@ -4,6 +4,7 @@
 #include "FileBytes.h"
 #include "FileUtil.h"
 #include "ScriptError.h"
+#include "SystemCase.h"
 #include "WinHandles.h"
 #include "Wow64Redirection.h"
 
@@ -28,6 +29,9 @@ public:
         // A file above the limit reads as empty, as an unreadable one does.
         return ReadFileBytes(path);
     }
+
+    std::string UpperCase(std::string_view text) override { return SystemUpperCase(text); }
+    std::string LowerCase(std::string_view text) override { return SystemLowerCase(text); }
 
     std::string UnreadableReason(const std::string& path) override
     {

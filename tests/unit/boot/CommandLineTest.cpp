@@ -121,6 +121,22 @@ TEST(Options, FirstMatchingArgumentLowerCasedWithoutItsPrefix)
     }
     EXPECT_EQ(Parse("setup.exe -g=x -m=y").GpoPath, "");
     EXPECT_EQ(Parse("setup.exe -g=x -m=y").SfxPath, "");
+
+    // The values are the caller's lower case (the system's code page on Windows): a
+    // letter of another code page is not taken for one of the engine's own table (there
+    // 0x9F and 0xC4 would become 0xFF and 0xE4).
+    ProcessFacts w;
+    ovd::ParseCommandLine("setup.exe /L=C:\\\x9F\\A.LOG /P=D:\\\xC4 /s", w,
+                          [](std::string_view text) {
+                              std::string lower(text);
+                              for (char& ch : lower)
+                                  if (ch >= 'A' && ch <= 'Z')
+                                      ch = static_cast<char>(ch - 'A' + 'a');
+                              return lower;
+                          });
+    EXPECT_EQ(w.LogFile, "c:\\\x9F\\a.log");
+    EXPECT_EQ(w.PackageFolder, "d:\\\xC4");
+    EXPECT_TRUE(w.SilentMode);
 }
 
 TEST(Properties, NameUpperCasedValueKeptInOrder)

@@ -10,6 +10,8 @@
 #include "ovdtest.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <windows.h>
 
 namespace ovd {
@@ -118,6 +120,30 @@ TEST_F(CommandsWine, UnreadableAndUnwritableFiles)
     ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(size.QuadPart));
     DeleteFileA(big.c_str());
+}
+
+// "Convert Case" follows the system's code page (the launcher's LANG sets it; CTest runs
+// this test again under a Cyrillic one): 0xFE 0xFF 0x9F are thorn, y-diaeresis and
+// capital Y-diaeresis in 1252, but yu, ya and dzhe in 1251.
+TEST_F(CommandsWine, CaseFollowsTheSystemCodePage)
+{
+    const char* wanted = std::getenv("OVD_TEST_ACP");
+    ASSERT_EQ(GetACP(), wanted ? std::stoul(wanted) : 1252ul) << "the code page the test is for";
+    struct Case {
+        UINT codePage;
+        const char* upper;
+        const char* lower;
+    };
+    for (const Case& c : {Case{1252, "\xDE\x9F\x9F", "\xFE\xFF\xFF"},
+                          Case{1251, "\xDE\xDF\x8F", "\xFE\xFF\x9F"}}) {
+        if (c.codePage != GetACP())
+            continue;
+        DefineVariable("P", "\xFE\xFF\x9F", "test");
+        Execute({{"Convert Case", {"P", "TRUE"}}});
+        EXPECT_EQ(GetVariable("P"), c.upper) << c.codePage;
+        Execute({{"Convert Case", {"P", "FALSE"}}});
+        EXPECT_EQ(GetVariable("P"), c.lower) << c.codePage;
+    }
 }
 
 TEST_F(CommandsWine, TemporaryFileIsCreatedInTempDir)
