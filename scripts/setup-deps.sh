@@ -12,7 +12,7 @@ packages=(
   msitools wixl 7zip lzma-dev libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  nginx
+  nginx locales
 )
 
 sudo=""

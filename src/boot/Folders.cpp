@@ -22,9 +22,15 @@ void ComputeFolders()
     ProcessFacts& facts = Process();
     facts.SupportDir.clear();
 
+    // In a double-byte code page the second byte of a character may be that of "\"
+    // (Shift-JIS "\x83\x5C"): the program's own name must not be cut there.
     const std::string path = ModuleFileName();
-    facts.ExeDir = PathFolderText(path, PathSeparators::Backslash);
-    const std::string file = PathFilePart(path, PathSeparators::Backslash);
+    const std::size_t cut = LastPathSeparator(path, PathSeparators::Backslash,
+                                              [](unsigned char byte) {
+                                                  return IsDBCSLeadByte(byte) != FALSE;
+                                              });
+    facts.ExeDir = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    const std::string file = cut == std::string::npos ? path : path.substr(cut + 1);
     facts.ExeBaseName = ChangePathExtension(file, "");
 
     char temp[MAX_PATH] = {};

@@ -29,6 +29,20 @@ std::size_t LastPathSeparator(std::string_view path, PathSeparators set)
     return path.find_last_of(SeparatorsOf(set));
 }
 
+std::size_t LastPathSeparator(std::string_view path, PathSeparators set,
+                              bool (*isLeadByte)(unsigned char))
+{
+    const std::string_view separators = SeparatorsOf(set);
+    std::size_t last = std::string_view::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size())
+            ++i;
+        else if (separators.find(path[i]) != std::string_view::npos)
+            last = i;
+    }
+    return last;
+}
+
 std::string PathFolderText(std::string_view path, PathSeparators set)
 {
     const std::size_t cut = LastPathSeparator(path, set);

@@ -22,6 +22,10 @@ enum class PathSeparators {
 
 // The index of the last separator of the set; npos when the path has none.
 std::size_t LastPathSeparator(std::string_view path, PathSeparators set);
+// The same in a double-byte code page: the byte after a lead byte (isLeadByte, the
+// system's) belongs to its character, even where it is the byte of "\".
+std::size_t LastPathSeparator(std::string_view path, PathSeparators set,
+                              bool (*isLeadByte)(unsigned char));
 // The folder part as written, with the separator that ends it ("D:" of "D:setup.msi");
 // empty when the path has none.
 std::string PathFolderText(std::string_view path, PathSeparators set);

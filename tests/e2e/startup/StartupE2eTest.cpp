@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -236,6 +238,29 @@ TEST_F(StartupE2E, NormalRunTracesEveryPhaseAndLeavesNothingBehind)
     // The program is marked as a host application (the shell keeps it out of its lists).
     EXPECT_EQ(
         ovdtest::ReadRegistryString(HKEY_CLASSES_ROOT, "Applications\\setup.exe", "IsHostApp"), "");
+}
+
+// The program's own name in the system's code page: in a double-byte one the second byte
+// of a character may be that of "\\" (Shift-JIS "\x83\x5C"), which is no folder's end.
+// CTest runs this test again under a Japanese code page (Wine takes it from LANG).
+TEST_F(StartupE2E, AProgramNamedInTheSystemsCodePageFindsItsFiles)
+{
+    const char* wanted = std::getenv("OVD_TEST_ACP");
+    ASSERT_EQ(GetACP(), wanted ? std::stoul(wanted) : 1252ul) << "the code page the test is for";
+    const std::string base = GetACP() == 932 ? "\x83\x5C\x83\x74\x83\x67" // katakana "so fu to"
+                                             : "Aesop";
+    const std::string folder = ovdtest::TestOutDir() + "\\pkg\\plain\\";
+    for (const char* ext : {".exe", ".res", ".msi"})
+        ASSERT_TRUE(CopyFileA((folder + "setup" + ext).c_str(),
+                              (work_ + "\\" + base + ext).c_str(), FALSE))
+            << ext << " " << GetLastError();
+    ASSERT_TRUE(
+        CopyFileA((folder + "ovd.lib").c_str(), (work_ + "\\ovd.lib").c_str(), FALSE));
+    const auto r =
+        ovdtest::RunProgram("\"" + work_ + "\\" + base + ".exe\" /s \"/l=" + log_ + "\"", 60000);
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0u) << "15: the archive library was looked for in a folder cut short";
+    EXPECT_EQ(ReadTrace(log_), kNormalTrace);
 }
 
 TEST_F(StartupE2E, FailuresStopWithTheirExitCodeAndTrace)

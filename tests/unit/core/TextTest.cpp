@@ -199,6 +199,29 @@ TEST(PathParts, SeparatorSets)
     }
 }
 
+// In a double-byte code page the byte after a lead byte is never a separator (Shift-JIS:
+// "\x83\x5C" is one letter, "\x95\x5C" another).
+TEST(PathParts, DoubleByteCharactersAreNotCut)
+{
+    const auto shiftJis = [](unsigned char b) {
+        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    };
+    struct Case {
+        const char* path;
+        std::size_t last;
+    };
+    const Case cases[] = {
+        {"C:\\dl\\\x83\x5C\x83\x74.exe", 5},
+        {"C:\\\x95\x5C\\a.exe", 5},
+        {"C:\\dl\\a\x83", 5}, // a lead byte at the end stands alone
+        {"\x83\x5C", std::string_view::npos},
+        {"C:\\A\\b.txt", 4},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LastPathSeparator(c.path, PathSeparators::Backslash, shiftJis), c.last)
+            << c.path;
+}
+
 // A whole file comes back byte for byte up to the reader's limit; a larger one, a missing
 // one and a folder give nothing.
 TEST(FileBytes, ReadsWholeFilesUpToTheLimit)
