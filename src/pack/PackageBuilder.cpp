@@ -629,7 +629,17 @@ TPackResult BuildPackage(const TPackOptions& o)
     result.scriptBytes = o.noScript ? 0 : compiled.size();
     result.scriptLines = script.LineCount();
 
-    // Outputs left from an earlier build must not stand in for skipped ones.
+    // Outputs left from an earlier build must not stand in for skipped ones. The data and
+    // web folders go only when such a build is there: in any other folder they are
+    // somebody else's.
+    const bool earlierBuild =
+        fs::exists(o.outDir / (name + ".exe")) || fs::exists(o.outDir / (name + ".res"));
+    for (const char* folder : {"data", "web"}) {
+        if (!earlierBuild && fs::exists(o.outDir / folder))
+            throw EPackError((o.outDir / folder).string() +
+                             " is not from an earlier build of " + name +
+                             ": choose another output folder or remove it");
+    }
     for (const char* ext : {".exe", ".res", ".msi", ".msp"}) {
         fs::remove(o.outDir / (name + ext));
     }

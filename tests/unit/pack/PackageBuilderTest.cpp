@@ -186,6 +186,18 @@ TEST(PackageBuilder, RefusesWhatWouldBuildAWrongPackage)
     o.name = "../escape";
     EXPECT_THROW(BuildPackage(o), EPackError);
 
+    // A data folder that no earlier build made is left alone; one beside a build goes.
+    o = p.options;
+    o.outDir = p.root / "elsewhere";
+    Write(o.outDir / "data" / "keep.txt", "mine");
+    EXPECT_THROW(BuildPackage(o), EPackError);
+    EXPECT_TRUE(fs::exists(o.outDir / "data" / "keep.txt"));
+    fs::remove_all(o.outDir / "data");
+    EXPECT_NO_THROW(BuildPackage(o));
+    Write(o.outDir / "web" / "stale.7zip", "old");
+    EXPECT_NO_THROW(BuildPackage(o));
+    EXPECT_FALSE(fs::exists(o.outDir / "web" / "stale.7zip"));
+
     o = p.options;
     Write(p.source / "second.msi", "");
     EXPECT_THROW(BuildPackage(o), EPackError);
