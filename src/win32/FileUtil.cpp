@@ -5,6 +5,8 @@
 #include "WinHandles.h"
 #include "Wow64Redirection.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -157,6 +159,18 @@ std::vector<std::string> ProtectedFolders()
     for (auto* get : {&GetSystemDirectoryA, &GetSystemWow64DirectoryA}) {
         const UINT n = get(buffer, MAX_PATH);
         if (n > 0 && n < MAX_PATH)
+            add(buffer);
+    }
+    // The shell's folders of this user and of all users: a script path whose variable
+    // came out empty ("$APPDATA$\$COMPANY$\*.*") names one of them.
+    for (const int csidl :
+         {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_PERSONAL,
+          CSIDL_COMMON_DOCUMENTS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY,
+          CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
+          CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_FAVORITES, CSIDL_COMMON_FAVORITES,
+          CSIDL_MYPICTURES, CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_SENDTO, CSIDL_TEMPLATES,
+          CSIDL_COMMON_TEMPLATES, CSIDL_FONTS, CSIDL_PROGRAM_FILES_COMMON}) {
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)))
             add(buffer);
     }
     for (const char* name :

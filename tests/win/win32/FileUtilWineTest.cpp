@@ -6,6 +6,8 @@
 #include "WinHandles.h"
 #include "ovdtest.h"
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
@@ -148,6 +150,13 @@ TEST(TreeRemovalRefuses, ProtectedFolders)
     ASSERT_FALSE(profile.empty());
     ASSERT_FALSE(programFiles.empty());
     const std::string profiles = profile.substr(0, profile.find_last_of('\\'));
+    const auto shellFolder = [](int csidl) {
+        char path[MAX_PATH] = {};
+        EXPECT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+            << csidl;
+        return std::string(path);
+    };
+    const std::string appData = shellFolder(CSIDL_APPDATA);
     const std::string ordinary = Slash(ovdtest::TestOutDir()) + "tree-removal-ordinary";
     struct Case {
         std::string folder;
@@ -175,6 +184,16 @@ TEST(TreeRemovalRefuses, ProtectedFolders)
         {programFiles, true},
         {profile, true},
         {profiles, true},
+        // The shell's folders: a script path whose variable came out empty names one.
+        {appData, true},
+        {appData + "\\", true},
+        {shellFolder(CSIDL_LOCAL_APPDATA), true},
+        {shellFolder(CSIDL_PERSONAL), true},
+        {shellFolder(CSIDL_DESKTOPDIRECTORY), true},
+        {shellFolder(CSIDL_COMMON_PROGRAMS), true},
+        {shellFolder(CSIDL_STARTUP), true},
+        {appData + "\\Ordovan Test", false},
+        {shellFolder(CSIDL_PROGRAMS) + "\\Ordovan Test", false},
         {ordinary, false},
         {windows + "\\Temp", false},
         {programFiles + "\\Ordovan Test", false},
