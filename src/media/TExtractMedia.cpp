@@ -85,7 +85,9 @@ bool MoveFilesInto(const std::string& from, const std::string& to, std::string& 
     bool ok = true;
     do {
         const std::string name = found.cFileName;
-        if (name == "." || name == "..")
+        // A name the code page cannot spell may read as another path ("..\x"): not moved.
+        if (name == "." || name == ".." || name.find_first_of("\\/") != std::string::npos ||
+            name.find_first_not_of('.') == std::string::npos)
             continue;
         const std::string source = WithBackslash(from) + name;
         const std::string target = WithBackslash(to) + name;

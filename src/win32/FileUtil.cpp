@@ -234,7 +234,10 @@ void DeleteContents(const std::string& folder, const TreeAttributesView& view)
         return;
     do {
         const std::string name = fd.cFileName;
-        if (name == "." || name == "..")
+        // A name the code page cannot spell reads as another path here ("\uFF0E\uFF0E"
+        // comes back as ".."): it is left where it is rather than followed.
+        if (name == "." || name == ".." || name.find_first_of("\\/") != std::string::npos ||
+            name.find_first_not_of('.') == std::string::npos)
             continue;
         const std::string path = base + name;
         const DWORD attributes = view ? view(path, fd.dwFileAttributes) : fd.dwFileAttributes;

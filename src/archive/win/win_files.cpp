@@ -1,5 +1,7 @@
 #include "win_files.h"
 
+#include <algorithm>
+
 namespace ovd::archive {
 
 std::wstring AnsiToWide(const char* s)
@@ -225,10 +227,39 @@ void WinFolderSink::Announce(const Entry& entry)
     ++handled_;
 }
 
+namespace {
+
+// A name the system's ANSI functions would read as another path: the code page's best-fit
+// mapping turns fullwidth dots and slashes into real ones ("\uFF0E\uFF0E\uFF3Cx" reads
+// "..\x"), and a final dot or blank is dropped ("a." reads "a"). The engine walks the
+// folders it extracted into with those functions.
+bool ReadsAsAnotherPath(const std::u16string& part)
+{
+    if (part.back() == u'.' || part.back() == u' ')
+        return true;
+    const std::string ansi = WideToAnsi(std::wstring(part.begin(), part.end()));
+    bool dotsOnly = true;
+    for (size_t i = 0; i < ansi.size(); ++i) {
+        const char c = ansi[i];
+        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < ansi.size()) {
+            ++i; // the second byte of a double-byte letter may be that of "\"
+            dotsOnly = false;
+            continue;
+        }
+        if (c == '\\' || c == '/' || c == ':')
+            return true;
+        dotsOnly = dotsOnly && c == '.';
+    }
+    return dotsOnly;
+}
+
+} // namespace
+
 bool WinFolderSink::Target(const Entry& entry, std::wstring& path)
 {
     std::vector<std::u16string> parts;
-    if (!SafeRelativePath(entry.name, parts)) {
+    if (!SafeRelativePath(entry.name, parts) ||
+        std::any_of(parts.begin(), parts.end(), ReadsAsAnotherPath)) {
         skippedUnsafe_ = true;
         return false;
     }

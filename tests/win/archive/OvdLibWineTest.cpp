@@ -1,6 +1,8 @@
 // ovd.lib bound as the engine binds it, under Wine: 7zz's archives extract byte for byte as
 // 7zz extracts them; failures give the documented codes; callbacks follow their protocols.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <windows.h>
 
 #include <cstdio>
@@ -311,6 +313,13 @@ TEST(OvdLib, UnsafeEntriesAreSkippedTheRestIsWritten)
     EXPECT_FALSE(fs::exists(Long(Out() + "unsafe\\up.txt")));
     EXPECT_FALSE(ovdtest::FileExists("\\abs.txt"));
     EXPECT_FALSE(ovdtest::FileExists("C:\\drive.txt"));
+    // Names the ANSI functions would read as other paths are not written either: nothing
+    // but good.txt and the folder QQ (whose file was renamed) stands in the target.
+    std::vector<std::wstring> written;
+    for (const auto& entry : fs::directory_iterator(Long(target)))
+        written.push_back(entry.path().filename().wstring());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::wstring>{L"QQ", L"good.txt"}));
 }
 
 TEST(OvdLib, OverwriteAnswersKeepOrReplace)

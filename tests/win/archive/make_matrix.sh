@@ -93,6 +93,10 @@ echo good >"$u/good.txt"
 echo up >"$u/QQ/up.txt"
 echo abs >"$u/Xabs.txt"
 echo drive >"$u/CCdrive.txt"
+# Names the system's ANSI functions read as other paths: fullwidth dots and a fullwidth
+# backslash (best fit: "..\\fw.txt"), and a final dot.
+echo fullwidth >"$u/．．＼fw.txt"
+echo dot >"$u/dot."
 (cd "$u" && z a "$out/bad/unsafe.7z" -m0=Copy -mhc=off -- *)
 python3 - "$out/bad/unsafe.7z" <<'PY'
 import struct, sys, zlib

@@ -139,6 +139,23 @@ std::string EnvironmentFolder(const char* name)
     return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
 }
 
+// A name the code page cannot spell comes back from the ANSI functions as another path
+// (fullwidth "\uFF0E\uFF0E\uFF3Cvictim" reads "..\victim"): the removal leaves it and
+// never follows it out of the folder.
+TEST(TreeRemovalRefuses, NamesThatReadAsOtherPaths)
+{
+    const std::string base = Slash(ovdtest::TestOutDir()) + "tree-removal-best-fit";
+    ovd::RemoveTree(base + "\\victim");
+    ASSERT_TRUE(ovd::ForceDirectories(base + "\\inner") && ovd::ForceDirectories(base + "\\victim"));
+    ASSERT_TRUE(ovdtest::WriteFileBytes(base + "\\victim\\keep.txt", "keep"));
+    const std::wstring wide(base.begin(), base.end());
+    ASSERT_TRUE(CreateDirectoryW((wide + L"\\inner\\\uFF0E\uFF0E\uFF3Cvictim").c_str(), nullptr));
+    ovd::RemoveTree(base + "\\inner");
+    EXPECT_EQ(ovdtest::ReadFileBytes(base + "\\victim\\keep.txt"), "keep");
+    RemoveDirectoryW((wide + L"\\inner\\\uFF0E\uFF0E\uFF3Cvictim").c_str());
+    ovd::RemoveTree(base);
+}
+
 // Folders the engine must never empty, in the spellings a script could produce, and
 // ordinary folders next to them that it may.
 TEST(TreeRemovalRefuses, ProtectedFolders)
