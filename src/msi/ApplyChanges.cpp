@@ -113,7 +113,8 @@ bool LocateMedia(TCommandContext& c, TInstallerJob& job, bool patch, bool instal
     const TCompiledScript& script = *run.Script;
     const std::string& mediaCode = InstallerSession(run).MediaProductCode;
     const std::string& productCode = mediaCode.empty() ? script.ProductCode : mediaCode;
-    std::string setupFolder = InstalledSetupFolder(run);
+    const std::string installedFolder = InstalledSetupFolder(run);
+    std::string setupFolder = installedFolder;
     if (!Process().PackageFolder.empty())
         setupFolder = WithBackslash(Process().PackageFolder);
     const auto exists = [&](const std::string& folder) {
@@ -129,8 +130,10 @@ bool LocateMedia(TCommandContext& c, TInstallerJob& job, bool patch, bool instal
         if (script.BuildMode == 3 && found)
             setupFolder = job.DataDir;
     }
+    // The cache keeps the installed product's folder (its uninstall entry's); the media
+    // found elsewhere ("/p=", the data directory) name no cache.
     if (script.BuildMode == 3)
-        saved.CachedSetupFolder = setupFolder;
+        saved.CachedSetupFolder = installedFolder;
     const bool maintenance = IsTrue(GetVariable("MAINTENANCE"));
     if (found || !(maintenance || patch) || script.BuildMode == 2 || !(patch || install) ||
         !DatabaseNeedsSourceMedia(run.DatabasePath))

@@ -141,13 +141,15 @@ std::string Lines(const std::vector<std::string>& lines)
 }
 
 // The name of this product's cache folder: the revision code, or with BuildMode 3 the
-// name of the installed product's setup folder that "Apply Changes" found.
+// name of the installed product's cache folder that "Apply Changes" found through its
+// uninstall entry. Only a cache folder's name is taken: the cache is registered and, at
+// the product's removal, deleted under it.
 std::string CacheFolderName(TScriptRun& run)
 {
     const std::string& setup = MaintenanceData(run).CachedSetupFolder;
     if (run.Script->BuildMode == 3 && !setup.empty()) {
         const std::string name = PathFilePart(WithoutBackslash(setup));
-        if (!name.empty() && name.find(':') == std::string::npos)
+        if (IsCacheFolderName(name))
             return name;
     }
     return run.Script->RevisionCode;

@@ -83,6 +83,10 @@ TEST(EngineCacheRules, OnlyAFolderNamedByTheRevisionIsACache)
     EXPECT_FALSE(IsCacheFolderOf("C:\\ProgramData\\", "{AB-cd}"));
     EXPECT_FALSE(IsCacheFolderOf("C:\\", "{AB-cd}"));
     EXPECT_FALSE(IsCacheFolderOf("C:\\ProgramData\\{ab-CD}\\", ""));
+    // Only names in braces: a data or package folder's name never makes a cache of a
+    // folder that others share.
+    for (const char* name : {"data", "acme", ".", "..", "{}", "{a}b}", "{a\\b}", "{a"})
+        EXPECT_FALSE(IsCacheFolderOf(std::string("C:\\ProgramData\\") + name, name)) << name;
 }
 
 TEST(EngineCacheRules, SetupSourcesAreWhereTheIdentifyingFileIs)
