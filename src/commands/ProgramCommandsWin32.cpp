@@ -177,21 +177,23 @@ void RunLightModeSetup(TCommandContext& c)
         return;
     }
     // The built program binds ovd.lib from its own folder. A library already there (the
-    // engine's own folder) is left alone.
+    // engine's own folder, another setup's media) is left alone, and only a copy made here
+    // goes again; a program not waited for still needs it, so its copy stays.
     const std::string folder = ExtractFilePath(package);
     const std::string library = folder + OVD_LIBRARY_NAME;
     const bool copyLibrary =
         !SameTextAscii(folder, Process().ExeDir) &&
-        CopyFileA((Process().ExeDir + OVD_LIBRARY_NAME).c_str(), library.c_str(), FALSE);
+        CopyFileA((Process().ExeDir + OVD_LIBRARY_NAME).c_str(), library.c_str(), TRUE);
 
     TRunApp::TRequest request;
     request.Program = package;
     request.Arguments = c.Expanded(3);
     request.Wait = IsTrue(c.Expanded(4));
     request.Folder = ExcludeTrailingBackslash(folder);
+    const bool waited = request.Wait;
     const long code = RunThroughShell(c, std::move(request), "Cancel at Light-Mode Time");
 
-    if (copyLibrary)
+    if (copyLibrary && waited)
         DeleteFileA(library.c_str());
     // A program still running keeps its file: the package then stays as "<package>.nox"
     // beside it rather than being lost.

@@ -383,6 +383,14 @@ TEST_F(ProgramCommandsWine, RunLightModeSetupBuildsRunsAndCleansUp)
         EXPECT_FALSE(FileExists(package + left)) << left;
     EXPECT_FALSE(FileExists(dir + "ovd.lib"));
 
+    // A library that was there already (another setup's) stays as it was.
+    ASSERT_TRUE(ovdtest::WriteFileBytes(dir + "ovd.lib", "another setup's library"));
+    Execute(
+        {{"Run Light Mode Setup", {"$DIR$light setup.pkg", "RC", "--gtest_list_tests", "TRUE"}}});
+    EXPECT_EQ(GetVariable("RC"), "0");
+    EXPECT_EQ(ovdtest::ReadFileBytes(dir + "ovd.lib").value_or("?"), "another setup's library");
+    DeleteFileA((dir + "ovd.lib").c_str());
+
     Execute({{"Run Light Mode Setup", {"$DIR$no such.pkg", "RC", "", "TRUE"}}});
     EXPECT_EQ(GetVariable("RC"), "-1");
 }
