@@ -68,16 +68,6 @@ void ForgetTempPackages(const std::string& productCode)
         RegDeleteValueA(raw, name.c_str());
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& text)
-{
-    UniqueResource<FileHandleTraits> file(CreateFileA(
-        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file &&
-           WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
-}
-
 // A value of the source list, written back as the installer keeps it: expandable on the
 // NT family.
 void WriteSourceValue(HKEY key, const std::string& name, const std::string& value)
@@ -167,9 +157,12 @@ void TMSIThread::WriteHandoverFile(const TInstallerPaths& paths,
     in.Variables = variables;
     in.Expand = [](std::string_view text) { return ExpandVariables(text); };
     in.Exists = [](const std::string& path) { return FileExists(path) || DirectoryExists(path); };
+    // Kept even when the write fails: what was written of it goes at the end all the same.
     handoverFile_ = Process().TempDir + job_.ProductCode;
-    if (!WriteWholeFile(handoverFile_, PropertyHandoverText(in)))
-        handoverFile_.clear();
+    handoverError_.clear();
+    if (!WriteFileBytes(handoverFile_, PropertyHandoverText(in), handoverError_) &&
+        handoverError_.empty())
+        handoverError_ = "it cannot be written";
 }
 
 void TMSIThread::WriteLogHeader(const TInstallerPaths& paths)
@@ -315,6 +308,15 @@ void TMSIThread::Execute()
             ui_.Caption = variables[i + 1];
     }
     WriteHandoverFile(paths, variables);
+    if (!handoverError_.empty()) {
+        // The database's own actions read their properties from it: without it they would
+        // run on a stale or cut-short file, and the script be told it succeeded.
+        outcome_.Error = true;
+        outcome_.ResultText =
+            "The installer's property file " + handoverFile_ + " cannot be written: " +
+            handoverError_;
+        return;
+    }
 
     ReportWorkerProgress(kInstallerText, 0, 100, 50);
     // A damaged database can send the platform's reader into an endless loop here; the

@@ -89,6 +89,7 @@ private:
     TInstallerUiState& ui_;
     TInstallerOutcome outcome_;
     std::string handoverFile_;
+    std::string handoverError_; // why the property file could not be written
     std::string installerLog_; // the installer's own log until it joins the engine's
     std::atomic<DWORD> databaseSince_{0};
 };

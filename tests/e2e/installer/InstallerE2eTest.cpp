@@ -157,6 +157,22 @@ TEST_F(Installer, AFailingRunReportsTheInstallersText)
     EXPECT_FALSE(Installed());
 }
 
+// The property file the database's actions read cannot be written (a folder stands in
+// its place): the run fails before the installer runs, naming the file.
+TEST_F(Installer, AnUnwritablePropertyFileStopsTheRunBeforeTheInstaller)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string blocker = std::string(temp) + kProductCode;
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::string result = Run("INSTALL=TRUE UNINSTALL=FALSE SKIP=TRUE X64=FALSE PATCH=FALSE");
+    RemoveDirectoryA(blocker.c_str());
+    EXPECT_EQ(result.substr(0, 6), "ERROR|");
+    EXPECT_NE(result.find("property file"), std::string::npos) << result;
+    EXPECT_FALSE(Installed());
+}
+
 // "Apply Patch" on an installed product first gives the installer the patch run's source
 // folder: the product's first install ran from a support folder that is gone.
 TEST_F(Installer, APatchRegistersItsSourceFolder)
