@@ -531,10 +531,12 @@ void RunExecutionLoop(TScriptRun& run)
     } catch (...) {
         error = "Unknown error";
     }
+    // The log has it in every mode (a silent run shows nothing).
+    const std::string text = RunErrorText(*run.Script, run.CurrentLine, error);
+    TraceError(run, text);
     if (!Process().SilentMode) {
         run.Services.Boxes->SetProgressAttention(true);
-        run.Services.Boxes->ShowMessage(RunErrorText(*run.Script, run.CurrentLine, error),
-                                        MessageIcon::Error, false);
+        run.Services.Boxes->ShowMessage(text, MessageIcon::Error, false);
         run.Services.Boxes->SetProgressAttention(false);
     }
     RunExitStep(run);

@@ -16,9 +16,25 @@ void RecordPendingProperty(TScriptRun& run, const std::string& name, const std::
     run.HandOverProperties.push_back(value);
 }
 
+void TraceError(const TScriptRun& run, const std::string& text)
+{
+    // One line: the box's line breaks become blanks.
+    std::string line;
+    for (const char c : text) {
+        const bool lineBreak = c == '\r' || c == '\n';
+        if (!lineBreak)
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    run.TraceTag("    <Error>" + line + "</Error>");
+}
+
 void ShowOwnedError(TScriptRun& run, const std::string& text)
 {
-    // Nothing is shown in silent mode: an unattended install must never wait for a click.
+    // The log has it in every mode; nothing is shown in silent mode: an unattended install
+    // must never wait for a click.
+    TraceError(run, text);
     IMessageBoxes* ui = run.Services.Boxes;
     if (ui == nullptr || Process().SilentMode)
         return;

@@ -151,8 +151,13 @@ struct TScriptRun {
 // Records name := value into the pending properties and the hand-over list.
 void RecordPendingProperty(TScriptRun& run, const std::string& name, const std::string& value);
 
+// The trace line "    <Error>text</Error>" (line breaks as blanks): every error a run
+// shows, or would show were it not silent, is in the log.
+void TraceError(const TScriptRun& run, const std::string& text);
+
 // An error box owned by the current dialog, with progress attention around it (plug-in
-// failures and commands that report their own errors).
+// failures and commands that report their own errors); traced first, and not shown in
+// silent mode.
 void ShowOwnedError(TScriptRun& run, const std::string& text);
 // After a wait the user cancelled: "Setup cancelled" (unless ABORTEDONERROR already holds);
 // true when ABORTONERROR holds and the run must end.

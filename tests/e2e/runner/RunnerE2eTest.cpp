@@ -97,9 +97,20 @@ TEST_F(RunnerE2E, RunErrorShowsItsBoxUnlessSilent)
     EXPECT_EQ(std::find(trace.begin(), trace.end(), "    </zovr>"), trace.end());
     EXPECT_NE(std::find(trace.begin(), trace.end(), "</Ordovan>"), trace.end());
 
-    auto silent = ovdtest::RunProgram("\"" + Package("error") + "\" /s", 60000);
+    // Silent: nothing shown, but the log says what ended the run.
+    DeleteFileA(log_.c_str());
+    auto silent =
+        ovdtest::RunProgram("\"" + Package("error") + "\" /s \"/l=" + log_ + "\"", 60000);
     ASSERT_FALSE(silent.timedOut);
     EXPECT_EQ(silent.exitCode, 0u);
+    const auto silentTrace = ReadTrace(log_);
+    const auto error =
+        std::find_if(silentTrace.begin(), silentTrace.end(), [](const std::string& line) {
+            return line.rfind("    <Error>Runtime error in setup script: Source File: errors.ovds "
+                              "Line Number: 10 ",
+                              0) == 0;
+        });
+    EXPECT_NE(error, silentTrace.end());
 }
 
 } // namespace
