@@ -61,9 +61,10 @@ public:
     bool ReplaceWholeFile(const std::string& path, const std::string& data,
                           std::string& error) override
     {
-        // Read-only, hidden and system files are rewritten too.
+        // Read-only, hidden and system files are rewritten too; a failed save (a full
+        // disk) leaves the file as it was.
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        return WriteFileBytes(path, data, error);
+        return ReplaceFileBytes(path, data, error);
     }
 
     std::string CreateTemporaryFile(const std::string& folder, const std::string& prefix) override

@@ -31,7 +31,7 @@ void RegisterComponentCommands()
     files.Write = [](const std::string& path, const std::string& data, bool redirectionOff,
                      std::string& error) {
         const auto guard = RedirectionOff(redirectionOff);
-        return WriteFileBytes(path, data, error);
+        return ReplaceFileBytes(path, data, error);
     };
     RegisterComponentCommands(std::move(files));
 }

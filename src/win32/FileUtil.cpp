@@ -349,6 +349,24 @@ std::string ModuleFileName(void* module)
     }
 }
 
+bool ReplaceFileBytes(const std::string& path, const std::string& data, std::string& error)
+{
+    const std::string part = path + ".ovd~tmp";
+    if (!WriteFileBytes(part, data, error)) {
+        DeleteFileA(part.c_str());
+        return false;
+    }
+    const bool replaced =
+        (FileExists(path) && ReplaceFileA(path.c_str(), part.c_str(), nullptr,
+                                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
+        MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!replaced) {
+        error = SystemErrorText(GetLastError());
+        DeleteFileA(part.c_str());
+    }
+    return replaced;
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error)
 {
     return WriteFileBytes(path, {std::string_view(data)}, error);

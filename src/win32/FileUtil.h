@@ -57,6 +57,10 @@ std::string ModuleFileName(void* module = nullptr);
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error);
 bool WriteFileBytes(const std::string& path, std::initializer_list<std::string_view> parts,
                     std::string& error);
+// Replaces a file's contents without ever leaving it cut short: `data` is written under
+// `path` + ".ovd~tmp" and then takes the file's place (an existing file keeps its security
+// settings). False with the system's message in `error`, the file as it was.
+bool ReplaceFileBytes(const std::string& path, const std::string& data, std::string& error);
 // The text of a Win32 error code, for error messages.
 std::string SystemErrorText(unsigned long code);
 

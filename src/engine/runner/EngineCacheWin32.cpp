@@ -94,22 +94,6 @@ void SetHidden(const std::string& folder)
         SetFileAttributesA(folder.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
 }
 
-// Writes `data` to a temporary name beside `path` and renames it over `path`: a reader
-// finds the old file or the whole new one, never a part.
-bool ReplaceFile(const std::string& path, const std::string& data, std::string& error)
-{
-    const std::string part = path + ".part";
-    if (!WriteFileBytes(part, data, error))
-        return false;
-    if (!MoveFileExA(part.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = SystemErrorText(GetLastError());
-        DeleteFileA(part.c_str());
-        return false;
-    }
-    return true;
-}
-
 bool CopyIntoCache(const std::string& source, const std::string& target, std::string& error)
 {
     const std::string part = target + ".part";
@@ -196,13 +180,13 @@ bool FillCache(TScriptRun& run, const std::string& cache)
     const std::string base = cache + facts.ExeBaseName;
     const std::string language = GetVariable("LANGUAGE");
     if (!language.empty())
-        ReplaceFile(base + ".lan", language + "\r\n", error);
+        ReplaceFileBytes(base + ".lan", language + "\r\n", error);
     const std::string companions = cache + PathFilePart(ChangePathExtension(run.DatabasePath, ""));
-    ReplaceFile(companions + ".par", Lines(run.HandOverProperties), error);
+    ReplaceFileBytes(companions + ".par", Lines(run.HandOverProperties), error);
     // The pins this installation made, which the next run unpins first; none: no list.
     const std::vector<std::string>& pins = MaintenanceData(run).PinList;
     if (!pins.empty())
-        ReplaceFile(companions + ".lnk", Lines(pins), error);
+        ReplaceFileBytes(companions + ".lnk", Lines(pins), error);
     else
         DeleteFileA((companions + ".lnk").c_str());
     return true;
@@ -286,7 +270,7 @@ void RegisterUninstall(TScriptRun& run, const std::string& cacheFolder)
         Trace(run, "The identification key could not be written: " + script.ProductCode);
 
     std::string error;
-    if (!ReplaceFile(cacheFolder + std::string(kInstanceFile),
+    if (!ReplaceFileBytes(cacheFolder + std::string(kInstanceFile),
                      InstanceDataText(script.ProductCode, script.RevisionCode, title), error))
         Trace(run, "instance.dat not written: " + error);
 }
@@ -439,7 +423,7 @@ void FinishRun(TScriptRun& run)
         data = WriteSelectionFile(table, values);
     }
     std::string error;
-    if (!ReplaceFile(path, data, error))
+    if (!ReplaceFileBytes(path, data, error))
         Trace(run, "Selection file not written: " + path + ": " + error);
 }
 

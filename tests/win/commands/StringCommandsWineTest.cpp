@@ -120,6 +120,15 @@ TEST_F(CommandsWine, UnreadableAndUnwritableFiles)
     ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(size.QuadPart));
     DeleteFileA(big.c_str());
+
+    // A save that fails (here its new contents cannot be written beside the file) leaves
+    // the file as it was, never cut short.
+    const std::string kept = Fresh("kept.txt");
+    ASSERT_TRUE(ovdtest::WriteFileBytes(kept, "old line\r\n"));
+    ASSERT_TRUE(CreateDirectoryA((kept + ".ovd~tmp").c_str(), nullptr));
+    EXPECT_THROW(Execute({{"Write to Text File", {kept, "new line", "FALSE"}}}), ScriptError);
+    EXPECT_EQ(ovdtest::ReadFileBytes(kept).value_or("?"), "old line\r\n");
+    RemoveDirectoryA((kept + ".ovd~tmp").c_str());
 }
 
 // "Convert Case" follows the system's code page (the launcher's LANG sets it; CTest runs
