@@ -288,6 +288,12 @@ void Statement(TState& st, const std::string& keyword, std::vector<std::string> 
         st.haveProductCode = true;
     } else if (keyword == "revision-code") {
         single(s.RevisionCode);
+        // The engine's cache folder is named by it, and only a name in braces is ever taken
+        // for (and removed as) a cache.
+        if (s.RevisionCode.size() < 3 || s.RevisionCode.front() != '{' ||
+            s.RevisionCode.back() != '}' ||
+            s.RevisionCode.find_first_of("{}\\/:", 1) != s.RevisionCode.size() - 1)
+            p.Fail("the revision code is a GUID in braces, \"{...}\"");
         st.haveRevisionCode = true;
     } else if (keyword == "title") {
         single(s.ProductTitle);

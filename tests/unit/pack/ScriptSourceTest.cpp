@@ -195,6 +195,8 @@ TEST(ScriptSource, MistakesAreReportedWithFileAndLine)
         {"line Install Files | a\n.header 00000001\nline Delete Files | b\n.header 00000001\n",
          "command header 00000001 is used twice"},
         {"line Comment | a\n.components Main\n", "\".components\" needs a command header"},
+        {"revision-code data\n", "setup.ovds:1: the revision code is a GUID in braces"},
+        {"revision-code {a}b}\n", "the revision code is a GUID in braces"},
     };
     for (const auto& c : cases) {
         std::string error = ParseError(c.source);
