@@ -85,9 +85,7 @@ bool MoveFilesInto(const std::string& from, const std::string& to, std::string& 
     bool ok = true;
     do {
         const std::string name = found.cFileName;
-        // A name the code page cannot spell may read as another path ("..\x"): not moved.
-        if (name == "." || name == ".." || name.find_first_of("\\/") != std::string::npos ||
-            name.find_first_not_of('.') == std::string::npos)
+        if (IsForeignEntryName(name))
             continue;
         const std::string source = WithBackslash(from) + name;
         const std::string target = WithBackslash(to) + name;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -96,6 +97,19 @@ std::optional<std::uint64_t> ContentLength(HINTERNET request)
         text.size() > 18)
         return std::nullopt;
     return std::stoull(text);
+}
+
+// True when the file begins as every 7z archive does: only such a file is worth
+// continuing (a server's error page saved in its place is not).
+bool StartsLikeAnArchive(const std::string& path)
+{
+    static constexpr char kSignature[] = {'7', 'z', '\xBC', '\xAF', '\x27', '\x1C'};
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    char head[sizeof kSignature] = {};
+    DWORD read = 0;
+    return file && ReadFile(file.get(), head, sizeof head, &read, nullptr) &&
+           read == sizeof head && std::memcmp(head, kSignature, sizeof head) == 0;
 }
 
 std::string LastErrorText(const std::string& what)
@@ -404,7 +418,9 @@ void TGrabMedia::Execute()
             break;
         // urlmon writes a file from its start: a partial file to continue is the HTTP
         // client's, which resumes it by a range request.
-        const bool continuing = request_.Resume && FileSizeOf(request_.Target) > kResumeOverlap;
+        const bool continuing = request_.Resume &&
+                                FileSizeOf(request_.Target) > kResumeOverlap &&
+                                StartsLikeAnArchive(request_.Target);
         if (lightweight && !continuing) {
             usedHttpClient_ = false;
             const Outcome outcome = DownloadLightweight(url);
@@ -511,7 +527,8 @@ bool TGrabMedia::Download(const std::string& url)
     }
     const std::optional<std::uint64_t> announced = ContentLength(head->Request.get());
     std::uint64_t offset = 0;
-    if (request_.Resume && partial > kResumeOverlap && (!announced || partial <= *announced))
+    if (request_.Resume && partial > kResumeOverlap && (!announced || partial <= *announced) &&
+        StartsLikeAnArchive(request_.Target))
         offset = partial - kResumeOverlap;
     const std::string range =
         offset == 0 ? std::string() : "Range: bytes=" + std::to_string(offset) + "-\r\n";
@@ -522,8 +539,14 @@ bool TGrabMedia::Download(const std::string& url)
         reason_ = get->Url + " answered " + std::to_string(get->Status);
         return false;
     }
-    if (get->Status != HTTP_STATUS_PARTIAL_CONTENT)
+    if (get->Status != HTTP_STATUS_PARTIAL_CONTENT) {
         offset = 0; // the server sends the whole file
+    } else if (Header(get->Request.get(), HTTP_QUERY_CONTENT_RANGE)
+                   .rfind("bytes " + std::to_string(offset) + "-", 0) != 0) {
+        // A part from elsewhere would be spliced in at the wrong place.
+        reason_ = get->Url + " sent another part of the file than the one asked for";
+        return false;
+    }
     // The whole length: where the body starts plus its announced length, else the HEAD's.
     const std::optional<std::uint64_t> body = ContentLength(get->Request.get());
     const std::optional<std::uint64_t> total =

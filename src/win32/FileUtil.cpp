@@ -234,10 +234,7 @@ void DeleteContents(const std::string& folder, const TreeAttributesView& view)
         return;
     do {
         const std::string name = fd.cFileName;
-        // A name the code page cannot spell reads as another path here ("\uFF0E\uFF0E"
-        // comes back as ".."): it is left where it is rather than followed.
-        if (name == "." || name == ".." || name.find_first_of("\\/") != std::string::npos ||
-            name.find_first_not_of('.') == std::string::npos)
+        if (IsForeignEntryName(name))
             continue;
         const std::string path = base + name;
         const DWORD attributes = view ? view(path, fd.dwFileAttributes) : fd.dwFileAttributes;
@@ -347,6 +344,15 @@ std::string ModuleFileName(void* module)
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+bool IsForeignEntryName(const std::string& name)
+{
+    if (name.find_first_not_of('.') == std::string::npos)
+        return true;
+    return LastPathSeparator(name, PathSeparators::BackslashOrSlash, [](unsigned char byte) {
+               return IsDBCSLeadByte(byte) != FALSE;
+           }) != std::string::npos;
 }
 
 bool ReplaceFileBytes(const std::string& path, const std::string& data, std::string& error)

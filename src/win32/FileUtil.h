@@ -57,6 +57,11 @@ std::string ModuleFileName(void* module = nullptr);
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error);
 bool WriteFileBytes(const std::string& path, std::initializer_list<std::string_view> parts,
                     std::string& error);
+// True for a name from a folder listing (ANSI) that does not name an entry of that folder:
+// "." and "..", dots only, or holding a "\" or "/" of its own (not the second byte of a
+// double-byte letter) - what a name the code page cannot spell may read as ("\uFF0E\uFF0E"
+// comes back as ".."). A walk leaves such a name alone rather than follow it out.
+bool IsForeignEntryName(const std::string& name);
 // Replaces a file's contents without ever leaving it cut short: `data` is written under
 // `path` + ".ovd~tmp" and then takes the file's place (an existing file keeps its security
 // settings). False with the system's message in `error`, the file as it was.

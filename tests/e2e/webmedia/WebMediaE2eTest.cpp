@@ -543,6 +543,25 @@ TEST_F(WebMedia, ACancelledDownloadResumes2048BytesBeforeTheEnd)
     SetReceiveTimeout(std::nullopt);
 }
 
+// A leftover that is no archive (a portal's page saved in its place) is not continued:
+// the block comes whole, from its start.
+TEST_F(WebMedia, ALeftoverThatIsNoArchiveIsNotContinued)
+{
+    const std::string leftover = Cache(kBigRevision) + "BIG.7zip";
+    CreateDirectoryA(Cache(kBigRevision).c_str(), nullptr);
+    ASSERT_TRUE(ovdtest::WriteFileBytes(leftover, "<html>" + std::string(5000, 'x') + "</html>"));
+    NewRequests();
+    ASSERT_EQ(Run(Package("big"), "/s INSTALL=TRUE UNINSTALL=FALSE UI=FALSE", base_),
+              "COMPLETE|FALSE")
+        << Trace();
+    EXPECT_EQ(Summary(NewRequests()), std::vector<std::string>{"GET /BIG.7zip 200"});
+    const auto installed = ovdtest::ReadFileBytes(app_ + "\\big\\data.bin");
+    const auto original = ovdtest::ReadFileBytes(
+        ovdtest::BuildDir() + "\\tests\\e2e\\webmedia\\bigsrc\\blocks\\big\\data.bin");
+    ASSERT_TRUE(installed.has_value() && original.has_value());
+    EXPECT_TRUE(*installed == *original);
+}
+
 // Every address failing while urlmon serves: its retry form (Resume checked) asks again;
 // a New copy is downloaded again from the first address, Cancel raises the download error.
 TEST_F(WebMedia, UrlmonsRetryFormRetriesOrGivesUp)
