@@ -208,7 +208,10 @@ void FetchWebBlock(TScriptRun& run, const std::string& cache, const std::string&
             Download(run, state, block, archive, resume);
             source = archive;
         }
-        const std::string temp = Process().TempDir + "zovr\\";
+        // Extracted into this run's own support folder: another setup running at the same
+        // time extracts into its own, and neither removes the other's.
+        const std::string temp =
+            (Process().SupportDir.empty() ? Process().TempDir : Process().SupportDir) + "zovr\\";
         if (!CreateCacheFolder(blockFolder) || !ForceDirectories(temp))
             throw ScriptError(EngineMessage(kExtractFailedMessage));
         for (int attempt = 1;; ++attempt) {

@@ -112,6 +112,13 @@ protected:
     void TearDown() override { RemoveLeftovers(); }
 
     static std::string Server() { return ovdtest::TestOutDir() + "\\nginx\\"; }
+    // The extraction folder that every setup shared in TEMP.
+    static std::string Shared()
+    {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        return std::string(temp) + "zovr\\";
+    }
     static std::string Package(const std::string& name, const std::string& file = "setup.exe")
     {
         return ovdtest::TestOutDir() + "\\pkg\\" + name + "\\" + file;
@@ -219,6 +226,10 @@ protected:
 TEST_F(WebMedia, InstallsFromTheServerFetchesOnceAndRemovalFetchesNothing)
 {
     SetReceiveTimeout(std::nullopt);
+    // What another setup extracting at the same time would have in the shared TEMP.
+    CreateDirectoryA(Shared().c_str(), nullptr);
+    CreateDirectoryA((Shared() + "Other").c_str(), nullptr);
+    ASSERT_TRUE(ovdtest::WriteFileBytes(Shared() + "Other\\canary.txt", "another setup's"));
     NewRequests();
     ASSERT_EQ(Run(Package("product"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
     const std::vector<Request> first = NewRequests();
@@ -242,6 +253,13 @@ TEST_F(WebMedia, InstallsFromTheServerFetchesOnceAndRemovalFetchesNothing)
     EXPECT_TRUE(ovdtest::FileExists(cache + "DOCS\\" + kRevision));
     EXPECT_TRUE(ovdtest::FileExists(cache + "TOOLS\\" + kRevision));
     EXPECT_FALSE(ovdtest::FileExists(cache + "DOCS.7zip"));
+
+    // The blocks were extracted in the run's own folder: another setup's extraction in the
+    // shared TEMP stayed as it was.
+    EXPECT_EQ(ovdtest::ReadFileBytes(Shared() + "Other\\canary.txt"), "another setup's");
+    DeleteFileA((Shared() + "Other\\canary.txt").c_str());
+    RemoveDirectoryA((Shared() + "Other").c_str());
+    RemoveDirectoryA(Shared().c_str());
 
     // The same setup again finds the markers; an uninstall fetches nothing.
     EXPECT_EQ(Run(Package("product"), "/s INSTALL=TRUE UNINSTALL=FALSE", base_), "COMPLETE|FALSE");
