@@ -5,8 +5,6 @@
 #include "WinHandles.h"
 #include "Wow64Redirection.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -161,17 +159,28 @@ std::vector<std::string> ProtectedFolders()
         if (n > 0 && n < MAX_PATH)
             add(buffer);
     }
-    // The shell's folders of this user and of all users: a script path whose variable
-    // came out empty ("$APPDATA$\$COMPANY$\*.*") names one of them.
-    for (const int csidl :
-         {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_PERSONAL,
-          CSIDL_COMMON_DOCUMENTS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY,
-          CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS,
-          CSIDL_STARTUP, CSIDL_COMMON_STARTUP, CSIDL_FAVORITES, CSIDL_COMMON_FAVORITES,
-          CSIDL_MYPICTURES, CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_SENDTO, CSIDL_TEMPLATES,
-          CSIDL_COMMON_TEMPLATES, CSIDL_FONTS, CSIDL_PROGRAM_FILES_COMMON}) {
-        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)))
-            add(buffer);
+    // The shell's folders of this user and of all users (application data, documents,
+    // desktop, start menu, fonts...): a script path whose variable came out empty
+    // ("$APPDATA$\$COMPANY$\*.*") names one of them. Read where the shell keeps them,
+    // without loading the shell for a removal.
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+            for (const char* list : {"User Shell Folders", "Shell Folders"}) {
+                const UniqueRegKey key = OpenRegKey(
+                    root,
+                    std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + list,
+                    KEY_READ | view);
+                if (!key)
+                    continue;
+                char name[256];
+                for (DWORD index = 0;; ++index) {
+                    DWORD length = sizeof name;
+                    if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr,
+                                      nullptr) != ERROR_SUCCESS)
+                        break;
+                    add(RegistryFolder(key.get(), name));
+                }
+            }
     }
     for (const char* name :
          {"SystemRoot", "windir", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
