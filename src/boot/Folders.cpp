@@ -25,10 +25,7 @@ void ComputeFolders()
     // In a double-byte code page the second byte of a character may be that of "\"
     // (Shift-JIS "\x83\x5C"): the program's own name must not be cut there.
     const std::string path = ModuleFileName();
-    const std::size_t cut = LastPathSeparator(path, PathSeparators::Backslash,
-                                              [](unsigned char byte) {
-                                                  return IsDBCSLeadByte(byte) != FALSE;
-                                              });
+    const std::size_t cut = LastPathSeparator(path, PathSeparators::Backslash, IsSystemLeadByte);
     facts.ExeDir = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
     const std::string file = cut == std::string::npos ? path : path.substr(cut + 1);
     facts.ExeBaseName = ChangePathExtension(file, "");

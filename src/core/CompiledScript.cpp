@@ -240,6 +240,12 @@ std::string GetCompilerVariable(const TCompiledScript& script, std::string_view 
     return current;
 }
 
+bool IsCacheFolderName(std::string_view name)
+{
+    return name.size() > 2 && name.front() == '{' && name.back() == '}' &&
+           name.find_first_of("{}\\/:", 1) == name.size() - 1;
+}
+
 std::string GetCompilerVariable(std::string_view text)
 {
     return GetCompilerVariable(Script(), text);

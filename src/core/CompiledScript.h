@@ -124,6 +124,11 @@ std::string GetCommandHeader(long line, bool required);
 
 // Scrambled archive password of a web media block (name compared without regard to
 // case); empty when the block has none.
+// True for a code in braces ("{...}", no other brace, separator or colon), as a revision
+// code must be: it names the engine cache folder, and only such a name is ever taken for
+// (and removed as) a cache.
+bool IsCacheFolderName(std::string_view name);
+
 std::string GetWebMediaPassword(const TCompiledScript& script, std::string_view blockName);
 std::string GetWebMediaPassword(std::string_view blockName);
 

@@ -145,8 +145,8 @@ TInstallerPaths TMSIThread::DerivePaths()
     return p;
 }
 
-void TMSIThread::WriteHandoverFile(const TInstallerPaths& paths,
-                                   const std::vector<std::string>& variables)
+std::string TMSIThread::WriteHandoverFile(const TInstallerPaths& paths,
+                                          const std::vector<std::string>& variables)
 {
     THandoverInput in;
     in.Patch = job_.Operation == InstallerOperation::Patch;
@@ -159,10 +159,8 @@ void TMSIThread::WriteHandoverFile(const TInstallerPaths& paths,
     in.Exists = [](const std::string& path) { return FileExists(path) || DirectoryExists(path); };
     // Kept even when the write fails: what was written of it goes at the end all the same.
     handoverFile_ = Process().TempDir + job_.ProductCode;
-    handoverError_.clear();
-    if (!WriteFileBytes(handoverFile_, PropertyHandoverText(in), handoverError_) &&
-        handoverError_.empty())
-        handoverError_ = "it cannot be written";
+    std::string error;
+    return WriteFileBytes(handoverFile_, PropertyHandoverText(in), error) ? std::string() : error;
 }
 
 void TMSIThread::WriteLogHeader(const TInstallerPaths& paths)
@@ -307,14 +305,12 @@ void TMSIThread::Execute()
         else if (SameTextAscii(variables[i], "TITLE"))
             ui_.Caption = variables[i + 1];
     }
-    WriteHandoverFile(paths, variables);
-    if (!handoverError_.empty()) {
+    if (const std::string error = WriteHandoverFile(paths, variables); !error.empty()) {
         // The database's own actions read their properties from it: without it they would
         // run on a stale or cut-short file, and the script be told it succeeded.
         outcome_.Error = true;
         outcome_.ResultText =
-            "The installer's property file " + handoverFile_ + " cannot be written: " +
-            handoverError_;
+            "The installer's property file " + handoverFile_ + " cannot be written: " + error;
         return;
     }
 

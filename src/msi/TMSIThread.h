@@ -80,7 +80,9 @@ private:
     void Execute() override;
     void Finished() override;
     TInstallerPaths DerivePaths();
-    void WriteHandoverFile(const TInstallerPaths& paths, const std::vector<std::string>& variables);
+    // The property file the database's actions read; why it could not be written, or empty.
+    std::string WriteHandoverFile(const TInstallerPaths& paths,
+                                  const std::vector<std::string>& variables);
     void WriteLogHeader(const TInstallerPaths& paths);
     void AppendInstallerLog();
     UINT RunOperation(const TInstallerPaths& paths, bool installed);
@@ -89,7 +91,6 @@ private:
     TInstallerUiState& ui_;
     TInstallerOutcome outcome_;
     std::string handoverFile_;
-    std::string handoverError_; // why the property file could not be written
     std::string installerLog_; // the installer's own log until it joins the engine's
     std::atomic<DWORD> databaseSince_{0};
 };

@@ -290,9 +290,7 @@ void Statement(TState& st, const std::string& keyword, std::vector<std::string> 
         single(s.RevisionCode);
         // The engine's cache folder is named by it, and only a name in braces is ever taken
         // for (and removed as) a cache.
-        if (s.RevisionCode.size() < 3 || s.RevisionCode.front() != '{' ||
-            s.RevisionCode.back() != '}' ||
-            s.RevisionCode.find_first_of("{}\\/:", 1) != s.RevisionCode.size() - 1)
+        if (!IsCacheFolderName(s.RevisionCode))
             p.Fail("the revision code is a GUID in braces, \"{...}\"");
         st.haveRevisionCode = true;
     } else if (keyword == "title") {

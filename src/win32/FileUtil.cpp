@@ -163,24 +163,23 @@ std::vector<std::string> ProtectedFolders()
     // desktop, start menu, fonts...): a script path whose variable came out empty
     // ("$APPDATA$\$COMPANY$\*.*") names one of them. Read where the shell keeps them,
     // without loading the shell for a removal.
-    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    const auto addEveryValue = [&add](HKEY root, const char* list, REGSAM view) {
+        const UniqueRegKey key = OpenRegKey(
+            root, std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + list,
+            KEY_READ | view);
+        char name[256];
+        for (DWORD index = 0; key; ++index) {
+            DWORD length = sizeof name;
+            if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr,
+                              nullptr) != ERROR_SUCCESS)
+                break;
+            add(RegistryFolder(key.get(), name));
+        }
+    };
+    for (const char* list : {"User Shell Folders", "Shell Folders"}) {
+        addEveryValue(HKEY_CURRENT_USER, list, 0);
         for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
-            for (const char* list : {"User Shell Folders", "Shell Folders"}) {
-                const UniqueRegKey key = OpenRegKey(
-                    root,
-                    std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + list,
-                    KEY_READ | view);
-                if (!key)
-                    continue;
-                char name[256];
-                for (DWORD index = 0;; ++index) {
-                    DWORD length = sizeof name;
-                    if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr,
-                                      nullptr) != ERROR_SUCCESS)
-                        break;
-                    add(RegistryFolder(key.get(), name));
-                }
-            }
+            addEveryValue(HKEY_LOCAL_MACHINE, list, view);
     }
     for (const char* name :
          {"SystemRoot", "windir", "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432",
@@ -355,13 +354,16 @@ std::string ModuleFileName(void* module)
     }
 }
 
+bool IsSystemLeadByte(unsigned char byte)
+{
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
 bool IsForeignEntryName(const std::string& name)
 {
-    if (name.find_first_not_of('.') == std::string::npos)
-        return true;
-    return LastPathSeparator(name, PathSeparators::BackslashOrSlash, [](unsigned char byte) {
-               return IsDBCSLeadByte(byte) != FALSE;
-           }) != std::string::npos;
+    return name.find_first_not_of('.') == std::string::npos ||
+           LastPathSeparator(name, PathSeparators::BackslashOrSlash, IsSystemLeadByte) !=
+               std::string::npos;
 }
 
 bool ReplaceFileBytes(const std::string& path, const std::string& data, std::string& error)

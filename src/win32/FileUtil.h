@@ -57,6 +57,9 @@ std::string ModuleFileName(void* module = nullptr);
 bool WriteFileBytes(const std::string& path, const std::string& data, std::string& error);
 bool WriteFileBytes(const std::string& path, std::initializer_list<std::string_view> parts,
                     std::string& error);
+// True for a first byte of a double-byte character in the system's code page (whose second
+// byte may be that of "\"), for the byte-wise walks over ANSI paths.
+bool IsSystemLeadByte(unsigned char byte);
 // True for a name from a folder listing (ANSI) that does not name an entry of that folder:
 // "." and "..", dots only, or holding a "\" or "/" of its own (not the second byte of a
 // double-byte letter) - what a name the code page cannot spell may read as ("\uFF0E\uFF0E"

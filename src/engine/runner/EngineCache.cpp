@@ -124,12 +124,6 @@ std::vector<std::string> CachedFileNames(const std::string& base)
     return {base + ".exe", base + ".res", base + ".msi", base + ".msp", base + ".bmp", "ovd.lib"};
 }
 
-bool IsCacheFolderName(std::string_view name)
-{
-    return name.size() > 2 && name.front() == '{' && name.back() == '}' &&
-           name.find_first_of("{}\\/:", 1) == name.size() - 1;
-}
-
 bool IsCacheFolderOf(const std::string& folder, const std::string& revisionCode)
 {
     const std::string name = PathFilePart(WithoutBackslash(folder));

@@ -99,10 +99,6 @@ std::string InstanceDataText(const std::string& productCode, const std::string& 
 // program are simply not copied.
 std::vector<std::string> CachedFileNames(const std::string& base);
 
-// True for a name in braces ("{...}", as revision codes are): the only names the engine
-// gives its cache folders, so that no other folder is ever taken for one.
-bool IsCacheFolderName(std::string_view name);
-
 // True when `folder` (trailing backslash or not) is named by `revisionCode` (without regard
 // to case), a cache folder name: the only kind of folder the engine treats as its cache.
 bool IsCacheFolderOf(const std::string& folder, const std::string& revisionCode);
